@@ -1,0 +1,197 @@
+// Database engine over SQLite standing in for the original's Jet/DAO layer.
+//
+// Files keep their .MDB names but are SQLite databases. Every SQL text passes through the
+// Jet-dialect translator (jet_sql.h). Text columns are COLLATE NOCASE, dates are ISO "YYYY-MM-DD"
+// text, Yes/No columns are 0/1 integers. A Null field is an invalid QVariant, distinct from "".
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <memory>
+#include <stdexcept>
+
+struct sqlite3;
+
+namespace dao {
+
+// Every failure of the layer: a message a user can read, naming the file, the operation and the reason.
+class DaoError : public std::runtime_error {
+public:
+    DaoError(const QString& file, const QString& operation, const QString& reason);
+    QString file() const { return file_; }
+    QString operation() const { return operation_; }
+    QString reason() const { return reason_; }
+    QString message() const; // "<operation> failed on <file>: <reason>"
+
+private:
+    QString file_, operation_, reason_;
+};
+
+enum class RecordsetType { Table, Dynaset, Snapshot };
+enum RecordsetOption { NoOptions = 0, ForwardOnly = 1, ReadOnly = 2 };
+
+// A column of a table definition, for createTable (tools, tests, schema).
+struct ColumnDef {
+    QString name;
+    QString type; // "TEXT", "MEMO", "DATE", "DOUBLE", "LONG", "YESNO"
+    int size = 0; // text width; informative only
+};
+
+class Recordset;
+
+class Database {
+public:
+    // Opens an existing database. Refuses a missing file (never creates one), a file that is not one
+    // of ours, and a connect string whose ";PWD=" differs from the password stored in the file.
+    static std::unique_ptr<Database> open(const QString& path, bool exclusive = false, bool readOnly = false,
+                                          const QString& connect = QString());
+    // Creates a new, empty database of ours; refuses an existing file. The password is checked by open().
+    static std::unique_ptr<Database> create(const QString& path, const QString& password = QString());
+
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    QString name() const { return path_; }
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    // Runs one action statement (Jet dialect). Returns the number of rows changed.
+    long long execute(const QString& jetSql);
+    // Runs one statement with bound parameters (no translation; SQLite dialect, "?" placeholders).
+    long long executeBound(const QString& sql, const QVariantList& params);
+    // First column of the first row of a query, or an invalid QVariant when there is no row.
+    QVariant scalar(const QString& jetSql, const QVariantList& params = {});
+
+    // A table name gives a Table recordset (the default for a name) unless type says otherwise;
+    // any other text is SQL and gives a Dynaset (default) or Snapshot.
+    std::unique_ptr<Recordset> OpenRecordset(const QString& nameOrSql,
+                                             RecordsetType type = RecordsetType::Dynaset, int options = NoOptions);
+    std::unique_ptr<Recordset> OpenTable(const QString& table) {
+        return OpenRecordset(table, RecordsetType::Table);
+    }
+
+    void BeginTrans();
+    void CommitTrans();
+    void Rollback();
+    bool inTransaction() const { return transDepth_ > 0; }
+
+    // Schema (tools, tests, the state database's schema). Index names are per table as in the
+    // original ("PRIMARY", "KEY2"); stored in SQLite as "<table>__<name>".
+    void createTable(const QString& table, const QVector<ColumnDef>& columns);
+    void createIndex(const QString& table, const QString& indexName, const QStringList& columns,
+                     bool unique = false);
+    bool tableExists(const QString& table) const;
+    QStringList tableNames() const;
+    // Columns of a per-table index, or empty when the table has no index of that name.
+    QStringList indexColumns(const QString& table, const QString& indexName) const;
+
+    // Declared column type (upper case, e.g. "TEXT", "DATE") of table.column, "" when unknown.
+    QString columnType(const QString& table, const QString& column) const;
+
+    sqlite3* handle() const { return db_; }
+    bool readOnly() const { return readOnly_; }
+
+private:
+    Database() = default;
+    void configure();
+    [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
+    friend class Recordset;
+    friend class RecordsetImpl;
+
+    QString path_;
+    sqlite3* db_ = nullptr;
+    bool readOnly_ = false;
+    int transDepth_ = 0;
+};
+
+// Opaque position of a row in its recordset; valid for the recordset that gave it.
+using Bookmark = qint64;
+
+class Recordset {
+public:
+    virtual ~Recordset();
+
+    RecordsetType type() const { return type_; }
+
+    // Navigation. Rows are fetched lazily: opening costs one small query, not a full read.
+    virtual void MoveFirst() = 0;
+    virtual void MoveLast() = 0;
+    virtual void MoveNext() = 0;
+    virtual void MovePrevious() = 0;
+    virtual bool atBOF() const = 0; // the original's BOF
+    virtual bool atEOF() const = 0; // the original's EOF
+    // Rows reached so far; exact after MoveLast (Jet's meaning). Table recordsets always exact.
+    virtual long long RecordCount() = 0;
+    // 0-based position of the current row in the recordset's order, -1 when there is none.
+    virtual long long AbsolutePosition() = 0;
+    // Moves to the 0-based row n; past the end gives EOF.
+    virtual void setAbsolutePosition(long long n) = 0;
+
+    virtual Bookmark bookmark() const = 0;
+    virtual void setBookmark(Bookmark b) = 0;
+
+    // Fields of the current row (a pending AddNew/Edit buffer while editing).
+    QStringList fieldNames() const { return fieldNames_; }
+    int fieldCount() const { return int(fieldNames_.size()); }
+    int fieldIndex(const QString& name) const; // case-insensitive; -1 when unknown
+    QVariant value(const QString& field) const; // throws on an unknown field or when there is no current row
+    QVariant value(int index) const;
+    QVariant operator[](const QString& field) const { return value(field); }
+    // Text of a field: "" for Null (the original's field & "" idiom).
+    QString text(const QString& field) const { return value(field).toString(); }
+    bool isNull(const QString& field) const { return !value(field).isValid() || value(field).isNull(); }
+
+    // Editing (Table and Dynaset; a Snapshot refuses).
+    virtual void AddNew();
+    virtual void Edit();
+    // Sets a field of the edit buffer. Text for a DATE column is converted by the two-digit-year
+    // window; a value that is not a date fails.
+    void setValue(const QString& field, const QVariant& v);
+    virtual void Update();
+    virtual void CancelUpdate();
+    virtual void Delete();
+    bool editing() const { return editMode_ != EditMode::None; }
+
+    // Table recordsets only.
+    virtual void setIndex(const QString& indexName);
+    virtual QString index() const { return QString(); }
+    // op is "=", ">=", ">", "<=" or "<"; keys may be fewer than the index's columns (a prefix).
+    virtual void Seek(const QString& op, const QVariantList& keys);
+    bool NoMatch() const { return noMatch_; }
+
+    void Close();
+
+protected:
+    enum class EditMode { None, AddNew, Edit };
+    Recordset(Database& db, RecordsetType type);
+    virtual QVariant currentValue(int index) const = 0;
+    virtual bool hasCurrent() const = 0;
+    virtual void writeRow(bool isNew) = 0; // write editBuf_ (changed_ marks the fields set)
+    [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
+
+    Database* db_;
+    RecordsetType type_;
+    QStringList fieldNames_;
+    QStringList fieldTypes_; // declared types, upper case, "" when unknown
+    EditMode editMode_ = EditMode::None;
+    QVariantList editBuf_;
+    QVector<bool> changed_;
+    bool noMatch_ = false;
+    QString source_;
+};
+
+// Converts a value read from or written to a DATE column. Accepts QDate, ISO "YYYY-MM-DD",
+// "MM/DD/YY" and "MM/DD/YYYY"; two-digit years 50-99 are 19xx and 00-49 are 20xx.
+// Returns an invalid QDate when the text is not a date.
+QDate toDate(const QVariant& v);
+QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
+
+// Password taken from a connect string such as ";PWD=secret" (case-insensitive key), "" when none.
+QString passwordFromConnect(const QString& connect);
+
+} // namespace dao

@@ -1,0 +1,31 @@
+// Program folder, per-user temporary folder and case-insensitive file lookup.
+#pragma once
+
+#include <QString>
+
+namespace files {
+
+// The folder of the running executable, or the one injected by setProgramFolder (tests).
+// Returned without a trailing separator.
+QString programFolder();
+void setProgramFolder(const QString& folder);
+
+// The per-user private folder standing in for the Windows temporary folder: it survives a reboot
+// ($XDG_STATE_HOME/velk or ~/.local/state/velk), is created with mode 0700 and is returned with a
+// trailing "/". "" when it cannot be had. setTempDirOverride("") restores the default.
+QString GetTempDir();
+void setTempDirOverride(const QString& folder);
+
+// Path of the entry of folder whose name equals name without regard to case; when there is none,
+// folder + "/" + name with the given spelling (so a new file gets the fixed spelling).
+QString findFileNoCase(const QString& folder, const QString& name);
+// True when an entry matching name without regard to case exists in folder.
+bool existsNoCase(const QString& folder, const QString& name);
+
+// Length of a file in bytes; 0 when it is missing.
+qint64 fileLength(const QString& path);
+
+// Joins a folder and a name with exactly one separator.
+QString joinPath(const QString& folder, const QString& name);
+
+} // namespace files

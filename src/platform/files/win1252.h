@@ -1,0 +1,16 @@
+// Windows-1252 codec, lossless for all 256 bytes: the five undefined bytes (0x81, 0x8D, 0x8F,
+// 0x90, 0x9D) map to the C1 code points of the same value.
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace files {
+
+QString fromWin1252(const QByteArray& bytes);
+QString fromWin1252(const char* data, qsizetype len);
+// Characters without a Windows-1252 byte become "?"; ok (when given) tells whether all were encodable.
+QByteArray toWin1252(const QString& text, bool* ok = nullptr);
+bool isWin1252Encodable(const QString& text);
+
+} // namespace files
