@@ -42,6 +42,7 @@ public:
 
 private:
     bool fill();
+    bool restIsFiller();
     QString path_;
     int len_;
     std::FILE* f_ = nullptr;

@@ -1,0 +1,124 @@
+#include "platform/files/folders.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace files {
+
+namespace {
+
+QString& programFolderOverride() {
+    static QString folder;
+    return folder;
+}
+
+QString& tempDirOverride() {
+    static QString folder;
+    return folder;
+}
+
+QString withoutTrailingSlash(QString folder) {
+    while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
+}
+
+QString homeFolder() {
+    const QString home = QString::fromLocal8Bit(qgetenv("HOME"));
+    if (!home.isEmpty()) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return QString::fromLocal8Bit(pw->pw_dir);
+    return QString();
+}
+
+QString defaultTempDir() {
+    const QString xdg = QString::fromLocal8Bit(qgetenv("XDG_STATE_HOME"));
+    // A relative XDG_STATE_HOME is invalid and must be ignored.
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return joinPath(xdg, QStringLiteral("velk"));
+    const QString home = homeFolder();
+    if (home.isEmpty() || !QDir::isAbsolutePath(home)) return QString();
+    return joinPath(home, QStringLiteral(".local/state/velk"));
+}
+
+// Creates every missing component of path with mode 0700 (the parents too, as the XDG base
+// directory rules ask for state folders).
+bool makePrivatePath(const QByteArray& path) {
+    struct stat st;
+    if (::stat(path.constData(), &st) == 0) return S_ISDIR(st.st_mode);
+    if (errno != ENOENT) return false;
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash > 0 && !makePrivatePath(path.left(slash))) return false;
+    return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
+}
+
+// The folder may hold the last choice of workspace and copies of the user's data: accept it only
+// when it is a folder of ours that nobody else can write into.
+bool isPrivateFolder(const QByteArray& path) {
+    struct stat st;
+    if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    return st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+} // namespace
+
+QString programFolder() {
+    if (!programFolderOverride().isEmpty()) return programFolderOverride();
+    if (QCoreApplication::instance()) return withoutTrailingSlash(QCoreApplication::applicationDirPath());
+    return withoutTrailingSlash(QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).path());
+}
+
+void setProgramFolder(const QString& folder) {
+    programFolderOverride() = withoutTrailingSlash(folder);
+}
+
+QString GetTempDir() {
+    QString folder = tempDirOverride().isEmpty() ? defaultTempDir() : tempDirOverride();
+    if (folder.isEmpty()) return QString();
+    folder = withoutTrailingSlash(QDir::cleanPath(folder));
+    const QByteArray native = QFile::encodeName(folder);
+    if (!makePrivatePath(native) || !isPrivateFolder(native)) return QString();
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+void setTempDirOverride(const QString& folder) {
+    tempDirOverride() = folder;
+}
+
+QString findFileNoCase(const QString& folder, const QString& name) {
+    const QString exact = joinPath(folder, name);
+    if (QFileInfo::exists(exact)) return exact;
+    const QStringList entries =
+        QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0) return joinPath(folder, entry);
+    return exact;
+}
+
+bool existsNoCase(const QString& folder, const QString& name) {
+    return QFileInfo::exists(findFileNoCase(folder, name));
+}
+
+qint64 fileLength(const QString& path) {
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+    return st.st_size;
+}
+
+QString joinPath(const QString& folder, const QString& name) {
+    if (folder.isEmpty()) return name;
+    qsizetype start = 0;
+    while (start < name.size() && name.at(start) == QLatin1Char('/'))
+        ++start;
+    QString base = folder;
+    while (base.endsWith(QLatin1Char('/')))
+        base.chop(1);
+    return base + QLatin1Char('/') + name.mid(start);
+}
+
+} // namespace files

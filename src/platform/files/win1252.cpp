@@ -1,0 +1,76 @@
+#include "platform/files/win1252.h"
+
+#include <QHash>
+
+namespace files {
+
+namespace {
+
+// 0x80..0x9F; the five bytes Windows-1252 leaves undefined keep their own value (a C1 control),
+// so that every byte survives a round trip.
+constexpr char16_t kHigh[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+const QHash<char16_t, char>& reverseHigh() {
+    static const QHash<char16_t, char> table = [] {
+        QHash<char16_t, char> t;
+        for (int i = 0; i < 32; ++i)
+            t.insert(kHigh[i], char(0x80 + i));
+        return t;
+    }();
+    return table;
+}
+
+// Byte for one UTF-16 unit, or -1 when it has none.
+int byteFor(char16_t u) {
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) return u;
+    auto it = reverseHigh().constFind(u);
+    return it == reverseHigh().constEnd() ? -1 : int(static_cast<unsigned char>(*it));
+}
+
+} // namespace
+
+QString fromWin1252(const char* data, qsizetype len) {
+    QString out(len, Qt::Uninitialized);
+    QChar* d = out.data();
+    for (qsizetype i = 0; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        d[i] = (b >= 0x80 && b < 0xA0) ? QChar(kHigh[b - 0x80]) : QChar(char16_t(b));
+    }
+    return out;
+}
+
+QString fromWin1252(const QByteArray& bytes) {
+    return fromWin1252(bytes.constData(), bytes.size());
+}
+
+QByteArray toWin1252(const QString& text, bool* ok) {
+    QByteArray out;
+    out.reserve(text.size());
+    bool all = true;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text.at(i).unicode();
+        const int b = byteFor(u);
+        if (b >= 0) {
+            out.append(char(b));
+            continue;
+        }
+        all = false;
+        out.append('?');
+        // One character outside the Basic Multilingual Plane is one "?", not two.
+        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+    }
+    if (ok) *ok = all;
+    return out;
+}
+
+bool isWin1252Encodable(const QString& text) {
+    for (QChar c : text)
+        if (byteFor(c.unicode()) < 0) return false;
+    return true;
+}
+
+} // namespace files
