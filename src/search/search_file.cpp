@@ -1,0 +1,134 @@
+#include "search/search_file.h"
+
+#include "platform/files/atomic_file.h"
+#include "platform/files/quoted_line.h"
+#include "platform/files/win1252.h"
+
+#include <QFile>
+
+namespace search {
+
+namespace {
+
+// Field 6 as the original's Boolean conversion reads it: #TRUE#/#FALSE#, True/False or a number.
+bool toExclude(const QVariant& v, bool* ok) {
+    *ok = true;
+    if (v.typeId() == QMetaType::Bool) return v.toBool();
+    const QString text = v.toString().trimmed();
+    if (text.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0) return true;
+    if (text.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0) return false;
+    bool numeric = false;
+    const double d = text.toDouble(&numeric);
+    *ok = numeric;
+    return numeric && d != 0.0;
+}
+
+bool setError(QString* error, const QString& text) {
+    if (error) *error = text;
+    return false;
+}
+
+bool readWhole(const QString& path, QByteArray* contents, QString* error) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return setError(error,
+                        QStringLiteral("Cannot open the saved search %1: %2").arg(path, f.errorString()));
+    *contents = f.readAll();
+    if (f.error() != QFileDevice::NoError)
+        return setError(error,
+                        QStringLiteral("Cannot read the saved search %1: %2").arg(path, f.errorString()));
+    return true;
+}
+
+} // namespace
+
+QString searchFileName(int n) {
+    return QStringLiteral("SEARCH%1.VKD").arg(n);
+}
+
+QString twinName(const QString& fileName) {
+    return fileName.left(fileName.size() - 3) + QStringLiteral("XCL");
+}
+
+QString storableTextProblem(const QString& text) {
+    if (text.contains(QLatin1Char('"'))) return QStringLiteral("A double quote cannot be saved in a search.");
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
+        return QStringLiteral("A line break cannot be saved in a search.");
+    if (!files::isWin1252Encodable(text))
+        return QStringLiteral("\"%1\" holds characters that cannot be saved in a search.").arg(text);
+    return QString();
+}
+
+QByteArray formatSearchFile(const QString& title, const SqlParameters& lookups) {
+    QByteArray out;
+    for (const SQLPARAMETER& p : lookups)
+        out += files::writeQuotedLine({title, p.SQLFIELD, p.SQLFROM, p.SQLTHRU, p.SQLEXPR, p.SQLEXCLUDE});
+    return out;
+}
+
+bool writeSearchFile(const QString& path, const QString& title, const SqlParameters& lookups,
+                     QString* error) {
+    QStringList texts{title};
+    for (const SQLPARAMETER& p : lookups)
+        texts << p.SQLFIELD << p.SQLFROM << p.SQLTHRU << p.SQLEXPR;
+    for (const QString& t : texts) {
+        const QString problem = storableTextProblem(t);
+        if (!problem.isEmpty())
+            return setError(error, QStringLiteral("The search was not saved to %1. %2").arg(path, problem));
+    }
+    QString why;
+    if (!files::atomicWrite(path, formatSearchFile(title, lookups), &why)) return setError(error, why);
+    return true;
+}
+
+bool parseSearchFile(const QByteArray& contents, SqlParameters* lookups, QString* error) {
+    SqlParameters result;
+    const QList<QByteArray> lines = files::splitLines(contents);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).trimmed().isEmpty()) continue;
+        bool ok = false;
+        const QVariantList f = files::readQuotedLine(lines.at(i), &ok);
+        bool excludeOk = false;
+        const bool exclude = f.size() == 6 ? toExclude(f.at(5), &excludeOk) : false;
+        if (!ok || f.size() != 6 || !excludeOk)
+            return setError(error, QStringLiteral("Line %1 is not a lookup of six fields.").arg(i + 1));
+        SQLPARAMETER p;
+        p.SQLDESC = f.at(0).toString();
+        p.SQLFIELD = f.at(1).toString();
+        p.SQLFROM = f.at(2).toString();
+        p.SQLTHRU = f.at(3).toString();
+        p.SQLEXPR = f.at(4).toString();
+        p.SQLEXCLUDE = exclude;
+        result.append(p);
+    }
+    *lookups = result;
+    return true;
+}
+
+bool readSearchFile(const QString& path, SqlParameters* lookups, QString* error) {
+    lookups->clear();
+    QByteArray contents;
+    if (!readWhole(path, &contents, error)) return false;
+    QString why;
+    if (!parseSearchFile(contents, lookups, &why))
+        return setError(error, QStringLiteral("The saved search %1 cannot be read. %2").arg(path, why));
+    return true;
+}
+
+bool readSearchTitle(const QString& path, QString* title, QString* error) {
+    QByteArray contents;
+    if (!readWhole(path, &contents, error)) return false;
+    // Only the first lookup is needed; a fault further down shows when the search is run or edited.
+    for (const QByteArray& line : files::splitLines(contents)) {
+        if (line.trimmed().isEmpty()) continue;
+        SqlParameters first;
+        QString why;
+        if (!parseSearchFile(line, &first, &why))
+            return setError(error, QStringLiteral("The saved search %1 cannot be read. %2").arg(path, why));
+        *title = first.first().SQLDESC;
+        return true;
+    }
+    return setError(error, QStringLiteral("The saved search %1 is empty.").arg(path));
+}
+
+} // namespace search

@@ -1,0 +1,103 @@
+#include "search/search_list.h"
+
+#include "platform/ui/msgbox.h"
+#include "search/search_file.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QSet>
+
+#include <algorithm>
+
+namespace velk {
+
+std::array<QString, 11> SearchFiles;
+
+} // namespace velk
+
+namespace search {
+
+namespace {
+
+QSet<QString>& reportedProblems() {
+    static QSet<QString> reported;
+    return reported;
+}
+
+QString problemKey(const ListingProblem& p) {
+    const QFileInfo fi(p.path);
+    return QStringLiteral("%1|%2|%3|%4")
+        .arg(p.path)
+        .arg(fi.exists() ? fi.size() : -1)
+        .arg(fi.lastModified().toMSecsSinceEpoch())
+        .arg(p.message);
+}
+
+} // namespace
+
+SearchListing listSavedSearches(const QString& folder) {
+    SearchListing listing;
+    QStringList names;
+    const QDir dir(folder);
+    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
+        if (fi.fileName().endsWith(QLatin1String(".VKD"), Qt::CaseInsensitive)) names << fi.fileName();
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int c = a.compare(b, Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    for (const QString& name : names) {
+        if (listing.searches.size() == kSearchTabs) break;
+        const QString path = dir.filePath(name);
+        QString title, error;
+        if (readSearchTitle(path, &title, &error))
+            listing.searches.append({name, title});
+        else
+            listing.problems.append({path, error});
+    }
+    return listing;
+}
+
+TabsPlan planTabs(const QString& folder, int selectedTab) {
+    TabsPlan plan;
+    const SearchListing listing = listSavedSearches(folder);
+    int i = 1;
+    for (const SavedSearch& s : listing.searches) {
+        plan.files[i] = s.fileName;
+        plan.captions[i] = s.title;
+        ++i;
+    }
+    plan.selectTab = selectedTab >= i ? 0 : selectedTab;
+    plan.problems = listing.problems;
+    return plan;
+}
+
+void reportListingProblems(const QList<ListingProblem>& problems) {
+    QStringList fresh;
+    for (const ListingProblem& p : problems) {
+        const QString key = problemKey(p);
+        if (!reportedProblems().contains(key)) {
+            reportedProblems().insert(key);
+            fresh << p.message;
+        }
+    }
+    if (fresh.isEmpty()) return;
+    fresh << QStringLiteral("A saved search that cannot be read is left off the tabs.");
+    ui::MsgBox(fresh.join(QStringLiteral("\r\n")), ui::vbOKOnly | ui::vbExclamation);
+}
+
+void resetReportedProblems() {
+    reportedProblems().clear();
+}
+
+QStringList editableTitles(const std::array<QString, 10>& captions) {
+    static const QString floor = QStringLiteral("    !");
+    QStringList titles;
+    for (int k = 1; k <= kSearchTabs; ++k) {
+        if (QString::compare(captions[k], floor, Qt::CaseSensitive) <= 0) break;
+        titles << captions[k];
+    }
+    return titles;
+}
+
+} // namespace search

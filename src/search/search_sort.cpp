@@ -1,0 +1,44 @@
+#include "search/search_sort.h"
+
+namespace search {
+
+QString searchColumnField(int colnum) {
+    switch (colnum) {
+    case kColFile:
+        return QStringLiteral("FILE");
+    case kColSeq:
+        return QStringLiteral("SEQUENCE");
+    case kColName:
+        return QStringLiteral("NAME1");
+    case kColExpires:
+        return QStringLiteral("EXPIRE");
+    case 4:
+        return QStringLiteral("Omit");
+    default:
+        return QString();
+    }
+}
+
+QString expiresCaption(const QString& state) {
+    return state == QLatin1String("NY") ? QStringLiteral("Anniversary") : QStringLiteral("Expires");
+}
+
+QString searchOrderClause(int colnum) {
+    switch (colnum) {
+    case kColFile:
+        return QStringLiteral(" ORDER BY FILE");
+    case kColName:
+        return QStringLiteral(" ORDER BY NAME1");
+    case kColExpires:
+        return QStringLiteral(" ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+    default:
+        return QString();
+    }
+}
+
+QString sortedSearchSQL(const QString& searchSql, int colnum) {
+    const QString order = searchOrderClause(colnum);
+    return order.isEmpty() ? QString() : searchSql + order;
+}
+
+} // namespace search

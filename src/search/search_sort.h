@@ -1,0 +1,24 @@
+// Ordering of a search's result by a column of the search grid.
+#pragma once
+
+#include <QString>
+
+namespace search {
+
+// Search grid columns: 0 "File", 1 "Seq", 2 "Name", 3 "Expires" ("Anniversary" in NY), 4 Omit (hidden).
+inline constexpr int kColFile = 0;
+inline constexpr int kColSeq = 1;
+inline constexpr int kColName = 2;
+inline constexpr int kColExpires = 3;
+
+// Data field of a search grid column ("" for none).
+QString searchColumnField(int colnum);
+// Caption of the expiry column in a data set.
+QString expiresCaption(const QString& state);
+// " ORDER BY FILE" (0), " ORDER BY NAME1" (2), " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1" (3), else "".
+QString searchOrderClause(int colnum);
+// The record source for a sort: searchSql with the order clause, or "" when colnum does not re-sort
+// (the record source is then left as it is).
+QString sortedSearchSQL(const QString& searchSql, int colnum);
+
+} // namespace search
