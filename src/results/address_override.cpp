@@ -1,0 +1,69 @@
+#include "results/address_override.h"
+
+#include "results/user_fields.h"
+
+namespace results {
+
+AddressParts parseCityStZip(const QString& user3Text) {
+    AddressParts parts;
+    QString s = trimBlanks(user3Text);
+    // Positions below are 1-based as in the rule: character p is s.at(p - 1).
+    qsizetype len = s.size();
+    if (len > 5 && s.at(len - 5) == QLatin1Char('-')) {
+        parts.ZIPEXT = s.right(4);
+        s = trimBlanks(s.left(len - 5));
+        len = s.size();
+    }
+    if (len > 6 && s.at(len - 6) == QLatin1Char(' ')) {
+        parts.ZIP = s.right(5);
+        s = trimBlanks(s.left(len - 5));
+        len = s.size();
+    }
+    if (len > 3 && s.at(len - 3) == QLatin1Char(' ')) {
+        parts.ST = s.right(2);
+        s = trimBlanks(s.left(len - 2));
+    }
+    parts.CITY = s;
+    return parts;
+}
+
+int streetWidth(const QString& stateCode) {
+    return stateCode == QLatin1String("NY") ? 40 : 34;
+}
+
+namespace {
+QString tooLong(const char* what, int width) {
+    return QStringLiteral("%1 Too Long, At Most %2 Characters").arg(QLatin1String(what)).arg(width);
+}
+} // namespace
+
+QString streetProblem(const QString& user2Text, const QString& stateCode) {
+    if (trimBlanks(user2Text).isEmpty()) return QStringLiteral("Missing Street Address");
+    if (user2Text.size() > streetWidth(stateCode)) return tooLong("Street Address", streetWidth(stateCode));
+    return QString();
+}
+
+namespace {
+QString partWidthProblem(const AddressParts& parts) {
+    // The parser takes exactly as many characters as ST, ZIP and ZIPEXT hold; only the city can overflow.
+    if (parts.CITY.size() > kCityWidth) return tooLong("City", kCityWidth);
+    return QString();
+}
+} // namespace
+
+QString cityStZipProblem(const AddressParts& parts) {
+    if (trimBlanks(parts.CITY).isEmpty()) return QStringLiteral("Missing City, Format Must be City ST Zip");
+    if (trimBlanks(parts.ST).isEmpty()) return QStringLiteral("Missing State, Format Must be City ST Zip");
+    if (trimBlanks(parts.ZIP).isEmpty())
+        return QStringLiteral("Missing Zip Code, Format Must be City ST Zip");
+    return partWidthProblem(parts);
+}
+
+QString presentPartsWidthProblem(const QString& user2Text, const AddressParts& parts,
+                                 const QString& stateCode) {
+    const QString street = trimBlanks(user2Text);
+    if (street.size() > streetWidth(stateCode)) return tooLong("Street Address", streetWidth(stateCode));
+    return partWidthProblem(parts);
+}
+
+} // namespace results

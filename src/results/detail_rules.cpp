@@ -1,0 +1,92 @@
+#include "results/detail_rules.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace results {
+
+namespace {
+const char* const kEmployees[] = {"Unknown", "1 - 4",     "5 - 9",     "10 - 19",   "20 - 49",
+                                  "50 - 99", "100 - 249", "250 - 499", "500 - 999", "1000+"};
+const char* const kSales[] = {"Unknown",         "Under 1 million", "1MM - 4.9MM",    "5MM - 9.9MM",
+                              "10MM - 24.9MM",   "25MM - 74.9MM",   "75MM - 199.9MM", "200MM - 499.9MM",
+                              "500MM - 999.9MM", "1 Billion +"};
+
+QString bandText(const QVariant& code, const char* const (&texts)[10]) {
+    const QString c = code.toString();
+    if (c.size() == 1 && c.at(0) >= QLatin1Char('0') && c.at(0) <= QLatin1Char('9'))
+        return QString::fromLatin1(texts[c.at(0).unicode() - '0']);
+    return QString();
+}
+
+// Sorts after threshold by character code; no value sorts after nothing.
+bool sortsAfter(const QVariant& v, const QString& threshold) {
+    if (!v.isValid() || v.isNull()) return false;
+    return QString::compare(v.toString(), threshold, Qt::CaseSensitive) > 0;
+}
+
+QString rtrimBlanks(QString s) {
+    while (s.endsWith(QLatin1Char(' ')))
+        s.chop(1);
+    return s;
+}
+} // namespace
+
+QString employeesText(const QVariant& code) {
+    return bandText(code, kEmployees);
+}
+QString salesText(const QVariant& code) {
+    return bandText(code, kSales);
+}
+
+QString njarDateText(const QVariant& njar) {
+    if (!njar.isValid() || njar.isNull()) return QStringLiteral("/");
+    bool ok = false;
+    const double d = njar.toDouble(&ok);
+    QString digits;
+    if (ok) {
+        const long long n = std::llround(d);
+        if (n <= 0) return QStringLiteral("/");
+        digits = QString::number(n).rightJustified(4, QLatin1Char('0'));
+    } else {
+        digits = njar.toString();
+    }
+    return digits.right(2) + QLatin1Char('/') + digits.left(2);
+}
+
+StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak) {
+    const QString head = dateText + QStringLiteral(" - ");
+    return {head + lineBreak + previous, int(head.size())};
+}
+
+QString todayShortDate() {
+    return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+}
+
+PanelRefresh moreInfoPanelRefresh(const FieldReader& field) {
+    PanelRefresh r;
+    auto text = [&](const char* name) { return field(QLatin1String(name)).toString(); };
+    r.addressLines << rtrimBlanks(text("NAME1"));
+    if (sortsAfter(field(QStringLiteral("NAME2")), QStringLiteral("          !")))
+        r.addressLines << rtrimBlanks(text("NAME2"));
+    r.addressLines << text("STREET");
+    QString cityLine =
+        rtrimBlanks(text("CITY")) + QStringLiteral(", ") + text("ST") + QStringLiteral("  ") + text("ZIP");
+    if (sortsAfter(field(QStringLiteral("ZIPEXT")), QStringLiteral("!")))
+        cityLine += QLatin1Char('-') + text("ZIPEXT");
+    r.addressLines << cityLine;
+
+    // A user value replaces the stored one whenever it holds a character, even a blank.
+    auto pick = [&](const char* stored, const char* user) {
+        const QString u = text(user);
+        return u.isEmpty() ? text(stored) : u;
+    };
+    r.PHONE = pick("PHONE", "UserPhone");
+    r.txtFax = pick("FAX", "UserFax");
+    r.CONTACT = pick("CONTACT", "UserContact");
+    r.TITLE = pick("TITLE", "UserTitle");
+    return r;
+}
+
+} // namespace results

@@ -1,0 +1,42 @@
+// Rules of the record detail form that need no window: band texts, the assigned-risk date,
+// the note's date stamp and the list panel's refresh after the form closes.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+
+#include <functional>
+
+namespace results {
+
+// Text of an employee or sales band code "0" to "9"; "" for any other value.
+QString employeesText(const QVariant& code);
+QString salesText(const QVariant& code);
+
+// The assigned-risk date "MM/YY" from NJAR (year x 100 + month, 9905 -> "05/99"). Values of fewer
+// than four digits (years 2000 to 2009) are read with leading zeros (507 -> "07/05"); no value
+// or 0 gives "/".
+QString njarDateText(const QVariant& njar);
+
+// A note stamped for typing: "<date> - " and a line break in front of the previous text.
+struct StampedNote {
+    QString text;
+    int caret; // right after "<date> - ", where the user types
+};
+StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak);
+// Today's date in the system's short date format.
+QString todayShortDate();
+
+// Texts of the list panel's boxes after the detail form has closed, read from the record's PRIME row.
+struct PanelRefresh {
+    QStringList addressLines; // joined by the panel with its line break
+    QString PHONE;
+    QString txtFax;
+    QString CONTACT;
+    QString TITLE;
+};
+using FieldReader = std::function<QVariant(const QString& field)>;
+PanelRefresh moreInfoPanelRefresh(const FieldReader& field);
+
+} // namespace results

@@ -1,0 +1,123 @@
+// The "City ST Zip" parse, the override checks and the user-field write rules.
+#include "results/address_override.h"
+#include "results/user_fields.h"
+
+#include <gtest/gtest.h>
+
+using namespace results;
+
+namespace {
+
+struct ParseCase {
+    const char* input;
+    const char* city;
+    const char* st;
+    const char* zip;
+    const char* zipext;
+};
+
+void PrintTo(const ParseCase& c, std::ostream* os) {
+    *os << '"' << c.input << '"';
+}
+
+class CityStZipParse : public ::testing::TestWithParam<ParseCase> {};
+
+TEST_P(CityStZipParse, SplitsFromTheRight) {
+    const ParseCase& c = GetParam();
+    const AddressParts p = parseCityStZip(QString::fromLatin1(c.input));
+    EXPECT_EQ(p.CITY, QLatin1String(c.city));
+    EXPECT_EQ(p.ST, QLatin1String(c.st));
+    EXPECT_EQ(p.ZIP, QLatin1String(c.zip));
+    EXPECT_EQ(p.ZIPEXT, QLatin1String(c.zipext));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WorkedAndMalformed, CityStZipParse,
+    ::testing::Values(
+        // with and without the extension
+        ParseCase{"Trenton NJ 08608-1234", "Trenton", "NJ", "08608", "1234"},
+        ParseCase{"Trenton NJ 08608", "Trenton", "NJ", "08608", ""},
+        ParseCase{"Trenton, NJ 08608", "Trenton,", "NJ", "08608", ""},
+        ParseCase{"Trenton NJ", "Trenton", "NJ", "", ""},
+        ParseCase{"New York NY 10001-0001", "New York", "NY", "10001", "0001"},
+        // blanks around and between the parts
+        ParseCase{"   Trenton   NJ   08608-1234   ", "Trenton", "NJ", "08608", "1234"},
+        // malformed: the extension after a blank, a short ZIP, glued parts, a dangling hyphen
+        ParseCase{"Trenton NJ 08608 1234", "Trenton NJ 08608 1234", "", "", ""},
+        ParseCase{"Trenton NJ 8608", "Trenton NJ 8608", "", "", ""},
+        ParseCase{"Trenton NJ08608", "Trenton NJ08608", "", "", ""},
+        ParseCase{"Trenton NJ 08608-", "Trenton NJ 08608-", "", "", ""},
+        ParseCase{"NJ 08608", "NJ", "", "08608", ""}, ParseCase{"08608", "08608", "", "", ""},
+        ParseCase{"-1234", "-1234", "", "", ""}, ParseCase{"AB-1234", "AB", "", "", "1234"},
+        ParseCase{"", "", "", "", ""}, ParseCase{"     ", "", "", "", ""}));
+
+TEST(AddressOverrideChecks, ReportTheFirstMissingPartInOrder) {
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("")), "Missing City, Format Must be City ST Zip");
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ 08608 1234")),
+              "Missing State, Format Must be City ST Zip");
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ")), "Missing Zip Code, Format Must be City ST Zip");
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("NJ 08608")), "Missing State, Format Must be City ST Zip");
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ 08608-1234")), "");
+}
+
+TEST(AddressOverrideChecks, RefuseACityWiderThanItsColumn) {
+    // 22 characters fit CITY, 23 do not.
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("Abcdefghijklmnopqrstuv PA 19000")), "");
+    EXPECT_EQ(cityStZipProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
+              "City Too Long, At Most 22 Characters");
+}
+
+TEST(AddressOverrideChecks, StreetIsRequiredAndFitsItsStatesColumn) {
+    EXPECT_EQ(streetProblem("", "PA"), "Missing Street Address");
+    EXPECT_EQ(streetProblem("    ", "PA"), "Missing Street Address");
+    const QString s34 = QStringLiteral("1234 Long Avenue Of The Americas X"); // 34 characters
+    ASSERT_EQ(s34.size(), 34);
+    EXPECT_EQ(streetProblem(s34, "PA"), "");
+    EXPECT_EQ(streetProblem(s34 + "Y", "PA"), "Street Address Too Long, At Most 34 Characters");
+    EXPECT_EQ(streetProblem(s34 + "Y", "NY"), "");
+    EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "NY"), "Street Address Too Long, At Most 40 Characters");
+}
+
+TEST(AddressOverrideChecks, LeavingUser1ChecksOnlyTheWidthsOfPresentParts) {
+    EXPECT_EQ(presentPartsWidthProblem("", parseCityStZip(""), "PA"), "");
+    EXPECT_EQ(
+        presentPartsWidthProblem("12 Main St", parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000"), "PA"),
+        "City Too Long, At Most 22 Characters");
+    EXPECT_EQ(presentPartsWidthProblem(QString(35, 'S'), parseCityStZip("York PA 17401"), "PA"),
+              "Street Address Too Long, At Most 34 Characters");
+}
+
+TEST(UserFields, LengthsOfTheBoxes) {
+    EXPECT_EQ(userFieldNames(),
+              QStringList({"User1", "User2", "User3", "UserContact", "UserTitle", "UserPhone", "UserFax"}));
+    EXPECT_EQ(userFieldMaxLength("User1"), 50);
+    EXPECT_EQ(userFieldMaxLength("User2"), 50);
+    EXPECT_EQ(userFieldMaxLength("User3"), 50);
+    EXPECT_EQ(userFieldMaxLength("UserContact"), 30);
+    EXPECT_EQ(userFieldMaxLength("UserTitle"), 30);
+    EXPECT_EQ(userFieldMaxLength("UserPhone"), 12);
+    EXPECT_EQ(userFieldMaxLength("UserFax"), 12);
+    EXPECT_EQ(userFieldMaxLength("NAME1"), 0);
+}
+
+TEST(UserFields, WrittenValue) {
+    EXPECT_FALSE(userFieldValue("").isValid()); // an empty box clears the field
+    const QVariant blanks = userFieldValue("     ");
+    ASSERT_TRUE(blanks.isValid());
+    EXPECT_FALSE(blanks.toString().isNull()); // an empty text, not a missing value
+    EXPECT_EQ(blanks.toString(), "");
+    EXPECT_EQ(userFieldValue("  555-1234 ").toString(), "555-1234");
+    EXPECT_EQ(userFieldValue(" a  b ").toString(), "a  b");
+    EXPECT_EQ(userFieldValue("\tx ").toString(), "\tx"); // only blanks are trimmed
+}
+
+TEST(UserFields, CaptionsFollowTheMarker) {
+    EXPECT_EQ(userCaptions("!&").lblUser2, "Street");
+    EXPECT_EQ(userCaptions("!& home").lblUser3, "City St Zip");
+    EXPECT_EQ(userCaptions(" !&").lblUser2, "User Field 2");
+    EXPECT_EQ(userCaptions("&!").lblUser3, "User Field 3");
+    EXPECT_EQ(userCaptions("!").lblUser2, "User Field 2");
+    EXPECT_EQ(userCaptions("").lblUser3, "User Field 3");
+}
+
+} // namespace
