@@ -1,0 +1,49 @@
+// Tables and indexes of a data set's database VELK<st>.MDB and of the settings database VELKI.MDB,
+// and the creation of a complete, empty program folder from them (tools/setup.cpp).
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+namespace dao {
+class Database;
+}
+
+namespace loading {
+
+// The data sets, in the order the workspace dialog lists them.
+const QStringList& dataSetCodes();
+
+QString stateDatabaseName(const QString& stateCode); // "VELK" + st + ".MDB"
+QString indexDatabaseName();                         // "VELKI.MDB"
+
+// Connect string of VELKI.MDB (the start-up's IndexDbConnect).
+QString indexDbConnect();
+// The connect string written into Setup for a data set; the program reads it from there only.
+QString defaultConnect(const QString& stateCode);
+
+// A row of a category table that ships inside the database (no loader fills it).
+struct CategoryRow {
+    QString code;
+    QString description;
+};
+const QVector<CategoryRow>& employeeBands();
+const QVector<CategoryRow>& salesBands();
+const QVector<CategoryRow>& meritClasses(); // PM and DM only
+
+// Creates every table and index of a data set's database in an empty database, and fills the
+// category tables. The New York database also gets ADDRESSES; PM and DM also get MERIT.
+void createStateTables(dao::Database& db, const QString& stateCode);
+// Creates the table Setup with one row per data set holding its connect string.
+void createIndexDatabase(dao::Database& db);
+
+// Creates folder (when missing) with VELKI.MDB, one VELK<st>.MDB per data set and the workspace
+// folder INITIAL. An existing database (of any letter case) is refused unless force is set; then
+// every database is replaced. The new databases are built under temporary names and renamed into
+// place only when all of them are complete, so a failure leaves the folder as it was.
+// Sets error (naming the file and the reason) unless the folder was created.
+enum class SetupOutcome { Created, AlreadyExists, Failed };
+SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error = nullptr);
+
+} // namespace loading
