@@ -2,6 +2,7 @@
 
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "results/detail_rules.h"
 
 #include <QDir>
 #include <QFile>
@@ -54,6 +55,13 @@ SetupOutcome fail(QString* error, const QString& message, SetupOutcome outcome =
     return outcome;
 }
 
+QVector<CategoryRow> bandRows(QString (*text)(const QVariant&)) {
+    QVector<CategoryRow> rows;
+    for (char c = '0'; c <= '9'; ++c)
+        rows.append({QString(QLatin1Char(c)), text(QString(QLatin1Char(c)))});
+    return rows;
+}
+
 void removeFile(const QString& path) {
     QFile::remove(path);
 }
@@ -96,20 +104,14 @@ QString defaultConnect(const QString& stateCode) {
     return QStringLiteral(";PWD=velk%1db").arg(stateCode.toLower());
 }
 
+// The shipped band tables carry the texts the record detail form has built in.
 const QVector<CategoryRow>& employeeBands() {
-    static const QVector<CategoryRow> rows{
-        {"0", "Unknown"}, {"1", "1 - 4"},     {"2", "5 - 9"},     {"3", "10 - 19"},   {"4", "20 - 49"},
-        {"5", "50 - 99"}, {"6", "100 - 249"}, {"7", "250 - 499"}, {"8", "500 - 999"}, {"9", "1000+"},
-    };
+    static const QVector<CategoryRow> rows = bandRows(results::employeesText);
     return rows;
 }
 
 const QVector<CategoryRow>& salesBands() {
-    static const QVector<CategoryRow> rows{
-        {"0", "Unknown"},         {"1", "Under 1 million"}, {"2", "1MM - 4.9MM"},    {"3", "5MM - 9.9MM"},
-        {"4", "10MM - 24.9MM"},   {"5", "25MM - 74.9MM"},   {"6", "75MM - 199.9MM"}, {"7", "200MM - 499.9MM"},
-        {"8", "500MM - 999.9MM"}, {"9", "1 Billion +"},
-    };
+    static const QVector<CategoryRow> rows = bandRows(results::salesText);
     return rows;
 }
 
