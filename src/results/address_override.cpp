@@ -37,33 +37,26 @@ QString tooLong(const char* what, int width) {
 }
 } // namespace
 
-QString streetProblem(const QString& user2Text, const QString& stateCode) {
-    if (trimBlanks(user2Text).isEmpty()) return QStringLiteral("Missing Street Address");
-    if (user2Text.size() > streetWidth(stateCode)) return tooLong("Street Address", streetWidth(stateCode));
-    return QString();
+QString streetWidthProblem(const QString& street, const QString& stateCode) {
+    return street.size() > streetWidth(stateCode) ? tooLong("Street Address", streetWidth(stateCode))
+                                                  : QString();
 }
 
-namespace {
-QString partWidthProblem(const AddressParts& parts) {
-    // The parser takes exactly as many characters as ST, ZIP and ZIPEXT hold; only the city can overflow.
-    if (parts.CITY.size() > kCityWidth) return tooLong("City", kCityWidth);
-    return QString();
+QString streetProblem(const QString& street, const QString& stateCode) {
+    if (trimBlanks(street).isEmpty()) return QStringLiteral("Missing Street Address");
+    return streetWidthProblem(street, stateCode);
 }
-} // namespace
+
+QString cityWidthProblem(const AddressParts& parts) {
+    return parts.CITY.size() > kCityWidth ? tooLong("City", kCityWidth) : QString();
+}
 
 QString cityStZipProblem(const AddressParts& parts) {
     if (trimBlanks(parts.CITY).isEmpty()) return QStringLiteral("Missing City, Format Must be City ST Zip");
     if (trimBlanks(parts.ST).isEmpty()) return QStringLiteral("Missing State, Format Must be City ST Zip");
     if (trimBlanks(parts.ZIP).isEmpty())
         return QStringLiteral("Missing Zip Code, Format Must be City ST Zip");
-    return partWidthProblem(parts);
-}
-
-QString presentPartsWidthProblem(const QString& user2Text, const AddressParts& parts,
-                                 const QString& stateCode) {
-    const QString street = trimBlanks(user2Text);
-    if (street.size() > streetWidth(stateCode)) return tooLong("Street Address", streetWidth(stateCode));
-    return partWidthProblem(parts);
+    return cityWidthProblem(parts);
 }
 
 } // namespace results

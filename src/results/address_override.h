@@ -23,15 +23,15 @@ int streetWidth(const QString& stateCode);
 inline constexpr int kCityWidth = 22;
 
 // Why a street cannot be stored under the override ("" when it can): missing, or wider than STREET.
-QString streetProblem(const QString& user2Text, const QString& stateCode);
+QString streetProblem(const QString& street, const QString& stateCode);
+// Only the width: "" when street fits STREET.
+QString streetWidthProblem(const QString& street, const QString& stateCode);
 
 // Why parsed parts cannot be stored under the override ("" when they can): the first missing part
-// in the order city, state, ZIP, then a part wider than its column.
+// in the order city, state, ZIP, then a city wider than CITY.
 QString cityStZipProblem(const AddressParts& parts);
-
-// Why the parts that leaving User1 would write cannot be stored ("" when they can): only present
-// parts are written there, so only their widths matter.
-QString presentPartsWidthProblem(const QString& user2Text, const AddressParts& parts,
-                                 const QString& stateCode);
+// Only the width: "" when the parts fit their columns. The parser takes exactly as many characters
+// as ST, ZIP and ZIPEXT hold, so only the city can overflow.
+QString cityWidthProblem(const AddressParts& parts);
 
 } // namespace results

@@ -78,13 +78,12 @@ TEST(AddressOverrideChecks, StreetIsRequiredAndFitsItsStatesColumn) {
     EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "NY"), "Street Address Too Long, At Most 40 Characters");
 }
 
-TEST(AddressOverrideChecks, LeavingUser1ChecksOnlyTheWidthsOfPresentParts) {
-    EXPECT_EQ(presentPartsWidthProblem("", parseCityStZip(""), "PA"), "");
-    EXPECT_EQ(
-        presentPartsWidthProblem("12 Main St", parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000"), "PA"),
-        "City Too Long, At Most 22 Characters");
-    EXPECT_EQ(presentPartsWidthProblem(QString(35, 'S'), parseCityStZip("York PA 17401"), "PA"),
-              "Street Address Too Long, At Most 34 Characters");
+TEST(AddressOverrideChecks, WidthsAloneForLeavingUser1) {
+    EXPECT_EQ(streetWidthProblem("", "PA"), "");
+    EXPECT_EQ(streetWidthProblem(QString(35, 'S'), "PA"), "Street Address Too Long, At Most 34 Characters");
+    EXPECT_EQ(cityWidthProblem(parseCityStZip("")), "");
+    EXPECT_EQ(cityWidthProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
+              "City Too Long, At Most 22 Characters");
 }
 
 TEST(UserFields, LengthsOfTheBoxes) {
