@@ -1,0 +1,48 @@
+#include "platform/grid/data_control.h"
+
+namespace grid {
+
+DataControl::DataControl(QObject* parent) : QObject(parent) {}
+
+DataControl::~DataControl() = default;
+
+void DataControl::setDatabase(dao::Database* db) {
+    Close();
+    db_ = db;
+    DatabaseName = db ? db->name() : QString();
+}
+
+void DataControl::Refresh() {
+    rs_.reset();
+    if (!db_) {
+        emit refreshed();
+        throw dao::DaoError(DatabaseName, QStringLiteral("Refresh"), QStringLiteral("no database is open"));
+    }
+    try {
+        rs_ = db_->OpenRecordset(RecordSource, RecordsetType);
+    } catch (...) {
+        emit refreshed();
+        throw;
+    }
+    emit refreshed();
+}
+
+void DataControl::Close() {
+    if (!rs_) return;
+    rs_.reset();
+    emit refreshed();
+}
+
+void DataControl::notifyMoved() {
+    emit moved();
+}
+
+void DataControl::notifyCurrentRowChanged() {
+    emit currentRowChanged();
+}
+
+void DataControl::notifyReordered() {
+    emit refreshed();
+}
+
+} // namespace grid

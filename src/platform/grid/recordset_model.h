@@ -1,0 +1,61 @@
+// Grid model over a data control's recordset. Rows are read lazily in blocks keyed by the
+// recordset's absolute position, so a grid over a whole table opens and scrolls without reading
+// every row. Reading a block moves the recordset and puts it back on the row it was on.
+#pragma once
+
+#include "platform/grid/column_model.h"
+#include "platform/grid/data_control.h"
+
+#include <QHash>
+#include <QPointer>
+
+namespace grid {
+
+class RecordsetModel : public ColumnModel {
+    Q_OBJECT
+public:
+    explicit RecordsetModel(DataControl* source, QVector<ColumnSpec> columns = {}, QObject* parent = nullptr);
+
+    DataControl* source() const { return source_; }
+
+    // Reads the row count again and drops every cached row.
+    void reload();
+    // Drops the cached values of one row so that it is read again.
+    void refreshRow(int row);
+
+    // The recordset's current row, -1 when it has none.
+    int currentRow() const;
+    // Makes row the recordset's current row; false when the row does not exist.
+    bool moveTo(int row);
+    // Counts rows up to row when code moved a query's recordset beyond the rows reached so far.
+    void reach(int row);
+
+    QVariant value(int row, int col) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    // Dynasets and snapshots count only the rows reached so far: the grid reaches further on demand.
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
+
+    static constexpr int kBlockRows = 64;
+    static constexpr int kMaxBlocks = 64;
+    // Number of blocks read from the recordset since the last reload (lazy reading, for tests).
+    int blocksRead() const { return blocksRead_; }
+
+private:
+    struct Position;
+    Position savePosition(dao::Recordset* rs) const;
+    void restorePosition(dao::Recordset* rs, const Position& p) const;
+    const QVector<QVariantList>* block(int blockNo) const;
+    void resolveFields();
+    void onCurrentRowChanged();
+
+    QPointer<DataControl> source_;
+    int rows_ = 0;
+    bool complete_ = true;
+    QVector<int> fieldIndex_;
+    mutable QHash<int, QVector<QVariantList>> cache_;
+    mutable QVector<int> cacheOrder_;
+    mutable int blocksRead_ = 0;
+};
+
+} // namespace grid
