@@ -1,8 +1,791 @@
 #include "results/vklist.h"
 
-VKLIST::VKLIST(QWidget* parent) : QWidget(parent) {}
-VKLIST::~VKLIST() = default;
+#include "app/globals.h"
+#include "app/master.h"
+#include "platform/files/folders.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "results/panel_rules.h"
+#include "search/search_list.h"
 
-void VKLIST::Form_Load() {}
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabBar>
+#include <QToolButton>
+#include <QVBoxLayout>
 
-void VKLIST::SORT_SELECT(int) {}
+namespace {
+
+const QString kLockedNote = QStringLiteral("***LOCKED***");
+const QString kLockMessage = QStringLiteral(
+    "Another user is working with data which affects your notes.  Try again later to view your information.");
+
+QVector<grid::ColumnSpec> allRecordsColumns() {
+    return {
+        {QStringLiteral("File #"), QStringLiteral("FILE"), {}, true, {}, {}},
+        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
+        {QStringLiteral("Company Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
+        {QStringLiteral("County"), QStringLiteral("COUNTYNAME"), {}, true, {}, {}},
+        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
+    };
+}
+
+QVector<grid::ColumnSpec> searchColumns() {
+    return {
+        {QStringLiteral("File"), QStringLiteral("FILE"), {}, true, {}, {}},
+        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
+        {QStringLiteral("Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
+        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("MM/DD/YY"), true, {}, {}},
+        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
+    };
+}
+
+QVector<grid::ColumnSpec> modsColumns() {
+    // The loaders store 01/01/50 for a missing date; the grid shows it as a blank.
+    const QVector<grid::ValueItem> noDate = {{QStringLiteral("01/01/50"), QStringLiteral(" ")}};
+    const QVector<grid::ValueItem> merit = {
+        {9.886, QStringLiteral("Debit")},
+        {9.885, QStringLiteral("Credit")},
+        {8.888, QStringLiteral("N/Q")},
+        {9.884, QStringLiteral("Neutral")},
+    };
+    return {
+        {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
+        {QStringLiteral("Effective"), QStringLiteral("EFFECTIVE"), QStringLiteral("Standard"), true, {}, {}},
+        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
+        {QStringLiteral("MOD"), QStringLiteral("MOD"), QStringLiteral("0.000"), true, {}, merit},
+    };
+}
+
+bool hasCurrentRow(const dao::Recordset* rs) {
+    return rs && rs->isOpen() && !rs->atBOF() && !rs->atEOF();
+}
+
+// A field of the current row, Null when it cannot be read.
+QVariant fieldOf(dao::Recordset* rs, const QString& name) {
+    try {
+        return rs->value(name);
+    } catch (const dao::DaoError&) {
+        return {};
+    }
+}
+
+bool isNY() {
+    return velk::CurrentState == QLatin1String("NY");
+}
+
+MASTER* mainWindowOf(QWidget* w) {
+    return qobject_cast<MASTER*>(w->window());
+}
+
+QLabel* label(const QString& text, QWidget* parent) {
+    return new QLabel(text, parent);
+}
+
+QLineEdit* box(QWidget* parent) {
+    auto* e = new QLineEdit(parent);
+    e->setReadOnly(true);
+    return e;
+}
+
+} // namespace
+
+VKLIST::VKLIST(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("VKLIST"));
+    GFILE = new grid::DataControl(this);
+    GFILE->RecordSource = QStringLiteral("PRIME");
+    GFILE->RecordsetType = dao::RecordsetType::Table;
+    SFILE = new grid::DataControl(this);
+    SFILE->Caption = QStringLiteral("SEARCH DATA");
+    SFILE->RecordsetType = dao::RecordsetType::Dynaset;
+    MFILE = new grid::DataControl(this);
+    MFILE->RecordSource = QStringLiteral("MODS");
+    MFILE->RecordsetType = dao::RecordsetType::Snapshot;
+    buildForm();
+}
+
+VKLIST::~VKLIST() {
+    Form_Unload();
+}
+
+void VKLIST::buildForm() {
+    SSTab1 = new QTabBar(this);
+    SSTab1->setExpanding(false);
+    SSTab1->addTab(QStringLiteral("View All"));
+    for (int i = 1; i <= 9; ++i)
+        SSTab1->addTab(QStringLiteral("Tab %1").arg(i));
+
+    Label1 = label(QStringLiteral("Search for"), this);
+    SFOR = new QLineEdit(this);
+    Label7 = label(QStringLiteral("Record Count:"), this);
+    VIEWCOUNT = box(this);
+    VIEWCOUNT->setMaximumWidth(ui::twipsToPixels(1400));
+
+    TDBGrid1 = new grid::DataGrid(this);
+    TDBGrid1->bind(GFILE, allRecordsColumns());
+    TDBGrid4 = new grid::DataGrid(this);
+    TDBGrid4->bind(SFILE, searchColumns());
+    TDBGrid4->boundModel()->setRowStyle([this](int row) { return TDBGrid4_FetchRowStyle(row); });
+    TDBGrid4->hide();
+    TDBGrid2 = new grid::DataGrid(this);
+    TDBGrid2->bind(MFILE, modsColumns());
+    TDBGrid2->setMaximumHeight(ui::twipsToPixels(1500));
+
+    ADDRESS = new QPlainTextEdit(this);
+    ADDRESS->setReadOnly(true);
+    ADDRESS->setLineWrapMode(QPlainTextEdit::NoWrap);
+    ADDRESS->setMaximumHeight(ui::twipsToPixels(1100));
+    Label3 = label(QStringLiteral("Phone:"), this);
+    PHONE = box(this);
+    lblFax = label(QStringLiteral("Fax:"), this);
+    txtFax = box(this);
+    Label6 = label(QStringLiteral("Contact:"), this);
+    CONTACT = box(this);
+    Label4 = label(QStringLiteral("Title:"), this);
+    TITLE = box(this);
+    Label2 = label(QStringLiteral("Associated Companies"), this);
+    Label5 = label(QStringLiteral("See Notes"), this);
+    Label8 = label(QStringLiteral("Assigned Risk"), this);
+    Label9 = label(QStringLiteral("Interstate"), this);
+    Label10 = label(QStringLiteral("Revised"), this);
+    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
+        l->hide();
+
+    Command1 = new QPushButton(QStringLiteral("More Info..."), this);
+    FULLADDR = new QPushButton(QStringLiteral("Full Address"), this);
+    EXPORTCUR = new QPushButton(QStringLiteral("Export Record"), this);
+    PRINTCUR = new QPushButton(QStringLiteral("Print Record"), this);
+    MarkIt = new QPushButton(QStringLiteral("Exclude"), this);
+    FULLADDR->setEnabled(false);
+    MarkIt->hide();
+    setRecordButtons(false);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Label1);
+    top->addWidget(SFOR, 1);
+    top->addStretch(1);
+    top->addWidget(Label7);
+    top->addWidget(VIEWCOUNT);
+
+    auto* contacts = new QGridLayout;
+    contacts->addWidget(Label3, 0, 0);
+    contacts->addWidget(PHONE, 0, 1);
+    contacts->addWidget(lblFax, 0, 2);
+    contacts->addWidget(txtFax, 0, 3);
+    contacts->addWidget(Label6, 1, 0);
+    contacts->addWidget(CONTACT, 1, 1);
+    contacts->addWidget(Label4, 1, 2);
+    contacts->addWidget(TITLE, 1, 3);
+
+    auto* flags = new QVBoxLayout;
+    for (QLabel* l : {Label2, Label8, Label5})
+        flags->addWidget(l);
+    flags->addStretch(1);
+    auto* nyFlags = new QHBoxLayout;
+    nyFlags->addWidget(Label9);
+    nyFlags->addWidget(Label10);
+    nyFlags->addStretch(1);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(ADDRESS);
+    left->addLayout(nyFlags);
+    left->addLayout(contacts);
+    left->addWidget(TDBGrid2);
+
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {Command1, FULLADDR, PRINTCUR, EXPORTCUR, MarkIt})
+        buttons->addWidget(b);
+    buttons->addLayout(flags);
+
+    auto* panel = new QHBoxLayout;
+    panel->addLayout(left, 1);
+    panel->addLayout(buttons);
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(SSTab1);
+    main->addLayout(top);
+    main->addWidget(TDBGrid1, 1);
+    main->addWidget(TDBGrid4, 1);
+    main->addLayout(panel);
+
+    connect(SSTab1, &QTabBar::currentChanged, this, &VKLIST::onTabChanged);
+    connect(SFOR, &QLineEdit::textChanged, this, [this] { SFOR_Change(); });
+    connect(TDBGrid1, &grid::DataGrid::headClick, this, &VKLIST::TDBGrid1_HeadClick);
+    connect(TDBGrid4, &grid::DataGrid::headClick, this, &VKLIST::TDBGrid4_HeadClick);
+    connect(TDBGrid1, &grid::DataGrid::rowColChange, this, [this] { TDBGrid1_RowColChange(); });
+    connect(TDBGrid4, &grid::DataGrid::rowColChange, this, [this] { TDBGrid4_RowColChange(); });
+    connect(Command1, &QPushButton::clicked, this, &VKLIST::Command1_Click);
+    connect(FULLADDR, &QPushButton::clicked, this, &VKLIST::FULLADDR_Click);
+    connect(EXPORTCUR, &QPushButton::clicked, this, &VKLIST::EXPORTCUR_Click);
+    connect(PRINTCUR, &QPushButton::clicked, this, &VKLIST::PRINTCUR_Click);
+    connect(MarkIt, &QPushButton::clicked, this, &VKLIST::MarkIt_Click);
+}
+
+// --- Load, activation, unload -------------------------------------------------------------------
+
+void VKLIST::Form_Load() {
+    const QString path =
+        files::findFileNoCase(files::programFolder(), QStringLiteral("VELK") + velk::CurrentState + ".MDB");
+    VELKDB = dao::Database::open(path, false, false, velk::StateDbConnect);
+    notes_ = std::make_unique<results::NotesStore>(*VELKDB, results::lockFileFor(path));
+    PRIMETB = VELKDB->OpenTable(QStringLiteral("PRIME"));
+    PRIMETB->setIndex(QStringLiteral("PRIMARY"));
+    SICCODESTB = VELKDB->OpenTable(QStringLiteral("SICCODES"));
+    SICCODESTB->setIndex(QStringLiteral("PRIMARY"));
+    VERTB = VELKDB->OpenTable(QStringLiteral("VERSION"));
+    VERTB->setIndex(QStringLiteral("PRIMARY"));
+    VERTB->Seek(QStringLiteral("="), {QStringLiteral("1")});
+
+    // The data controls share the form's connection to the state database.
+    for (grid::DataControl* dc : {GFILE, MFILE, SFILE})
+        dc->setDatabase(VELKDB.get());
+    GFILE->Refresh();
+
+    resize(ui::twipsToPixels(QSize(8190, 5700)));
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Dark));
+    setPalette(p);
+
+    TDBGrid2->setColumnVisible(1, !isNY());
+    const bool merit = velk::CurrentState == QLatin1String("DM") || velk::CurrentState == QLatin1String("PM");
+    TDBGrid2->setColumnCaption(3, merit ? QStringLiteral("Merit Class") : QStringLiteral("MOD"));
+    // Omit is read for the red rows, never shown.
+    TDBGrid1->setColumnVisible(4, false);
+    TDBGrid4->setColumnVisible(4, false);
+    VIEWCOUNT->setText(QString::number(GFILE->Recordset()->RecordCount()));
+}
+
+void VKLIST::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) Form_Activate();
+}
+
+void VKLIST::Form_Activate() {
+    if (!VELKDB) return;
+    if (MASTER* m = mainWindowOf(this); m && !m->isEnabled()) return;
+    SETBUTTONS();
+    SETTABS();
+    ArrangeListLayout();
+}
+
+void VKLIST::Form_Unload() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    // The data controls' recordsets go before the connection they use.
+    for (grid::DataControl* dc : {GFILE, SFILE, MFILE}) {
+        if (dc) dc->Close();
+    }
+    try {
+        if (notes_) notes_->close();
+    } catch (...) {
+    }
+    notes_.reset();
+    SICCODESTB.reset();
+    PRIMETB.reset();
+    VERTB.reset();
+    try {
+        if (VELKDB) VELKDB->close();
+    } catch (...) {
+    }
+    VELKDB.reset();
+}
+
+void VKLIST::ArrangeListLayout() {
+    const bool allRecords = SSTab1->currentIndex() == 0;
+    TDBGrid1->setVisible(allRecords);
+    TDBGrid4->setVisible(!allRecords);
+    (allRecords ? TDBGrid1 : TDBGrid4)->raise();
+    TDBGrid2->raise();
+    MarkIt->setVisible(!allRecords);
+    EXPORTCUR->setVisible(allRecords);
+
+    MASTER* m = mainWindowOf(this);
+    if (m) {
+        if (m->dummySearch) m->dummySearch->setEnabled(true);
+        for (int i : {0, 1}) {
+            if (m->SSRibbon1[i]) m->SSRibbon1[i]->setEnabled(true);
+        }
+    }
+    FULLADDR->setEnabled(isNY() && (allRecords ? TDBGrid1 : TDBGrid4)->currentRow() >= 0);
+    if (allRecords && GFILE->Recordset())
+        VIEWCOUNT->setText(QString::number(GFILE->Recordset()->RecordCount()));
+    if (m && m->lblVersion && VERTB) {
+        QVariant version;
+        try {
+            if (!VERTB->NoMatch() && !VERTB->atEOF()) version = VERTB->value(QStringLiteral("Version"));
+        } catch (const dao::DaoError&) {
+        }
+        m->lblVersion->setText(version.typeId() == QMetaType::QDate
+                                   ? version.toDate().toString(QStringLiteral("M/d/yyyy"))
+                                   : version.toString());
+    }
+    SFOR->setFocus();
+}
+
+// --- Tabs ---------------------------------------------------------------------------------------
+
+void VKLIST::onTabChanged(int index) {
+    const int previous = previousTab_;
+    previousTab_ = index;
+    SSTab1_Click(previous);
+}
+
+void VKLIST::SSTab1_Click(int PreviousTab) {
+    const int tab = SSTab1->currentIndex();
+    if (tab > 0 && velk::SearchFiles[tab].isEmpty()) {
+        // A tab without a search: the previous tab is selected again and handled as chosen.
+        SSTab1->setCurrentIndex(PreviousTab);
+        return;
+    }
+    SETBUTTONS();
+    QCoreApplication::processEvents();
+    ArrangeListLayout();
+    if (tab == 0) {
+        ShowAllRecordsRow();
+        TDBGrid1->setFocus();
+    } else {
+        SetUpSQL();
+    }
+    SFOR->clear();
+}
+
+void VKLIST::setSearchTab(int tab, const QString& caption, const QString& fileName) {
+    if (tab < 1 || tab > 9) return;
+    SSTab1->setTabText(tab, caption);
+    velk::SearchFiles[tab] = fileName;
+}
+
+void VKLIST::setTabRecordSource(int tab, const QString& sql) {
+    if (tab < 1 || tab > 9) return;
+    tabSources_[tab] = sql;
+}
+
+void VKLIST::SETTABS() {
+    // Tabs whose search went away fall back to the list of all records.
+    const int tab = SSTab1->currentIndex();
+    if (tab > 0 && velk::SearchFiles[tab].isEmpty()) SSTab1->setCurrentIndex(0);
+}
+
+void VKLIST::SetUpSQL() {
+    const int tab = SSTab1->currentIndex();
+    if (tab <= 0 || tabSources_[tab].isEmpty()) return;
+    SearchSQL = tabSources_[tab];
+    showSearchResult(SearchSQL);
+}
+
+void VKLIST::SORTSRCH(int COLNUM) {
+    SFOR->clear();
+    if (COLNUM == 1) return;
+    SortField = TDBGrid4->columnSpec(COLNUM).field;
+}
+
+void VKLIST::SETBUTTONS() {}
+
+void VKLIST::showSearchResult(const QString& recordSource) {
+    ui::BusyCursor busy;
+    SFILE->RecordSource = recordSource;
+    SFILE->Refresh();
+    dao::Recordset* rs = SFILE->Recordset();
+    // Reaching the last row makes the count exact.
+    try {
+        if (!(rs->atBOF() && rs->atEOF())) {
+            rs->MoveLast();
+            rs->MoveFirst();
+        }
+    } catch (const dao::DaoError&) {
+    }
+    TDBGrid4->rebind();
+    const long long count = rs->RecordCount();
+    VIEWCOUNT->setText(QString::number(count));
+    if (count == 0) clearPanel();
+}
+
+// --- Sorting and type-ahead ---------------------------------------------------------------------
+
+void VKLIST::SORT_SELECT(int COLNUM) {
+    SFOR->clear();
+    dao::Recordset* rs = GFILE->Recordset();
+    if (COLNUM != 1 && rs) {
+        for (int c = 0; c <= 3; ++c)
+            TDBGrid1->setHeaderColor(c, palette().color(QPalette::Button));
+        TDBGrid1->setHeaderColor(COLNUM, PHONE->palette().color(QPalette::Base));
+        ui::BusyCursor busy;
+        switch (COLNUM) {
+        case 0:
+            CurrentIndex = QStringLiteral("PRIMARY");
+            break;
+        case 2:
+            CurrentIndex = QStringLiteral("KEY2");
+            break;
+        case 3:
+            CurrentIndex = QStringLiteral("KEY3");
+            break;
+        default:
+            break;
+        }
+        SFOR->clear();
+        if (!CurrentIndex.isEmpty()) rs->setIndex(CurrentIndex);
+        rs->Seek(QStringLiteral(">="), {QString(QLatin1String(""))});
+    }
+    TDBGrid1->rebind();
+    SFOR->setFocus();
+}
+
+void VKLIST::SFOR_Change() {
+    ui::BusyCursor busy;
+    if (SSTab1->currentIndex() == 0) {
+        dao::Recordset* rs = GFILE->Recordset();
+        if (!rs) return;
+        const int before = TDBGrid1->currentRow();
+        if (!CurrentIndex.isEmpty() && rs->index() != CurrentIndex) {
+            rs->setIndex(CurrentIndex);
+            TDBGrid1->rebind();
+        }
+        rs->Seek(QStringLiteral(">="), {SFOR->text()});
+        // Past the last key the list stays where it was.
+        if (rs->NoMatch()) {
+            if (before >= 0) TDBGrid1->boundModel()->moveTo(before);
+            return;
+        }
+        GFILE->notifyMoved();
+    } else {
+        FindInResults(SFOR->text(), SFILE->Recordset(), SortField);
+        SFOR->setFocus();
+    }
+}
+
+namespace {
+
+// Compares a field's value with typed text the way the database compares them in a criterion:
+// text without regard to case, dates and numbers as such. Nothing when they cannot be compared.
+std::optional<int> compareCriterion(const QVariant& v, const QString& text) {
+    if (!v.isValid() || v.isNull()) return std::nullopt;
+    if (v.typeId() == QMetaType::QDate) {
+        const QDate d = dao::toDate(text);
+        if (!d.isValid()) return std::nullopt;
+        return v.toDate() < d ? -1 : (v.toDate() > d ? 1 : 0);
+    }
+    if (v.typeId() == QMetaType::QString) return QString::compare(v.toString(), text, Qt::CaseInsensitive);
+    bool ok = false;
+    const double x = text.toDouble(&ok);
+    if (!ok) return std::nullopt;
+    const double y = v.toDouble();
+    return y < x ? -1 : (y > x ? 1 : 0);
+}
+
+} // namespace
+
+void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QString& field) {
+    if (!result) return;
+    ui::BusyCursor busy;
+    try {
+        if (text.isEmpty() || QString::compare(text, QStringLiteral("!"), Qt::CaseSensitive) < 0) {
+            result->MoveFirst();
+            SFILE->notifyMoved();
+            return;
+        }
+        if (!hasCurrentRow(result) || field.isEmpty()) return;
+        const QString current = result->text(field).toUpper();
+        // A double quote would end the criterion's literal: such a find fails and is skipped.
+        const bool criterionValid = !text.contains(QLatin1Char('"'));
+        if (QString::compare(text, current, Qt::CaseSensitive) > 0) {
+            if (criterionValid) {
+                const dao::Bookmark start = result->bookmark();
+                bool found = false, failed = false;
+                for (result->MoveNext(); !result->atEOF(); result->MoveNext()) {
+                    const std::optional<int> c = compareCriterion(result->value(field), text);
+                    if (!c && result->value(field).isValid()) {
+                        failed = true;
+                        break;
+                    }
+                    if (c && *c >= 0) {
+                        found = true;
+                        break;
+                    }
+                }
+                if (failed) {
+                    result->setBookmark(start);
+                } else if (!found) {
+                    // Every later row sorts before the text: the last row is the nearest.
+                    result->MoveLast();
+                }
+            }
+        } else {
+            if (criterionValid) {
+                const dao::Bookmark start = result->bookmark();
+                bool found = false, failed = false;
+                for (result->MovePrevious(); !result->atBOF(); result->MovePrevious()) {
+                    const std::optional<int> c = compareCriterion(result->value(field), text);
+                    if (!c && result->value(field).isValid()) {
+                        failed = true;
+                        break;
+                    }
+                    if (c && *c <= 0) {
+                        found = true;
+                        break;
+                    }
+                }
+                if (failed) {
+                    result->setBookmark(start);
+                } else if (!found) {
+                    // Every earlier row sorts after the text: the first row is the one wanted.
+                    result->MoveFirst();
+                    SFILE->notifyMoved();
+                    return;
+                }
+            }
+            if (hasCurrentRow(result) && QString::compare(result->text(field), text, Qt::CaseSensitive) < 0) {
+                result->MoveNext();
+                if (result->atEOF()) result->MoveLast();
+            }
+        }
+    } catch (const dao::DaoError&) {
+    }
+    SFILE->notifyMoved();
+}
+
+void VKLIST::TDBGrid1_HeadClick(int ColIndex) {
+    SORT_SELECT(ColIndex);
+}
+
+void VKLIST::TDBGrid4_HeadClick(int ColIndex) {
+    SORTSRCH(ColIndex);
+}
+
+void VKLIST::TDBGrid1_RowColChange() {
+    ShowAllRecordsRow();
+}
+
+void VKLIST::TDBGrid4_RowColChange() {
+    dao::Recordset* rs = SFILE->Recordset();
+    if (!rs) return;
+    if (!rs->atEOF()) ShowSearchRow();
+}
+
+QColor VKLIST::TDBGrid4_FetchRowStyle(int row) const {
+    const grid::RecordsetModel* m = TDBGrid4->boundModel();
+    if (m && m->value(row, 4).toString() == QLatin1String("Y")) return QColor(255, 0, 0);
+    return {};
+}
+
+// --- Detail panel -------------------------------------------------------------------------------
+
+void VKLIST::setRecordButtons(bool enabled) {
+    Command1->setEnabled(enabled);
+    if (isNY()) FULLADDR->setEnabled(enabled);
+    PRINTCUR->setEnabled(enabled);
+    MarkIt->setEnabled(enabled);
+    EXPORTCUR->setEnabled(enabled);
+}
+
+void VKLIST::clearPanel() {
+    TDBGrid2->hide();
+    MFILE->Close();
+    ADDRESS->clear();
+    PHONE->clear();
+    txtFax->clear();
+    CONTACT->clear();
+    TITLE->clear();
+    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
+        l->hide();
+    setRecordButtons(false);
+}
+
+void VKLIST::fillModsGrid(const QString& file, const QString& sequence, bool searchTab) {
+    const results::ModsHeadings h = results::modsHeadings(velk::CurrentState);
+    TDBGrid2->setColumnCaption(2, h.col2Caption);
+    TDBGrid2->setColumnCaption(1, h.col1Caption);
+    TDBGrid2->setColumnFormat(1, h.col1Format);
+    TDBGrid2->show();
+    MFILE->RecordSource = results::modsRecordSource(
+        file, sequence, searchTab ? results::PanelTab::Search : results::PanelTab::AllRecords);
+    try {
+        MFILE->Refresh();
+    } catch (const dao::DaoError&) {
+        TDBGrid2->hide();
+    }
+}
+
+void VKLIST::ShowAllRecordsRow() {
+    dao::Recordset* rs = GFILE->Recordset();
+    if (!hasCurrentRow(rs)) {
+        // An empty table: nothing to act on.
+        clearPanel();
+        return;
+    }
+    const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
+    setRecordButtons(true);
+
+    QPalette pal = ADDRESS->palette();
+    pal.setColor(QPalette::Base, results::addressMarked(field(QStringLiteral("User1")))
+                                     ? results::addressOverrideColor()
+                                     : palette().color(QPalette::Base));
+    ADDRESS->setPalette(pal);
+    ADDRESS->setPlainText(
+        results::addressLines(field, results::PanelTab::AllRecords).join(QLatin1Char('\n')));
+
+    const auto tab = results::PanelTab::AllRecords;
+    PHONE->setText(results::contactBoxText(field("PHONE"), field("UserPhone"), results::kPhoneBlanks, tab));
+    txtFax->setText(results::contactBoxText(field("FAX"), field("UserFax"), results::kFaxBlanks, tab));
+    CONTACT->setText(
+        results::contactBoxText(field("CONTACT"), field("UserContact"), results::kContactBlanks, tab));
+    TITLE->setText(results::contactBoxText(field("TITLE"), field("UserTitle"), results::kTitleBlanks, tab));
+    Label2->setVisible(field("ASSOCIATES").toBool());
+
+    const QString file = field("FILE").toString();
+    const QString sequence = field("SEQUENCE").toString();
+    Label5->setVisible(results::seeNotesShown(GetNoteLength(file, sequence)));
+    if (isNY()) {
+        const QVariant interstate = field("INTERSTATE"), revised = field("REVISED");
+        if (interstate.isValid()) Label9->setVisible(interstate.toBool());
+        if (revised.isValid()) Label10->setVisible(revised.toBool());
+    }
+    Label8->setVisible(results::assignedRiskShown(field("NJAR")));
+    fillModsGrid(file, sequence, false);
+}
+
+void VKLIST::ShowSearchRow() {
+    dao::Recordset* rs = SFILE->Recordset();
+    if (!hasCurrentRow(rs)) {
+        clearPanel();
+        return;
+    }
+    const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
+    const auto tab = results::PanelTab::Search;
+    ADDRESS->setPlainText(results::addressLines(field, tab).join(QLatin1Char('\n')));
+    PHONE->setText(results::contactBoxText(field("PHONE"), field("UserPhone"), results::kPhoneBlanks, tab));
+    txtFax->setText(results::contactBoxText(field("FAX"), field("UserFax"), results::kFaxBlanks, tab));
+    CONTACT->setText(
+        results::contactBoxText(field("CONTACT"), field("UserContact"), results::kContactBlanks, tab));
+    TITLE->setText(results::contactBoxText(field("TITLE"), field("UserTitle"), results::kTitleBlanks, tab));
+    Label2->setVisible(field("ASSOCIATES").toBool());
+
+    const QString file = field("FILE").toString();
+    const QString sequence = field("SEQUENCE").toString();
+    Label5->setVisible(results::seeNotesShown(GetNoteLength(file, sequence)));
+    if (isNY()) {
+        Label9->setVisible(field("INTERSTATE").toBool());
+        Label10->setVisible(field("REVISED").toBool());
+    }
+    if (velk::CurrentState == QLatin1String("NJ"))
+        Label8->setVisible(results::assignedRiskShown(field("NJAR")));
+    fillModsGrid(file, sequence, true);
+    MarkIt->setText(results::markItCaption(field("Omit")));
+    setRecordButtons(true);
+}
+
+// --- Notes store and exclusion mark -------------------------------------------------------------
+
+std::optional<int> VKLIST::GetNoteLength(const QString& KEYFILE, const QString& KEYSEQ) {
+    if (!notes_) return std::nullopt;
+    return notes_->noteLength(KEYFILE, KEYSEQ);
+}
+
+bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextEdit* NOTE) {
+    if (!notes_) return false;
+    const results::NotesStore::Opened o = notes_->open(KEYFILE, KEYSEQ);
+    switch (o.result) {
+    case results::NotesStore::OpenResult::Opened:
+        if (o.text) NOTE->setPlainText(*o.text);
+        return true;
+    case results::NotesStore::OpenResult::Busy:
+        ui::MsgBox(kLockMessage, ui::vbOKOnly);
+        break;
+    case results::NotesStore::OpenResult::Failed:
+        ui::MsgBox(o.error, ui::vbOKOnly | ui::vbExclamation);
+        break;
+    }
+    NOTE->setPlainText(kLockedNote);
+    return false;
+}
+
+void VKLIST::SETNOTES(QPlainTextEdit* NOTE) {
+    if (!notes_)
+        throw dao::DaoError(QString(), QStringLiteral("SETNOTES"), QStringLiteral("the list is closed"));
+    QString text = NOTE->toPlainText();
+    if (notes_->write(text) == results::NotesStore::WriteResult::Busy) {
+        throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("SETNOTES"), kLockMessage);
+    }
+    if (NOTE->toPlainText() != text) NOTE->setPlainText(text);
+}
+
+void VKLIST::releaseNote() {
+    if (notes_) notes_->cancel();
+}
+
+void VKLIST::MarkIt_Click() {
+    dao::Recordset* rs = SFILE->Recordset();
+    if (!hasCurrentRow(rs)) return;
+    try {
+        const QVariant omit = rs->value(QStringLiteral("Omit"));
+        MarkIt->setText(omit.toString() == QLatin1String("Y") ? QStringLiteral("Exclude")
+                                                              : QStringLiteral("Include"));
+        rs->Edit();
+        rs->setValue(QStringLiteral("Omit"), results::toggledOmit(omit));
+        rs->Update();
+    } catch (const dao::DaoError& e) {
+        try {
+            if (rs->editing()) rs->CancelUpdate();
+            MarkIt->setText(results::markItCaption(rs->value(QStringLiteral("Omit"))));
+        } catch (const dao::DaoError&) {
+        }
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        return;
+    }
+    SFILE->notifyCurrentRowChanged();
+}
+
+// --- Record commands ----------------------------------------------------------------------------
+
+grid::DataControl* VKLIST::currentDataControl() const {
+    return SSTab1->currentIndex() == 0 ? GFILE : SFILE;
+}
+
+dao::Recordset* VKLIST::currentRecord() const {
+    dao::Recordset* rs = currentDataControl()->Recordset();
+    return hasCurrentRow(rs) ? rs : nullptr;
+}
+
+void VKLIST::showAssociatedRecord(const QString& file, const QString& sequence) {
+    SSTab1->setCurrentIndex(0);
+    SORT_SELECT(2);
+    dao::Recordset* rs = GFILE->Recordset();
+    if (!rs) return;
+    rs->setIndex(QStringLiteral("PRIMARY"));
+    rs->Seek(QStringLiteral(">="), {file, sequence});
+    if (rs->NoMatch()) rs->MoveFirst();
+    TDBGrid1->rebind();
+}
+
+void VKLIST::setPanelContact(const results::PanelRefresh& refresh) {
+    ADDRESS->setPlainText(refresh.addressLines.join(QLatin1Char('\n')));
+    PHONE->setText(refresh.PHONE);
+    txtFax->setText(refresh.txtFax);
+    CONTACT->setText(refresh.CONTACT);
+    TITLE->setText(refresh.TITLE);
+}
+
+void VKLIST::Command1_Click() {
+    emit moreInfoRequested();
+}
+
+void VKLIST::FULLADDR_Click() {
+    emit fullAddressRequested();
+}
+
+void VKLIST::EXPORTCUR_Click() {
+    emit exportRecordRequested();
+}
+
+void VKLIST::PRINTCUR_Click() {
+    emit printRecordRequested();
+}

@@ -1,0 +1,79 @@
+#include "results/row_lock.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace results {
+
+QString lockFileFor(const QString& databasePath) {
+    const QFileInfo fi(databasePath);
+    return fi.dir().filePath(fi.completeBaseName() + QStringLiteral(".LDB"));
+}
+
+off_t lockOffset(const QString& file, const QString& sequence) {
+    // FNV-1a over the key; the unit separator keeps ("12","3") apart from ("1","23").
+    const QByteArray key = file.toUtf8() + '\x1f' + sequence.toUtf8();
+    quint64 h = 1469598103934665603ULL;
+    for (char c : key) {
+        h ^= quint8(c);
+        h *= 1099511628211ULL;
+    }
+    return off_t(h & ((quint64(1) << 62) - 1));
+}
+
+RowLockFile::RowLockFile(QString path) : path_(std::move(path)) {}
+
+RowLockFile::~RowLockFile() {
+    close();
+}
+
+bool RowLockFile::ensureOpen(QString* error) {
+    if (fd_ >= 0) return true;
+    const QByteArray p = path_.toLocal8Bit();
+    fd_ = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd_ < 0 && error) {
+        *error = QStringLiteral("Cannot open the lock file %1: %2")
+                     .arg(path_, QString::fromLocal8Bit(strerror(errno)));
+    }
+    return fd_ >= 0;
+}
+
+RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& sequence, QString* error) {
+    if (!ensureOpen(error)) return Result::Failed;
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = lockOffset(file, sequence);
+    fl.l_len = 1;
+    if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return Result::Locked;
+    if (errno == EAGAIN || errno == EACCES) return Result::Busy;
+    if (error) {
+        *error = QStringLiteral("Cannot lock a record in %1: %2")
+                     .arg(path_, QString::fromLocal8Bit(strerror(errno)));
+    }
+    return Result::Failed;
+}
+
+void RowLockFile::unlock(const QString& file, const QString& sequence) {
+    if (fd_ < 0) return;
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = F_UNLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = lockOffset(file, sequence);
+    fl.l_len = 1;
+    ::fcntl(fd_, F_OFD_SETLK, &fl);
+}
+
+void RowLockFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+}
+
+} // namespace results

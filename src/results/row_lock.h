@@ -1,0 +1,43 @@
+// Record locks shared by every copy of the program that uses one state database: advisory
+// open-file-description locks on one byte of a lock file beside the database, the byte chosen by
+// the record's key. The kernel drops them when their holder closes the file or dies.
+#pragma once
+
+#include <QString>
+
+#include <sys/types.h>
+
+namespace results {
+
+// "/x/VELKPA.MDB" -> "/x/VELKPA.LDB"
+QString lockFileFor(const QString& databasePath);
+
+// Byte of the lock file that stands for a record. Distinct keys share a byte only by a 62-bit hash
+// collision, which shows as a false "in use", never as two holders of one note.
+off_t lockOffset(const QString& file, const QString& sequence);
+
+class RowLockFile {
+public:
+    explicit RowLockFile(QString path);
+    ~RowLockFile();
+    RowLockFile(const RowLockFile&) = delete;
+    RowLockFile& operator=(const RowLockFile&) = delete;
+
+    enum class Result { Locked, Busy, Failed };
+    // Takes the record's lock without waiting. Busy: another holder (another program, or another
+    // RowLockFile in this one) has it. Failed: the lock file cannot be opened or locked; error says why.
+    Result tryLock(const QString& file, const QString& sequence, QString* error = nullptr);
+    void unlock(const QString& file, const QString& sequence);
+    // Drops every lock this object holds.
+    void close();
+
+    QString path() const { return path_; }
+
+private:
+    bool ensureOpen(QString* error);
+
+    QString path_;
+    int fd_ = -1;
+};
+
+} // namespace results
