@@ -11,10 +11,15 @@
 #include <QVariant>
 #include <QVector>
 
+#include <QHash>
+
 #include <memory>
+#include <optional>
 #include <stdexcept>
+#include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace dao {
 
@@ -67,18 +72,22 @@ public:
     // First column of the first row of a query, or an invalid QVariant when there is no row.
     QVariant scalar(const QString& jetSql, const QVariantList& params = {});
 
-    // A table name gives a Table recordset (the default for a name) unless type says otherwise;
-    // any other text is SQL and gives a Dynaset (default) or Snapshot.
+    // A table name gives a Table recordset when no type is given (Jet's default for a local table);
+    // any other text is SQL and gives a Dynaset (default) or Snapshot. A table name with an explicit
+    // Dynaset or Snapshot type reads "SELECT * FROM <table>".
     std::unique_ptr<Recordset> OpenRecordset(const QString& nameOrSql,
-                                             RecordsetType type = RecordsetType::Dynaset, int options = NoOptions);
+                                             std::optional<RecordsetType> type = std::nullopt,
+                                             int options = NoOptions);
     std::unique_ptr<Recordset> OpenTable(const QString& table) {
         return OpenRecordset(table, RecordsetType::Table);
     }
 
+    // Nested calls nest: an inner Rollback undoes only the work since its own BeginTrans.
     void BeginTrans();
     void CommitTrans();
     void Rollback();
     bool inTransaction() const { return transDepth_ > 0; }
+    int transactionDepth() const { return transDepth_; }
 
     // Schema (tools, tests, the state database's schema). Index names are per table as in the
     // original ("PRIMARY", "KEY2"); stored in SQLite as "<table>__<name>".
@@ -96,17 +105,31 @@ public:
     sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
 
+    // Counts every change made through this connection; recordsets use it to know their cached
+    // rows may be stale.
+    qint64 changeSeq() const { return changeSeq_; }
+    void noteChange() { ++changeSeq_; }
+
 private:
     Database() = default;
-    void configure();
+    void configure(bool exclusive);
+    void checkOurs(const QString& connect);
     [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
+    // A prepared statement kept for reuse (reset before it is handed out); the caller resets it after use.
+    sqlite3_stmt* cached(const QString& sql, const QString& operation);
+    void runSql(const char* sql, const QString& operation);
+    void checkOpen(const QString& operation) const;
     friend class Recordset;
-    friend class RecordsetImpl;
+    friend class TableRecordset;
+    friend class QueryRecordset;
 
     QString path_;
     sqlite3* db_ = nullptr;
     bool readOnly_ = false;
     int transDepth_ = 0;
+    qint64 changeSeq_ = 0;
+    std::vector<Recordset*> recordsets_;
+    QHash<QString, sqlite3_stmt*> statements_;
 };
 
 // Opaque position of a row in its recordset; valid for the recordset that gave it.
@@ -138,7 +161,7 @@ public:
     // Fields of the current row (a pending AddNew/Edit buffer while editing).
     QStringList fieldNames() const { return fieldNames_; }
     int fieldCount() const { return int(fieldNames_.size()); }
-    int fieldIndex(const QString& name) const; // case-insensitive; -1 when unknown
+    int fieldIndex(const QString& name) const;  // case-insensitive; -1 when unknown
     QVariant value(const QString& field) const; // throws on an unknown field or when there is no current row
     QVariant value(int index) const;
     QVariant operator[](const QString& field) const { return value(field); }
@@ -156,6 +179,8 @@ public:
     virtual void CancelUpdate();
     virtual void Delete();
     bool editing() const { return editMode_ != EditMode::None; }
+    // Bookmark of the row last added or changed by Update (Jet's LastModified); -1 when none.
+    Bookmark LastModified() const { return lastModified_; }
 
     // Table recordsets only.
     virtual void setIndex(const QString& indexName);
@@ -165,10 +190,23 @@ public:
     bool NoMatch() const { return noMatch_; }
 
     void Close();
+    bool isOpen() const { return db_ != nullptr; }
 
 protected:
     enum class EditMode { None, AddNew, Edit };
     Recordset(Database& db, RecordsetType type);
+    void setFields(const QStringList& names, const QStringList& types);
+    // Frees the recordset's statements; called by Close and when the database closes first.
+    virtual void release() {}
+    // Moving drops a pending AddNew/Edit, as in Jet.
+    void abandonEdit();
+    Database& database(const QString& operation) const; // the open database or a DaoError
+    bool updatable_ = true;
+    Bookmark lastModified_ = -1;
+    QString file_;
+    QHash<QString, int> fieldLookup_; // upper-case name -> index
+    friend class Database;
+
     virtual QVariant currentValue(int index) const = 0;
     virtual bool hasCurrent() const = 0;
     virtual void writeRow(bool isNew) = 0; // write editBuf_ (changed_ marks the fields set)

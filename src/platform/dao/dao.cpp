@@ -1,0 +1,663 @@
+#include "platform/dao/dao.h"
+
+#include "platform/dao/jet_sql.h"
+#include "platform/dao/query_recordset.h"
+#include "platform/dao/sqlite_util.h"
+#include "platform/dao/table_recordset.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace dao {
+
+using namespace detail;
+
+namespace {
+
+const char* const kMetaTable = "_velk_meta";
+
+QString messageOf(const QString& file, const QString& operation, const QString& reason) {
+    QString m = operation + QStringLiteral(" failed");
+    if (!file.isEmpty()) m += QStringLiteral(" on ") + file;
+    if (!reason.isEmpty()) m += QStringLiteral(": ") + reason;
+    return m;
+}
+
+// Julian day of a number stored in a date column (SQLite's julianday() counts from noon).
+QDate dateFromJulian(double jd) {
+    return QDate::fromJulianDay(qint64(std::floor(jd + 0.5)));
+}
+
+// MONTH(), DAY() and YEAR(): Null for Null or a value that is not a date.
+template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+    sqlite3_value* v = argv[0];
+    QDate d;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        d = toDate(QString::fromUtf8(p, sqlite3_value_bytes(v)));
+        break;
+    }
+    case SQLITE_INTEGER:
+    case SQLITE_FLOAT:
+        d = dateFromJulian(sqlite3_value_double(v));
+        break;
+    default:
+        break;
+    }
+    if (!d.isValid()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    sqlite3_result_int(ctx, Part == 0 ? d.year() : Part == 1 ? d.month() : d.day());
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Errors and conversions
+
+DaoError::DaoError(const QString& file, const QString& operation, const QString& reason)
+    : std::runtime_error(messageOf(file, operation, reason).toStdString()), file_(file),
+      operation_(operation), reason_(reason) {}
+
+QString DaoError::message() const {
+    return messageOf(file_, operation_, reason_);
+}
+
+QDate toDate(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QDate();
+    if (v.typeId() == QMetaType::QDate) return v.toDate();
+    if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
+    if (v.typeId() != QMetaType::QString && v.typeId() != QMetaType::QByteArray) return QDate();
+    const QString s = v.toString().trimmed();
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T].*)?$"));
+    static const QRegularExpression us(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})$"));
+    QRegularExpressionMatch m = iso.match(s);
+    if (m.hasMatch()) return QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    m = us.match(s);
+    if (m.hasMatch()) {
+        int year = m.captured(3).toInt();
+        if (m.captured(3).size() == 2) year += year >= 50 ? 1900 : 2000;
+        return QDate(year, m.captured(1).toInt(), m.captured(2).toInt());
+    }
+    return QDate();
+}
+
+QString dateToStorage(const QDate& d) {
+    if (!d.isValid()) return QString();
+    return QStringLiteral("%1-%2-%3")
+        .arg(d.year(), 4, 10, QLatin1Char('0'))
+        .arg(d.month(), 2, 10, QLatin1Char('0'))
+        .arg(d.day(), 2, 10, QLatin1Char('0'));
+}
+
+QString passwordFromConnect(const QString& connect) {
+    const QStringList parts = connect.split(u';');
+    for (const QString& part : parts) {
+        const qsizetype eq = part.indexOf(u'=');
+        if (eq < 0) continue;
+        if (part.left(eq).trimmed().compare(u"PWD", Qt::CaseInsensitive) == 0) return part.mid(eq + 1);
+    }
+    return QString();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Database
+
+std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bool readOnly,
+                                         const QString& connect) {
+    const QString op = QStringLiteral("Open database");
+    const QFileInfo info(path);
+    if (!info.exists()) throw DaoError(path, op, QStringLiteral("the file does not exist"));
+    if (!info.isFile()) throw DaoError(path, op, QStringLiteral("the name is not a database file"));
+
+    std::unique_ptr<Database> d(new Database);
+    d->path_ = path;
+    d->readOnly_ = readOnly;
+    // Never SQLITE_OPEN_CREATE: a file that vanished since the check stays missing.
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = reasonFor(d->db_, rc);
+        sqlite3_close_v2(d->db_);
+        d->db_ = nullptr;
+        throw DaoError(path, op, reason);
+    }
+    try {
+        sqlite3_busy_timeout(d->db_, 5000);
+        d->checkOurs(connect);
+        d->configure(exclusive);
+    } catch (...) {
+        d->close();
+        throw;
+    }
+    return d;
+}
+
+std::unique_ptr<Database> Database::create(const QString& path, const QString& password) {
+    const QString op = QStringLiteral("Create database");
+    if (QFileInfo::exists(path)) throw DaoError(path, op, QStringLiteral("the file already exists"));
+    std::unique_ptr<Database> d(new Database);
+    d->path_ = path;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString reason = reasonFor(d->db_, rc);
+        sqlite3_close_v2(d->db_);
+        d->db_ = nullptr;
+        QFile::remove(path);
+        throw DaoError(path, op, reason);
+    }
+    try {
+        sqlite3_busy_timeout(d->db_, 5000);
+        d->runSql("PRAGMA journal_mode=DELETE", op);
+        d->runSql("BEGIN", op);
+        d->runSql("CREATE TABLE _velk_meta (key TEXT PRIMARY KEY, value TEXT)", op);
+        d->executeBound(
+            QStringLiteral("INSERT INTO _velk_meta (key, value) VALUES ('app', 'VELK'), ('pwd', ?)"),
+            {password.isNull() ? QStringLiteral("") : password});
+        d->runSql("COMMIT", op);
+        d->configure(false);
+    } catch (...) {
+        d->close();
+        QFile::remove(path);
+        QFile::remove(path + QStringLiteral("-journal"));
+        throw;
+    }
+    return d;
+}
+
+Database::~Database() {
+    close();
+}
+
+void Database::close() {
+    for (Recordset* rs : recordsets_) {
+        rs->release();
+        rs->db_ = nullptr;
+    }
+    recordsets_.clear();
+    for (sqlite3_stmt* st : std::as_const(statements_))
+        sqlite3_finalize(st);
+    statements_.clear();
+    if (db_) {
+        if (transDepth_ > 0)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); // never commit half a batch
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    transDepth_ = 0;
+}
+
+void Database::checkOurs(const QString& connect) {
+    const QString op = QStringLiteral("Open database");
+    sqlite3_stmt* st = nullptr;
+    const int rc = sqlite3_prepare_v2(db_, "SELECT key, value FROM _velk_meta WHERE key IN ('app', 'pwd')",
+                                      -1, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        const int code = sqlite3_extended_errcode(db_);
+        sqlite3_finalize(st);
+        if ((code & 0xff) == SQLITE_ERROR || (code & 0xff) == SQLITE_NOTADB)
+            fail(op, QStringLiteral("the file is not a VELK database"));
+        fail(op, reasonFor(db_, code));
+    }
+    QString app, pwd;
+    bool havePwd = false;
+    int step;
+    while ((step = sqlite3_step(st)) == SQLITE_ROW) {
+        const QString key = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0)));
+        const QString value = readColumn(st, 1).toString();
+        if (key == u"app")
+            app = value;
+        else if (key == u"pwd") {
+            pwd = value;
+            havePwd = true;
+        }
+    }
+    sqlite3_finalize(st);
+    if (step != SQLITE_DONE) fail(op, reasonFor(db_, step));
+    if (app != u"VELK" || !havePwd) fail(op, QStringLiteral("the file is not a VELK database"));
+    // An access check against opening the wrong file, not encryption.
+    if (pwd != passwordFromConnect(connect)) fail(op, QStringLiteral("Not a valid password."));
+}
+
+void Database::configure(bool exclusive) {
+    const QString op = QStringLiteral("Open database");
+    if (!readOnly_) runSql("PRAGMA journal_mode=DELETE", op);
+    runSql("PRAGMA foreign_keys=OFF", op);
+    runSql("PRAGMA synchronous=FULL", op);
+    runSql("PRAGMA cache_size=-16384", op);
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
+    sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
+    sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
+    if (exclusive) {
+        runSql("PRAGMA locking_mode=EXCLUSIVE", op);
+        // Take the lock now, so a file in use by someone else is refused at open.
+        runSql(readOnly_ ? "BEGIN" : "BEGIN EXCLUSIVE", op);
+        if (readOnly_) runSql("SELECT count(*) FROM _velk_meta", op);
+        runSql("COMMIT", op);
+    }
+}
+
+void Database::fail(const QString& operation, const QString& reason) const {
+    throw DaoError(path_, operation, reason.isNull() ? errorText(db_) : reason);
+}
+
+void Database::checkOpen(const QString& operation) const {
+    if (!db_) fail(operation, QStringLiteral("the database is closed"));
+}
+
+void Database::runSql(const char* sql, const QString& operation) {
+    checkOpen(operation);
+    char* err = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &err);
+    if (rc != SQLITE_OK) {
+        const QString reason = reasonFor(db_, sqlite3_extended_errcode(db_));
+        sqlite3_free(err);
+        fail(operation, reason);
+    }
+}
+
+sqlite3_stmt* Database::cached(const QString& sql, const QString& operation) {
+    checkOpen(operation);
+    auto it = statements_.constFind(sql);
+    if (it != statements_.constEnd()) return it.value();
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    const int rc =
+        sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(operation, reasonFor(db_, sqlite3_extended_errcode(db_)) + QStringLiteral(" in: ") + sql);
+    }
+    if (!st) fail(operation, QStringLiteral("the SQL text is empty"));
+    if (statements_.size() > 200) { // keep the cache bounded
+        for (sqlite3_stmt* old : std::as_const(statements_))
+            sqlite3_finalize(old);
+        statements_.clear();
+    }
+    statements_.insert(sql, st);
+    return st;
+}
+
+long long Database::execute(const QString& jetSql) {
+    const QString op = QStringLiteral("Execute");
+    checkOpen(op);
+    const QByteArray utf8 = translateJetSql(jetSql).toUtf8();
+    const char* tail = utf8.constData();
+    const char* end = tail + utf8.size();
+    long long changed = 0;
+    while (tail < end) {
+        sqlite3_stmt* st = nullptr;
+        const int rc = sqlite3_prepare_v2(db_, tail, int(end - tail), &st, &tail);
+        if (rc != SQLITE_OK) {
+            const QString reason = reasonFor(db_, sqlite3_extended_errcode(db_));
+            sqlite3_finalize(st);
+            fail(op, reason + QStringLiteral(" in: ") + jetSql);
+        }
+        if (!st) // blanks or a comment
+            continue;
+        int step;
+        while ((step = sqlite3_step(st)) == SQLITE_ROW) {
+        }
+        const bool readOnlyStmt = sqlite3_stmt_readonly(st);
+        sqlite3_finalize(st);
+        if (step != SQLITE_DONE)
+            fail(op, reasonFor(db_, sqlite3_extended_errcode(db_)) + QStringLiteral(" in: ") + jetSql);
+        if (!readOnlyStmt) {
+            changed += sqlite3_changes64(db_);
+            noteChange();
+        }
+    }
+    return changed;
+}
+
+long long Database::executeBound(const QString& sql, const QVariantList& params) {
+    const QString op = QStringLiteral("Execute");
+    sqlite3_stmt* st = cached(sql, op);
+    for (int i = 0; i < params.size(); ++i)
+        bindValue(st, i + 1, params[i]);
+    const int step = sqlite3_step(st);
+    const int code = step == SQLITE_DONE || step == SQLITE_ROW ? SQLITE_OK : sqlite3_extended_errcode(db_);
+    const bool readOnlyStmt = sqlite3_stmt_readonly(st);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (code != SQLITE_OK) fail(op, reasonFor(db_, code) + QStringLiteral(" in: ") + sql);
+    if (readOnlyStmt) return 0;
+    noteChange();
+    return sqlite3_changes64(db_);
+}
+
+QVariant Database::scalar(const QString& jetSql, const QVariantList& params) {
+    const QString op = QStringLiteral("Query");
+    sqlite3_stmt* st = cached(translateJetSql(jetSql), op);
+    for (int i = 0; i < params.size(); ++i)
+        bindValue(st, i + 1, params[i]);
+    const int step = sqlite3_step(st);
+    QVariant result;
+    if (step == SQLITE_ROW)
+        result = fromStorage(readColumn(st, 0), normalizeType(sqlite3_column_decltype(st, 0)));
+    const int code = step == SQLITE_DONE || step == SQLITE_ROW ? SQLITE_OK : sqlite3_extended_errcode(db_);
+    sqlite3_reset(st);
+    sqlite3_clear_bindings(st);
+    if (code != SQLITE_OK) fail(op, reasonFor(db_, code) + QStringLiteral(" in: ") + jetSql);
+    return result;
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
+                                                   std::optional<RecordsetType> type, int options) {
+    const QString op = QStringLiteral("Open recordset");
+    checkOpen(op);
+    const QString bare = bareName(nameOrSql);
+    const bool looksLikeName = !bare.isEmpty() && !bare.contains(QRegularExpression(QStringLiteral("\\s")));
+    if (looksLikeName && tableExists(bare)) {
+        if (!type || *type == RecordsetType::Table)
+            return std::make_unique<TableRecordset>(*this, bare, options);
+        return std::make_unique<QueryRecordset>(*this, QStringLiteral("SELECT * FROM ") + quoteName(bare),
+                                                *type, options);
+    }
+    if (type && *type == RecordsetType::Table)
+        fail(op, QStringLiteral("there is no table named '%1'").arg(nameOrSql));
+    if (looksLikeName) fail(op, QStringLiteral("there is no table named '%1'").arg(nameOrSql));
+    return std::make_unique<QueryRecordset>(*this, nameOrSql, type.value_or(RecordsetType::Dynaset), options);
+}
+
+void Database::BeginTrans() {
+    const QString op = QStringLiteral("Begin transaction");
+    if (transDepth_ == 0)
+        runSql("BEGIN", op);
+    else
+        runSql(QStringLiteral("SAVEPOINT velk_%1").arg(transDepth_).toUtf8().constData(), op);
+    ++transDepth_;
+}
+
+void Database::CommitTrans() {
+    const QString op = QStringLiteral("Commit transaction");
+    if (transDepth_ == 0) fail(op, QStringLiteral("there is no transaction to commit"));
+    if (transDepth_ == 1)
+        runSql("COMMIT", op); // on failure the transaction stays open for a retry or a rollback
+    else
+        runSql(QStringLiteral("RELEASE velk_%1").arg(transDepth_ - 1).toUtf8().constData(), op);
+    --transDepth_;
+}
+
+void Database::Rollback() {
+    const QString op = QStringLiteral("Roll back transaction");
+    if (transDepth_ == 0) fail(op, QStringLiteral("there is no transaction to roll back"));
+    noteChange();
+    if (transDepth_ == 1) {
+        transDepth_ = 0;
+        // SQLite may already have rolled back after an I/O error; then there is nothing left to undo.
+        if (sqlite3_get_autocommit(db_)) return;
+        runSql("ROLLBACK", op);
+    } else {
+        const QByteArray name = QStringLiteral("velk_%1").arg(transDepth_ - 1).toUtf8();
+        --transDepth_;
+        runSql(("ROLLBACK TO " + name).constData(), op);
+        runSql(("RELEASE " + name).constData(), op);
+    }
+}
+
+void Database::createTable(const QString& table, const QVector<ColumnDef>& columns) {
+    const QString op = QStringLiteral("Create table %1").arg(table);
+    checkOpen(op);
+    if (columns.isEmpty()) fail(op, QStringLiteral("a table needs at least one column"));
+    QStringList defs;
+    for (const ColumnDef& c : columns) {
+        const QString t = c.type.trimmed().toUpper();
+        QString decl;
+        if (t == u"TEXT")
+            decl = QStringLiteral("TEXT COLLATE NOCASE");
+        else if (t == u"MEMO") // "MEMO TEXT": the word TEXT gives the column text affinity
+            decl = QStringLiteral("MEMO TEXT COLLATE NOCASE");
+        else if (t == u"DATE")
+            decl = QStringLiteral("DATE");
+        else if (t == u"DOUBLE" || t == u"SINGLE" || t == u"CURRENCY")
+            decl = QStringLiteral("DOUBLE");
+        else if (t == u"LONG" || t == u"INTEGER" || t == u"BYTE")
+            decl = QStringLiteral("LONG");
+        else if (t == u"YESNO" || t == u"BOOLEAN")
+            decl = QStringLiteral("YESNO");
+        else
+            fail(op, QStringLiteral("unknown column type '%1' for column %2").arg(c.type, c.name));
+        defs << quoteName(c.name) + u' ' + decl;
+    }
+    const QString sql =
+        QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteName(table), defs.join(QStringLiteral(", ")));
+    runSql(sql.toUtf8().constData(), op);
+    noteChange();
+}
+
+void Database::createIndex(const QString& table, const QString& indexName, const QStringList& columns,
+                           bool unique) {
+    const QString op = QStringLiteral("Create index %1 on %2").arg(indexName, table);
+    checkOpen(op);
+    if (columns.isEmpty()) fail(op, QStringLiteral("an index needs at least one column"));
+    QStringList cols;
+    for (const QString& c : columns)
+        cols << quoteName(bareName(c));
+    const QString sql = QStringLiteral("CREATE %1INDEX %2 ON %3 (%4)")
+                            .arg(unique ? QStringLiteral("UNIQUE ") : QString(),
+                                 quoteName(table + QStringLiteral("__") + indexName), quoteName(table),
+                                 cols.join(QStringLiteral(", ")));
+    runSql(sql.toUtf8().constData(), op);
+    noteChange();
+}
+
+bool Database::tableExists(const QString& table) const {
+    return tableNames().contains(bareName(table), Qt::CaseInsensitive);
+}
+
+QStringList Database::tableNames() const {
+    const QString op = QStringLiteral("List tables");
+    checkOpen(op);
+    QStringList names;
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(
+            db_,
+            "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' "
+            "ESCAPE '\\' AND name <> '_velk_meta' ORDER BY name",
+            -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(op);
+    }
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        names << readColumn(st, 0).toString();
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE) fail(op, reasonFor(db_, rc));
+    return names;
+}
+
+QStringList Database::indexColumns(const QString& table, const QString& indexName) const {
+    const QString op = QStringLiteral("Read index %1 of %2").arg(indexName, table);
+    checkOpen(op);
+    const QString wanted = bareName(table) + QStringLiteral("__") + indexName;
+    auto query = [&](const QString& sql, int col, const QString& match, int matchCol) {
+        QStringList out;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            fail(op);
+        }
+        int rc;
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+            if (matchCol < 0 || readColumn(st, matchCol).toString().compare(match, Qt::CaseInsensitive) == 0)
+                out << readColumn(st, col).toString();
+        }
+        sqlite3_finalize(st);
+        if (rc != SQLITE_DONE) fail(op, reasonFor(db_, rc));
+        return out;
+    };
+    const QStringList found =
+        query(QStringLiteral("PRAGMA index_list(%1)").arg(quoteName(bareName(table))), 1, wanted, 1);
+    if (found.isEmpty()) return {};
+    // index_info rows come in key order (seqno)
+    return query(QStringLiteral("PRAGMA index_info(%1)").arg(quoteName(found.first())), 2, QString(), -1);
+}
+
+QString Database::columnType(const QString& table, const QString& column) const {
+    const QString op = QStringLiteral("Read columns of %1").arg(table);
+    checkOpen(op);
+    sqlite3_stmt* st = nullptr;
+    const QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(bareName(table)));
+    if (sqlite3_prepare_v2(db_, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(op);
+    }
+    QString type;
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        if (readColumn(st, 1).toString().compare(bareName(column), Qt::CaseInsensitive) == 0) {
+            type = normalizeType(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+            break;
+        }
+    }
+    sqlite3_finalize(st);
+    return type;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Recordset: the parts common to every kind
+
+Recordset::Recordset(Database& db, RecordsetType type) : db_(&db), type_(type) {
+    file_ = db.name();
+    db.recordsets_.push_back(this);
+}
+
+Recordset::~Recordset() {
+    if (db_) {
+        auto& v = db_->recordsets_;
+        v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    }
+}
+
+void Recordset::Close() {
+    editMode_ = EditMode::None;
+    if (!db_) return;
+    release();
+    auto& v = db_->recordsets_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    db_ = nullptr;
+}
+
+void Recordset::fail(const QString& operation, const QString& reason) const {
+    throw DaoError(file_, source_.isEmpty() ? operation : operation + QStringLiteral(" (") + source_ + u')',
+                   reason);
+}
+
+Database& Recordset::database(const QString& operation) const {
+    if (!db_ || !db_->db_) fail(operation, QStringLiteral("the recordset is closed"));
+    return *db_;
+}
+
+void Recordset::setFields(const QStringList& names, const QStringList& types) {
+    fieldNames_ = names;
+    fieldTypes_ = types;
+    fieldLookup_.clear();
+    for (int i = int(names.size()) - 1; i >= 0; --i) // the first of equal names wins
+        fieldLookup_.insert(names[i].toUpper(), i);
+}
+
+int Recordset::fieldIndex(const QString& name) const {
+    auto it = fieldLookup_.constFind(name);
+    if (it == fieldLookup_.constEnd()) it = fieldLookup_.constFind(bareName(name).toUpper());
+    return it == fieldLookup_.constEnd() ? -1 : it.value();
+}
+
+QVariant Recordset::value(const QString& field) const {
+    const int i = fieldIndex(field);
+    if (i < 0) fail(QStringLiteral("Read field"), QStringLiteral("there is no field named '%1'").arg(field));
+    return value(i);
+}
+
+QVariant Recordset::value(int index) const {
+    const QString op = QStringLiteral("Read field");
+    if (index < 0 || index >= fieldNames_.size())
+        fail(op, QStringLiteral("there is no field number %1").arg(index));
+    database(op);
+    if (editMode_ != EditMode::None) return editBuf_.value(index);
+    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+    return currentValue(index);
+}
+
+void Recordset::abandonEdit() {
+    editMode_ = EditMode::None;
+    editBuf_.clear();
+    changed_.clear();
+}
+
+void Recordset::AddNew() {
+    const QString op = QStringLiteral("AddNew");
+    database(op);
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    editMode_ = EditMode::AddNew;
+    editBuf_ = QVariantList(fieldNames_.size());
+    changed_.fill(false, fieldNames_.size());
+}
+
+void Recordset::Edit() {
+    const QString op = QStringLiteral("Edit");
+    database(op);
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    abandonEdit();
+    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+    QVariantList buf;
+    buf.reserve(fieldNames_.size());
+    for (int i = 0; i < fieldNames_.size(); ++i)
+        buf.append(currentValue(i));
+    editBuf_ = std::move(buf);
+    changed_.fill(false, fieldNames_.size());
+    editMode_ = EditMode::Edit;
+}
+
+void Recordset::setValue(const QString& field, const QVariant& v) {
+    const QString op = QStringLiteral("Set field %1").arg(field);
+    if (editMode_ == EditMode::None)
+        fail(op, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    const int i = fieldIndex(field);
+    if (i < 0) fail(op, QStringLiteral("there is no field named '%1'").arg(field));
+    bool ok = true;
+    QVariant converted = convertForType(v, fieldTypes_.value(i), &ok);
+    if (!ok)
+        fail(op, QStringLiteral("type conversion error: '%1' is not a valid %2")
+                     .arg(v.toString(), fieldTypes_.value(i) == u"DATE" ? QStringLiteral("date")
+                                                                        : fieldTypes_.value(i).toLower()));
+    editBuf_[i] = std::move(converted);
+    changed_[i] = true;
+}
+
+void Recordset::Update() {
+    const QString op = QStringLiteral("Update");
+    database(op);
+    if (editMode_ == EditMode::None)
+        fail(op, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+    writeRow(editMode_ == EditMode::AddNew); // a failure keeps the edit open, as in Jet
+    abandonEdit();
+}
+
+void Recordset::CancelUpdate() {
+    abandonEdit();
+}
+
+void Recordset::Delete() {
+    fail(QStringLiteral("Delete"), QStringLiteral("the recordset is not updatable"));
+}
+
+void Recordset::setIndex(const QString&) {
+    fail(QStringLiteral("Set index"), QStringLiteral("only a table recordset has an index"));
+}
+
+void Recordset::Seek(const QString&, const QVariantList&) {
+    fail(QStringLiteral("Seek"), QStringLiteral("only a table recordset can seek"));
+}
+
+} // namespace dao

@@ -1,0 +1,384 @@
+#include "platform/dao/query_recordset.h"
+
+#include "platform/dao/jet_sql.h"
+#include "platform/dao/sqlite_util.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace dao {
+
+using namespace detail;
+
+namespace {
+
+// Rows read ahead of the one asked for. A result that fits is read whole and its statement
+// finalised at once, so the common small query holds no read lock on the shared file.
+constexpr int kReadAhead = 512;
+const char* const kRowidColumn = "__velk_rowid";
+
+bool isKeyword(const SqlToken& t) {
+    static const char* const words[] = {
+        "WHERE", "ORDER",   "GROUP",  "HAVING",    "LIMIT", "UNION",  "JOIN", "INNER", "LEFT", "RIGHT",
+        "CROSS", "NATURAL", "EXCEPT", "INTERSECT", "ON",    "WINDOW", "FULL", "OUTER", "USING"};
+    for (const char* w : words)
+        if (t.isWord(w)) return true;
+    return false;
+}
+
+QVariant storageOf(const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return QVariant();
+    if (v.typeId() == QMetaType::QDate) return dateToStorage(v.toDate());
+    if (v.typeId() == QMetaType::Bool) return qlonglong(v.toBool() ? 1 : 0);
+    return v;
+}
+
+} // namespace
+
+QuerySource analyseQuerySource(const QString& sql) {
+    const QVector<SqlToken> t = tokenizeSql(sql);
+    QuerySource none;
+    auto solid = [&](int i) {
+        while (i < t.size() && t[i].kind == SqlToken::Space)
+            ++i;
+        return i;
+    };
+    qsizetype offset = 0;
+    int i = 0;
+    for (; i < t.size() && t[i].kind == SqlToken::Space; ++i)
+        offset += t[i].text.size();
+    if (i >= t.size() || !t[i].isWord("SELECT")) return none;
+    offset += t[i].text.size();
+    int j = solid(i + 1);
+    if (j < t.size() && t[j].isWord("DISTINCT")) return none;
+    if (j < t.size() && t[j].isWord("ALL")) {
+        for (int k = i + 1; k <= j; ++k)
+            offset += t[k].text.size();
+        i = j;
+    }
+    const qsizetype insertAt = offset;
+
+    int depth = 0, from = -1;
+    for (int k = i + 1; k < t.size(); ++k) {
+        if (t[k].isSymbol("("))
+            ++depth;
+        else if (t[k].isSymbol(")"))
+            --depth;
+        else if (depth == 0 && t[k].isWord("FROM")) {
+            from = k;
+            break;
+        }
+    }
+    if (from < 0) return none;
+    int k = solid(from + 1);
+    if (k >= t.size() || !(t[k].kind == SqlToken::Word || t[k].kind == SqlToken::Bracketed ||
+                           t[k].kind == SqlToken::DoubleText || t[k].kind == SqlToken::SingleText))
+        return none;
+    QuerySource src;
+    src.table = t[k].kind == SqlToken::Word ? t[k].text : unquoteLiteral(t[k].text);
+    if (t[k].kind == SqlToken::Bracketed) src.table = bareName(t[k].text);
+    src.qualifier = quoteName(src.table);
+    k = solid(k + 1);
+    if (k < t.size() && t[k].isWord("AS")) k = solid(k + 1);
+    if (k < t.size() && (t[k].kind == SqlToken::Word || t[k].kind == SqlToken::Bracketed) &&
+        !isKeyword(t[k])) {
+        src.qualifier = quoteName(t[k].kind == SqlToken::Bracketed ? bareName(t[k].text) : t[k].text);
+        k = solid(k + 1);
+    }
+    // The rest, at the top level, must not bring in another table or fold rows together.
+    depth = 0;
+    for (int m = k; m < t.size(); ++m) {
+        if (t[m].isSymbol("("))
+            ++depth;
+        else if (t[m].isSymbol(")"))
+            --depth;
+        else if (depth == 0 && (t[m].isSymbol(",") || t[m].isWord("JOIN") || t[m].isWord("GROUP") ||
+                                t[m].isWord("HAVING") || t[m].isWord("UNION") || t[m].isWord("EXCEPT") ||
+                                t[m].isWord("INTERSECT")))
+            return none;
+    }
+    src.insertAt = insertAt;
+    return src;
+}
+
+QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetType type, int options)
+    : Recordset(db, type) {
+    const QString op = QStringLiteral("Open recordset");
+    source_ = jetSql.simplified();
+    if (source_.size() > 200) source_ = source_.left(200) + QStringLiteral("...");
+    forwardOnly_ = type == RecordsetType::Snapshot && (options & ForwardOnly);
+    const bool wantUpdates = type == RecordsetType::Dynaset && !(options & ReadOnly) && !db.readOnly();
+    updatable_ = false;
+
+    const QString sql = translateJetSql(jetSql);
+    auto prepare = [&](const QString& text) {
+        sqlite3_stmt* st = nullptr;
+        const QByteArray utf8 = text.toUtf8();
+        const char* tail = nullptr;
+        if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK) {
+            sqlite3_finalize(st);
+            return static_cast<sqlite3_stmt*>(nullptr);
+        }
+        return st;
+    };
+
+    if (wantUpdates) {
+        const QuerySource src = analyseQuerySource(sql);
+        if (!src.table.isEmpty() && db.tableExists(src.table)) {
+            QString withRowid = sql;
+            withRowid.insert(
+                src.insertAt,
+                QStringLiteral(" %1.rowid AS %2,").arg(src.qualifier, QLatin1String(kRowidColumn)));
+            stmt_ = prepare(withRowid);
+            if (stmt_) {
+                firstField_ = 1;
+                baseTable_ = src.table;
+                updatable_ = true;
+            }
+        }
+    }
+    if (!stmt_) {
+        stmt_ = prepare(sql);
+        if (!stmt_) fail(op, reasonFor(db.handle(), sqlite3_extended_errcode(db.handle())));
+    }
+    if (sqlite3_column_count(stmt_) <= firstField_) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        fail(op, QStringLiteral("the SQL text is not a query that returns rows"));
+    }
+
+    QStringList names, types;
+    for (int c = firstField_; c < sqlite3_column_count(stmt_); ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(stmt_, c));
+        types << normalizeType(sqlite3_column_decltype(stmt_, c));
+        QString origin;
+        if (updatable_) {
+            const char* table = sqlite3_column_table_name(stmt_, c);
+            const char* column = sqlite3_column_origin_name(stmt_, c);
+            if (table && column && QString::fromUtf8(table).compare(baseTable_, Qt::CaseInsensitive) == 0)
+                origin = QString::fromUtf8(column);
+        }
+        originColumns_ << origin;
+    }
+    setFields(names, types);
+
+    if (fetchTo(0)) // Jet opens a query on its first row
+        moveTo(0);
+    else
+        eof_ = true;
+}
+
+QueryRecordset::~QueryRecordset() {
+    release();
+}
+
+void QueryRecordset::release() {
+    if (stmt_) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+}
+
+bool QueryRecordset::fetchTo(long long n) {
+    if (n < base_) return false; // behind a forward-only read
+    if (n < loaded()) return true;
+    if (done_) return false;
+    if (!db_ || !stmt_) fail(QStringLiteral("Read rows"), QStringLiteral("the recordset is closed"));
+    const int cols = sqlite3_column_count(stmt_);
+    const long long want = forwardOnly_ ? n : std::max(n, loaded() + kReadAhead - 1);
+    while (loaded() <= want) {
+        const int rc = sqlite3_step(stmt_);
+        if (rc == SQLITE_DONE) {
+            done_ = true;
+            release(); // the whole result is read: free the statement and its lock now
+            break;
+        }
+        if (rc != SQLITE_ROW) {
+            const QString reason = reasonFor(db_->handle(), sqlite3_extended_errcode(db_->handle()));
+            release();
+            done_ = true;
+            fail(QStringLiteral("Read rows"), reason);
+        }
+        if (forwardOnly_) { // keeps no row behind the one just read
+            base_ = loaded();
+            rows_.clear();
+            rowids_.clear();
+            deleted_.clear();
+        }
+        QVariantList row;
+        row.reserve(cols - firstField_);
+        for (int c = firstField_; c < cols; ++c)
+            row.append(readColumn(stmt_, c));
+        rows_.push_back(std::move(row));
+        rowids_.push_back(firstField_ ? sqlite3_column_int64(stmt_, 0) : -1);
+        deleted_.push_back(false);
+    }
+    return n < loaded();
+}
+
+void QueryRecordset::moveTo(long long n) {
+    pos_ = n;
+    eof_ = false;
+    reached_ = std::max(reached_, n + 1);
+}
+
+void QueryRecordset::requireScrollable(const QString& operation, long long target) const {
+    if (forwardOnly_ && target < pos_)
+        fail(operation, QStringLiteral("a forward-only recordset cannot move backwards"));
+}
+
+void QueryRecordset::MoveFirst() {
+    const QString op = QStringLiteral("MoveFirst");
+    database(op);
+    abandonEdit();
+    requireScrollable(op, 0);
+    if (fetchTo(0)) {
+        moveTo(0);
+    } else {
+        pos_ = -1;
+        eof_ = true;
+    }
+}
+
+void QueryRecordset::MoveLast() {
+    const QString op = QStringLiteral("MoveLast");
+    database(op);
+    abandonEdit();
+    while (!done_)
+        fetchTo(loaded() + kReadAhead);
+    if (rows_.empty()) { // a forward-only read keeps the last row it read
+        pos_ = -1;
+        eof_ = true;
+        return;
+    }
+    moveTo(loaded() - 1);
+}
+
+void QueryRecordset::MoveNext() {
+    const QString op = QStringLiteral("MoveNext");
+    database(op);
+    abandonEdit();
+    if (eof_) fail(op, QStringLiteral("No current record."));
+    const long long target = pos_ + 1;
+    if (fetchTo(target)) {
+        moveTo(target);
+    } else {
+        pos_ = std::max(pos_, loaded() - 1);
+        eof_ = true;
+        if (loaded() == 0) pos_ = -1;
+    }
+}
+
+void QueryRecordset::MovePrevious() {
+    const QString op = QStringLiteral("MovePrevious");
+    database(op);
+    abandonEdit();
+    if (pos_ < 0) fail(op, QStringLiteral("No current record."));
+    if (forwardOnly_) fail(op, QStringLiteral("a forward-only recordset cannot move backwards"));
+    if (eof_) {
+        eof_ = false; // back onto the last row
+        return;
+    }
+    --pos_;
+}
+
+long long QueryRecordset::AbsolutePosition() {
+    database(QStringLiteral("AbsolutePosition"));
+    return pos_ >= 0 && !eof_ ? pos_ : -1;
+}
+
+void QueryRecordset::setAbsolutePosition(long long n) {
+    const QString op = QStringLiteral("Set AbsolutePosition");
+    database(op);
+    abandonEdit();
+    if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
+    requireScrollable(op, n);
+    if (fetchTo(n)) {
+        moveTo(n);
+    } else {
+        while (fetchTo(loaded())) {
+        }
+        pos_ = loaded() - 1;
+        eof_ = true;
+    }
+}
+
+Bookmark QueryRecordset::bookmark() const {
+    if (pos_ < 0 || eof_) fail(QStringLiteral("Bookmark"), QStringLiteral("No current record."));
+    return pos_;
+}
+
+void QueryRecordset::setBookmark(Bookmark b) {
+    const QString op = QStringLiteral("Set bookmark");
+    database(op);
+    abandonEdit();
+    if (b < 0 || b >= loaded() || b < base_) fail(op, QStringLiteral("Not a valid bookmark."));
+    moveTo(b);
+}
+
+bool QueryRecordset::hasCurrent() const {
+    return pos_ >= 0 && !eof_ && pos_ >= base_ && pos_ < loaded() && !deleted_[size_t(pos_ - base_)];
+}
+
+QVariant QueryRecordset::currentValue(int index) const {
+    if (pos_ >= base_ && pos_ < loaded() && !eof_ && deleted_[size_t(pos_ - base_)])
+        fail(QStringLiteral("Read field"), QStringLiteral("Record is deleted."));
+    if (!hasCurrent()) fail(QStringLiteral("Read field"), QStringLiteral("No current record."));
+    return fromStorage(rows_[size_t(pos_ - base_)].value(index), fieldTypes_.value(index));
+}
+
+void QueryRecordset::Delete() {
+    const QString op = QStringLiteral("Delete");
+    Database& db = database(op);
+    abandonEdit();
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+    const long long changed =
+        db.executeBound(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(baseTable_)),
+                        {rowids_[size_t(pos_ - base_)]});
+    Q_UNUSED(changed);
+    deleted_[size_t(pos_ - base_)] = true;
+}
+
+void QueryRecordset::writeRow(bool isNew) {
+    const QString op = QStringLiteral("Update");
+    Database& db = database(op);
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    if (!isNew && !hasCurrent()) fail(op, QStringLiteral("No current record."));
+    QStringList cols;
+    QVariantList params;
+    std::vector<int> which;
+    for (int i = 0; i < changed_.size(); ++i) {
+        if (!changed_[i]) continue;
+        if (originColumns_.value(i).isEmpty())
+            fail(op, QStringLiteral("the field %1 cannot be updated").arg(fieldNames_[i]));
+        cols << quoteName(originColumns_[i]);
+        params << editBuf_[i];
+        which.push_back(i);
+    }
+    if (which.empty() && !isNew) return;
+    const QString table = quoteName(baseTable_);
+    if (isNew) {
+        if (cols.isEmpty())
+            db.executeBound(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table), {});
+        else
+            db.executeBound(
+                QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                    .arg(table, cols.join(QStringLiteral(", ")),
+                         QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", "))),
+                params);
+        lastModified_ = -1; // a new row is not part of this result until it is opened again
+        return;
+    }
+    const size_t at = size_t(pos_ - base_);
+    params << rowids_[at];
+    db.executeBound(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
+                        .arg(table, cols.join(QStringLiteral(" = ?, "))),
+                    params);
+    for (int i : which) // the cached row shows what was written
+        rows_[at][i] = storageOf(editBuf_[i]);
+    lastModified_ = pos_;
+}
+
+} // namespace dao

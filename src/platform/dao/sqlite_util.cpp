@@ -1,0 +1,225 @@
+#include "platform/dao/sqlite_util.h"
+
+#include "platform/dao/dao.h"
+
+#include <QDateTime>
+
+#include <cmath>
+
+namespace dao::detail {
+
+QString normalizeType(const char* declType) {
+    if (!declType) return QString();
+    const QString t = QString::fromUtf8(declType).trimmed().toUpper();
+    qsizetype end = 0;
+    while (end < t.size() && (t[end].isLetterOrNumber() || t[end] == u'_'))
+        ++end;
+    return t.left(end);
+}
+
+QVariant readColumn(sqlite3_stmt* st, int col) {
+    switch (sqlite3_column_type(st, col)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(st, col)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(st, col));
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
+        return QVariant(QString::fromUtf8(p, sqlite3_column_bytes(st, col)));
+    }
+    case SQLITE_BLOB: {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(st, col));
+        return QVariant(QByteArray(p, sqlite3_column_bytes(st, col)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+QVariant fromStorage(const QVariant& raw, const QString& type) {
+    if (!raw.isValid() || type.isEmpty()) return raw;
+    if (type == u"TEXT" || type == u"MEMO") {
+        if (raw.typeId() == QMetaType::QString) return raw;
+        if (raw.typeId() == QMetaType::Double) // a number in a text column reads as Jet shows it
+            return QString::number(raw.toDouble(), 'g', 15);
+        return raw.toString();
+    }
+    if (type == u"DATE") {
+        const QDate d = toDate(raw);
+        return d.isValid() ? QVariant(d) : raw;
+    }
+    if (type == u"YESNO") return raw.typeId() == QMetaType::QString ? raw : QVariant(raw.toLongLong() != 0);
+    if (type == u"DOUBLE") {
+        bool ok = false;
+        const double v = raw.toDouble(&ok);
+        return ok ? QVariant(v) : raw;
+    }
+    if (type == u"LONG") {
+        if (raw.typeId() == QMetaType::LongLong) return raw;
+        bool ok = false;
+        const double v = raw.toDouble(&ok);
+        return ok ? QVariant(qlonglong(std::llround(v))) : raw;
+    }
+    return raw;
+}
+
+namespace {
+
+bool isNumberVariant(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Jet's rounding of a number assigned to a whole-number field: half to even.
+qlonglong roundHalfEven(double v) {
+    return qlonglong(std::nearbyint(v));
+}
+
+} // namespace
+
+QVariant convertForType(const QVariant& v, const QString& type, bool* ok) {
+    *ok = true;
+    if (!v.isValid() || v.isNull()) return QVariant();
+    if (type == u"TEXT" || type == u"MEMO") {
+        if (v.typeId() == QMetaType::QDate) return dateToStorage(v.toDate());
+        if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
+        if (v.typeId() == QMetaType::Bool)
+            return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        return v.toString();
+    }
+    if (type == u"DATE") {
+        const QDate d = toDate(v);
+        *ok = d.isValid();
+        return d.isValid() ? QVariant(d) : QVariant();
+    }
+    if (type == u"DOUBLE" || type == u"LONG") {
+        double num = 0;
+        if (isNumberVariant(v)) {
+            num = v.typeId() == QMetaType::Bool ? (v.toBool() ? -1.0 : 0.0) : v.toDouble();
+        } else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
+            num = v.toString().trimmed().toDouble(ok);
+        } else {
+            *ok = false;
+        }
+        if (!*ok || !std::isfinite(num)) {
+            *ok = false;
+            return QVariant();
+        }
+        if (type == u"LONG") {
+            if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
+                return QVariant(v.toLongLong());
+            return QVariant(roundHalfEven(num));
+        }
+        return QVariant(num);
+    }
+    if (type == u"YESNO") {
+        if (v.typeId() == QMetaType::Bool) return v;
+        if (isNumberVariant(v)) return QVariant(v.toDouble() != 0);
+        const QString s = v.toString().trimmed();
+        if (s.compare(u"true", Qt::CaseInsensitive) == 0 || s.compare(u"yes", Qt::CaseInsensitive) == 0 ||
+            s.compare(u"on", Qt::CaseInsensitive) == 0)
+            return QVariant(true);
+        if (s.compare(u"false", Qt::CaseInsensitive) == 0 || s.compare(u"no", Qt::CaseInsensitive) == 0 ||
+            s.compare(u"off", Qt::CaseInsensitive) == 0)
+            return QVariant(false);
+        const double num = s.toDouble(ok);
+        return *ok ? QVariant(num != 0) : QVariant();
+    }
+    return v; // a column of no known type takes the value as it is
+}
+
+int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return sqlite3_bind_null(st, index);
+    switch (v.typeId()) {
+    case QMetaType::Bool:
+        return sqlite3_bind_int(st, index, v.toBool() ? 1 : 0);
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return sqlite3_bind_int64(st, index, v.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return sqlite3_bind_double(st, index, v.toDouble());
+    case QMetaType::QDate:
+        return sqlite3_bind_text(st, index, dateToStorage(v.toDate()).toUtf8().constData(), -1,
+                                 SQLITE_TRANSIENT);
+    case QMetaType::QDateTime:
+        return sqlite3_bind_text(st, index, dateToStorage(v.toDateTime().date()).toUtf8().constData(), -1,
+                                 SQLITE_TRANSIENT);
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        return sqlite3_bind_blob(st, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    }
+    default: {
+        const QByteArray u = v.toString().toUtf8();
+        return sqlite3_bind_text(st, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+    }
+    }
+}
+
+QString quoteName(const QString& name) {
+    QString q = name;
+    q.replace(u'"', QLatin1String("\"\""));
+    return u'"' + q + u'"';
+}
+
+QString bareName(const QString& name) {
+    const QString n = name.trimmed();
+    if (n.size() >= 2 && ((n.front() == u'[' && n.back() == u']') ||
+                          (n.front() == u'"' && n.back() == u'"') || (n.front() == u'`' && n.back() == u'`')))
+        return n.mid(1, n.size() - 2);
+    return n;
+}
+
+// A reason a user can act on for the SQLite codes worth explaining.
+QString reasonFor(sqlite3* db, int rc) {
+    const QString detail = errorText(db);
+    switch (rc & 0xff) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return QStringLiteral("the database is in use by another user; try again later (%1)").arg(detail);
+    case SQLITE_NOTADB:
+        return QStringLiteral("the file is not a VELK database");
+    case SQLITE_READONLY:
+        return QStringLiteral("the database is open read-only (%1)").arg(detail);
+    case SQLITE_CONSTRAINT:
+        if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY)
+            return QStringLiteral("the changes would create duplicate values in a unique index (%1)")
+                .arg(detail);
+        return detail;
+    case SQLITE_FULL:
+        return QStringLiteral("the disk is full");
+    case SQLITE_IOERR:
+    case SQLITE_CANTOPEN:
+        return QStringLiteral("the file cannot be read or written (%1)").arg(detail);
+    case SQLITE_CORRUPT:
+        return QStringLiteral("the database file is damaged (%1)").arg(detail);
+    default:
+        return detail;
+    }
+}
+
+QString errorText(sqlite3* db) {
+    return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("no database");
+}
+
+} // namespace dao::detail

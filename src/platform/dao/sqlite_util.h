@@ -1,0 +1,41 @@
+// Internal helpers of the database layer: value conversion between Qt and SQLite storage,
+// binding, reading, and quoting of names.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+namespace dao::detail {
+
+// Upper-case first word of a declared column type: "MEMO TEXT" -> "MEMO", "" for none.
+QString normalizeType(const char* declType);
+
+// Value as stored by SQLite: invalid (Null), qlonglong, double, QString or QByteArray.
+QVariant readColumn(sqlite3_stmt* st, int col);
+
+// The value a caller sees for a stored value of a column of the given declared type:
+// DATE -> QDate, YESNO -> bool, DOUBLE -> double, LONG -> qlonglong, TEXT/MEMO -> QString.
+QVariant fromStorage(const QVariant& raw, const QString& type);
+
+// Converts a value assigned to a field of the given type to the caller's form (as fromStorage
+// returns it). Null stays Null. ok is false when the value cannot become that type.
+QVariant convertForType(const QVariant& v, const QString& type, bool* ok);
+
+// Binds a caller-side value (invalid -> NULL, QDate -> ISO text, bool -> 0/1).
+int bindValue(sqlite3_stmt* st, int index, const QVariant& v);
+
+// A name quoted for SQLite: "name", inner quotes doubled.
+QString quoteName(const QString& name);
+
+// A name given bare, [bracketed] or "quoted", returned bare.
+QString bareName(const QString& name);
+
+// A reason a user can act on for a failed call that returned rc (plain or extended code).
+QString reasonFor(sqlite3* db, int rc);
+
+// Statement text of a failing call, for messages.
+QString errorText(sqlite3* db);
+
+} // namespace dao::detail

@@ -1,0 +1,549 @@
+#include "platform/dao/table_recordset.h"
+
+#include "platform/dao/sqlite_util.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+
+namespace dao {
+
+using namespace detail;
+
+namespace {
+constexpr int kMaxChunk = 256;
+constexpr long long kStepLimit = 300; // farther jumps use an OFFSET query
+} // namespace
+
+TableRecordset::TableRecordset(Database& db, const QString& table, int options)
+    : Recordset(db, RecordsetType::Table) {
+    const QString op = QStringLiteral("Open table %1").arg(table);
+    source_ = table;
+    updatable_ = !(options & ReadOnly) && !db.readOnly();
+
+    // Columns in table order, with their declared types.
+    sqlite3_stmt* st = nullptr;
+    const QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table));
+    if (sqlite3_prepare_v2(db.handle(), sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        fail(op, errorText(db.handle()));
+    }
+    QStringList names, types;
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+        names << readColumn(st, 1).toString();
+        types << normalizeType(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_DONE || names.isEmpty())
+        fail(op, rc != SQLITE_DONE ? reasonFor(db.handle(), rc) : QStringLiteral("the table has no columns"));
+    setFields(names, types);
+
+    // Keep the table name as stored, so index names built from it match.
+    table_ = table;
+    for (const QString& t : db.tableNames())
+        if (t.compare(table, Qt::CaseInsensitive) == 0) table_ = t;
+    quotedTable_ = quoteName(table_);
+    QStringList cols{QStringLiteral("rowid")};
+    for (const QString& n : names)
+        cols << quoteName(n);
+    selectList_ = cols.join(QStringLiteral(", "));
+
+    MoveFirst(); // Jet opens a table on its first row
+}
+
+TableRecordset::~TableRecordset() {
+    release();
+}
+
+void TableRecordset::release() {
+    for (sqlite3_stmt* st : std::as_const(statements_))
+        sqlite3_finalize(st);
+    statements_.clear();
+}
+
+sqlite3_stmt* TableRecordset::statement(const QString& sql) const {
+    auto it = statements_.constFind(sql);
+    if (it != statements_.constEnd()) return it.value();
+    Database& db = database(QStringLiteral("Read table"));
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
+                           nullptr) != SQLITE_OK) {
+        const QString reason = reasonFor(db.handle(), sqlite3_extended_errcode(db.handle()));
+        sqlite3_finalize(st);
+        fail(QStringLiteral("Read table"), reason);
+    }
+    statements_.insert(sql, st);
+    return st;
+}
+
+std::vector<TableRecordset::Row> TableRecordset::readRows(sqlite3_stmt* st, int limit) const {
+    std::vector<Row> rows;
+    const int n = int(fieldNames_.size());
+    int rc;
+    while (int(rows.size()) < limit && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+        Row r;
+        r.rowid = sqlite3_column_int64(st, 0);
+        r.raw.reserve(n);
+        for (int i = 0; i < n; ++i)
+            r.raw.append(readColumn(st, i + 1));
+        rows.push_back(std::move(r));
+    }
+    if (int(rows.size()) < limit && rc != SQLITE_DONE) {
+        const QString reason =
+            reasonFor(sqlite3_db_handle(st), sqlite3_extended_errcode(sqlite3_db_handle(st)));
+        sqlite3_reset(st);
+        fail(QStringLiteral("Read table"), reason);
+    }
+    sqlite3_reset(st); // a finished read holds no lock
+    return rows;
+}
+
+QString TableRecordset::orderOf(int from, bool forward) const {
+    const QString dir = forward ? QString() : QStringLiteral(" DESC");
+    QStringList parts;
+    for (int k = from; k < int(keyNames_.size()); ++k)
+        parts << keyNames_[k] + dir;
+    parts << QStringLiteral("rowid") + dir;
+    return QStringLiteral(" ORDER BY ") + parts.join(QStringLiteral(", "));
+}
+
+QString TableRecordset::whereOf(const Level& lv, const QVariantList& keys, bool forward) const {
+    QStringList parts;
+    for (int k = 0; k < lv.equal; ++k)
+        parts << keyNames_[k] + QStringLiteral(" IS ?");
+    if (lv.compareRowid) parts << (forward ? QStringLiteral("rowid > ?") : QStringLiteral("rowid < ?"));
+    if (lv.compareKey) {
+        const QString& k = keyNames_[lv.equal];
+        if (forward)
+            parts << (keys.value(lv.equal).isValid() ? k + QStringLiteral(" > ?")
+                                                     : k + QStringLiteral(" IS NOT NULL"));
+        else
+            parts << (lv.keyIsNull ? k + QStringLiteral(" IS NULL") : k + QStringLiteral(" < ?"));
+    }
+    return parts.isEmpty() ? QString() : QStringLiteral(" WHERE ") + parts.join(QStringLiteral(" AND "));
+}
+
+namespace {
+// Binds the values a level's WHERE uses, in its order; returns the next parameter number.
+int bindLevel(sqlite3_stmt* st, int equal, bool compareRowid, bool compareKeyValue, const QVariantList& keys,
+              qint64 rowid) {
+    int p = 1;
+    for (int k = 0; k < equal; ++k)
+        bindValue(st, p++, keys.value(k));
+    if (compareRowid) sqlite3_bind_int64(st, p++, rowid);
+    if (compareKeyValue) bindValue(st, p++, keys.value(equal));
+    return p;
+}
+} // namespace
+
+std::vector<TableRecordset::Row> TableRecordset::runLevel(const Level& lv, const QVariantList& keys,
+                                                          qint64 rowid, bool forward, int limit) const {
+    const int from = lv.compareRowid ? int(keyNames_.size()) : lv.equal;
+    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                        whereOf(lv, keys, forward) + orderOf(from, forward) + QStringLiteral(" LIMIT ?");
+    sqlite3_stmt* st = statement(sql);
+    const bool keyValue = lv.compareKey && !lv.keyIsNull && keys.value(lv.equal).isValid();
+    const int p = bindLevel(st, lv.equal, lv.compareRowid, keyValue, keys, rowid);
+    sqlite3_bind_int(st, p, limit);
+    return readRows(st, limit);
+}
+
+long long TableRecordset::countLevel(const Level& lv, const QVariantList& keys, qint64 rowid) const {
+    const QString sql =
+        QStringLiteral("SELECT count(*) FROM ") + quotedTable_ + whereOf(lv, keys, /*forward=*/false);
+    sqlite3_stmt* st = statement(sql);
+    const bool keyValue = lv.compareKey && !lv.keyIsNull && keys.value(lv.equal).isValid();
+    bindLevel(st, lv.equal, lv.compareRowid, keyValue, keys, rowid);
+    long long n = 0;
+    const int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0);
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) fail(QStringLiteral("Count rows"), reasonFor(sqlite3_db_handle(st), rc));
+    return n;
+}
+
+// Rows after (keys, rowid) in index order are, nearest first: the same keys with a larger rowid,
+// then for each shorter prefix of equal keys, a larger next key. Each step is an index range scan;
+// Null keys (which sort first) are handled by IS / IS NOT NULL instead of row-value comparison.
+std::vector<TableRecordset::Row> TableRecordset::scanFrom(const QVariantList& keys, qint64 rowid,
+                                                          bool forward, int limit) const {
+    std::vector<Row> out;
+    const int n = int(keyNames_.size());
+    auto take = [&](const Level& lv) {
+        if (int(out.size()) >= limit) return;
+        std::vector<Row> rows = runLevel(lv, keys, rowid, forward, limit - int(out.size()));
+        std::move(rows.begin(), rows.end(), std::back_inserter(out));
+    };
+    take(Level{n, true, false, false});
+    for (int l = n - 1; l >= 0; --l) {
+        if (forward) {
+            take(Level{l, false, true, false});
+        } else if (keys.value(l).isValid()) {
+            take(Level{l, false, true, false}); // smaller values
+            take(Level{l, false, true, true});  // then Nulls, which sort before every value
+        }
+    }
+    return out;
+}
+
+std::vector<TableRecordset::Row> TableRecordset::scanEnd(bool forward, int limit) const {
+    return runLevel(Level{0, false, false, false}, {}, 0, forward, limit);
+}
+
+QVariantList TableRecordset::keysOf(const Row& r) const {
+    QVariantList keys;
+    keys.reserve(int(keyCols_.size()));
+    for (int c : keyCols_)
+        keys.append(r.raw.value(c));
+    return keys;
+}
+
+void TableRecordset::placeOn(std::vector<Row> rows, int pos, bool ascending) {
+    if (!ascending) {
+        std::reverse(rows.begin(), rows.end());
+        pos = int(rows.size()) - 1 - pos;
+    }
+    window_ = std::move(rows);
+    pos_ = pos;
+    cur_ = window_[pos_];
+    curDeleted_ = false;
+    at_ = At::Row;
+    windowSeq_ = curSeq_ = db_->changeSeq();
+}
+
+void TableRecordset::toEnd(bool eof) {
+    at_ = eof ? At::EOF_ : At::BOF;
+    window_.clear();
+    pos_ = -1;
+    absPos_ = -1;
+}
+
+bool TableRecordset::windowFresh() const {
+    return db_ && windowSeq_ == db_->changeSeq();
+}
+
+bool TableRecordset::refreshCurrent() const {
+    if (at_ != At::Row || curDeleted_ || !db_) return at_ == At::Row && !curDeleted_;
+    if (curSeq_ == db_->changeSeq()) return true;
+    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                        " WHERE rowid = ?";
+    sqlite3_stmt* st = statement(sql);
+    sqlite3_bind_int64(st, 1, cur_.rowid);
+    std::vector<Row> rows = readRows(st, 1);
+    if (rows.empty())
+        curDeleted_ = true;
+    else
+        cur_ = std::move(rows.front());
+    curSeq_ = db_->changeSeq();
+    return !curDeleted_;
+}
+
+void TableRecordset::MoveFirst() {
+    database(QStringLiteral("MoveFirst"));
+    abandonEdit();
+    std::vector<Row> rows = scanEnd(true, chunk_);
+    if (rows.empty()) {
+        toEnd(true);
+        at_ = At::Empty;
+        return;
+    }
+    placeOn(std::move(rows), 0, true);
+    absPos_ = 0;
+    absSeq_ = db_->changeSeq();
+}
+
+void TableRecordset::MoveLast() {
+    database(QStringLiteral("MoveLast"));
+    abandonEdit();
+    std::vector<Row> rows = scanEnd(false, chunk_);
+    if (rows.empty()) {
+        toEnd(true);
+        at_ = At::Empty;
+        return;
+    }
+    placeOn(std::move(rows), 0, false);
+    absPos_ = -1;
+}
+
+void TableRecordset::MoveNext() {
+    const QString op = QStringLiteral("MoveNext");
+    database(op);
+    abandonEdit();
+    if (at_ == At::EOF_ || at_ == At::Empty) fail(op, QStringLiteral("No current record."));
+    if (at_ == At::BOF) {
+        MoveFirst();
+        return;
+    }
+    const bool posKnown = absPos_ >= 0 && absSeq_ == db_->changeSeq();
+    if (windowFresh() && pos_ + 1 < int(window_.size())) {
+        cur_ = window_[++pos_];
+        curDeleted_ = false;
+    } else {
+        std::vector<Row> rows = scanFrom(keysOf(cur_), cur_.rowid, true, chunk_);
+        chunk_ = std::min(chunk_ * 2, kMaxChunk);
+        if (rows.empty()) {
+            toEnd(true);
+            return;
+        }
+        placeOn(std::move(rows), 0, true);
+    }
+    if (posKnown) {
+        ++absPos_;
+        absSeq_ = db_->changeSeq();
+    } else {
+        absPos_ = -1;
+    }
+}
+
+void TableRecordset::MovePrevious() {
+    const QString op = QStringLiteral("MovePrevious");
+    database(op);
+    abandonEdit();
+    if (at_ == At::BOF || at_ == At::Empty) fail(op, QStringLiteral("No current record."));
+    if (at_ == At::EOF_) {
+        MoveLast();
+        return;
+    }
+    const bool posKnown = absPos_ >= 0 && absSeq_ == db_->changeSeq();
+    if (windowFresh() && pos_ > 0) {
+        cur_ = window_[--pos_];
+        curDeleted_ = false;
+    } else {
+        std::vector<Row> rows = scanFrom(keysOf(cur_), cur_.rowid, false, chunk_);
+        chunk_ = std::min(chunk_ * 2, kMaxChunk);
+        if (rows.empty()) {
+            toEnd(false);
+            return;
+        }
+        placeOn(std::move(rows), 0, false);
+    }
+    if (posKnown) {
+        --absPos_;
+        absSeq_ = db_->changeSeq();
+    } else {
+        absPos_ = -1;
+    }
+}
+
+long long TableRecordset::RecordCount() {
+    Database& db = database(QStringLiteral("RecordCount"));
+    if (count_ >= 0 && countSeq_ == db.changeSeq()) return count_;
+    count_ = countLevel(Level{0, false, false, false}, {}, 0);
+    countSeq_ = db.changeSeq();
+    return count_;
+}
+
+long long TableRecordset::AbsolutePosition() {
+    Database& db = database(QStringLiteral("AbsolutePosition"));
+    if (!hasCurrent()) return -1;
+    if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
+    // Rows before the current one: the backward scan's steps, counted.
+    const QVariantList keys = keysOf(cur_);
+    const int n = int(keyNames_.size());
+    long long before = countLevel(Level{n, true, false, false}, keys, cur_.rowid);
+    for (int l = n - 1; l >= 0; --l) {
+        if (keys.value(l).isValid()) {
+            before += countLevel(Level{l, false, true, false}, keys, cur_.rowid);
+            before += countLevel(Level{l, false, true, true}, keys, cur_.rowid);
+        }
+    }
+    absPos_ = before;
+    absSeq_ = db.changeSeq();
+    return absPos_;
+}
+
+void TableRecordset::setAbsolutePosition(long long n) {
+    const QString op = QStringLiteral("Set AbsolutePosition");
+    Database& db = database(op);
+    abandonEdit();
+    if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
+    const bool posKnown = at_ == At::Row && absPos_ >= 0 && absSeq_ == db.changeSeq();
+    if (posKnown && std::abs(n - absPos_) <= kStepLimit) {
+        while (at_ == At::Row && absPos_ < n)
+            MoveNext();
+        while (at_ == At::Row && absPos_ > n)
+            MovePrevious();
+        return;
+    }
+    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                        orderOf(0, true) + QStringLiteral(" LIMIT ? OFFSET ?");
+    sqlite3_stmt* st = statement(sql);
+    sqlite3_bind_int(st, 1, kMaxChunk);
+    sqlite3_bind_int64(st, 2, n);
+    std::vector<Row> rows = readRows(st, kMaxChunk);
+    if (rows.empty()) {
+        toEnd(true);
+        return;
+    }
+    placeOn(std::move(rows), 0, true);
+    absPos_ = n;
+    absSeq_ = db.changeSeq();
+}
+
+Bookmark TableRecordset::bookmark() const {
+    if (!hasCurrent()) fail(QStringLiteral("Bookmark"), QStringLiteral("No current record."));
+    return cur_.rowid;
+}
+
+void TableRecordset::setBookmark(Bookmark b) {
+    const QString op = QStringLiteral("Set bookmark");
+    database(op);
+    abandonEdit();
+    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                        " WHERE rowid = ?";
+    sqlite3_stmt* st = statement(sql);
+    sqlite3_bind_int64(st, 1, b);
+    std::vector<Row> rows = readRows(st, 1);
+    if (rows.empty()) fail(op, QStringLiteral("Not a valid bookmark."));
+    placeOn(std::move(rows), 0, true);
+    absPos_ = -1;
+}
+
+void TableRecordset::setIndex(const QString& indexName) {
+    const QString op = QStringLiteral("Set index %1").arg(indexName);
+    Database& db = database(op);
+    abandonEdit();
+    std::vector<int> cols;
+    QStringList names;
+    if (!indexName.isEmpty()) {
+        const QStringList indexCols = db.indexColumns(table_, indexName);
+        if (indexCols.isEmpty())
+            fail(op, QStringLiteral("'%1' is not an index in this table").arg(indexName));
+        for (const QString& c : indexCols) {
+            const int f = fieldIndex(c);
+            if (f < 0) fail(op, QStringLiteral("the index column %1 is not a field of the table").arg(c));
+            cols.push_back(f);
+            names << quoteName(fieldNames_[f]);
+        }
+    }
+    indexName_ = indexName;
+    keyCols_ = std::move(cols);
+    keyNames_ = names;
+    // The current row stays current, now placed in the new order.
+    windowSeq_ = -1;
+    absPos_ = -1;
+    chunk_ = 16;
+}
+
+QVariant TableRecordset::keyForBinding(int keyPos, const QVariant& v) const {
+    bool ok = true;
+    const QVariant c = convertForType(v, fieldTypes_.value(keyCols_[keyPos]), &ok);
+    return ok ? c : v;
+}
+
+void TableRecordset::Seek(const QString& op, const QVariantList& given) {
+    const QString opName = QStringLiteral("Seek");
+    database(opName);
+    abandonEdit();
+    if (keyCols_.empty()) fail(opName, QStringLiteral("Operation invalid without a current index."));
+    const int j = int(given.size());
+    if (j == 0 || j > int(keyCols_.size()))
+        fail(opName, QStringLiteral("the index %1 has %2 key fields; %3 values were given")
+                         .arg(indexName_)
+                         .arg(keyCols_.size())
+                         .arg(j));
+    QVariantList keys;
+    for (int k = 0; k < j; ++k)
+        keys.append(keyForBinding(k, given[k]));
+
+    const QString o = op.trimmed();
+    const bool forward = o == u"=" || o == u">=" || o == u">";
+    const bool inclusive = o == u"=" || o == u">=" || o == u"<=";
+    if (!forward && o != u"<=" && o != u"<")
+        fail(opName, QStringLiteral("'%1' is not a comparison Seek accepts").arg(op));
+
+    std::vector<Row> rows;
+    if (inclusive) rows = runLevel(Level{j, false, false, false}, keys, 0, forward, 1);
+    if (rows.empty() && o != u"=") {
+        for (int l = j - 1; l >= 0 && rows.empty(); --l) {
+            if (forward) {
+                rows = runLevel(Level{l, false, true, false}, keys, 0, true, 1);
+            } else if (keys.value(l).isValid()) {
+                rows = runLevel(Level{l, false, true, false}, keys, 0, false, 1);
+                if (rows.empty()) rows = runLevel(Level{l, false, true, true}, keys, 0, false, 1);
+            }
+        }
+    }
+    noMatch_ = rows.empty();
+    if (noMatch_) {
+        toEnd(true); // Jet leaves the current row undefined after a failed Seek
+        return;
+    }
+    placeOn(std::move(rows), 0, true);
+    absPos_ = -1;
+    chunk_ = 16;
+}
+
+void TableRecordset::Delete() {
+    const QString op = QStringLiteral("Delete");
+    Database& db = database(op);
+    abandonEdit();
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+    sqlite3_stmt* st = statement(QStringLiteral("DELETE FROM ") + quotedTable_ + " WHERE rowid = ?");
+    sqlite3_bind_int64(st, 1, cur_.rowid);
+    const int rc = sqlite3_step(st);
+    const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
+    sqlite3_reset(st);
+    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
+    db.noteChange();
+    curDeleted_ = true;
+    curSeq_ = db.changeSeq();
+}
+
+QVariant TableRecordset::currentValue(int index) const {
+    if (!refreshCurrent())
+        fail(QStringLiteral("Read field"),
+             curDeleted_ ? QStringLiteral("Record is deleted.") : QStringLiteral("No current record."));
+    return fromStorage(cur_.raw.value(index), fieldTypes_.value(index));
+}
+
+bool TableRecordset::hasCurrent() const {
+    return refreshCurrent();
+}
+
+void TableRecordset::writeRow(bool isNew) {
+    const QString op = QStringLiteral("Update");
+    Database& db = database(op);
+    QString key = isNew ? QStringLiteral("I") : QStringLiteral("U");
+    QStringList cols;
+    std::vector<int> which;
+    for (int i = 0; i < changed_.size(); ++i) {
+        if (changed_[i]) {
+            which.push_back(i);
+            cols << quoteName(fieldNames_[i]);
+        }
+    }
+    if (!isNew && !hasCurrent())
+        fail(op, curDeleted_ ? QStringLiteral("Record is deleted.") : QStringLiteral("No current record."));
+    if (!isNew && which.empty()) return;
+    QString sql;
+    if (isNew) {
+        if (cols.isEmpty())
+            sql = QStringLiteral("INSERT INTO ") + quotedTable_ + QStringLiteral(" DEFAULT VALUES");
+        else
+            sql = QStringLiteral("INSERT INTO ") + quotedTable_ + QStringLiteral(" (") +
+                  cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
+                  QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
+    } else {
+        sql = QStringLiteral("UPDATE ") + quotedTable_ + QStringLiteral(" SET ") +
+              cols.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?");
+    }
+    sqlite3_stmt* st = statement(sql);
+    int p = 1;
+    for (int i : which)
+        bindValue(st, p++, editBuf_[i]);
+    if (!isNew) sqlite3_bind_int64(st, p, cur_.rowid);
+    const int rc = sqlite3_step(st);
+    const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
+    sqlite3_reset(st);
+    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
+    db.noteChange();
+    lastModified_ = isNew ? sqlite3_last_insert_rowid(db.handle()) : cur_.rowid;
+    // After AddNew the row that was current stays current (Jet); after Edit the edited row is
+    // re-read on next access, since its values and place in the order may have changed.
+}
+
+} // namespace dao

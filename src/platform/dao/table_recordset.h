@@ -1,0 +1,94 @@
+// Table-type recordset: a table read in the order of its current index, a few rows at a time.
+#pragma once
+
+#include "platform/dao/dao.h"
+
+#include <vector>
+
+namespace dao {
+
+class TableRecordset : public Recordset {
+public:
+    TableRecordset(Database& db, const QString& table, int options);
+    ~TableRecordset() override;
+
+    void MoveFirst() override;
+    void MoveLast() override;
+    void MoveNext() override;
+    void MovePrevious() override;
+    bool atBOF() const override { return at_ == At::BOF || at_ == At::Empty; }
+    bool atEOF() const override { return at_ == At::EOF_ || at_ == At::Empty; }
+    long long RecordCount() override;
+    long long AbsolutePosition() override;
+    void setAbsolutePosition(long long n) override;
+    Bookmark bookmark() const override;
+    void setBookmark(Bookmark b) override;
+
+    void setIndex(const QString& indexName) override;
+    QString index() const override { return indexName_; }
+    void Seek(const QString& op, const QVariantList& keys) override;
+    void Delete() override;
+
+protected:
+    QVariant currentValue(int index) const override;
+    bool hasCurrent() const override;
+    void writeRow(bool isNew) override;
+    void release() override;
+
+private:
+    struct Row {
+        qint64 rowid = 0;
+        QVariantList raw; // stored values, one per field
+    };
+    enum class At { BOF, Row, EOF_, Empty };
+
+    // One step of a keyset scan: rows whose first `equal` keys equal the given values and whose
+    // next key (or rowid when equal == key count) lies beyond the given value.
+    struct Level {
+        int equal = 0;
+        bool compareRowid = false; // rowid beyond the given one (equal == key count)
+        bool compareKey = false;   // key[equal] beyond the given value
+        bool keyIsNull = false;    // for Less: the Null part below any value
+    };
+
+    sqlite3_stmt* statement(const QString& sql) const;
+    std::vector<Row> runLevel(const Level& lv, const QVariantList& keys, qint64 rowid, bool forward,
+                              int limit) const;
+    long long countLevel(const Level& lv, const QVariantList& keys, qint64 rowid) const;
+    QString whereOf(const Level& lv, const QVariantList& keys, bool forward) const;
+    QString orderOf(int from, bool forward) const;
+    // Rows strictly after (forward) or before the position (keys, rowid), nearest first.
+    std::vector<Row> scanFrom(const QVariantList& keys, qint64 rowid, bool forward, int limit) const;
+    std::vector<Row> scanEnd(bool forward, int limit) const;
+    QVariantList keysOf(const Row& r) const;
+    std::vector<Row> readRows(sqlite3_stmt* st, int limit) const;
+    bool refreshCurrent() const; // re-reads the current row when the database changed
+    void placeOn(std::vector<Row> rows, int pos, bool ascending);
+    void toEnd(bool eof);
+    bool windowFresh() const;
+    QVariant keyForBinding(int keyPos, const QVariant& v) const;
+
+    QString table_;
+    QString quotedTable_;
+    QString selectList_;
+    QString indexName_;
+    std::vector<int> keyCols_; // field positions of the current index's columns
+    QStringList keyNames_;     // quoted
+
+    At at_ = At::BOF;
+    mutable Row cur_;
+    mutable bool curDeleted_ = false;
+    mutable qint64 curSeq_ = 0;
+    std::vector<Row> window_; // rows around the current one, ascending in index order
+    int pos_ = -1;
+    qint64 windowSeq_ = -1;
+    long long absPos_ = -1;
+    qint64 absSeq_ = -1;
+    long long count_ = -1;
+    qint64 countSeq_ = -1;
+    int chunk_ = 16;
+
+    mutable QHash<QString, sqlite3_stmt*> statements_;
+};
+
+} // namespace dao

@@ -1,0 +1,369 @@
+// Table-type recordsets: index order, Seek, navigation, edits and bookmarks.
+#include "dao_fixture.h"
+
+#include <gtest/gtest.h>
+
+using dao::DaoError;
+using daotest::DaoTest;
+
+namespace {
+
+QStringList walk(dao::Recordset& rs, const QString& field = "FILE") {
+    QStringList out;
+    rs.MoveFirst();
+    while (!rs.atEOF()) {
+        out << rs.text(field);
+        rs.MoveNext();
+    }
+    return out;
+}
+
+QStringList walkBack(dao::Recordset& rs, const QString& field = "FILE") {
+    QStringList out;
+    rs.MoveLast();
+    while (!rs.atBOF()) {
+        out << rs.text(field);
+        rs.MovePrevious();
+    }
+    return out;
+}
+
+class TableRecordsetTest : public DaoTest {
+protected:
+    void SetUp() override {
+        DaoTest::SetUp();
+        makePrime();
+        addPrime("300", "01", "Zeta Corp");
+        addPrime("100", "02", "alpha inc");
+        addPrime("100", "01", "Beta LLC");
+        addPrime("200", "01", "ALPHA Two");
+        addPrime("050", "01", QVariant()); // a Null name sorts first in KEY2
+    }
+};
+
+TEST_F(TableRecordsetTest, OpensOnFirstRowAndWalksTheIndexBothWays) {
+    auto rs = db->OpenTable("PRIME");
+    EXPECT_EQ(rs->type(), dao::RecordsetType::Table);
+    EXPECT_FALSE(rs->atBOF());
+    EXPECT_EQ(rs->RecordCount(), 5);
+    rs->setIndex("PRIMARY");
+    EXPECT_EQ(walk(*rs), QStringList({"050", "100", "100", "200", "300"}));
+    EXPECT_EQ(walk(*rs, "SEQUENCE"), QStringList({"01", "01", "02", "01", "01"}));
+    EXPECT_EQ(walkBack(*rs), QStringList({"300", "200", "100", "100", "050"}));
+    EXPECT_THROW(rs->MovePrevious(), DaoError); // at BOF already
+}
+
+TEST_F(TableRecordsetTest, NameIndexOrdersWithoutCaseAndNullFirst) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("key2"); // index names are not case-sensitive
+    EXPECT_EQ(rs->index(), "key2");
+    const QStringList names = walk(*rs, "NAME1");
+    // "alpha inc" and "ALPHA Two" compare as ALPHA INC < ALPHA TWO; Null first and read as "".
+    EXPECT_EQ(names, QStringList({"", "alpha inc", "ALPHA Two", "Beta LLC", "Zeta Corp"}));
+    EXPECT_EQ(walkBack(*rs, "NAME1"), QStringList({"Zeta Corp", "Beta LLC", "ALPHA Two", "alpha inc", ""}));
+}
+
+TEST_F(TableRecordsetTest, SeekOnTwoKeysHitAndMiss) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "02"});
+    ASSERT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->text("NAME1"), "alpha inc");
+    rs->Seek("=", {"100", "03"});
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_THROW(rs->Edit(), DaoError); // no current row after a failed seek
+    rs->Seek("=", {"999", "01"});
+    EXPECT_TRUE(rs->NoMatch());
+}
+
+TEST_F(TableRecordsetTest, SeekOnOneKeyAndPrefixes) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100"}); // a prefix finds the first row of the key
+    ASSERT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->text("SEQUENCE"), "01");
+    rs->MoveNext();
+    EXPECT_EQ(rs->text("SEQUENCE"), "02");
+    rs->MoveNext();
+    EXPECT_EQ(rs->text("FILE"), "200");
+
+    rs->Seek(">=", {"150"});
+    ASSERT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->text("FILE"), "200");
+    rs->Seek(">", {"100"});
+    EXPECT_EQ(rs->text("FILE"), "200");
+    rs->Seek("<=", {"150"});
+    EXPECT_EQ(rs->text("FILE") + rs->text("SEQUENCE"), "10002"); // the last key not above
+    rs->Seek("<", {"100"});
+    EXPECT_EQ(rs->text("FILE"), "050");
+    rs->Seek(">=", {"301"});
+    EXPECT_TRUE(rs->NoMatch());
+    EXPECT_TRUE(rs->atEOF());
+    rs->Seek("<", {"050"});
+    EXPECT_TRUE(rs->NoMatch());
+}
+
+TEST_F(TableRecordsetTest, SeekOnNameIgnoresCaseAndEmptyTextFindsFirstName) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("KEY2");
+    rs->Seek(">=", {"beta"});
+    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
+    rs->Seek(">=", {"ALPHA T"});
+    EXPECT_EQ(rs->text("NAME1"), "ALPHA Two");
+    rs->Seek("=", {"ZETA CORP"});
+    EXPECT_FALSE(rs->NoMatch());
+    // The list form's first row in name order: the first key not below the empty text.
+    rs->Seek(">=", {""});
+    EXPECT_EQ(rs->text("NAME1"), "alpha inc");
+    rs->MovePrevious(); // the Null name lies before it
+    EXPECT_TRUE(rs->isNull("NAME1"));
+}
+
+TEST_F(TableRecordsetTest, SeekNeedsAnIndexAndSensibleKeys) {
+    auto rs = db->OpenTable("PRIME");
+    EXPECT_THROW(rs->Seek("=", {"100"}), DaoError);
+    EXPECT_THROW(rs->setIndex("NOPE"), DaoError);
+    rs->setIndex("PRIMARY");
+    EXPECT_THROW(rs->Seek("=", {"100", "01", "x"}), DaoError);
+    EXPECT_THROW(rs->Seek("=", {}), DaoError);
+    EXPECT_THROW(rs->Seek("~", {"100"}), DaoError);
+}
+
+TEST_F(TableRecordsetTest, AddNewUpdateKeepsThePreviousRowCurrent) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"200", "01"});
+    rs->AddNew();
+    rs->setValue("file", "150"); // field names are not case-sensitive
+    rs->setValue("SEQUENCE", "01");
+    rs->setValue("Name1", "Gamma");
+    EXPECT_EQ(rs->text("NAME1"), "Gamma"); // the edit buffer while editing
+    EXPECT_TRUE(rs->isNull("MOD"));
+    rs->Update();
+    EXPECT_EQ(rs->text("FILE"), "200");
+    EXPECT_EQ(rs->RecordCount(), 6);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->text("FILE"), "150"); // the new row is in the index order at once
+    EXPECT_EQ(rs->bookmark(), rs->LastModified());
+}
+
+TEST_F(TableRecordsetTest, EditUpdateAndCancelUpdate) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "01"});
+    rs->Edit();
+    rs->setValue("NAME1", "Changed");
+    rs->CancelUpdate();
+    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
+    EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toString(),
+              "Beta LLC");
+
+    rs->Edit();
+    rs->setValue("NAME1", "Changed");
+    rs->Update();
+    EXPECT_EQ(rs->text("NAME1"), "Changed");
+    EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toString(),
+              "Changed");
+    EXPECT_THROW(rs->Update(), DaoError); // no edit open
+    EXPECT_THROW(rs->setValue("NAME1", "x"), DaoError);
+}
+
+TEST_F(TableRecordsetTest, EditOnlyWritesTheFieldsSet) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "01"});
+    rs->Edit();
+    db->execute("UPDATE PRIME SET MOD = 1.5 WHERE FILE = '100' AND SEQUENCE = '01'");
+    rs->setValue("NAME1", "Mine");
+    rs->Update();
+    EXPECT_DOUBLE_EQ(db->scalar("SELECT MOD FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toDouble(),
+                     1.5);
+}
+
+TEST_F(TableRecordsetTest, MovingOrSeekingDropsAPendingEdit) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "01"});
+    rs->Edit();
+    rs->setValue("NAME1", "Lost");
+    rs->Seek("=", {"100", "01"});
+    EXPECT_FALSE(rs->editing());
+    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
+}
+
+TEST_F(TableRecordsetTest, UniqueIndexRefusesADuplicateWithAClearError) {
+    auto rs = db->OpenTable("PRIME");
+    rs->AddNew();
+    rs->setValue("FILE", "100");
+    rs->setValue("SEQUENCE", "01");
+    try {
+        rs->Update();
+        FAIL() << "a duplicate key was accepted";
+    } catch (const DaoError& e) {
+        EXPECT_TRUE(e.message().contains("duplicate")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("TEST.MDB")) << e.message().toStdString();
+    }
+    EXPECT_TRUE(rs->editing()); // the edit stays open after a failed Update
+    rs->CancelUpdate();
+    EXPECT_EQ(rs->RecordCount(), 5);
+}
+
+TEST_F(TableRecordsetTest, DeleteThenMoveNextGoesToTheFollowingRow) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "02"});
+    rs->Delete();
+    EXPECT_THROW(rs->value("NAME1"), DaoError);
+    rs->MoveNext();
+    EXPECT_EQ(rs->text("FILE"), "200");
+    EXPECT_EQ(rs->RecordCount(), 4);
+}
+
+TEST_F(TableRecordsetTest, BookmarksReturnToTheirRow) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("KEY2");
+    rs->Seek("=", {"beta llc"});
+    const dao::Bookmark b = rs->bookmark();
+    rs->MoveFirst();
+    rs->setBookmark(b);
+    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
+    rs->MoveNext(); // and navigation continues from there in index order
+    EXPECT_EQ(rs->text("NAME1"), "Zeta Corp");
+    EXPECT_THROW(rs->setBookmark(987654), DaoError);
+}
+
+TEST_F(TableRecordsetTest, AbsolutePositionFollowsTheIndex) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("KEY2");
+    rs->Seek("=", {"Beta LLC"});
+    EXPECT_EQ(rs->AbsolutePosition(), 3);
+    rs->setAbsolutePosition(1);
+    EXPECT_EQ(rs->text("NAME1"), "alpha inc");
+    rs->setAbsolutePosition(0);
+    EXPECT_TRUE(rs->isNull("NAME1"));
+    EXPECT_EQ(rs->AbsolutePosition(), 0);
+    rs->setAbsolutePosition(5);
+    EXPECT_TRUE(rs->atEOF());
+    EXPECT_EQ(rs->AbsolutePosition(), -1);
+}
+
+TEST_F(TableRecordsetTest, EmptyTableIsAtBothEnds) {
+    db->execute("DELETE * FROM PRIME");
+    auto rs = db->OpenTable("PRIME");
+    EXPECT_TRUE(rs->atBOF());
+    EXPECT_TRUE(rs->atEOF());
+    EXPECT_EQ(rs->RecordCount(), 0);
+    EXPECT_THROW(rs->MoveNext(), DaoError);
+    EXPECT_THROW(rs->value("FILE"), DaoError);
+    rs->setIndex("PRIMARY");
+    rs->Seek(">=", {""});
+    EXPECT_TRUE(rs->NoMatch());
+}
+
+TEST_F(TableRecordsetTest, NullAndEmptyTextStayDistinct) {
+    auto rs = db->OpenTable("PRIME");
+    rs->AddNew();
+    rs->setValue("FILE", "900");
+    rs->setValue("SEQUENCE", "01");
+    rs->setValue("NAME1", "");
+    rs->Update();
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"900", "01"});
+    EXPECT_FALSE(rs->isNull("NAME1"));
+    EXPECT_EQ(rs->value("NAME1"), QVariant(QString("")));
+    EXPECT_TRUE(rs->isNull("MOD"));
+    EXPECT_FALSE(rs->value("MOD").isValid());
+    EXPECT_EQ(rs->text("MOD"), "");
+    rs->Seek("=", {"050", "01"});
+    EXPECT_TRUE(rs->isNull("NAME1"));
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PRIME WHERE NAME1 IS NULL").toInt(), 1);
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PRIME WHERE NAME1 = ''").toInt(), 1);
+}
+
+TEST_F(TableRecordsetTest, FieldsConvertToTheirColumnTypes) {
+    auto rs = db->OpenTable("PRIME");
+    rs->AddNew();
+    rs->setValue("FILE", "901");
+    rs->setValue("SEQUENCE", "01");
+    rs->setValue("EXPIRE", "03/15/99");
+    rs->setValue("MOD", "0.875");
+    rs->setValue("ASSOCIATES", true);
+    rs->setValue("ISSUE1", "1999");
+    EXPECT_THROW(rs->setValue("EXPIRE", "not a date"), DaoError);
+    EXPECT_THROW(rs->setValue("MOD", "abc"), DaoError);
+    EXPECT_THROW(rs->setValue("NOSUCH", 1), DaoError);
+    rs->Update();
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"901", "01"});
+    EXPECT_EQ(rs->value("EXPIRE"), QVariant(QDate(1999, 3, 15)));
+    EXPECT_EQ(rs->value("MOD").typeId(), QMetaType::Double);
+    EXPECT_DOUBLE_EQ(rs->value("MOD").toDouble(), 0.875);
+    EXPECT_EQ(rs->value("ASSOCIATES"), QVariant(true));
+    EXPECT_EQ(rs->value("ISSUE1"), QVariant(qlonglong(1999)));
+    EXPECT_EQ(db->scalar("SELECT EXPIRE FROM PRIME WHERE FILE = '901'").toDate(), QDate(1999, 3, 15));
+    EXPECT_EQ(db->scalar("SELECT typeof(EXPIRE) || EXPIRE FROM PRIME WHERE FILE = '901'").toString(),
+              "text1999-03-15");
+}
+
+TEST_F(TableRecordsetTest, NullKeysNavigateInOrder) {
+    // Several Null names under KEY2, walked across Null and non-Null keys in both directions.
+    addPrime("060", "01", QVariant());
+    addPrime("070", "01", QVariant());
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("KEY2");
+    EXPECT_EQ(walk(*rs), QStringList({"050", "060", "070", "100", "200", "100", "300"}));
+    EXPECT_EQ(walkBack(*rs), QStringList({"300", "100", "200", "100", "070", "060", "050"}));
+    rs->Seek("=", {QVariant()});
+    EXPECT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->text("FILE"), "050");
+}
+
+TEST_F(TableRecordsetTest, SeesChangesMadeThroughTheDatabase) {
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"100", "01"});
+    db->execute("UPDATE PRIME SET NAME1 = 'Renamed' WHERE FILE = '100' AND SEQUENCE = '01'");
+    EXPECT_EQ(rs->text("NAME1"), "Renamed");
+    db->execute("INSERT INTO PRIME (FILE, SEQUENCE) VALUES ('100', '015')");
+    rs->MoveNext();
+    EXPECT_EQ(rs->text("SEQUENCE"), "015");
+}
+
+TEST_F(TableRecordsetTest, ClosedRecordsetAndClosedDatabaseFailClearly) {
+    auto rs = db->OpenTable("PRIME");
+    auto other = db->OpenTable("PRIME");
+    rs->Close();
+    EXPECT_THROW(rs->MoveNext(), DaoError);
+    db->close();
+    EXPECT_FALSE(other->isOpen());
+    EXPECT_THROW(other->value("FILE"), DaoError);
+}
+
+TEST_F(TableRecordsetTest, LargeWalkCrossesManyFetchChunks) {
+    db->BeginTrans();
+    for (int i = 0; i < 1500; ++i)
+        addPrime(QStringLiteral("5%1").arg(i, 5, 10, QLatin1Char('0')), "01",
+                 QStringLiteral("N%1").arg(i % 7));
+    db->CommitTrans();
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    EXPECT_EQ(walk(*rs).size(), 1505);
+    EXPECT_EQ(walkBack(*rs).size(), 1505);
+    rs->setIndex("KEY2");
+    QString last;
+    int n = 0;
+    for (rs->MoveFirst(); !rs->atEOF(); rs->MoveNext(), ++n) {
+        const QString name = rs->text("NAME1").toUpper();
+        EXPECT_LE(last, name);
+        last = name;
+    }
+    EXPECT_EQ(n, 1505);
+    rs->setAbsolutePosition(1000);
+    const QString at1000 = rs->text("FILE");
+    rs->setAbsolutePosition(1001);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->text("FILE"), at1000);
+    EXPECT_EQ(rs->AbsolutePosition(), 1000);
+}
+
+} // namespace
