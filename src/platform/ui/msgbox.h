@@ -31,7 +31,11 @@ enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore =
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
 
 using MsgBoxHandler = std::function<int(const QString& prompt, int style, const QString& title)>;
-// Installs a replacement (tests); an empty handler restores the real boxes.
+// The title a box shows: title, or "VELK" when it is empty.
+QString msgBoxTitle(const QString& title);
+
+// Installs a replacement (tests; it receives the title already resolved by msgBoxTitle); an empty
+// handler restores the real boxes.
 void setMsgBoxHandler(MsgBoxHandler handler);
 
 } // namespace ui

@@ -1,0 +1,109 @@
+// The user-interface layer: message box titles, the modal hook, the pointer, twips, key filter,
+// clipboard, help viewer, process-events hook.
+#include "platform/ui/centre.h"
+#include "platform/ui/clipboard.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/events.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/key_filter.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "support/modal_script.h"
+#include "support/scripted_msgbox.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(Ui, MessageBoxTitleDefaultsToVelk) {
+    EXPECT_EQ(ui::msgBoxTitle(QString()), QStringLiteral("VELK"));
+    EXPECT_EQ(ui::msgBoxTitle(QStringLiteral("Exit VELK")), QStringLiteral("Exit VELK"));
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expect(QStringLiteral("Plain"), ui::vbOK)
+        .expect(QStringLiteral("Titled"), ui::vbYes, QStringLiteral("T"));
+    EXPECT_EQ(ui::MsgBox(QStringLiteral("Plain")), ui::vbOK);
+    EXPECT_EQ(ui::MsgBox(QStringLiteral("Titled"), ui::vbYesNo, QStringLiteral("T")), ui::vbYes);
+    EXPECT_EQ(boxes.shown().at(1).style, ui::vbYesNo);
+}
+
+TEST(Ui, ModalHookDrivesTheDialog) {
+    QDialog dialog;
+    auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    testsupport::ModalScript modals;
+    modals.expect<QDialog>([&](QDialog& d) { return testsupport::press(d, ok); });
+    EXPECT_EQ(ui::showModal(dialog), QDialog::Accepted);
+    EXPECT_EQ(modals.shownCount(), 1);
+}
+
+TEST(Ui, HourglassIsNotNested) {
+    ui::setHourglass();
+    ui::setHourglass();
+    EXPECT_TRUE(ui::hourglassShown());
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    ui::setDefaultPointer();
+    EXPECT_FALSE(ui::hourglassShown());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    ui::setDefaultPointer(); // a second reset is harmless
+    {
+        ui::BusyCursor busy;
+        EXPECT_TRUE(ui::hourglassShown());
+    }
+    EXPECT_FALSE(ui::hourglassShown());
+}
+
+TEST(Ui, Twips) {
+    EXPECT_EQ(ui::twipsToPixels(1000), 67);
+    EXPECT_EQ(ui::twipsToPixels(1123), 75);
+    EXPECT_EQ(ui::twipsToPixels(15), 1);
+    EXPECT_EQ(ui::twipsToPixels(7), 0);
+    EXPECT_EQ(ui::twipsToPixels(8), 1);
+    EXPECT_EQ(ui::twipsToPixels(-8), -1);
+    EXPECT_EQ(ui::pixelsToTwips(96), 1440) << "one inch";
+    EXPECT_EQ(ui::twipsToPixels(QRect(480, 1320, 975, 285)), QRect(32, 88, 65, 19));
+}
+
+TEST(Ui, DigitsOnlyFilterOnATextBox) {
+    QLineEdit box;
+    ui::installDigitsOnlyFilter(box);
+    const auto type = [&](Qt::Key key, const QString& text) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(&box, &press);
+    };
+    type(Qt::Key_1, QStringLiteral("1"));
+    type(Qt::Key_Period, QStringLiteral("."));
+    type(Qt::Key_Minus, QStringLiteral("-"));
+    type(Qt::Key_A, QStringLiteral("a"));
+    type(Qt::Key_2, QStringLiteral("2"));
+    EXPECT_EQ(box.text(), QStringLiteral("12"));
+    type(Qt::Key_Backspace, QString(QChar(8)));
+    EXPECT_EQ(box.text(), QStringLiteral("1"));
+}
+
+TEST(Ui, ClipboardRoundTrip) {
+    ui::setClipboardText(QStringLiteral("SELECT * FROM PRIME"));
+    EXPECT_EQ(ui::clipboardText(), QStringLiteral("SELECT * FROM PRIME"));
+}
+
+TEST(Ui, MissingHelpFileIsReportedWithItsName) {
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath(QStringLiteral("VELK.HLP"));
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(file, ui::vbOK);
+    ui::showHelp(file);
+}
+
+TEST(Ui, DoEventsHook) {
+    int calls = 0;
+    ui::setDoEventsHook([&] { ++calls; });
+    ui::doEvents();
+    ui::setDoEventsHook({});
+    ui::doEvents();
+    EXPECT_EQ(calls, 1);
+}
