@@ -1,0 +1,55 @@
+// velk-setup: creates a complete, empty program folder (settings database, one database per data
+// set, the workspace folder INITIAL).
+#include "loading/state_schema.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+void printUsage(std::FILE* to) {
+    std::fputs("Usage: velk-setup [--force] DIR\n"
+               "Creates the program folder DIR (when missing) with VELKI.MDB, one VELK<st>.MDB per data\n"
+               "set (DE, NJ, NY, PA, PM, DM) and the workspace folder INITIAL.\n"
+               "  --force  replace existing databases (their data and users' notes are lost)\n",
+               to);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    bool force = false;
+    QStringList folders;
+    const QStringList args = app.arguments().mid(1);
+    for (const QString& a : args) {
+        if (a == QLatin1String("--force")) {
+            force = true;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            printUsage(stdout);
+            return 0;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            std::fprintf(stderr, "velk-setup: unknown option %s\n", qPrintable(a));
+            printUsage(stderr);
+            return 2;
+        } else {
+            folders.append(a);
+        }
+    }
+    if (folders.size() != 1) {
+        printUsage(stderr);
+        return 2;
+    }
+    QString error;
+    const loading::SetupOutcome outcome = loading::createProgramFolder(folders.first(), force, &error);
+    if (outcome != loading::SetupOutcome::Created) {
+        std::fprintf(stderr, "velk-setup: %s\n", qPrintable(error));
+        if (outcome == loading::SetupOutcome::AlreadyExists)
+            std::fputs("velk-setup: use --force to replace the existing databases\n", stderr);
+        return 1;
+    }
+    std::printf("Program folder %s created\n", qPrintable(folders.first()));
+    return 0;
+}
