@@ -301,6 +301,7 @@ void QueryRecordset::setAbsolutePosition(long long n) {
         }
         pos_ = loaded() - 1;
         eof_ = true;
+        reached_ = std::max(reached_, loaded());
     }
 }
 
