@@ -6,11 +6,11 @@
 
 namespace velk {
 
-extern QString CurrentState;    // state code of the data set in use ("PA" by default)
-extern QString StateDbConnect;  // connect string for every opening of VELK<st>.MDB
-extern QString IndexDbConnect;  // connect string of VELKI.MDB, set by the start-up
-extern bool WorkspaceChosen;    // set by the workspace dialog's OK
-extern bool UpgradeDone;        // set by the update form when it replaced only databases
-extern bool LoadCancelled;      // set by the splash form's Cancel during a data load
+extern QString CurrentState;   // state code of the data set in use ("PA" by default)
+extern QString StateDbConnect; // connect string for every opening of VELK<st>.MDB
+extern QString IndexDbConnect; // connect string of VELKI.MDB, set by the start-up
+extern bool WorkspaceChosen;   // set by the workspace dialog's OK
+extern bool UpgradeDone;       // set by the update form when it replaced only databases
+extern bool LoadCancelled;     // set by the splash form's Cancel during a data load
 
 } // namespace velk

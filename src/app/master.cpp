@@ -1,0 +1,403 @@
+#include "app/master.h"
+
+#include "app/globals.h"
+#include "app/program.h"
+#include "app/release_check.h"
+#include "app/ribbon_layout.h"
+#include "app/rsmain1.h"
+#include "app/title.h"
+#include "app/upgrade_form.h"
+#include "app/vkwspace.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/events.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "results/vklist.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFrame>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+MASTER* current = nullptr;
+
+const char* const kProgramVersion = "2.30.0";
+const char* const kIndexDbConnect = ";PWD=Trn58kwpzb";
+
+// Button 0's designed place on the panel, in twips.
+constexpr int kButton0Left = 120;
+constexpr int kButton0Top = 60;
+
+struct RibbonButton {
+    const char* tooltip;
+    QStyle::StandardPixmap picture;
+};
+const RibbonButton kRibbon[10] = {
+    {"New Lookup", QStyle::SP_FileIcon},
+    {"Edit/Delete Lookup", QStyle::SP_FileDialogDetailedView},
+    {"Backup/Restore Data", QStyle::SP_DriveHDIcon},
+    {"Change Workspace/State", QStyle::SP_DirOpenIcon},
+    {"Print Lookup", QStyle::SP_FileDialogContentsView},
+    {"Export Lookup", QStyle::SP_DialogSaveButton},
+    {"Print Manual", QStyle::SP_FileDialogInfoView},
+    {"Update", QStyle::SP_BrowserReload},
+    {"Help", QStyle::SP_DialogHelpButton},
+    {"Exit Velk", QStyle::SP_DialogCloseButton},
+};
+
+} // namespace
+
+MASTER::MASTER(QWidget* parent) : QMainWindow(parent) {
+    current = this;
+    setWindowTitle(QStringLiteral("VELK"));
+    resize(ui::twipsToPixels(QSize(12000, 9000)));
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    SSPanel1 = new QFrame(central);
+    SSPanel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    column->addWidget(SSPanel1);
+    mdiArea = new QMdiArea(central);
+    column->addWidget(mdiArea, 1);
+    setCentralWidget(central);
+
+    // The version labels are not part of the visible frame; other forms read and write them.
+    lblProgram = new QLabel(SSPanel1);
+    lblProgram->hide();
+    lblVersion = new QLabel(SSPanel1);
+    lblVersion->hide();
+
+    buildMenus();
+    buildRibbon();
+}
+
+MASTER::~MASTER() {
+    if (current == this) current = nullptr;
+}
+
+MASTER* MASTER::instance() {
+    return current;
+}
+
+void MASTER::buildMenus() {
+    auto item = [this](QMenu* menu, const char* caption, void (MASTER::*handler)()) {
+        QAction* action = menu->addAction(QString::fromLatin1(caption));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    dummyFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuNewState = item(dummyFile, "&Open New State/Workspace", &MASTER::mnuNewState_Click);
+    mnuBackup = item(dummyFile, "&Backup/Restore User Notes and Fields", &MASTER::mnuBackup_Click);
+    mnuPrinter = item(dummyFile, "&Printer Setup", &MASTER::mnuPrinter_Click);
+    mnuExit = item(dummyFile, "E&xit", &MASTER::mnuExit_Click);
+    dummySearch = menuBar()->addMenu(QStringLiteral("&Search"));
+    mnuNewSearch = item(dummySearch, "&New Search", &MASTER::mnuNewSearch_Click);
+    mnuEditSearch = item(dummySearch, "&Edit Search", &MASTER::mnuEditSearch_Click);
+    mnuPrintSearch = item(dummySearch, "&Print Search", &MASTER::mnuPrintSearch_Click);
+    mnuExport = item(dummySearch, "&Export Search", &MASTER::mnuExport_Click);
+    dummyUpdate = menuBar()->addMenu(QStringLiteral("&Update"));
+    mnuUpdate = item(dummyUpdate, "Update Database", &MASTER::mnuUpdate_Click);
+    dummyHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp = item(dummyHelp, "&Program Help", &MASTER::mnuHelp_Click);
+    mnuPrintManual = item(dummyHelp, "Print &Manual", &MASTER::mnuPrintManual_Click);
+    mnuAbout = item(dummyHelp, "&About", &MASTER::mnuAbout_Click);
+    mnuVersion = item(dummyHelp, "&Data Version", &MASTER::mnuVersion_Click);
+    // The check mark is the setting; the search SQL building reads it.
+    mnuSQLcopy = dummyHelp->addAction(QStringLiteral("Copy SQL to Clipboard"));
+    mnuSQLcopy->setCheckable(true);
+    mnuSQLcopy->setChecked(false);
+}
+
+void MASTER::buildRibbon() {
+    const int iconSide = ui::twipsToPixels(480);
+    for (int i = 0; i < 10; ++i) {
+        auto* button = new QToolButton(SSPanel1);
+        button->setCheckable(true);
+        button->setToolTip(QString::fromLatin1(kRibbon[i].tooltip));
+        button->setIcon(style()->standardIcon(kRibbon[i].picture));
+        button->setIconSize(QSize(iconSide, iconSide));
+        button->setAutoRaise(false);
+        connect(button, &QToolButton::clicked, this, [this, i] { SSRibbon1_Click(i); });
+        SSRibbon1[i] = button;
+    }
+    layOutRibbon();
+}
+
+void MASTER::layOutRibbon() {
+    const QVector<QRect> buttons =
+        velk::ribbonLayout(kButton0Left, kButton0Top, int(SSRibbon1.size()), kRibbonButtonTwips);
+    for (int i = 0; i < int(SSRibbon1.size()); ++i)
+        SSRibbon1[i]->setGeometry(ui::twipsToPixels(buttons[i]));
+    SSPanel1->setFixedHeight(ui::twipsToPixels(velk::ribbonPanelHeight(buttons[0].height())));
+}
+
+StartOutcome MASTER::MDIForm_Load() {
+    MyDocuments = GetSpecialFolderPath(velk::CSIDL_PERSONAL);
+    lblProgram->setText(QString::fromLatin1(kProgramVersion));
+    if (TITLE* splash = TITLE::instance()) splash->Label4->setText(lblProgram->text());
+    CURPATH = QDir::currentPath();
+    StartPath = CURPATH.endsWith(QLatin1Char('/')) ? CURPATH : CURPATH + QLatin1Char('/');
+    velk::IndexDbConnect = QString::fromLatin1(kIndexDbConnect);
+    velk::CenterForm(*this);
+    layOutRibbon();
+
+    if (!chooseWorkspace()) return StartOutcome::Ended;
+
+    StateDb = dao::Database::open(files::findFileNoCase(StartPath, "VELK" + velk::CurrentState + ".MDB"),
+                                  false, false, velk::StateDbConnect);
+    if (velk::runReleaseCheck(*this)) {
+        if (!ended_) endProgram(0);
+        return StartOutcome::Ended;
+    }
+
+    StateDb.reset();
+    setEnabled(true);
+    ui::doEvents();
+    handOverToList();
+    TITLE::unload();
+    ui::setDefaultPointer();
+    return StartOutcome::Running;
+}
+
+bool MASTER::chooseWorkspace() {
+    for (;;) {
+        workspaceDialog().showModal();
+        if (ended_) return false;
+        if (velk::WorkspaceChosen) return true;
+        unloadWorkspaceDialog(); // closed without a choice: loaded afresh on the next pass
+        if (ui::MsgBox(QStringLiteral("Update Database?"), ui::vbYesNo) != ui::vbYes) continue;
+        velk::UpgradeDone = false;
+        velk::showUpgradeForm();
+        if (ended_) return false;
+        if (velk::UpgradeDone) continue;
+        endProgram(0);
+        return false;
+    }
+}
+
+void MASTER::handOverToList() {
+    VKWSPACE& dialog = workspaceDialog();
+    const QString workspace = dialog.WORKSPACE->currentText();
+    const QString state = dialog.STATE->currentText();
+    unloadListForm();
+    VKLIST& list = loadListForm();
+    list.WORKSPACE = workspace;
+    list.STATE = state;
+    list.CURPATH = StartPath + workspace + QLatin1Char('/');
+    setWindowTitle(QStringLiteral("VELK - Workspace is ") + workspace + QStringLiteral(" and State is ") +
+                   state);
+    unloadWorkspaceDialog();
+    showListForm();
+    list.SORT_SELECT(2);
+}
+
+VKLIST* MASTER::listForm() const {
+    return list_.data();
+}
+
+VKLIST& MASTER::loadListForm() {
+    if (list_) return *list_;
+    auto* list = new VKLIST;
+    try {
+        list->Form_Load();
+    } catch (...) {
+        delete list;
+        throw;
+    }
+    list_ = list;
+    return *list;
+}
+
+void MASTER::showListForm() {
+    if (!list_) return;
+    if (!listWindow_) {
+        listWindow_ = mdiArea->addSubWindow(list_);
+        listWindow_->setWindowTitle(list_->windowTitle());
+    }
+    show();
+    listWindow_->showMaximized();
+    list_->show();
+}
+
+void MASTER::unloadListForm() {
+    if (listWindow_) {
+        QMdiSubWindow* window = listWindow_;
+        listWindow_ = nullptr;
+        mdiArea->removeSubWindow(window);
+        window->hide();
+        window->deleteLater();
+    }
+    if (list_) {
+        VKLIST* list = list_;
+        list_ = nullptr;
+        list->hide();
+        list->deleteLater();
+    }
+}
+
+VKWSPACE& MASTER::workspaceDialog() {
+    if (!wspace_) wspace_ = new VKWSPACE(this);
+    return *wspace_;
+}
+
+VKWSPACE* MASTER::loadedWorkspaceDialog() const {
+    return wspace_.data();
+}
+
+void MASTER::unloadWorkspaceDialog() {
+    if (!wspace_) return;
+    VKWSPACE* dialog = wspace_;
+    wspace_ = nullptr;
+    if (dialog->isVisible())
+        dialog->done(QDialog::Rejected); // ends its modal showing when Exit was pressed in it
+    dialog->hide();
+    dialog->deleteLater();
+}
+
+void MASTER::endProgram(int code) {
+    ended_ = true;
+    exitCode_ = code;
+    unloadWorkspaceDialog();
+    unloadListForm();
+    StateDb.reset();
+    TITLE::unload();
+    ui::setDefaultPointer();
+    hide();
+    if (velk::mainLoopRunning()) QCoreApplication::exit(code);
+}
+
+void MASTER::closeEvent(QCloseEvent* event) {
+    if (!ended_) SubExit();
+    if (ended_)
+        event->accept();
+    else
+        event->ignore();
+}
+
+QString MASTER::GetSpecialFolderPath(int CSIDL) {
+    return velk::GetSpecialFolderPath(CSIDL);
+}
+
+void MASTER::SubExit() {
+    if (ui::MsgBox(QStringLiteral("Are you sure you want to quit VELK?"),
+                   ui::vbYesNo + ui::vbQuestion + ui::vbDefaultButton1,
+                   QStringLiteral("Exit VELK")) == ui::vbYes)
+        endProgram(0);
+}
+
+void MASTER::notInstalled(const QString& what) {
+    ui::MsgBox(what + QStringLiteral(" is not installed in this version of VELK."), ui::vbInformation);
+}
+
+void MASTER::SubHelp() {
+    notInstalled(QStringLiteral("Program Help"));
+}
+void MASTER::SubUpgrade() {
+    notInstalled(QStringLiteral("Update"));
+}
+void MASTER::SubProcessNotes() {
+    notInstalled(QStringLiteral("Backup/Restore Data"));
+}
+void MASTER::SubChangeState() {
+    notInstalled(QStringLiteral("Change Workspace/State"));
+}
+void MASTER::SubPrintSearch() {
+    notInstalled(QStringLiteral("Print Lookup"));
+}
+void MASTER::SubExport() {
+    notInstalled(QStringLiteral("Export Lookup"));
+}
+void MASTER::SubPrintManual() {
+    notInstalled(QStringLiteral("Print Manual"));
+}
+
+void MASTER::SSRibbon1_Click(int Index) {
+    if (Index < 0 || Index >= int(SSRibbon1.size()) || !SSRibbon1[Index]->isChecked()) return;
+    switch (Index) {
+    case 0:
+        notInstalled(QStringLiteral("New Lookup"));
+        break;
+    case 1:
+        notInstalled(QStringLiteral("Edit/Delete Lookup"));
+        break;
+    case 2:
+        SubProcessNotes();
+        break;
+    case 3:
+        SubChangeState();
+        break;
+    case 4:
+        SubPrintSearch();
+        break;
+    case 5:
+        SubExport();
+        break;
+    case 6:
+        SubPrintManual();
+        break;
+    case 7:
+        SubUpgrade();
+        break;
+    case 8:
+        SubHelp();
+        break;
+    case 9:
+        SubExit();
+        break;
+    }
+    SSRibbon1[Index]->setChecked(false);
+}
+
+void MASTER::mnuNewState_Click() {
+    SubChangeState();
+}
+void MASTER::mnuBackup_Click() {
+    notInstalled(QStringLiteral("Backup/Restore User Notes and Fields"));
+}
+void MASTER::mnuPrinter_Click() {
+    notInstalled(QStringLiteral("Printer Setup"));
+}
+void MASTER::mnuExit_Click() {
+    SubExit();
+}
+void MASTER::mnuNewSearch_Click() {
+    notInstalled(QStringLiteral("New Search"));
+}
+void MASTER::mnuEditSearch_Click() {
+    notInstalled(QStringLiteral("Edit Search"));
+}
+void MASTER::mnuPrintSearch_Click() {
+    SubPrintSearch();
+}
+void MASTER::mnuExport_Click() {
+    SubExport();
+}
+void MASTER::mnuUpdate_Click() {
+    SubUpgrade();
+}
+void MASTER::mnuHelp_Click() {
+    SubHelp();
+}
+void MASTER::mnuPrintManual_Click() {
+    SubPrintManual();
+}
+void MASTER::mnuAbout_Click() {
+    notInstalled(QStringLiteral("About"));
+}
+void MASTER::mnuVersion_Click() {
+    notInstalled(QStringLiteral("Data Version"));
+}

@@ -1,0 +1,84 @@
+// A complete program folder in a temporary folder, a private temporary folder for VELK.INI, and
+// the module globals reset, for tests of the start-up, the main window and the workspace dialog.
+#pragma once
+
+#include "app/globals.h"
+#include "app/master.h"
+#include "app/program.h"
+#include "app/rsmain1.h"
+#include "app/title.h"
+#include "app/upgrade_form.h"
+#include "app/vkwspace.h"
+#include "loading/state_schema.h"
+#include "platform/files/folders.h"
+#include "platform/ui/cursor.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(tmp.isValid());
+        programDir = tmp.filePath(QStringLiteral("VELK"));
+        stateDir = tmp.filePath(QStringLiteral("state"));
+        QString error;
+        ASSERT_EQ(loading::createProgramFolder(programDir, false, &error), loading::SetupOutcome::Created)
+            << error.toStdString();
+        files::setProgramFolder(programDir);
+        files::setTempDirOverride(stateDir);
+        ASSERT_FALSE(files::GetTempDir().isEmpty()); // creates the private folder
+        previousCwd = QDir::currentPath();
+        QDir::setCurrent(programDir);
+        velk::CurrentState = QStringLiteral("PA");
+        velk::StateDbConnect.clear();
+        velk::IndexDbConnect = loading::indexDbConnect();
+        velk::WorkspaceChosen = false;
+        velk::UpgradeDone = false;
+        velk::LoadCancelled = false;
+    }
+
+    void TearDown() override {
+        velk::unloadAllForms();
+        velk::setUpgradeForm({});
+        velk::setRestoreUserData({});
+        ui::setDefaultPointer();
+        QDir::setCurrent(previousCwd);
+        files::setProgramFolder(QString());
+        files::setTempDirOverride(QString());
+    }
+
+    QString programFile(const QString& name) const { return programDir + QLatin1Char('/') + name; }
+    QString iniFile() const { return stateDir + QStringLiteral("/VELK.INI"); }
+    void writeFile(const QString& path, const QByteArray& contents) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(contents);
+    }
+    QByteArray readFile(const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    QTemporaryDir tmp;
+    QString programDir;
+    QString stateDir;
+    QString previousCwd;
+};
+
+// Drivers for the workspace dialog.
+inline int chooseInDialog(VKWSPACE& d, const QString& workspace, const QString& state) {
+    d.WORKSPACE->setEditText(workspace);
+    d.STATE->setCurrentText(state);
+    d.OK->click();
+    return d.result();
+}
+inline int closeDialog(VKWSPACE& d) {
+    d.reject();
+    return d.result();
+}
