@@ -1,12 +1,10 @@
 #include "search/search_run.h"
 
 #include "platform/files/folders.h"
+#include "platform/ui/clipboard.h"
 #include "platform/ui/msgbox.h"
 #include "search/search_file.h"
 #include "search/sql_builder.h"
-
-#include <QClipboard>
-#include <QGuiApplication>
 
 namespace search {
 
@@ -35,7 +33,7 @@ PreparedSearch prepareSearch(const QString& folder, const QString& fileName, con
 
 void copySqlIfMarked(bool copyMarked, const QString& sql) {
     if (!copyMarked) return;
-    if (QClipboard* clipboard = QGuiApplication::clipboard()) clipboard->setText(sql);
+    ui::setClipboardText(sql);
     ui::MsgBox(sql, ui::vbOKOnly);
 }
 

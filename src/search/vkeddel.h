@@ -1,0 +1,57 @@
+// "Edit/Delete Lookup": opens a saved search in the lookup editor or deletes it.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+
+class QListWidget;
+class QPushButton;
+
+namespace search {
+
+// What the dialog needs of the list form (VKLIST implements it through a small adapter).
+class SearchTabsHost {
+public:
+    virtual ~SearchTabsHost() = default;
+    virtual QString tabCaption(int k) const = 0; // tabs 1 to 9 of SSTab1
+    virtual QString workspaceFolder() const = 0; // CURPATH
+    virtual void setCurSQLFile(const QString& fileName) = 0;
+    virtual void SETTABS() = 0;
+    virtual void selectTab(int k) = 0;
+    virtual void showList() = 0;
+};
+
+// Shows the lookup editor modally for the list form's CurSQLFile; installed by the lookup editor.
+// Empty until then, and Edit only closes the dialog.
+extern std::function<void()> showLookupEditor;
+
+} // namespace search
+
+class VKEDDEL : public QDialog {
+    Q_OBJECT
+public:
+    explicit VKEDDEL(search::SearchTabsHost& host, QWidget* parent = nullptr);
+
+    QListWidget* List1;
+    QPushButton* Command1; // "Edit"
+    QPushButton* Command2; // "Delete"
+    QPushButton* Command3; // "Cancel"
+
+    void Form_Activate(); // fills List1; run once per showing
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
+    // Esc answers Cancel.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void unload();
+    search::SearchTabsHost& host_;
+    bool activated_ = false;
+};
