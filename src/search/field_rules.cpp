@@ -1,6 +1,7 @@
 #include "search/field_rules.h"
 
 #include "platform/files/win1252.h"
+#include "search/sql_builder.h"
 
 #include <array>
 
@@ -52,11 +53,6 @@ const std::array<LookupField, kFieldCount>& fields() {
 
 bool isDigit(QChar c) {
     return c >= u'0' && c <= u'9';
-}
-
-// Exactly four characters and numeric: the MMDD and MMYY forms.
-bool isFourCharNumber(const QString& s) {
-    return s.size() == 4 && isNumericText(s);
 }
 
 bool isBandCode(const QString& s) {
@@ -144,50 +140,19 @@ FieldDefaults fieldDefaults(int pos, const QDate& today) {
     return d;
 }
 
-bool isNumericText(const QString& text) {
-    const QString s = text.trimmed();
-    qsizetype i = 0;
-    const qsizetype n = s.size();
-    if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
-    qsizetype digits = 0;
-    while (i < n && isDigit(s[i])) {
-        ++i;
-        ++digits;
-    }
-    if (i < n && s[i] == u'.') {
-        ++i;
-        while (i < n && isDigit(s[i])) {
-            ++i;
-            ++digits;
-        }
-    }
-    if (digits == 0) return false;
-    if (i < n && (s[i] == u'e' || s[i] == u'E')) {
-        ++i;
-        if (i < n && (s[i] == u'+' || s[i] == u'-')) ++i;
-        qsizetype expDigits = 0;
-        while (i < n && isDigit(s[i])) {
-            ++i;
-            ++expDigits;
-        }
-        if (expDigits == 0) return false;
-    }
-    return i == n;
-}
-
 EntryCheck checkFieldValues(int pos, const QString& from, const QString& thru) {
     auto fail = [](const char* text, FocusBox focus) { return EntryCheck{QString::fromLatin1(text), focus}; };
     switch (pos) {
     case kExpire:
     case kNjArOnly: {
         const char* text = pos == kExpire ? msg::kDateMMDD : msg::kDateMMYY;
-        if (!isFourCharNumber(from)) return fail(text, FocusBox::None);
-        if (!isFourCharNumber(thru)) return fail(text, FocusBox::Thru);
+        if (!isFourDigits(from)) return fail(text, FocusBox::None);
+        if (!isFourDigits(thru)) return fail(text, FocusBox::Thru);
         break;
     }
     case kMod:
-        if (!isNumericText(from)) return fail(msg::kInvalidMod, FocusBox::None);
-        if (!isNumericText(thru)) return fail(msg::kInvalidMod, FocusBox::Thru);
+        if (!isDecimalNumber(from)) return fail(msg::kInvalidMod, FocusBox::None);
+        if (!isDecimalNumber(thru)) return fail(msg::kInvalidMod, FocusBox::Thru);
         break;
     case kEmployees:
     case kSales: {
@@ -239,6 +204,17 @@ QString boxTextProblem(const QString& text) {
         return QStringLiteral("This text holds a character that cannot be saved in a search.");
     }
     return QString();
+}
+
+QString withoutUnstorable(const QString& text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString one = text.mid(i, len);
+        if (boxTextProblem(one).isEmpty()) out += one;
+        i += len;
+    }
+    return out;
 }
 
 AcceptResult acceptEntry(int pos, const QString& state, const QString& from, const QString& thru,

@@ -102,11 +102,6 @@ FieldDefaults fieldDefaults(int pos, const QDate& today);
 // Default THRU of "File #": month and two-digit year of the date three months after today ("0326").
 QString fileNumberThru(const QDate& today);
 
-// Numeric in the sense of the original's check: optional blanks, sign, digits with at most one
-// decimal point and an optional exponent. Thousands separators and hex forms are refused, since the
-// value goes into SQL unquoted.
-bool isNumericText(const QString& text);
-
 // Which box gets the focus after a refused entry.
 enum class FocusBox { None, From, Thru };
 
@@ -117,6 +112,8 @@ struct EntryCheck {
 };
 
 // The per-field check of FROM and THRU as they stand (fields 0, 1, 7, 8 and 12; an empty ZIP).
+// Expiry and NJ A/R values must be four digits and mod values plain decimals: they go into the SQL
+// unquoted, and the list form refuses to run a search whose values are of another form.
 EntryCheck checkFieldValues(int pos, const QString& from, const QString& thru);
 
 // "This field cannot be used more than once in a search." when pos is once-only and a lookup of the
@@ -134,6 +131,8 @@ QString paddedZip(const QString& from);
 // Why text cannot go into a box of the editor ("" when it can): the saved-search file has no
 // escape for a double quote, and it holds only Windows-1252 text on one line.
 QString boxTextProblem(const QString& text);
+// text without the characters boxTextProblem objects to, for refusing them as they are typed.
+QString withoutUnstorable(const QString& text);
 
 // Accepting an entry: every rule in order. On success lookup is the new record (SQLDESC empty).
 struct AcceptResult {

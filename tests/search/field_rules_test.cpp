@@ -93,14 +93,6 @@ TEST(FieldRules, DataSetLimits) {
     }
 }
 
-TEST(FieldRules, NumericForm) {
-    for (const char* yes : {"1", "0101", "1.2", ".5", "-3", "+0.9", " 12 ", "1e3", "9.999", "1."})
-        EXPECT_TRUE(isNumericText(yes)) << yes;
-    // Text that would go into SQL unquoted and is not a plain number.
-    for (const char* no : {"", " ", "abc", "1,2", "&H1F", "1e", "1.2.3", "12a", "1 2", "--1", "0 OR 1=1"})
-        EXPECT_FALSE(isNumericText(no)) << no;
-}
-
 TEST(FieldRules, AcceptTable) {
     const AcceptCase cases[] = {
         // Expiration date: four characters and numeric, no order and no month check.
@@ -111,6 +103,8 @@ TEST(FieldRules, AcceptTable) {
         {kExpire, "PA", "0101", "", "Date must be in the form MMDD!", ""},
         {kExpire, "PA", "01a1", "0331", "Date must be in the form MMDD!", ""},
         {kExpire, "PA", "0101", "03311", "Date must be in the form MMDD!", ""},
+        {kExpire, "PA", "1.25", "0331", "Date must be in the form MMDD!", ""},
+        {kExpire, "PA", " 101", "0331", "Date must be in the form MMDD!", ""},
         {kExpire, "NY", "0101", "1231", "", "1231"},
         // Mod: numeric, FROM above THRU is fine.
         {kMod, "PA", "1.2", "0.9", "", "0.9"},
@@ -118,6 +112,9 @@ TEST(FieldRules, AcceptTable) {
         {kMod, "PA", "x", "0.9", "Invalid mod!", ""},
         {kMod, "PA", "1.2", "", "Invalid mod!", ""},
         {kMod, "PA", "1", "1,5", "Invalid mod!", ""},
+        {kMod, "PA", "1e3", "2", "Invalid mod!", ""},
+        {kMod, "PA", ".9", "1.", "", "1."},
+        {kMod, "PA", "0 OR 1=1", "2", "Invalid mod!", ""},
         // Employees and sales: one band character each.
         {kEmployees, "PA", "3", "", "Invalid employee category!", ""},
         {kEmployees, "PA", "3", "7", "", "7"},
@@ -225,6 +222,12 @@ TEST(FieldRules, BoxText) {
     EXPECT_EQ(boxTextProblem("a\nb"), "Line breaks cannot be used in a search.");
     EXPECT_EQ(boxTextProblem(QStringLiteral("x\U0001F600")),
               QStringLiteral("The character \"\U0001F600\" cannot be saved in a search."));
+}
+
+TEST(FieldRules, UnstorableCharactersDropped) {
+    EXPECT_EQ(withoutUnstorable("say \"hi\""), "say hi");
+    EXPECT_EQ(withoutUnstorable(QStringLiteral("a\U0001F600b\u4e2d\u00e9")), QStringLiteral("ab\u00e9"));
+    EXPECT_EQ(withoutUnstorable("plain"), "plain");
 }
 
 TEST(FieldRules, EmptyValueTest) {
