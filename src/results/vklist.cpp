@@ -8,6 +8,8 @@
 #include "platform/ui/twips.h"
 #include "results/panel_rules.h"
 #include "search/search_list.h"
+#include "search/search_run.h"
+#include "search/search_sort.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -370,22 +372,70 @@ void VKLIST::setTabRecordSource(int tab, const QString& sql) {
 }
 
 void VKLIST::SETTABS() {
-    // Tabs whose search went away fall back to the list of all records.
+    search::TabsPlan plan;
+    {
+        ui::BusyCursor busy;
+        plan = search::planTabs(CURPATH, SSTab1->currentIndex());
+        velk::SearchFiles = plan.files;
+        for (int k = 1; k <= search::kSearchTabs; ++k)
+            SSTab1->setTabText(k, plan.captions[k]);
+    }
+    search::reportListingProblems(plan.problems);
+    // A tab whose search went away falls back to the list of all records.
+    if (plan.selectTab != SSTab1->currentIndex()) SSTab1->setCurrentIndex(plan.selectTab);
+}
+
+void VKLIST::SetCurSQLFile(bool NEWSEARCH) {
+    CurSQLFile.clear();
     const int tab = SSTab1->currentIndex();
-    if (tab > 0 && velk::SearchFiles[tab].isEmpty()) SSTab1->setCurrentIndex(0);
+    if (!NEWSEARCH && tab > 0) CurSQLFile = velk::SearchFiles[tab];
 }
 
 void VKLIST::SetUpSQL() {
     const int tab = SSTab1->currentIndex();
-    if (tab <= 0 || tabSources_[tab].isEmpty()) return;
-    SearchSQL = tabSources_[tab];
-    showSearchResult(SearchSQL);
+    if (tab <= 0) return;
+    if (!tabSources_[tab].isEmpty()) {
+        SearchSQL = tabSources_[tab];
+        showSearchResult(SearchSQL);
+        return;
+    }
+    MASTER* m = mainWindowOf(this);
+    const bool copyMarked = m && m->mnuSQLcopy && m->mnuSQLcopy->isChecked();
+    const search::PreparedSearch run =
+        search::prepareSearch(CURPATH, velk::SearchFiles[tab], velk::CurrentState, copyMarked);
+    if (!run.ok) {
+        SSTab1->setCurrentIndex(0);
+        return;
+    }
+    SearchSQL = run.sql;
+    ui::BusyCursor busy;
+    QPalette pal = ADDRESS->palette();
+    pal.setColor(QPalette::Text, QColor(255, 0, 0));
+    ADDRESS->setPalette(pal);
+    ADDRESS->setPlainText(QString(22, QLatin1Char(' ')) + QStringLiteral("*** PERFORMING LOOKUP ***\r\n"));
+    ADDRESS->repaint();
+    pal.setColor(QPalette::Text, QColor(0, 0, 0));
+    ADDRESS->setPalette(pal);
+    SORTSRCH(2); // loads SFILE, the count and the panel
 }
 
 void VKLIST::SORTSRCH(int COLNUM) {
     SFOR->clear();
     if (COLNUM == 1) return;
+    for (int c = 0; c <= 3; ++c)
+        TDBGrid4->setHeaderColor(c, palette().color(QPalette::Button));
+    TDBGrid4->setColumnCaption(3, search::expiresCaption(velk::CurrentState));
+    TDBGrid4->setHeaderColor(COLNUM, PHONE->palette().color(QPalette::Base));
     SortField = TDBGrid4->columnSpec(COLNUM).field;
+    if (SearchSQL.isEmpty()) return;
+    const QString sorted = search::sortedSearchSQL(SearchSQL, COLNUM);
+    try {
+        showSearchResult(sorted.isEmpty() ? SFILE->RecordSource : sorted);
+    } catch (const dao::DaoError& e) {
+        // A search the database refuses is said and the list falls back to all records.
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        SSTab1->setCurrentIndex(0);
+    }
 }
 
 void VKLIST::SETBUTTONS() {}

@@ -129,6 +129,9 @@ public:
     // Tabs and searches. SETTABS lists the saved searches as tabs; SetUpSQL runs the selected
     // tab's search; SORTSRCH orders it by a column of TDBGrid4.
     void SETTABS();
+    // Sets CurSQLFile for the next opening of the lookup editor: "" for a new search, else the
+    // selected search tab's file.
+    void SetCurSQLFile(bool NEWSEARCH);
     void SetUpSQL();
     void SORTSRCH(int COLNUM);
     void SETBUTTONS();
