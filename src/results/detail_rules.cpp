@@ -1,5 +1,7 @@
 #include "results/detail_rules.h"
 
+#include "results/panel_rules.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -20,17 +22,6 @@ QString bandText(const QVariant& code, const char* const (&texts)[10]) {
     return QString();
 }
 
-// Sorts after threshold by character code; no value sorts after nothing.
-bool sortsAfter(const QVariant& v, const QString& threshold) {
-    if (!v.isValid() || v.isNull()) return false;
-    return QString::compare(v.toString(), threshold, Qt::CaseSensitive) > 0;
-}
-
-QString rtrimBlanks(QString s) {
-    while (s.endsWith(QLatin1Char(' ')))
-        s.chop(1);
-    return s;
-}
 } // namespace
 
 QString employeesText(const QVariant& code) {
@@ -66,21 +57,12 @@ QString todayShortDate() {
 
 PanelRefresh moreInfoPanelRefresh(const FieldReader& field) {
     PanelRefresh r;
-    auto text = [&](const char* name) { return field(QLatin1String(name)).toString(); };
-    r.addressLines << rtrimBlanks(text("NAME1"));
-    if (sortsAfter(field(QStringLiteral("NAME2")), QStringLiteral("          !")))
-        r.addressLines << rtrimBlanks(text("NAME2"));
-    r.addressLines << text("STREET");
-    QString cityLine =
-        rtrimBlanks(text("CITY")) + QStringLiteral(", ") + text("ST") + QStringLiteral("  ") + text("ZIP");
-    if (sortsAfter(field(QStringLiteral("ZIPEXT")), QStringLiteral("!")))
-        cityLine += QLatin1Char('-') + text("ZIPEXT");
-    r.addressLines << cityLine;
-
+    // The second name line follows the search tab's threshold (ten blanks and "!") on every tab.
+    r.addressLines = addressLines(field, PanelTab::Search);
     // A user value replaces the stored one whenever it holds a character, even a blank.
     auto pick = [&](const char* stored, const char* user) {
-        const QString u = text(user);
-        return u.isEmpty() ? text(stored) : u;
+        const QString u = field(QLatin1String(user)).toString();
+        return u.isEmpty() ? field(QLatin1String(stored)).toString() : u;
     };
     r.PHONE = pick("PHONE", "UserPhone");
     r.txtFax = pick("FAX", "UserFax");

@@ -7,6 +7,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
 #include "results/panel_rules.h"
+#include "results/record_commands.h"
 #include "search/search_list.h"
 #include "search/search_run.h"
 #include "search/search_sort.h"
@@ -825,15 +826,15 @@ void VKLIST::setPanelContact(const results::PanelRefresh& refresh) {
 }
 
 void VKLIST::Command1_Click() {
-    emit moreInfoRequested();
+    results::moreInfo(*this);
 }
 
 void VKLIST::FULLADDR_Click() {
-    emit fullAddressRequested();
+    results::fullAddress(*this);
 }
 
 void VKLIST::EXPORTCUR_Click() {
-    emit exportRecordRequested();
+    results::exportRecord(*this);
 }
 
 void VKLIST::PRINTCUR_Click() {

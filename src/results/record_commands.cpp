@@ -1,0 +1,63 @@
+#include "results/record_commands.h"
+
+#include "platform/dao/dao.h"
+#include "platform/grid/data_control.h"
+#include "platform/ui/events.h"
+#include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
+#include "results/detail_rules.h"
+#include "results/export_place.h"
+#include "results/panel_rules.h"
+#include "results/vklist.h"
+#include "results/vklisti.h"
+#include "results/vknyaddr.h"
+
+namespace results {
+
+void moreInfo(VKLIST& list) {
+    dao::Recordset* row = list.currentRecord();
+    if (!row) return;
+    {
+        VKLISTI form(list, &list);
+        form.KEYFILE = row->text(QStringLiteral("FILE"));
+        form.KEYSEQ = row->text(QStringLiteral("SEQUENCE"));
+        form.setWindowTitle(QStringLiteral("VKLISTI - ") + row->text(QStringLiteral("NAME1")));
+        form.Form_Load();
+        if (form.Form_Activate()) ui::showModal(form);
+    }
+
+    row = list.currentRecord();
+    if (!row || !list.PRIMETB) return;
+    // Read through PRIMETB, which the detail form wrote through, so the user values just entered show.
+    dao::Recordset& prime = *list.PRIMETB;
+    prime.setIndex(QStringLiteral("PRIMARY"));
+    prime.Seek(QStringLiteral("="),
+               {row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE"))});
+    if (prime.NoMatch()) return;
+    list.setPanelContact(moreInfoPanelRefresh([&prime](const QString& f) { return prime.value(f); }));
+}
+
+void fullAddress(VKLIST& list) {
+    dao::Recordset* row = list.currentRecord();
+    if (!row) return;
+    showFullAddress(row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE")),
+                    row->text(QStringLiteral("NAME1")), &list);
+}
+
+void exportRecord(VKLIST& list) {
+    // The button shows on tab 0 only: the record is the all-records grid's current row.
+    dao::Recordset* row = list.GFILE->Recordset();
+    if (!row || !row->isOpen() || row->atBOF() || row->atEOF()) return;
+    list.SFILE->RecordSource =
+        oneRecordSource(row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE")));
+    try {
+        list.SFILE->Refresh();
+    } catch (const dao::DaoError& e) {
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        return;
+    }
+    ui::doEvents();
+    showExportForm();
+}
+
+} // namespace results

@@ -1,0 +1,528 @@
+#include "results/vklisti.h"
+
+#include "app/globals.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+#include "platform/grid/data_control.h"
+#include "platform/grid/data_grid.h"
+#include "platform/ui/centre.h"
+#include "platform/ui/msgbox.h"
+#include "platform/ui/twips.h"
+#include "results/address_override.h"
+#include "results/detail_rules.h"
+#include "results/user_fields.h"
+#include "results/vklist.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+void place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(ui::twipsToPixels(QRect(left, top, width, height)));
+}
+
+QLabel* label(QWidget* parent, const QString& text, int left, int top) {
+    auto* l = new QLabel(text, parent);
+    l->adjustSize();
+    l->move(ui::twipsToPixels(left), ui::twipsToPixels(top));
+    return l;
+}
+
+constexpr int kBoxHeight = 315;
+
+QString sqlText(const QString& value) {
+    QString v = value;
+    return v.replace(QLatin1Char('\''), QLatin1String("''"));
+}
+
+// Focus that comes from a window being activated or a pop-up closing is no move between boxes.
+bool boxToBoxMove(Qt::FocusReason reason) {
+    return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+} // namespace
+
+VKLISTI::VKLISTI(VKLIST& list, QWidget* parent) : QDialog(parent), list_(list) {
+    setWindowTitle(QStringLiteral("VKLISTI"));
+    buildControls();
+}
+
+VKLISTI::~VKLISTI() {
+    releaseNote();
+}
+
+void VKLISTI::buildControls() {
+    setFixedSize(ui::twipsToPixels(QSize(9075, 7725)));
+
+    label(this, QStringLiteral("Notes:"), 360, 120);
+    NOTES = new QPlainTextEdit(this);
+    NOTES->setTabChangesFocus(true);
+    place(NOTES, 120, 480, 5055, 1695);
+    connect(NOTES, &QPlainTextEdit::textChanged, this, [this] {
+        if (!settingNote_) noteEdited_ = true;
+    });
+
+    ASSFILE = new grid::DataControl(this);
+    ASSFILE->RecordsetType = dao::RecordsetType::Snapshot;
+    CLASSFILE = new grid::DataControl(this);
+    CLASSFILE->RecordsetType = dao::RecordsetType::Snapshot;
+
+    TDBGrid8 = new grid::DataGrid(this);
+    place(TDBGrid8, 120, 2400, 5055, 1095);
+    TDBGrid8->bind(ASSFILE,
+                   {grid::ColumnSpec{QStringLiteral("Associated Companies"), QStringLiteral("NAME1")}});
+    connect(TDBGrid8, &QAbstractItemView::activated, this, [this] { GoToAssociatedRecord(); });
+
+    label(this, QStringLiteral("SIC"), 120, 3600);
+    SIC = new QLineEdit(this);
+    place(SIC, 600, 3600, 4575, kBoxHeight);
+
+    TDBGrid7 = new grid::DataGrid(this);
+    place(TDBGrid7, 120, 3960, 5295, 1695);
+    TDBGrid7->bind(
+        CLASSFILE,
+        {grid::ColumnSpec{QStringLiteral("Code"), QStringLiteral("CLASS")},
+         grid::ColumnSpec{QStringLiteral("Class Description"), QStringLiteral("CLASSDESC")},
+         grid::ColumnSpec{QStringLiteral("L. C."), QStringLiteral("LOSSCOST"), QStringLiteral(".00")}});
+
+    Command1 = new QPushButton(QStringLiteral("OK"), this);
+    place(Command1, 2160, 5760, 1212, 372);
+    Command1->setAutoDefault(false);
+    connect(Command1, &QPushButton::clicked, this, &VKLISTI::Command1_Click);
+
+    // Right column: labels at 6240, boxes at 7320.
+    auto rightBox = [this](const QString& caption, int top, QLabel** lbl) {
+        QLabel* l = label(this, caption, 6240, top);
+        if (lbl) *lbl = l;
+        auto* box = new QLineEdit(this);
+        place(box, 7320, top, 1575, kBoxHeight);
+        return box;
+    };
+    EMPLOYEES = rightBox(QStringLiteral("# Employees"), 120, nullptr);
+    SALES = rightBox(QStringLiteral("Sales"), 480, nullptr);
+    NEW_AS_OF = rightBox(QStringLiteral("Date Added"), 840, nullptr);
+    User1 = rightBox(QStringLiteral("User Field 1"), 1320, &lblUser1);
+    Label17 = label(this, QStringLiteral("   !&   for custom Address"), 7320, 1680);
+    User2 = rightBox(QStringLiteral("User Field 2"), 2160, &lblUser2);
+    User3 = rightBox(QStringLiteral("User Field 3"), 2520, &lblUser3);
+    UserContact = rightBox(QStringLiteral("User Contact"), 2880, &lblUserContact);
+    UserTitle = rightBox(QStringLiteral("User Title"), 3240, &lblUserTitle);
+    UserPhone = rightBox(QStringLiteral("User Phone"), 3600, &lblUserPhone);
+    UserFax = rightBox(QStringLiteral("User Fax"), 3960, &Label16);
+
+    // New Jersey group.
+    Label8 = label(this, QStringLiteral("New Jersey"), 6720, 4440);
+    label(this, QStringLiteral("PPAP"), 5640, 4800);
+    PPAP = new QLineEdit(this);
+    place(PPAP, 6240, 4800, 615, kBoxHeight);
+    label(this, QStringLiteral("%"), 6960, 4800);
+    label(this, QStringLiteral("NJCCPAP"), 7320, 4800);
+    NJCCPAP = new QLineEdit(this);
+    place(NJCCPAP, 8160, 4800, 615, kBoxHeight);
+    label(this, QStringLiteral("%"), 8880, 4800);
+    Label9 = label(this, QStringLiteral("Assigned Risk"), 6600, 5160);
+    const QString arCaptions[] = {QStringLiteral("Date"), QStringLiteral("Estimated Premium"),
+                                  QStringLiteral("+/- 4 Year Premium"), QStringLiteral("+/- 4 Year Losses")};
+    QLineEdit** arBoxes[] = {&Text1, &Text2, &Text3, &Text4};
+    for (int i = 0; i < 4; ++i) {
+        const int top = 5520 + 360 * i;
+        label(this, arCaptions[i], 5760, top);
+        *arBoxes[i] = new QLineEdit(this);
+        place(*arBoxes[i], 7440, top, i == 0 ? 615 : 975, kBoxHeight);
+    }
+
+    // The display boxes are never written back, so they do not offer editing.
+    for (QLineEdit* box : {EMPLOYEES, SALES, NEW_AS_OF, SIC, PPAP, NJCCPAP, Text1, Text2, Text3, Text4})
+        box->setReadOnly(true);
+    Text1->setMaxLength(5);
+    for (QLineEdit* box : {Text2, Text3, Text4})
+        box->setMaxLength(9);
+    PPAP->setMaxLength(3);
+    NJCCPAP->setMaxLength(3);
+
+    const QList<QLineEdit*> userBoxes = {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax};
+    for (QLineEdit* box : userBoxes) {
+        box->setObjectName(boxField(box));
+        box->setMaxLength(results::userFieldMaxLength(boxField(box)));
+        box->installEventFilter(this);
+    }
+    NOTES->installEventFilter(this);
+    connect(User1, &QLineEdit::textChanged, this, &VKLISTI::User1_Change);
+
+    QWidget* order[] = {Command1, NOTES, TDBGrid7, TDBGrid8,    EMPLOYEES, SALES,     NEW_AS_OF,
+                        SIC,      PPAP,  NJCCPAP,  Text1,       Text2,     Text3,     Text4,
+                        User1,    User2, User3,    UserContact, UserPhone, UserTitle, UserFax};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    Command1->setFocus();
+}
+
+QString VKLISTI::boxField(QLineEdit* box) const {
+    if (box == User1) return QStringLiteral("User1");
+    if (box == User2) return QStringLiteral("User2");
+    if (box == User3) return QStringLiteral("User3");
+    if (box == UserContact) return QStringLiteral("UserContact");
+    if (box == UserTitle) return QStringLiteral("UserTitle");
+    if (box == UserPhone) return QStringLiteral("UserPhone");
+    if (box == UserFax) return QStringLiteral("UserFax");
+    return QString();
+}
+
+bool VKLISTI::isUserBox(QObject* o) const {
+    return o == User1 || o == User2 || o == User3 || o == UserContact || o == UserTitle || o == UserPhone ||
+           o == UserFax;
+}
+
+void VKLISTI::Form_Load() {
+    const QString path = files::joinPath(files::programFolder(), QStringLiteral("VELK") + velk::CurrentState +
+                                                                     QStringLiteral(".MDB"));
+    ASSFILE->DatabaseName = path;
+    CLASSFILE->DatabaseName = path;
+    ASSFILE->setDatabase(list_.VELKDB.get());
+    CLASSFILE->setDatabase(list_.VELKDB.get());
+    ui::centerForm(*this);
+}
+
+bool VKLISTI::Form_Activate() {
+    ASSFILE->RecordSource =
+        QStringLiteral("SELECT * FROM PRIME WHERE FILE = '") + sqlText(KEYFILE) + QLatin1Char('\'');
+    ASSFILE->Refresh();
+    TDBGrid8->rebind();
+
+    settingNote_ = true;
+    noteHeld_ = list_.GETNOTES(KEYFILE, KEYSEQ, NOTES);
+    settingNote_ = false;
+    if (!noteHeld_) {
+        outcome_ = Outcome::Locked;
+        closing_ = true;
+        hide();
+        done(QDialog::Rejected);
+        return false;
+    }
+    noteEdited_ = false;
+
+    CLASSFILE->RecordSource = QStringLiteral("SELECT * FROM CLASS WHERE FILE = '") + sqlText(KEYFILE) +
+                              QStringLiteral("' AND SEQUENCE = '") + sqlText(KEYSEQ) + QLatin1Char('\'');
+    CLASSFILE->Refresh();
+    TDBGrid7->rebind();
+    fillRecord();
+    return true;
+}
+
+void VKLISTI::fillRecord() {
+    dao::Recordset& prime = *list_.PRIMETB;
+    prime.setIndex(QStringLiteral("PRIMARY"));
+    prime.Seek(QStringLiteral("="), {KEYFILE, KEYSEQ});
+    recordFound_ = !prime.NoMatch();
+    // Without its row there is nothing the user boxes could be written to.
+    for (QLineEdit* box : {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax})
+        box->setEnabled(recordFound_);
+    if (!recordFound_) return;
+
+    const QString sic = prime.text(QStringLiteral("SIC"));
+    SIC->setText(sic);
+    EMPLOYEES->setText(results::employeesText(prime.value(QStringLiteral("EMPLOYEES"))));
+    SALES->setText(results::salesText(prime.value(QStringLiteral("SALES"))));
+    dao::Recordset& sicCodes = *list_.SICCODESTB;
+    sicCodes.setIndex(QStringLiteral("PRIMARY"));
+    sicCodes.Seek(QStringLiteral("="), {sic});
+    if (!sicCodes.NoMatch())
+        SIC->setText(sic + QStringLiteral(" - ") + sicCodes.text(QStringLiteral("DESC")));
+
+    // Fields that a data set does not carry are missing here; their boxes stay empty.
+    auto field = [&prime](const char* name) {
+        const QString f = QString::fromLatin1(name);
+        return prime.fieldIndex(f) >= 0 ? prime.value(f) : QVariant();
+    };
+    Text1->setText(results::njarDateText(field("NJAR")));
+    Text2->setText(field("ARESTPREM").toString());
+    Text3->setText(field("ARTOTPREM").toString());
+    Text4->setText(field("ARTOTLOSS").toString());
+    PPAP->setText(field("NJPPAP").toString());
+    NJCCPAP->setText(field("NJCCPAP").toString());
+
+    for (QLineEdit* box : {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax}) {
+        const QString value = field(boxField(box).toLatin1().constData()).toString();
+        // The length limit is for typing; a longer stored value is shown whole, never cut.
+        box->setMaxLength(qMax(results::userFieldMaxLength(boxField(box)), int(value.size())));
+        box->setText(value);
+    }
+    User1_Change();
+}
+
+void VKLISTI::setNoteText(const QString& text) {
+    settingNote_ = true;
+    NOTES->setPlainText(text);
+    settingNote_ = false;
+}
+
+void VKLISTI::NOTES_GotFocus() {
+    const results::StampedNote stamped =
+        results::stampNote(NOTES->toPlainText(), results::todayShortDate(), QStringLiteral("\n"));
+    setNoteText(stamped.text);
+    QTextCursor cursor = NOTES->textCursor();
+    cursor.setPosition(stamped.caret);
+    NOTES->setTextCursor(cursor);
+}
+
+void VKLISTI::releaseNote() {
+    if (!noteHeld_) return;
+    noteHeld_ = false;
+    list_.releaseNote();
+}
+
+bool VKLISTI::leaveFocusedBox() {
+    if (returningTo_) return false; // a refused box still waits for the focus
+    QWidget* focus = focusWidget();
+    if (!isUserBox(focus)) return true;
+    const Refusal r = leaveBox(static_cast<QLineEdit*>(focus));
+    if (r.refused()) {
+        refuse(r);
+        return false;
+    }
+    return true;
+}
+
+void VKLISTI::Command1_Click() {
+    if (closing_ || !leaveFocusedBox()) return;
+    closing_ = true;
+    try {
+        list_.SETNOTES(NOTES);
+    } catch (const dao::DaoError& e) {
+        closing_ = false;
+        ui::MsgBox(QStringLiteral("The notes could not be saved.  ") + e.message(),
+                   ui::vbOKOnly | ui::vbExclamation);
+        return;
+    }
+    noteHeld_ = false;
+    outcome_ = Outcome::Saved;
+    hide();
+    done(QDialog::Accepted);
+}
+
+void VKLISTI::reject() {
+    if (!closing_) {
+        if (!leaveFocusedBox()) return;
+        closing_ = true;
+        releaseNote();
+        outcome_ = Outcome::Closed;
+    }
+    QDialog::reject();
+}
+
+void VKLISTI::keyPressEvent(QKeyEvent* event) {
+    // The form has no Cancel button: Escape must not throw away a note being typed.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void VKLISTI::GoToAssociatedRecord() {
+    if (closing_ || !leaveFocusedBox()) return;
+    dao::Recordset* picked = ASSFILE->Recordset();
+    if (!picked || picked->atEOF() || picked->atBOF()) return;
+    const QString file = picked->text(QStringLiteral("FILE"));
+    const QString sequence = picked->text(QStringLiteral("SEQUENCE"));
+
+    if (noteEdited_) {
+        const int answer = ui::MsgBox(QStringLiteral("Save the changes to the notes of this record?"),
+                                      ui::vbYesNoCancel | ui::vbQuestion);
+        if (answer == ui::vbCancel) return;
+        if (answer == ui::vbYes) {
+            try {
+                list_.SETNOTES(NOTES);
+                noteHeld_ = false;
+            } catch (const dao::DaoError& e) {
+                ui::MsgBox(QStringLiteral("The notes could not be saved.  ") + e.message(),
+                           ui::vbOKOnly | ui::vbExclamation);
+                return;
+            }
+        }
+    }
+    closing_ = true;
+    releaseNote();
+    outcome_ = Outcome::Jumped;
+    hide();
+    list_.showAssociatedRecord(file, sequence);
+    done(QDialog::Rejected);
+}
+
+// ---- user fields ----
+
+void VKLISTI::User1_Change() {
+    const results::UserCaptions c = results::userCaptions(User1->text());
+    lblUser2->setText(c.lblUser2);
+    lblUser2->adjustSize();
+    lblUser3->setText(c.lblUser3);
+    lblUser3->adjustSize();
+}
+
+void VKLISTI::User1_GotFocus() {
+    User1->setText(results::trimBlanks(User1->text()));
+}
+void VKLISTI::User2_GotFocus() {
+    User2->setText(results::trimBlanks(User2->text()));
+}
+void VKLISTI::User3_GotFocus() {
+    User3->setText(results::trimBlanks(User3->text()));
+}
+
+QString VKLISTI::writeFields(const QList<QPair<QString, QVariant>>& values) {
+    if (!recordFound_) return QString();
+    dao::Recordset& prime = *list_.PRIMETB;
+    try {
+        // Seek again: the row is written by key, wherever the shared recordset was left.
+        prime.setIndex(QStringLiteral("PRIMARY"));
+        prime.Seek(QStringLiteral("="), {KEYFILE, KEYSEQ});
+        if (prime.NoMatch())
+            return QStringLiteral(
+                "This record is no longer in the data set.  Your entry could not be saved.");
+        prime.Edit();
+        for (const auto& [field, value] : values)
+            prime.setValue(field, value);
+        prime.Update();
+    } catch (const dao::DaoError& e) {
+        if (prime.editing()) prime.CancelUpdate();
+        return QStringLiteral("Your entry could not be saved.  ") + e.message();
+    }
+    return QString();
+}
+
+VKLISTI::Refusal VKLISTI::saveOne(QLineEdit* box) {
+    const QString problem = writeFields({{boxField(box), results::userFieldValue(box->text())}});
+    return {problem, box};
+}
+
+VKLISTI::Refusal VKLISTI::leaveBox(QLineEdit* box) {
+    if (!recordFound_) return {};
+    const bool marker = results::hasOverrideMarker(User1->text());
+    if (box == User1) {
+        QList<QPair<QString, QVariant>> values{
+            {QStringLiteral("User1"), results::userFieldValue(User1->text())}};
+        Refusal refusal;
+        if (marker) {
+            const results::AddressParts parts = results::parseCityStZip(User3->text());
+            const QString street = results::trimBlanks(User2->text());
+            // Street and city line are written apart, each only when it fits its columns; the box
+            // that does not fit gets the focus for correction.
+            if (const QString p = results::streetWidthProblem(street, velk::CurrentState); !p.isEmpty()) {
+                refusal = {p, User2};
+            } else if (!street.isEmpty()) {
+                values.append({QStringLiteral("STREET"), street});
+            }
+            const QString cityProblem = results::cityWidthProblem(parts);
+            if (!cityProblem.isEmpty()) {
+                if (!refusal.refused()) refusal = {cityProblem, User3};
+            } else {
+                const std::pair<const char*, QString> partFields[] = {
+                    {"CITY", parts.CITY}, {"ST", parts.ST}, {"ZIP", parts.ZIP}, {"ZIPEXT", parts.ZIPEXT}};
+                for (const auto& [field, part] : partFields)
+                    if (!results::trimBlanks(part).isEmpty())
+                        values.append({QString::fromLatin1(field), part});
+            }
+        }
+        const QString problem = writeFields(values);
+        if (!problem.isEmpty()) return {problem, User1};
+        return refusal;
+    }
+    if (box == User2) {
+        if (Refusal r = saveOne(User2); r.refused()) return r;
+        if (!marker) return {};
+        if (const QString problem = results::streetProblem(User2->text(), velk::CurrentState);
+            !problem.isEmpty())
+            return {problem, User2};
+        return {writeFields({{QStringLiteral("STREET"), User2->text()}}), User2};
+    }
+    if (box == User3) {
+        if (Refusal r = saveOne(User3); r.refused()) return r;
+        if (!marker) return {};
+        const results::AddressParts parts = results::parseCityStZip(User3->text());
+        if (const QString problem = results::cityStZipProblem(parts); !problem.isEmpty())
+            return {problem, User3};
+        // No extension in the new text clears a stored one.
+        const QVariant zipExt = parts.ZIPEXT.isEmpty() ? QVariant() : QVariant(parts.ZIPEXT);
+        return {writeFields({{QStringLiteral("CITY"), parts.CITY},
+                             {QStringLiteral("ST"), parts.ST},
+                             {QStringLiteral("ZIP"), parts.ZIP},
+                             {QStringLiteral("ZIPEXT"), zipExt}}),
+                User3};
+    }
+    return saveOne(box);
+}
+
+void VKLISTI::refuse(const Refusal& r) {
+    ui::MsgBox(r.message, ui::vbOKOnly);
+    if (r.focus && r.focus->isEnabled()) r.focus->setFocus(Qt::OtherFocusReason);
+}
+
+void VKLISTI::runLostFocus(QLineEdit* box) {
+    const Refusal r = leaveBox(box);
+    if (r.refused()) refuse(r);
+}
+
+void VKLISTI::User1_LostFocus() {
+    runLostFocus(User1);
+}
+void VKLISTI::User2_LostFocus() {
+    runLostFocus(User2);
+}
+void VKLISTI::User3_LostFocus() {
+    runLostFocus(User3);
+}
+void VKLISTI::UserContact_LostFocus() {
+    runLostFocus(UserContact);
+}
+void VKLISTI::UserFax_LostFocus() {
+    runLostFocus(UserFax);
+}
+void VKLISTI::UserTitle_LostFocus() {
+    runLostFocus(UserTitle);
+}
+void VKLISTI::UserPhone_LostFocus() {
+    runLostFocus(UserPhone);
+}
+
+bool VKLISTI::eventFilter(QObject* watched, QEvent* event) {
+    if (closing_ || (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut))
+        return QDialog::eventFilter(watched, event);
+    const auto* fe = static_cast<QFocusEvent*>(event);
+    if (!boxToBoxMove(fe->reason())) return QDialog::eventFilter(watched, event);
+
+    if (event->type() == QEvent::FocusIn) {
+        if (returningTo_) {
+            // Passing through on the way back to a refused box: no stamp, no trim.
+            if (watched == returningTo_) returningTo_ = nullptr;
+        } else if (watched == NOTES) {
+            NOTES_GotFocus();
+        } else if (watched == User1) {
+            User1_GotFocus();
+        } else if (watched == User2) {
+            User2_GotFocus();
+        } else if (watched == User3) {
+            User3_GotFocus();
+        }
+        return QDialog::eventFilter(watched, event);
+    }
+
+    // Focus out of a user box. While the focus is on its way back to a refused box, the boxes it
+    // passes through are not checked, so two refused boxes cannot take the focus from each other.
+    if (returningTo_ || !isUserBox(watched)) return QDialog::eventFilter(watched, event);
+    const Refusal r = leaveBox(static_cast<QLineEdit*>(watched));
+    if (r.refused()) {
+        // The message waits until the focus change has finished, so no box in between reacts to it.
+        returningTo_ = r.focus;
+        QTimer::singleShot(0, this, [this, r] {
+            refuse(r);
+            returningTo_ = nullptr;
+        });
+    }
+    return QDialog::eventFilter(watched, event);
+}
