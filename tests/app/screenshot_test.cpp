@@ -1,5 +1,6 @@
 // Renders the main window after a start-up to build/screenshots/master.png (or the folder named by
-// VELK_SCREENSHOT_DIR), so the window can be looked at without a display.
+// VELK_SCREENSHOT_DIR), with the workspace dialog and the splash beside it, so the windows can be
+// looked at without a display.
 #include "app_fixture.h"
 
 #include "support/modal_script.h"
@@ -12,11 +13,12 @@
 TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     testsupport::ScriptedMsgBoxes boxes;
     testsupport::ModalScript modals;
-    QPixmap dialogShot;
+    QPixmap dialogShot, splashShot;
     modals.expect<VKWSPACE>([&](VKWSPACE& d) {
         d.WORKSPACE->setEditText(QStringLiteral("INITIAL"));
         d.STATE->setCurrentText(QStringLiteral("PA"));
         dialogShot = d.grab();
+        splashShot = TITLE::instance()->grab();
         d.OK->click();
         return d.result();
     });
@@ -33,6 +35,7 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     ASSERT_FALSE(shot.isNull());
     ASSERT_TRUE(shot.save(masterPng));
     ASSERT_TRUE(dialogShot.save(QDir(folder).filePath(QStringLiteral("vkwspace.png"))));
+    ASSERT_TRUE(splashShot.save(QDir(folder).filePath(QStringLiteral("title.png"))));
 
     const QImage image(masterPng);
     EXPECT_EQ(image.size(), shot.size());

@@ -206,6 +206,21 @@ TEST_F(AppTest, ForeignFileAsStateDatabaseIsReported) {
     EXPECT_EQ(startProgram(), StartOutcome::Failed);
 }
 
+TEST_F(AppTest, ListFormThatCannotLoadIsReported) {
+    // A database of ours with the right password but none of the data set's tables.
+    ASSERT_TRUE(QFile::remove(programFile(QStringLiteral("VELKDE.MDB"))));
+    dao::Database::create(programFile(QStringLiteral("VELKDE.MDB")),
+                          dao::passwordFromConnect(loading::defaultConnect(QStringLiteral("DE"))));
+    ScriptedMsgBoxes boxes;
+    boxes.expectContaining(QStringLiteral("VELKDE.MDB"), ui::vbOK);
+    ModalScript modals;
+    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "DE"); });
+    ASSERT_EQ(startProgram(), StartOutcome::Failed);
+    EXPECT_EQ(MASTER::instance()->listForm(), nullptr);
+    EXPECT_FALSE(MASTER::instance()->isVisible());
+    EXPECT_EQ(TITLE::instance(), nullptr);
+}
+
 TEST_F(AppTest, ExitInTheDialogEndsTheStartup) {
     ScriptedMsgBoxes boxes;
     boxes.expect(QStringLiteral("Are you sure you want to quit VELK?"), ui::vbNo, QStringLiteral("Exit VELK"))
