@@ -97,6 +97,17 @@ QString formatValue(const QVariant& value, const QString& format) {
         if (d.isValid()) return standardNumber(double(QDate(1899, 12, 30).daysTo(d)));
         return plainText(value);
     }
+    if (f == QLatin1String(".00")) {
+        // Two decimals and no leading zero: 0.5 shows as ".50".
+        double x = 0;
+        if (!asNumber(value, &x)) return plainText(value);
+        QString s = QString::number(x, 'f', 2);
+        if (s.startsWith(QLatin1String("0.")))
+            s.remove(0, 1);
+        else if (s.startsWith(QLatin1String("-0.")))
+            s.remove(1, 1);
+        return s == QLatin1String("-.00") ? QStringLiteral(".00") : s;
+    }
     if (f == QLatin1String("0.000")) {
         double x = 0;
         if (asNumber(value, &x)) return QString::number(x, 'f', 3);

@@ -17,15 +17,15 @@ struct ValueItem {
 struct ColumnSpec {
     QString caption{};
     QString field{};  // the recordset field a bound column reads; unused by unbound grids
-    QString format{}; // "" (as stored), "MM/DD/YY" or "mm/dd/yy", "Standard", "0.000"
+    QString format{}; // "" (as stored), "MM/DD/YY" or "mm/dd/yy", "Standard", "0.000", ".00"
     bool visible = true;
     QColor headerColor{}; // invalid: the style's default
     QVector<ValueItem> valueItems{};
 };
 
 // Text of value in a display format. Null gives "". Dates take "MM/DD/YY" (either case);
-// numbers take "Standard" (two decimals, thousands separated) and "0.000". A value the format
-// does not apply to is shown as stored.
+// numbers take "Standard" (two decimals, thousands separated), "0.000" and ".00" (two decimals,
+// no leading zero). A value the format does not apply to is shown as stored.
 QString formatValue(const QVariant& value, const QString& format);
 
 // True when a stored value equals a value item's value: dates as dates, numbers as numbers
