@@ -661,6 +661,13 @@ void VKLIST::fillModsGrid(const QString& file, const QString& sequence, bool sea
         file, sequence, searchTab ? results::PanelTab::Search : results::PanelTab::AllRecords);
     try {
         MFILE->Refresh();
+        // A record has a handful of mods: count them all so the grid shows every one at once.
+        dao::Recordset* mods = MFILE->Recordset();
+        if (!(mods->atBOF() && mods->atEOF())) {
+            mods->MoveLast();
+            mods->MoveFirst();
+        }
+        TDBGrid2->rebind();
     } catch (const dao::DaoError&) {
         TDBGrid2->hide();
     }

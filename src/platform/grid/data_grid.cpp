@@ -52,7 +52,7 @@ void DataGrid::followRecordset() {
     if (!bound_) return;
     const int row = bound_->currentRow();
     if (row >= 0) bound_->reach(row);
-    setCurrentRow(row);
+    markCurrent(row);
 }
 
 void DataGrid::applyColumns() {
@@ -97,7 +97,18 @@ int DataGrid::currentRow() const {
 }
 
 void DataGrid::setCurrentRow(int row) {
+    if (bound_ && row >= 0) {
+        bound_->moveTo(row);
+        followRecordset();
+        return;
+    }
+    markCurrent(row);
+}
+
+void DataGrid::markCurrent(int row) {
     if (!model_ || !selectionModel()) return;
+    while (row >= model_->rowCount() && model_->canFetchMore({}))
+        model_->fetchMore({});
     byCode_ = true;
     if (row < 0 || row >= model_->rowCount()) {
         const bool had = currentRow() >= 0;

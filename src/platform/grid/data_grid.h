@@ -36,7 +36,8 @@ public:
     const ColumnSpec& columnSpec(int col) const { return model_->column(col); }
 
     int currentRow() const;
-    // Makes row current and visible; -1 clears the current row. Emits rowColChange when it changes.
+    // Makes row current and visible (a bound grid moves its recordset there); -1 clears the
+    // current row. Emits rowColChange when it changes.
     void setCurrentRow(int row);
 
     // The grid's own type-ahead would read every row: the forms have their own search box.
@@ -48,6 +49,7 @@ signals:
 
 private:
     void applyColumns();
+    void markCurrent(int row); // without moving the recordset
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
 
     ColumnModel* model_ = nullptr;

@@ -1,0 +1,176 @@
+// The bound grid over a recordset: lazy reading by blocks, the current row kept, grids that follow
+// code moving the recordset and move it when a row is picked.
+#include "platform/dao/dao.h"
+#include "platform/grid/data_control.h"
+#include "platform/grid/data_grid.h"
+#include "platform/grid/recordset_model.h"
+#include "support/temp_dir.h"
+
+#include <QHeaderView>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BoundGridTest : public testsupport::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        db = dao::Database::create(path("T.MDB"));
+        db->createTable("T", {{"K", "TEXT", 10}, {"NAME", "TEXT", 20}, {"N", "LONG", 0}});
+        db->createIndex("T", "PRIMARY", {"K"}, true);
+        db->createIndex("T", "BYNAME", {"NAME"});
+        db->BeginTrans();
+        for (int i = 0; i < kRows; ++i) {
+            // Names run backwards so the two orders differ.
+            db->executeBound("INSERT INTO T (K, NAME, N) VALUES (?, ?, ?)",
+                             {QString("K%1").arg(i, 5, 10, QChar('0')),
+                              QString("N%1").arg(kRows - 1 - i, 5, 10, QChar('0')), i});
+        }
+        db->CommitTrans();
+        dc.setDatabase(db.get());
+    }
+    void TearDown() override {
+        dc.Close();
+        db.reset();
+    }
+
+    static constexpr int kRows = 1000;
+    std::unique_ptr<dao::Database> db;
+    grid::DataControl dc;
+    QVector<grid::ColumnSpec> cols{{"Key", "K"}, {"Name", "NAME"}, {"N", "N"}, {"Missing", "NOSUCH"}};
+};
+
+TEST_F(BoundGridTest, TableOpensWithItsCountAndReadsOnlyTheBlocksShown) {
+    dc.RecordSource = "T";
+    dc.RecordsetType = dao::RecordsetType::Table;
+    dc.Refresh();
+    dc.Recordset()->setIndex("PRIMARY");
+    grid::RecordsetModel m(&dc, cols);
+    m.reload();
+    EXPECT_EQ(m.rowCount(), kRows);
+    EXPECT_EQ(m.blocksRead(), 0);
+    EXPECT_EQ(m.value(700, 0).toString(), "K00700");
+    EXPECT_EQ(m.value(700, 2).toLongLong(), 700);
+    EXPECT_FALSE(m.value(700, 3).isValid()); // a column without a field shows nothing
+    EXPECT_EQ(m.value(701, 1).toString(), "N00298");
+    EXPECT_EQ(m.blocksRead(), 1);
+    EXPECT_FALSE(m.value(kRows, 0).isValid());
+    EXPECT_FALSE(m.flags(m.index(1, 1)) & Qt::ItemIsEditable);
+}
+
+TEST_F(BoundGridTest, ReadingRowsLeavesTheCurrentRowWhereItWas) {
+    dc.RecordSource = "T";
+    dc.RecordsetType = dao::RecordsetType::Table;
+    dc.Refresh();
+    dao::Recordset* rs = dc.Recordset();
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"K00042"});
+    grid::RecordsetModel m(&dc, cols);
+    EXPECT_EQ(m.currentRow(), 42);
+    EXPECT_EQ(m.value(900, 0).toString(), "K00900");
+    EXPECT_EQ(rs->text("K"), "K00042");
+    EXPECT_EQ(m.currentRow(), 42);
+}
+
+TEST_F(BoundGridTest, GridFollowsSeeksAndMovesTheRecordsetOnAPick) {
+    dc.RecordSource = "T";
+    dc.RecordsetType = dao::RecordsetType::Table;
+    dc.Refresh();
+    dao::Recordset* rs = dc.Recordset();
+    rs->setIndex("BYNAME");
+    rs->MoveFirst();
+    grid::DataGrid g;
+    int changes = 0, lastRow = -2;
+    QObject::connect(&g, &grid::DataGrid::rowColChange, [&](int row) {
+        ++changes;
+        lastRow = row;
+    });
+    g.bind(&dc, cols);
+    EXPECT_EQ(g.currentRow(), 0);
+    EXPECT_EQ(g.boundModel()->value(0, 0).toString(), "K00999"); // name order
+
+    rs->Seek(">=", {"n00500"}); // case-insensitive
+    dc.notifyMoved();
+    EXPECT_EQ(g.currentRow(), 500);
+    EXPECT_EQ(lastRow, 500);
+    EXPECT_EQ(rs->text("NAME"), "N00500");
+
+    // The user picks a row: the recordset goes there.
+    g.setCurrentIndex(g.model()->index(10, 1));
+    EXPECT_EQ(rs->text("NAME"), "N00010");
+    EXPECT_EQ(lastRow, 10);
+    EXPECT_GE(changes, 2);
+    // Picking another column of the same row is no row change.
+    const int before = changes;
+    g.setCurrentIndex(g.model()->index(10, 2));
+    EXPECT_EQ(changes, before);
+    // A model over 1,000 rows was read a few blocks at a time.
+    EXPECT_LE(g.boundModel()->blocksRead(), 4);
+}
+
+TEST_F(BoundGridTest, QueryCountGrowsAsRowsAreReached) {
+    dc.RecordSource = "SELECT * FROM T WHERE N < 300 ORDER BY NAME";
+    dc.Refresh();
+    grid::RecordsetModel m(&dc, cols);
+    const int first = m.rowCount();
+    EXPECT_LE(first, 300);
+    while (m.canFetchMore({}))
+        m.fetchMore({});
+    EXPECT_EQ(m.rowCount(), 300);
+    EXPECT_EQ(m.value(299, 0).toString(), "K00000");
+    EXPECT_EQ(dc.Recordset()->text("K"), "K00299"); // still on the first row
+}
+
+TEST_F(BoundGridTest, AnEmptyResultAndAFailedRefresh) {
+    dc.RecordSource = "SELECT * FROM T WHERE N < 0";
+    dc.Refresh();
+    grid::DataGrid g;
+    g.bind(&dc, cols);
+    EXPECT_EQ(g.model()->rowCount(), 0);
+    EXPECT_EQ(g.currentRow(), -1);
+    EXPECT_FALSE(g.boundModel()->canFetchMore({}));
+
+    dc.RecordSource = "SELECT * FROM NOSUCH";
+    EXPECT_THROW(dc.Refresh(), dao::DaoError);
+    EXPECT_EQ(dc.Recordset(), nullptr);
+    EXPECT_EQ(g.model()->rowCount(), 0);
+}
+
+TEST_F(BoundGridTest, AnEditedRowIsReadAgain) {
+    dc.RecordSource = "SELECT * FROM T ORDER BY K";
+    dc.Refresh();
+    grid::DataGrid g;
+    g.bind(&dc, cols);
+    g.setCurrentRow(3);
+    EXPECT_EQ(g.boundModel()->value(3, 1).toString(), "N00996");
+    dao::Recordset* rs = dc.Recordset();
+    EXPECT_EQ(rs->text("K"), "K00003");
+    rs->Edit();
+    rs->setValue("NAME", "CHANGED");
+    rs->Update();
+    dc.notifyCurrentRowChanged();
+    EXPECT_EQ(g.boundModel()->value(3, 1).toString(), "CHANGED");
+}
+
+TEST_F(BoundGridTest, ColumnPropertiesReachHeaderAndView) {
+    dc.RecordSource = "T";
+    dc.RecordsetType = dao::RecordsetType::Table;
+    dc.Refresh();
+    grid::DataGrid g;
+    g.bind(&dc, cols);
+    g.setColumnVisible(3, false);
+    g.setColumnCaption(1, "Company");
+    g.setHeaderColor(1, QColor(1, 2, 3));
+    g.setColumnFormat(2, "0.000");
+    EXPECT_TRUE(g.isColumnHidden(3));
+    EXPECT_EQ(g.model()->headerData(1, Qt::Horizontal).toString(), "Company");
+    EXPECT_EQ(g.columnSpec(1).headerColor, QColor(1, 2, 3));
+    EXPECT_EQ(g.model()->data(g.model()->index(5, 2)).toString(), "5.000");
+    int clicked = -1;
+    QObject::connect(&g, &grid::DataGrid::headClick, [&](int c) { clicked = c; });
+    emit g.horizontalHeader()->sectionClicked(2);
+    EXPECT_EQ(clicked, 2);
+}
+
+} // namespace

@@ -1,0 +1,414 @@
+// The list form headless: index orders and type-ahead on tab 0, search tabs with their counts,
+// the detail panel for standard, NY and NJ records, the MODS grid, notes and the exclusion mark.
+#include "results/vklist.h"
+
+#include "list_fixture.h"
+#include "platform/ui/msgbox.h"
+#include "support/scripted_msgbox.h"
+
+#include <QBrush>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using listtest::ListFixture;
+
+QString cell(grid::DataGrid* g, int row, int col) {
+    return g->model()->data(g->model()->index(row, col)).toString();
+}
+QString currentName(grid::DataGrid* g) {
+    return cell(g, g->currentRow(), 2);
+}
+
+class StandardList : public ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        makeDataSet("PA");
+        addEmployer("100000001", "01", "SMITH BROS", "ADAMS");
+        addEmployer("100000002", "01", "ACME TOOL CO", "YORK",
+                    {{"ZIPEXT", "2200"},
+                     {"STREET", "12 MAIN ST"},
+                     {"UserPhone", "!"},
+                     {"UserFax", QString(12, ' ')},
+                     {"UserContact", QString(50, ' ')},
+                     {"UserTitle", " BOSS"},
+                     {"User1", "!&"},
+                     {"ASSOCIATES", true},
+                     {"NAME2", "    X"}});
+        addEmployer("100000003", "01", "baker & sons", "BERKS", {{"Omit", QVariant()}});
+        addEmployer("100000004", "01", "SMILEY INC", "ADAMS");
+        addEmployer("100000005", "02", "ZETA", "CHESTER", {{"NJAR", 9905}});
+        addMod("100000002", "01", "1950-01-01", "2001-03-01", "2002-03-01", 0.95);
+        addMod("100000002", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.05);
+        addMod("100000002", "01", "2003-02-01", "2003-03-01", "2003-09-01", 9.886);
+        addMod("100000001", "01", "2003-02-01", "2003-03-01", "2004-03-01", 0.8);
+        addNote("100000001", "01", " ");
+        addNote("100000002", "01", "Call back");
+        addNote("100000004", "01", "ab");
+        // 100000003 and 100000005 have no notes row.
+        list = std::make_unique<VKLIST>();
+        list->Form_Load();
+        list->SORT_SELECT(2);
+    }
+    void TearDown() override {
+        list.reset();
+        ListFixture::TearDown();
+    }
+    std::unique_ptr<VKLIST> list;
+    testsupport::ScriptedMsgBoxes boxes; // no box is expected unless a test says so
+};
+
+TEST_F(StandardList, OpensOnTabZeroInNameOrderWithTheCount) {
+    EXPECT_EQ(list->VIEWCOUNT->text(), "5");
+    EXPECT_EQ(list->SSTab1->tabText(0), "View All");
+    EXPECT_EQ(list->CurrentIndex, "KEY2");
+    QStringList names;
+    for (int r = 0; r < 5; ++r)
+        names << cell(list->TDBGrid1, r, 2);
+    EXPECT_EQ(names, QStringList({"ACME TOOL CO", "baker & sons", "SMILEY INC", "SMITH BROS", "ZETA"}));
+    EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
+    EXPECT_EQ(list->TDBGrid1->model()->headerData(2, Qt::Horizontal).toString(), "Company Name");
+    EXPECT_TRUE(list->TDBGrid1->isColumnHidden(4));
+    EXPECT_FALSE(list->TDBGrid1->isHidden());
+    EXPECT_TRUE(list->TDBGrid4->isHidden());
+}
+
+TEST_F(StandardList, IndexOrdersAndHeaderColours) {
+    list->SORT_SELECT(3);
+    EXPECT_EQ(list->CurrentIndex, "KEY3");
+    QStringList names;
+    for (int r = 0; r < 5; ++r)
+        names << cell(list->TDBGrid1, r, 2);
+    EXPECT_EQ(names, QStringList({"SMILEY INC", "SMITH BROS", "baker & sons", "ZETA", "ACME TOOL CO"}));
+    EXPECT_EQ(list->TDBGrid1->columnSpec(3).headerColor, list->PHONE->palette().color(QPalette::Base));
+    EXPECT_EQ(list->TDBGrid1->columnSpec(2).headerColor, list->palette().color(QPalette::Button));
+
+    list->SORT_SELECT(0);
+    EXPECT_EQ(list->CurrentIndex, "PRIMARY");
+    EXPECT_EQ(cell(list->TDBGrid1, 0, 0), "100000001");
+    EXPECT_EQ(cell(list->TDBGrid1, 4, 0), "100000005");
+    EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
+
+    // "Seq" keeps the order and the colours, and empties the search box.
+    list->SFOR->setText("SMI");
+    list->SORT_SELECT(1);
+    EXPECT_EQ(list->SFOR->text(), "");
+    EXPECT_EQ(list->CurrentIndex, "PRIMARY");
+    EXPECT_EQ(list->TDBGrid1->columnSpec(0).headerColor, list->PHONE->palette().color(QPalette::Base));
+}
+
+TEST_F(StandardList, TypeAheadSeeksOnTheCurrentIndex) {
+    list->SFOR->setText("smi"); // case-insensitive prefix
+    EXPECT_EQ(currentName(list->TDBGrid1), "SMILEY INC");
+    EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "SMILEY INC");
+    list->SFOR->setText("SMIT");
+    EXPECT_EQ(currentName(list->TDBGrid1), "SMITH BROS");
+    list->SFOR->setText("zz"); // after every key: the list stays where it was
+    EXPECT_EQ(currentName(list->TDBGrid1), "SMITH BROS");
+    list->SFOR->setText("");
+    EXPECT_EQ(currentName(list->TDBGrid1), "ACME TOOL CO");
+    list->SORT_SELECT(3);
+    list->SFOR->setText("ber");
+    EXPECT_EQ(currentName(list->TDBGrid1), "baker & sons");
+}
+
+TEST_F(StandardList, PanelOfAStandardRecordOnTabZero) {
+    // ACME is current: user fields and the override marker.
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n12 MAIN ST\nYORK, PA  17401-2200");
+    EXPECT_EQ(list->ADDRESS->palette().color(QPalette::Base), QColor(255, 255, 128));
+    EXPECT_EQ(list->PHONE->text(), "!");
+    EXPECT_EQ(list->txtFax->text(), "717-555-0199");
+    EXPECT_EQ(list->CONTACT->text(), "PAT LEE");
+    EXPECT_EQ(list->TITLE->text(), " BOSS");
+    EXPECT_FALSE(list->Label2->isHidden()); // associates
+    EXPECT_FALSE(list->Label5->isHidden()); // "Call back"
+    EXPECT_TRUE(list->Label8->isHidden());
+    EXPECT_TRUE(list->Command1->isEnabled());
+    EXPECT_TRUE(list->PRINTCUR->isEnabled());
+    EXPECT_FALSE(list->FULLADDR->isEnabled());
+
+    // The MODS grid: latest effective first, then latest expiry; placeholders and merit texts.
+    grid::DataGrid* m = list->TDBGrid2;
+    ASSERT_EQ(m->model()->rowCount(), 3);
+    EXPECT_EQ(cell(m, 0, 2), "03/01/04");
+    EXPECT_EQ(cell(m, 0, 3), "1.050");
+    EXPECT_EQ(cell(m, 1, 2), "09/01/03");
+    EXPECT_EQ(cell(m, 1, 3), "Debit");
+    EXPECT_EQ(cell(m, 2, 0), " ");
+    EXPECT_EQ(cell(m, 2, 1), "03/01/01");
+    EXPECT_EQ(cell(m, 2, 3), "0.950");
+    EXPECT_EQ(m->model()->headerData(1, Qt::Horizontal).toString(), "Effective");
+    EXPECT_EQ(m->model()->headerData(2, Qt::Horizontal).toString(), "Expires");
+    EXPECT_EQ(m->model()->headerData(3, Qt::Horizontal).toString(), "MOD");
+    EXPECT_FALSE(m->isColumnHidden(1));
+    EXPECT_FALSE(m->isHidden());
+    EXPECT_EQ(list->MFILE->RecordSource,
+              "SELECT * FROM MODS WHERE FILE = \"100000002\" AND SEQUENCE = \"01\" "
+              "ORDER BY EFFECTIVE DESC, EXPIRE DESC");
+
+    // Moving on restores the window colour, drops the flags and reads the next record's mods.
+    list->TDBGrid1->setCurrentRow(2); // SMILEY: note "ab" hides "See Notes"
+    EXPECT_EQ(list->ADDRESS->palette().color(QPalette::Base), list->palette().color(QPalette::Base));
+    EXPECT_TRUE(list->Label2->isHidden());
+    EXPECT_TRUE(list->Label5->isHidden());
+    EXPECT_EQ(list->TDBGrid2->model()->rowCount(), 0);
+    list->TDBGrid1->setCurrentRow(4); // ZETA: NJAR shows "Assigned Risk" in every state on tab 0
+    EXPECT_FALSE(list->Label8->isHidden());
+    EXPECT_TRUE(list->Label5->isHidden()); // no notes row: counts 0, and no message
+}
+
+TEST_F(StandardList, GridsNeverEdit) {
+    for (grid::DataGrid* g : {list->TDBGrid1, list->TDBGrid4, list->TDBGrid2}) {
+        EXPECT_EQ(g->editTriggers(), QAbstractItemView::NoEditTriggers);
+        if (g->model()->rowCount() > 0)
+            EXPECT_FALSE(g->model()->flags(g->model()->index(0, 0)) & Qt::ItemIsEditable);
+        EXPECT_FALSE(g->model()->setData(g->model()->index(0, 0), "X"));
+    }
+    EXPECT_EQ(primeField("100000002", "01", "NAME1").toString(), "ACME TOOL CO");
+}
+
+class StandardListTabs : public StandardList {
+protected:
+    void SetUp() override {
+        StandardList::SetUp();
+        list->setSearchTab(1, "Adams", "SEARCH1.VKD");
+        list->setTabRecordSource(1, "SELECT * FROM PRIME WHERE COUNTYNAME = 'ADAMS' ORDER BY NAME1");
+        list->setSearchTab(2, "Everyone", "SEARCH2.VKD");
+        list->setTabRecordSource(2, "SELECT * FROM PRIME ORDER BY NAME1");
+        list->setSearchTab(3, "Nobody", "SEARCH3.VKD");
+        list->setTabRecordSource(3, "SELECT * FROM PRIME WHERE FILE = 'none' ORDER BY NAME1");
+        list->SortField = "NAME1";
+    }
+};
+
+TEST_F(StandardListTabs, SwitchingTabsShowsEachListWithItsCount) {
+    list->SSTab1->setCurrentIndex(1);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "2");
+    EXPECT_TRUE(list->TDBGrid1->isHidden());
+    EXPECT_FALSE(list->TDBGrid4->isHidden());
+    EXPECT_FALSE(list->MarkIt->isHidden());
+    EXPECT_TRUE(list->EXPORTCUR->isHidden());
+    EXPECT_EQ(list->SFILE->RecordSource, "SELECT * FROM PRIME WHERE COUNTYNAME = 'ADAMS' ORDER BY NAME1");
+    EXPECT_EQ(cell(list->TDBGrid4, 0, 2), "SMILEY INC");
+    EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "SMILEY INC");
+
+    list->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "5");
+    // A tab without a search keeps the previous one.
+    list->SSTab1->setCurrentIndex(5);
+    EXPECT_EQ(list->SSTab1->currentIndex(), 2);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "5");
+
+    list->SSTab1->setCurrentIndex(0);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "5");
+    EXPECT_FALSE(list->TDBGrid1->isHidden());
+    EXPECT_TRUE(list->MarkIt->isHidden());
+    EXPECT_FALSE(list->EXPORTCUR->isHidden());
+}
+
+TEST_F(StandardListTabs, EmptyResultDisablesTheRecordButtons) {
+    list->SSTab1->setCurrentIndex(3);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "0");
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "");
+    for (QPushButton* b : {list->Command1, list->PRINTCUR, list->MarkIt, list->FULLADDR})
+        EXPECT_FALSE(b->isEnabled()) << b->text().toStdString();
+    EXPECT_TRUE(list->TDBGrid2->isHidden());
+    EXPECT_EQ(list->currentRecord(), nullptr);
+    // Back to a list with rows: the buttons come back.
+    list->SSTab1->setCurrentIndex(1);
+    EXPECT_TRUE(list->Command1->isEnabled());
+    EXPECT_TRUE(list->MarkIt->isEnabled());
+}
+
+TEST_F(StandardListTabs, SearchPanelUsesItsOwnThresholds) {
+    list->SSTab1->setCurrentIndex(2);
+    list->TDBGrid4->setCurrentRow(0); // ACME
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n    X\n12 MAIN ST\nYORK, PA  17401-2200");
+    EXPECT_EQ(list->PHONE->text(), "717-555-0100"); // "!" does not sort after "!"
+    EXPECT_EQ(list->TITLE->text(), "OWNER");        // " BOSS" starts with a blank
+    EXPECT_EQ(list->MarkIt->text(), "Exclude");
+    EXPECT_EQ(list->MFILE->RecordSource.right(5), "DESC ");
+    list->TDBGrid4->setCurrentRow(4); // ZETA: Assigned Risk is for NJ only on a search tab
+    EXPECT_TRUE(list->Label8->isHidden());
+}
+
+TEST_F(StandardListTabs, TypeAheadInResultsSearchesTowardsTheText) {
+    list->SSTab1->setCurrentIndex(2);
+    list->TDBGrid4->setCurrentRow(2); // SMILEY
+    list->SFOR->setText("B");
+    EXPECT_EQ(currentName(list->TDBGrid4), "baker & sons");
+    list->SFOR->setText("S");
+    EXPECT_EQ(currentName(list->TDBGrid4), "SMILEY INC");
+    list->SFOR->setText("Z");
+    EXPECT_EQ(currentName(list->TDBGrid4), "ZETA");
+    list->SFOR->setText("A\""); // a double quote spoils the criterion: the row stays
+    EXPECT_EQ(currentName(list->TDBGrid4), "ZETA");
+    list->SFOR->setText("");
+    EXPECT_EQ(currentName(list->TDBGrid4), "ACME TOOL CO");
+}
+
+TEST_F(StandardListTabs, ExclusionMarkTogglesAndDrawsTheRowRed) {
+    list->SSTab1->setCurrentIndex(2);
+    list->TDBGrid4->setCurrentRow(1); // baker, Omit Null
+    EXPECT_EQ(list->MarkIt->text(), "Exclude");
+    list->MarkIt->click();
+    EXPECT_EQ(primeField("100000003", "01", "Omit").toString(), "Y");
+    EXPECT_EQ(list->MarkIt->text(), "Include");
+    QAbstractItemModel* m = list->TDBGrid4->model();
+    EXPECT_EQ(m->data(m->index(1, 2), Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 0, 0));
+    EXPECT_FALSE(m->data(m->index(0, 2), Qt::ForegroundRole).isValid());
+    list->MarkIt->click();
+    EXPECT_EQ(primeField("100000003", "01", "Omit").toString(), " ");
+    EXPECT_FALSE(primeField("100000003", "01", "Omit").isNull());
+    EXPECT_EQ(list->MarkIt->text(), "Exclude");
+    EXPECT_FALSE(m->data(m->index(1, 2), Qt::ForegroundRole).isValid());
+
+    // Marked again and shown on tab 0: drawn like any other row there.
+    list->MarkIt->click();
+    list->SSTab1->setCurrentIndex(0);
+    QAbstractItemModel* all = list->TDBGrid1->model();
+    EXPECT_FALSE(all->data(all->index(1, 2), Qt::ForegroundRole).isValid());
+}
+
+TEST_F(StandardList, NotesThroughTheListForm) {
+    QPlainTextEdit box;
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    EXPECT_EQ(box.toPlainText(), "Call back");
+    box.setPlainText("");
+    list->SETNOTES(&box);
+    EXPECT_EQ(box.toPlainText(), " ");
+    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 0);
+
+    // A second copy of the program on the same folder.
+    VKLIST other;
+    other.Form_Load();
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    QPlainTextEdit otherBox;
+    boxes.expect("Another user is working with data which affects your notes.  Try again later to view your "
+                 "information.",
+                 ui::vbOK);
+    EXPECT_FALSE(other.GETNOTES("100000002", "01", &otherBox));
+    EXPECT_EQ(otherBox.toPlainText(), "***LOCKED***");
+    EXPECT_EQ(other.GetNoteLength("100000002", "01"), std::nullopt);
+    list->releaseNote();
+    EXPECT_TRUE(other.GETNOTES("100000002", "01", &otherBox));
+    otherBox.setPlainText("From the other copy");
+    other.SETNOTES(&otherBox);
+    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 19);
+    EXPECT_EQ(boxes.pending(), 0);
+}
+
+class NewYorkList : public ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        makeDataSet("NY");
+        addEmployer("123 456 7", "01", "EMPIRE DINER", "KINGS",
+                    {{"INTERSTATE", true}, {"REVISED", false}, {"NAME2", "   SECOND"}});
+        addMod("123 456 7", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.12);
+        list = std::make_unique<VKLIST>();
+        list->Form_Load();
+        list->SORT_SELECT(2);
+    }
+    void TearDown() override {
+        list.reset();
+        ListFixture::TearDown();
+    }
+    std::unique_ptr<VKLIST> list;
+};
+
+TEST_F(NewYorkList, PanelOfANewYorkRecord) {
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "EMPIRE DINER\n   SECOND\n1 MAIN ST\nYORK, NY  17401");
+    EXPECT_FALSE(list->Label9->isHidden());
+    EXPECT_TRUE(list->Label10->isHidden());
+    EXPECT_TRUE(list->FULLADDR->isEnabled());
+    grid::DataGrid* m = list->TDBGrid2;
+    EXPECT_TRUE(m->isColumnHidden(1));
+    EXPECT_EQ(m->model()->headerData(2, Qt::Horizontal).toString(), "Anniversary");
+    EXPECT_EQ(m->columnSpec(1).format, "STANDARD");
+    EXPECT_EQ(cell(m, 0, 3), "1.120");
+}
+
+TEST(MeritDataSets, ModColumnIsTitledMeritClass) {
+    class Merit : public ListFixture {
+    public:
+        void TestBody() override {}
+        QString caption(const QString& st) {
+            SetUp();
+            makeDataSet(st);
+            QString c;
+            {
+                VKLIST l;
+                l.Form_Load();
+                c = l.TDBGrid2->model()->headerData(3, Qt::Horizontal).toString();
+            }
+            TearDown();
+            return c;
+        }
+    };
+    EXPECT_EQ(Merit().caption("PM"), "Merit Class");
+    EXPECT_EQ(Merit().caption("DM"), "Merit Class");
+    EXPECT_EQ(Merit().caption("DE"), "MOD");
+}
+
+class NewJerseyList : public ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        makeDataSet("NJ");
+        addEmployer("200000001", "01", "GARDEN STATE CO", "ESSEX", {{"NJAR", 9905}});
+        addEmployer("200000002", "01", "HUDSON LLC", "ESSEX", {{"NJAR", 0}});
+        list = std::make_unique<VKLIST>();
+        list->Form_Load();
+        list->SORT_SELECT(2);
+        list->setSearchTab(1, "Essex", "SEARCH1.VKD");
+        list->setTabRecordSource(1, "SELECT * FROM PRIME ORDER BY NAME1");
+    }
+    void TearDown() override {
+        list.reset();
+        ListFixture::TearDown();
+    }
+    std::unique_ptr<VKLIST> list;
+};
+
+TEST_F(NewJerseyList, AssignedRiskOnBothKindsOfTab) {
+    EXPECT_FALSE(list->Label8->isHidden());
+    list->TDBGrid1->setCurrentRow(1);
+    EXPECT_TRUE(list->Label8->isHidden());
+    list->SSTab1->setCurrentIndex(1);
+    EXPECT_FALSE(list->Label8->isHidden());
+    list->TDBGrid4->setCurrentRow(1);
+    EXPECT_TRUE(list->Label8->isHidden());
+}
+
+class EmptyList : public ListFixture {};
+
+TEST_F(EmptyList, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
+    makeDataSet("PA");
+    VKLIST list;
+    list.Form_Load();
+    list.SORT_SELECT(2);
+    list.ShowAllRecordsRow();
+    EXPECT_EQ(list.VIEWCOUNT->text(), "0");
+    EXPECT_FALSE(list.Command1->isEnabled());
+    EXPECT_FALSE(list.PRINTCUR->isEnabled());
+    EXPECT_TRUE(list.TDBGrid2->isHidden());
+    list.SFOR->setText("A");
+    EXPECT_EQ(list.TDBGrid1->currentRow(), -1);
+}
+
+TEST_F(EmptyList, MissingDatabaseIsReported) {
+    files::setProgramFolder(folder());
+    velk::CurrentState = "DE";
+    VKLIST list;
+    EXPECT_THROW(list.Form_Load(), dao::DaoError);
+}
+
+} // namespace
