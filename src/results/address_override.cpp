@@ -28,7 +28,7 @@ AddressParts parseCityStZip(const QString& user3Text) {
 }
 
 int streetWidth(const QString& stateCode) {
-    return stateCode == QLatin1String("NY") ? 40 : 34;
+    return stateCode == QLatin1String("NY") ? 34 : 40;
 }
 
 namespace {

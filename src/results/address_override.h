@@ -18,7 +18,7 @@ struct AddressParts {
 // a blank sixth from the end the ZIP code, a blank third from the end the state; the rest is the city.
 AddressParts parseCityStZip(const QString& user3Text);
 
-// Widths of the PRIME address columns; STREET is 40 wide in New York, 34 elsewhere.
+// Widths of the PRIME address columns; STREET is 34 wide in New York, 40 elsewhere.
 int streetWidth(const QString& stateCode);
 inline constexpr int kCityWidth = 22;
 

@@ -72,15 +72,16 @@ TEST(AddressOverrideChecks, StreetIsRequiredAndFitsItsStatesColumn) {
     EXPECT_EQ(streetProblem("    ", "PA"), "Missing Street Address");
     const QString s34 = QStringLiteral("1234 Long Avenue Of The Americas X"); // 34 characters
     ASSERT_EQ(s34.size(), 34);
-    EXPECT_EQ(streetProblem(s34, "PA"), "");
-    EXPECT_EQ(streetProblem(s34 + "Y", "PA"), "Street Address Too Long, At Most 34 Characters");
-    EXPECT_EQ(streetProblem(s34 + "Y", "NY"), "");
-    EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "NY"), "Street Address Too Long, At Most 40 Characters");
+    EXPECT_EQ(streetProblem(s34, "NY"), "");
+    EXPECT_EQ(streetProblem(s34 + "Y", "NY"), "Street Address Too Long, At Most 34 Characters");
+    EXPECT_EQ(streetProblem(s34 + "YYYYYY", "PA"), "");
+    EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "PA"), "Street Address Too Long, At Most 40 Characters");
 }
 
 TEST(AddressOverrideChecks, WidthsAloneForLeavingUser1) {
     EXPECT_EQ(streetWidthProblem("", "PA"), "");
-    EXPECT_EQ(streetWidthProblem(QString(35, 'S'), "PA"), "Street Address Too Long, At Most 34 Characters");
+    EXPECT_EQ(streetWidthProblem(QString(35, 'S'), "NY"), "Street Address Too Long, At Most 34 Characters");
+    EXPECT_EQ(streetWidthProblem(QString(41, 'S'), "NJ"), "Street Address Too Long, At Most 40 Characters");
     EXPECT_EQ(cityWidthProblem(parseCityStZip("")), "");
     EXPECT_EQ(cityWidthProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
               "City Too Long, At Most 22 Characters");
