@@ -1,0 +1,38 @@
+// The release-file loaders. Each turns one release file of the program folder into the rows of its
+// tables and deletes the file; each throws LoadFailure when it stops on an error (the open batch is
+// rolled back, the file kept). Precondition: the release file exists.
+#pragma once
+
+#include "loading/load_context.h"
+
+namespace loading {
+
+// Release file names, spelled as shipped; they are found without regard to case.
+QString sicFileName();                           // "SIC.DAT"
+QString classListFileName();                     // "CLASSES.DAT"
+QString countyFileName(const QString& state);    // "CTY" + st + ".DAT"
+QString classLineFileName(const QString& state); // "DATA1" + st + ".DAT"
+QString employerFileName(const QString& state);  // "DATA" + st + ".DAT"
+QString addressFileName();                       // "DATA2NY.DAT"
+
+// Plain loaders: small files, no progress, not cancellable.
+void NEWSICSTD(LoadContext& ctx);
+void NEWCLASSLISTSTD(LoadContext& ctx);
+void NEWCOUNTYSTD(LoadContext& ctx);
+
+// Batched loaders: commit every batch, show progress, stop on the cancel flag (keeping the file).
+void NEWCLASSNY(LoadContext& ctx);
+void NEWCLASSSTD(LoadContext& ctx);
+void NEWDATANY(LoadContext& ctx);
+void NEWDATASTD(LoadContext& ctx);
+void NEWADDRESSESNY(LoadContext& ctx);
+
+// Batch sizes and progress texts of the batched loaders.
+inline constexpr int kClassBatch = 1000;
+inline constexpr int kEmployerBatch = 300;
+inline constexpr int kAddressBatch = 300;
+inline constexpr char kClassProgress[] = "TOTAL CLASSES ADDED IS ";
+inline constexpr char kEmployerProgress[] = "TOTAL COMPANIES ADDED IS ";
+inline constexpr char kAddressProgress[] = "TOTAL OTHER INFORMATION ADDED IS ";
+
+} // namespace loading
