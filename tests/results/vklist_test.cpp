@@ -167,8 +167,9 @@ TEST_F(StandardList, PanelOfAStandardRecordOnTabZero) {
 TEST_F(StandardList, GridsNeverEdit) {
     for (grid::DataGrid* g : {list->TDBGrid1, list->TDBGrid4, list->TDBGrid2}) {
         EXPECT_EQ(g->editTriggers(), QAbstractItemView::NoEditTriggers);
-        if (g->model()->rowCount() > 0)
+        if (g->model()->rowCount() > 0) {
             EXPECT_FALSE(g->model()->flags(g->model()->index(0, 0)) & Qt::ItemIsEditable);
+        }
         EXPECT_FALSE(g->model()->setData(g->model()->index(0, 0), "X"));
     }
     EXPECT_EQ(primeField("100000002", "01", "NAME1").toString(), "ACME TOOL CO");

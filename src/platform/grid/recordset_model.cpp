@@ -29,8 +29,21 @@ void RecordsetModel::resolveFields() {
     }
 }
 
+void RecordsetModel::openReader() {
+    reader_.reset();
+    dao::Recordset* rs = source_ ? source_->Recordset() : nullptr;
+    if (!rs || rs->type() != dao::RecordsetType::Table || !source_->database()) return;
+    try {
+        reader_ = source_->database()->OpenTable(source_->RecordSource);
+        if (!rs->index().isEmpty()) reader_->setIndex(rs->index());
+    } catch (const dao::DaoError&) {
+        reader_.reset(); // read through the shared recordset instead
+    }
+}
+
 void RecordsetModel::reload() {
     beginResetModel();
+    openReader();
     cache_.clear();
     cacheOrder_.clear();
     blocksRead_ = 0;
@@ -136,9 +149,20 @@ void RecordsetModel::restorePosition(dao::Recordset* rs, const Position& p) cons
 }
 
 const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
+    dao::Recordset* shared = source_ ? source_->Recordset() : nullptr;
+    if (reader_ && shared && reader_->index() != shared->index()) {
+        // The shared recordset changed its order without a reload: follow it.
+        try {
+            reader_->setIndex(shared->index());
+        } catch (const dao::DaoError&) {
+            return nullptr;
+        }
+        cache_.clear();
+        cacheOrder_.clear();
+    }
     auto it = cache_.constFind(blockNo);
     if (it != cache_.constEnd()) return &it.value();
-    dao::Recordset* rs = source_ ? source_->Recordset() : nullptr;
+    dao::Recordset* rs = reader_ ? reader_.get() : (source_ ? source_->Recordset() : nullptr);
     // Moving would abandon a pending edit of the current row.
     if (!rs || rs->editing()) return nullptr;
     const int start = blockNo * kBlockRows;
@@ -146,7 +170,7 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
     QVector<QVariantList> rows;
     rows.reserve(end - start);
     try {
-        const Position saved = savePosition(rs);
+        const Position saved = reader_ ? Position() : savePosition(rs);
         try {
             rs->setAbsolutePosition(start);
             for (int r = start; r < end && !rs->atEOF(); ++r) {

@@ -1,6 +1,8 @@
 // Grid model over a data control's recordset. Rows are read lazily in blocks keyed by the
 // recordset's absolute position, so a grid over a whole table opens and scrolls without reading
-// every row. Reading a block moves the recordset and puts it back on the row it was on.
+// every row. A table is read through a second recordset of the model's own in the same index
+// order, so reading never disturbs the current row; a query's recordset is moved to read a block
+// and put back on the row it was on.
 #pragma once
 
 #include "platform/grid/column_model.h"
@@ -8,6 +10,8 @@
 
 #include <QHash>
 #include <QPointer>
+
+#include <memory>
 
 namespace grid {
 
@@ -48,7 +52,9 @@ private:
     const QVector<QVariantList>* block(int blockNo) const;
     void resolveFields();
     void onCurrentRowChanged();
+    void openReader();
 
+    std::unique_ptr<dao::Recordset> reader_; // tables only
     QPointer<DataControl> source_;
     int rows_ = 0;
     bool complete_ = true;
