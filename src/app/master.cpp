@@ -244,6 +244,7 @@ void MASTER::unloadListForm() {
     if (list_) {
         VKLIST* list = list_;
         list_ = nullptr;
+        list->Form_Unload(); // the state database closes now, not when the widget goes
         list->hide();
         list->deleteLater();
     }
@@ -327,6 +328,7 @@ void MASTER::SubPrintManual() {
 
 void MASTER::SSRibbon1_Click(int Index) {
     if (Index < 0 || Index >= int(SSRibbon1.size()) || !SSRibbon1[Index]->isChecked()) return;
+    if (list_) list_->SetCurSQLFile(false); // the lookup editor would open the selected tab's search
     switch (Index) {
     case 0:
         notInstalled(QStringLiteral("New Lookup"));
@@ -359,6 +361,7 @@ void MASTER::SSRibbon1_Click(int Index) {
         SubExit();
         break;
     }
+    if (list_) list_->SETTABS(); // searches made, edited or deleted by the command appear as tabs
     SSRibbon1[Index]->setChecked(false);
 }
 

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QToolButton>
 
 using testsupport::ModalScript;
 using testsupport::ScriptedMsgBoxes;
@@ -265,4 +266,27 @@ TEST_F(AppTest, MissingProgramFolderIsReported) {
     ScriptedMsgBoxes boxes;
     boxes.expectContaining(tmp.filePath(QStringLiteral("gone")), ui::vbOK);
     EXPECT_EQ(velk::runProgram(), 1);
+}
+
+TEST_F(AppTest, RibbonAfterStartupRebuildsTabsAndExitEndsTheProgram) {
+    {
+        ScriptedMsgBoxes boxes;
+        ModalScript modals;
+        modals.expect<VKWSPACE>(
+            [](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); });
+        ASSERT_EQ(startProgram(), StartOutcome::Running);
+    }
+    MASTER* master = MASTER::instance();
+    ScriptedMsgBoxes boxes;
+    boxes.expectContaining(QStringLiteral("not installed"), ui::vbOK)
+        .expect(QStringLiteral("Are you sure you want to quit VELK?"), ui::vbYes,
+                QStringLiteral("Exit VELK"));
+    master->SSRibbon1[8]->click();
+    EXPECT_FALSE(master->SSRibbon1[8]->isChecked());
+    ASSERT_NE(master->listForm(), nullptr);
+    master->SSRibbon1[9]->click();
+    EXPECT_TRUE(master->programEnded());
+    EXPECT_EQ(master->listForm(), nullptr);
+    EXPECT_FALSE(master->isVisible());
+    EXPECT_FALSE(master->SSRibbon1[9]->isChecked());
 }
