@@ -83,7 +83,7 @@ void reportListingProblems(const QList<ListingProblem>& problems) {
     }
     if (fresh.isEmpty()) return;
     fresh << QStringLiteral("A saved search that cannot be read is left off the tabs.");
-    ui::MsgBox(fresh.join(QStringLiteral("\r\n")), ui::vbOKOnly | ui::vbExclamation);
+    ui::MsgBox(fresh.join(QLatin1Char('\n')), ui::vbOKOnly | ui::vbExclamation);
 }
 
 void resetReportedProblems() {
