@@ -373,8 +373,10 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
 
 void Database::BeginTrans() {
     const QString op = QStringLiteral("Begin transaction");
+    // IMMEDIATE takes the write lock now, waiting out other users through the busy timeout; a
+    // deferred BEGIN could deadlock two writers that both read first.
     if (transDepth_ == 0)
-        runSql("BEGIN", op);
+        runSql(readOnly_ ? "BEGIN" : "BEGIN IMMEDIATE", op);
     else
         runSql(QStringLiteral("SAVEPOINT velk_%1").arg(transDepth_).toUtf8().constData(), op);
     ++transDepth_;
@@ -562,15 +564,27 @@ Database& Recordset::database(const QString& operation) const {
 void Recordset::setFields(const QStringList& names, const QStringList& types) {
     fieldNames_ = names;
     fieldTypes_ = types;
-    fieldLookup_.clear();
-    for (int i = int(names.size()) - 1; i >= 0; --i) // the first of equal names wins
-        fieldLookup_.insert(names[i].toUpper(), i);
+    fieldKinds_.clear();
+    for (const QString& t : types)
+        fieldKinds_.push_back(static_cast<unsigned char>(kindOf(t)));
+    lookupHint_ = 0;
 }
 
 int Recordset::fieldIndex(const QString& name) const {
-    auto it = fieldLookup_.constFind(name);
-    if (it == fieldLookup_.constEnd()) it = fieldLookup_.constFind(bareName(name).toUpper());
-    return it == fieldLookup_.constEnd() ? -1 : it.value();
+    // An exact match first, starting after the field found last: a loader sets the same fields
+    // in the same order row after row, so this usually hits at once without hashing.
+    const int n = int(fieldNames_.size());
+    for (int k = 0; k < n; ++k) {
+        const int i = (lookupHint_ + k) % n;
+        if (fieldNames_[i] == name) {
+            lookupHint_ = i + 1 == n ? 0 : i + 1;
+            return i;
+        }
+    }
+    const QString bare = bareName(name);
+    for (int i = 0; i < n; ++i)
+        if (fieldNames_[i].compare(bare, Qt::CaseInsensitive) == 0) return i;
+    return -1;
 }
 
 QVariant Recordset::value(const QString& field) const {
@@ -591,8 +605,6 @@ QVariant Recordset::value(int index) const {
 
 void Recordset::abandonEdit() {
     editMode_ = EditMode::None;
-    editBuf_.clear();
-    changed_.clear();
 }
 
 void Recordset::AddNew() {
@@ -600,7 +612,10 @@ void Recordset::AddNew() {
     database(op);
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     editMode_ = EditMode::AddNew;
-    editBuf_ = QVariantList(fieldNames_.size());
+    if (editBuf_.size() == fieldNames_.size())
+        std::fill(editBuf_.begin(), editBuf_.end(), QVariant());
+    else
+        editBuf_ = QVariantList(fieldNames_.size());
     changed_.fill(false, fieldNames_.size());
 }
 
@@ -620,17 +635,20 @@ void Recordset::Edit() {
 }
 
 void Recordset::setValue(const QString& field, const QVariant& v) {
-    const QString op = QStringLiteral("Set field %1").arg(field);
     if (editMode_ == EditMode::None)
-        fail(op, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        fail(QStringLiteral("Set field ") + field,
+             QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     const int i = fieldIndex(field);
-    if (i < 0) fail(op, QStringLiteral("there is no field named '%1'").arg(field));
+    if (i < 0)
+        fail(QStringLiteral("Set field ") + field, QStringLiteral("there is no field named '%1'").arg(field));
     bool ok = true;
-    QVariant converted = convertForType(v, fieldTypes_.value(i), &ok);
-    if (!ok)
-        fail(op, QStringLiteral("type conversion error: '%1' is not a valid %2")
-                     .arg(v.toString(), fieldTypes_.value(i) == u"DATE" ? QStringLiteral("date")
-                                                                        : fieldTypes_.value(i).toLower()));
+    QVariant converted = convertForType(v, Kind(fieldKinds_[size_t(i)]), &ok);
+    if (!ok) {
+        const QString type =
+            fieldTypes_.value(i) == u"DATE" ? QStringLiteral("date") : fieldTypes_.value(i).toLower();
+        fail(QStringLiteral("Set field ") + field,
+             QStringLiteral("type conversion error: '%1' is not a valid %2").arg(v.toString(), type));
+    }
     editBuf_[i] = std::move(converted);
     changed_[i] = true;
 }

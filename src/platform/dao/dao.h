@@ -204,7 +204,8 @@ protected:
     bool updatable_ = true;
     Bookmark lastModified_ = -1;
     QString file_;
-    QHash<QString, int> fieldLookup_; // upper-case name -> index
+    mutable int lookupHint_ = 0;            // callers tend to name fields in the same order each row
+    std::vector<unsigned char> fieldKinds_; // conversion kind per field, from fieldTypes_
     friend class Database;
 
     virtual QVariant currentValue(int index) const = 0;

@@ -326,7 +326,7 @@ QVariant QueryRecordset::currentValue(int index) const {
     if (pos_ >= base_ && pos_ < loaded() && !eof_ && deleted_[size_t(pos_ - base_)])
         fail(QStringLiteral("Read field"), QStringLiteral("Record is deleted."));
     if (!hasCurrent()) fail(QStringLiteral("Read field"), QStringLiteral("No current record."));
-    return fromStorage(rows_[size_t(pos_ - base_)].value(index), fieldTypes_.value(index));
+    return fromStorage(rows_[size_t(pos_ - base_)].value(index), Kind(fieldKinds_[size_t(index)]));
 }
 
 void QueryRecordset::Delete() {

@@ -36,25 +36,43 @@ QVariant readColumn(sqlite3_stmt* st, int col) {
     }
 }
 
+Kind kindOf(const QString& type) {
+    if (type == u"TEXT" || type == u"MEMO") return Kind::Text;
+    if (type == u"DATE") return Kind::Date;
+    if (type == u"DOUBLE") return Kind::Double;
+    if (type == u"LONG") return Kind::Long;
+    if (type == u"YESNO") return Kind::YesNo;
+    return Kind::Other;
+}
+
 QVariant fromStorage(const QVariant& raw, const QString& type) {
-    if (!raw.isValid() || type.isEmpty()) return raw;
-    if (type == u"TEXT" || type == u"MEMO") {
+    return fromStorage(raw, kindOf(type));
+}
+
+QVariant convertForType(const QVariant& v, const QString& type, bool* ok) {
+    return convertForType(v, kindOf(type), ok);
+}
+
+QVariant fromStorage(const QVariant& raw, Kind kind) {
+    if (!raw.isValid() || kind == Kind::Other) return raw;
+    if (kind == Kind::Text) {
         if (raw.typeId() == QMetaType::QString) return raw;
         if (raw.typeId() == QMetaType::Double) // a number in a text column reads as Jet shows it
             return QString::number(raw.toDouble(), 'g', 15);
         return raw.toString();
     }
-    if (type == u"DATE") {
+    if (kind == Kind::Date) {
         const QDate d = toDate(raw);
         return d.isValid() ? QVariant(d) : raw;
     }
-    if (type == u"YESNO") return raw.typeId() == QMetaType::QString ? raw : QVariant(raw.toLongLong() != 0);
-    if (type == u"DOUBLE") {
+    if (kind == Kind::YesNo)
+        return raw.typeId() == QMetaType::QString ? raw : QVariant(raw.toLongLong() != 0);
+    if (kind == Kind::Double) {
         bool ok = false;
         const double v = raw.toDouble(&ok);
         return ok ? QVariant(v) : raw;
     }
-    if (type == u"LONG") {
+    if (kind == Kind::Long) {
         if (raw.typeId() == QMetaType::LongLong) return raw;
         bool ok = false;
         const double v = raw.toDouble(&ok);
@@ -91,22 +109,22 @@ qlonglong roundHalfEven(double v) {
 
 } // namespace
 
-QVariant convertForType(const QVariant& v, const QString& type, bool* ok) {
+QVariant convertForType(const QVariant& v, Kind kind, bool* ok) {
     *ok = true;
     if (!v.isValid() || v.isNull()) return QVariant();
-    if (type == u"TEXT" || type == u"MEMO") {
+    if (kind == Kind::Text) {
         if (v.typeId() == QMetaType::QDate) return dateToStorage(v.toDate());
         if (v.typeId() == QMetaType::Double) return QString::number(v.toDouble(), 'g', 15);
         if (v.typeId() == QMetaType::Bool)
             return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         return v.toString();
     }
-    if (type == u"DATE") {
+    if (kind == Kind::Date) {
         const QDate d = toDate(v);
         *ok = d.isValid();
         return d.isValid() ? QVariant(d) : QVariant();
     }
-    if (type == u"DOUBLE" || type == u"LONG") {
+    if (kind == Kind::Double || kind == Kind::Long) {
         double num = 0;
         if (isNumberVariant(v)) {
             num = v.typeId() == QMetaType::Bool ? (v.toBool() ? -1.0 : 0.0) : v.toDouble();
@@ -119,14 +137,14 @@ QVariant convertForType(const QVariant& v, const QString& type, bool* ok) {
             *ok = false;
             return QVariant();
         }
-        if (type == u"LONG") {
+        if (kind == Kind::Long) {
             if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int)
                 return QVariant(v.toLongLong());
             return QVariant(roundHalfEven(num));
         }
         return QVariant(num);
     }
-    if (type == u"YESNO") {
+    if (kind == Kind::YesNo) {
         if (v.typeId() == QMetaType::Bool) return v;
         if (isNumberVariant(v)) return QVariant(v.toDouble() != 0);
         const QString s = v.toString().trimmed();
@@ -168,6 +186,10 @@ int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
     case QMetaType::QByteArray: {
         const QByteArray b = v.toByteArray();
         return sqlite3_bind_blob(st, index, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    }
+    case QMetaType::QString: {
+        const QByteArray u = static_cast<const QString*>(v.constData())->toUtf8();
+        return sqlite3_bind_text(st, index, u.constData(), int(u.size()), SQLITE_TRANSIENT);
     }
     default: {
         const QByteArray u = v.toString().toUtf8();

@@ -15,13 +15,19 @@ QString normalizeType(const char* declType);
 // Value as stored by SQLite: invalid (Null), qlonglong, double, QString or QByteArray.
 QVariant readColumn(sqlite3_stmt* st, int col);
 
+// Declared column types the layer converts.
+enum class Kind : unsigned char { Other, Text, Date, Double, Long, YesNo };
+Kind kindOf(const QString& type);
+
 // The value a caller sees for a stored value of a column of the given declared type:
 // DATE -> QDate, YESNO -> bool, DOUBLE -> double, LONG -> qlonglong, TEXT/MEMO -> QString.
 QVariant fromStorage(const QVariant& raw, const QString& type);
+QVariant fromStorage(const QVariant& raw, Kind kind);
 
 // Converts a value assigned to a field of the given type to the caller's form (as fromStorage
 // returns it). Null stays Null. ok is false when the value cannot become that type.
 QVariant convertForType(const QVariant& v, const QString& type, bool* ok);
+QVariant convertForType(const QVariant& v, Kind kind, bool* ok);
 
 // Binds a caller-side value (invalid -> NULL, QDate -> ISO text, bool -> 0/1).
 int bindValue(sqlite3_stmt* st, int index, const QVariant& v);

@@ -57,6 +57,8 @@ TableRecordset::~TableRecordset() {
 }
 
 void TableRecordset::release() {
+    writeStatements_.clear(); // owned through statements_
+    levelStatements_.clear();
     for (sqlite3_stmt* st : std::as_const(statements_))
         sqlite3_finalize(st);
     statements_.clear();
@@ -138,23 +140,37 @@ int bindLevel(sqlite3_stmt* st, int equal, bool compareRowid, bool compareKeyVal
 }
 } // namespace
 
+// The statement of a scan step, found by the step's shape without building its text.
+sqlite3_stmt* TableRecordset::levelStatement(const Level& lv, bool keyValue, bool forward, bool count,
+                                             const QVariantList& keys) const {
+    const int shape = lv.equal | (lv.compareRowid << 8) | (lv.compareKey << 9) | (lv.keyIsNull << 10) |
+                      (keyValue << 11) | (forward << 12) | (count << 13);
+    if (sqlite3_stmt* st = levelStatements_.value(shape)) return st;
+    QString sql;
+    if (count) {
+        sql = QStringLiteral("SELECT count(*) FROM ") + quotedTable_ + whereOf(lv, keys, false);
+    } else {
+        const int from = lv.compareRowid ? int(keyNames_.size()) : lv.equal;
+        sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+              whereOf(lv, keys, forward) + orderOf(from, forward) + QStringLiteral(" LIMIT ?");
+    }
+    sqlite3_stmt* st = statement(sql);
+    levelStatements_.insert(shape, st);
+    return st;
+}
+
 std::vector<TableRecordset::Row> TableRecordset::runLevel(const Level& lv, const QVariantList& keys,
                                                           qint64 rowid, bool forward, int limit) const {
-    const int from = lv.compareRowid ? int(keyNames_.size()) : lv.equal;
-    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
-                        whereOf(lv, keys, forward) + orderOf(from, forward) + QStringLiteral(" LIMIT ?");
-    sqlite3_stmt* st = statement(sql);
     const bool keyValue = lv.compareKey && !lv.keyIsNull && keys.value(lv.equal).isValid();
+    sqlite3_stmt* st = levelStatement(lv, keyValue, forward, false, keys);
     const int p = bindLevel(st, lv.equal, lv.compareRowid, keyValue, keys, rowid);
     sqlite3_bind_int(st, p, limit);
     return readRows(st, limit);
 }
 
 long long TableRecordset::countLevel(const Level& lv, const QVariantList& keys, qint64 rowid) const {
-    const QString sql =
-        QStringLiteral("SELECT count(*) FROM ") + quotedTable_ + whereOf(lv, keys, /*forward=*/false);
-    sqlite3_stmt* st = statement(sql);
     const bool keyValue = lv.compareKey && !lv.keyIsNull && keys.value(lv.equal).isValid();
+    sqlite3_stmt* st = levelStatement(lv, keyValue, false, true, keys);
     bindLevel(st, lv.equal, lv.compareRowid, keyValue, keys, rowid);
     long long n = 0;
     const int rc = sqlite3_step(st);
@@ -419,6 +435,7 @@ void TableRecordset::setIndex(const QString& indexName) {
         }
     }
     indexName_ = indexName;
+    levelStatements_.clear(); // shapes name the old index's columns
     keyCols_ = std::move(cols);
     keyNames_ = names;
     // The current row stays current, now placed in the new order.
@@ -497,7 +514,7 @@ QVariant TableRecordset::currentValue(int index) const {
     if (!refreshCurrent())
         fail(QStringLiteral("Read field"),
              curDeleted_ ? QStringLiteral("Record is deleted.") : QStringLiteral("No current record."));
-    return fromStorage(cur_.raw.value(index), fieldTypes_.value(index));
+    return fromStorage(cur_.raw.value(index), Kind(fieldKinds_[size_t(index)]));
 }
 
 bool TableRecordset::hasCurrent() const {
@@ -507,34 +524,40 @@ bool TableRecordset::hasCurrent() const {
 void TableRecordset::writeRow(bool isNew) {
     const QString op = QStringLiteral("Update");
     Database& db = database(op);
-    QString key = isNew ? QStringLiteral("I") : QStringLiteral("U");
-    QStringList cols;
-    std::vector<int> which;
+    // The statement for this set of changed fields; a loader sets the same fields row after row.
+    QByteArray mask(changed_.size() + 1, '0');
+    mask[0] = isNew ? 'I' : 'U';
+    int changedCount = 0;
     for (int i = 0; i < changed_.size(); ++i) {
         if (changed_[i]) {
-            which.push_back(i);
-            cols << quoteName(fieldNames_[i]);
+            mask[i + 1] = '1';
+            ++changedCount;
         }
     }
     if (!isNew && !hasCurrent())
         fail(op, curDeleted_ ? QStringLiteral("Record is deleted.") : QStringLiteral("No current record."));
-    if (!isNew && which.empty()) return;
-    QString sql;
-    if (isNew) {
-        if (cols.isEmpty())
+    if (!isNew && changedCount == 0) return;
+    sqlite3_stmt* st = writeStatements_.value(mask);
+    if (!st) {
+        QStringList cols;
+        for (int i = 0; i < changed_.size(); ++i)
+            if (changed_[i]) cols << quoteName(fieldNames_[i]);
+        QString sql;
+        if (isNew && cols.isEmpty())
             sql = QStringLiteral("INSERT INTO ") + quotedTable_ + QStringLiteral(" DEFAULT VALUES");
-        else
+        else if (isNew)
             sql = QStringLiteral("INSERT INTO ") + quotedTable_ + QStringLiteral(" (") +
                   cols.join(QStringLiteral(", ")) + QStringLiteral(") VALUES (") +
                   QStringList(cols.size(), QStringLiteral("?")).join(QStringLiteral(", ")) + u')';
-    } else {
-        sql = QStringLiteral("UPDATE ") + quotedTable_ + QStringLiteral(" SET ") +
-              cols.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?");
+        else
+            sql = QStringLiteral("UPDATE ") + quotedTable_ + QStringLiteral(" SET ") +
+                  cols.join(QStringLiteral(" = ?, ")) + QStringLiteral(" = ? WHERE rowid = ?");
+        st = statement(sql);
+        writeStatements_.insert(mask, st);
     }
-    sqlite3_stmt* st = statement(sql);
     int p = 1;
-    for (int i : which)
-        bindValue(st, p++, editBuf_[i]);
+    for (int i = 0; i < changed_.size(); ++i)
+        if (changed_[i]) bindValue(st, p++, editBuf_[i]);
     if (!isNew) sqlite3_bind_int64(st, p, cur_.rowid);
     const int rc = sqlite3_step(st);
     const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());

@@ -52,6 +52,8 @@ private:
     };
 
     sqlite3_stmt* statement(const QString& sql) const;
+    sqlite3_stmt* levelStatement(const Level& lv, bool keyValue, bool forward, bool count,
+                                 const QVariantList& keys) const;
     std::vector<Row> runLevel(const Level& lv, const QVariantList& keys, qint64 rowid, bool forward,
                               int limit) const;
     long long countLevel(const Level& lv, const QVariantList& keys, qint64 rowid) const;
@@ -89,6 +91,8 @@ private:
     int chunk_ = 16;
 
     mutable QHash<QString, sqlite3_stmt*> statements_;
+    QHash<QByteArray, sqlite3_stmt*> writeStatements_;  // by changed-field mask
+    mutable QHash<int, sqlite3_stmt*> levelStatements_; // by scan-step shape, for the current index
 };
 
 } // namespace dao
