@@ -23,6 +23,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace velk {
@@ -117,8 +118,8 @@ VKLOOKUP::VKLOOKUP(search::LookupEditorHost& host, QWidget* parent)
     DELETE->setAutoDefault(false);
     CANCEL->setAutoDefault(false);
 
-    connect(List1, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+    // A field is chosen by mouse or by keyboard.
+    connect(List1, &QListWidget::currentRowChanged, this, &VKLOOKUP::List1_Click);
     connect(ADD, &QPushButton::clicked, this, [this] { ADD_Click(); });
     connect(DELETE, &QPushButton::clicked, this, &VKLOOKUP::DELETE_Click);
     connect(OK, &QPushButton::clicked, this, &VKLOOKUP::OK_Click);
@@ -176,8 +177,11 @@ bool VKLOOKUP::Form_Activate() {
     TDBGrid5->hide();
     SQLINCLUDE->setChecked(true);
     // A dialog kept loaded from an earlier showing starts clean.
-    List1->clearSelection();
-    List1->setCurrentRow(-1);
+    {
+        const QSignalBlocker quiet(List1);
+        List1->clearSelection();
+        List1->setCurrentRow(-1);
+    }
     FROM->clear();
     THRU->clear();
     THRU->setEnabled(true);
@@ -239,7 +243,10 @@ void VKLOOKUP::OldStyleFetch(qint16 Row, qint16 Col, QVariant& Value) {
 
 void VKLOOKUP::List1_Click(int pos) {
     if (!search::isValidField(pos)) return;
-    List1->setCurrentRow(pos);
+    if (List1->currentRow() != pos) {
+        const QSignalBlocker quiet(List1);
+        List1->setCurrentRow(pos);
+    }
     if (pos == search::kMerit) {
         if (const QString m = search::dataSetMessage(pos, velk::CurrentState); !m.isEmpty()) {
             warn(m);

@@ -51,6 +51,13 @@ TEST_F(LookupEditorTest, ChoosingAFieldFillsItsDefaults) {
         d.List1_Click(kName);
         EXPECT_EQ(d.FROM->text(), "");
         EXPECT_EQ(d.THRU->text(), "");
+        // Moving through the list by keyboard chooses fields too.
+        d.List1->setCurrentRow(kCounty);
+        EXPECT_FALSE(d.TDBGrid5->isHidden());
+        EXPECT_EQ(d.selectedField(), int(kCounty));
+        d.List1->setCurrentRow(kExpire);
+        EXPECT_EQ(d.FROM->text(), "0101");
+        EXPECT_TRUE(d.TDBGrid5->isHidden());
         d.CANCEL_Click();
     });
 }
