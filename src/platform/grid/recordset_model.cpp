@@ -1,6 +1,7 @@
 #include "platform/grid/recordset_model.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace grid {
 
@@ -43,6 +44,7 @@ void RecordsetModel::openReader() {
 
 void RecordsetModel::reload() {
     beginResetModel();
+    anchor_ = Anchor();
     openReader();
     cache_.clear();
     cacheOrder_.clear();
@@ -80,7 +82,9 @@ int RecordsetModel::currentRow() const {
     if (!rs) return -1;
     try {
         if (rs->atBOF() || rs->atEOF()) return -1;
-        return int(rs->AbsolutePosition());
+        const int row = int(rs->AbsolutePosition());
+        if (reader_) anchor_ = {row, rs->bookmark()};
+        return row;
     } catch (const dao::DaoError&) {
         return -1;
     }
@@ -115,6 +119,29 @@ void RecordsetModel::reach(int row) {
     beginInsertRows(QModelIndex(), rows_, reached - 1);
     rows_ = reached;
     endInsertRows();
+}
+
+bool RecordsetModel::placeReader(int start) const {
+    constexpr int kReach = 512;
+    if (anchor_.row >= 0 && std::abs(start - anchor_.row) <= kReach) {
+        try {
+            reader_->setBookmark(anchor_.bookmark);
+            int row = anchor_.row;
+            while (row > start && !reader_->atBOF()) {
+                reader_->MovePrevious();
+                --row;
+            }
+            while (row < start && !reader_->atEOF()) {
+                reader_->MoveNext();
+                ++row;
+            }
+            if (!reader_->atBOF()) return true;
+        } catch (const dao::DaoError&) {
+            anchor_ = Anchor(); // the row went away: count from the start
+        }
+    }
+    reader_->setAbsolutePosition(start);
+    return true;
 }
 
 RecordsetModel::Position RecordsetModel::savePosition(dao::Recordset* rs) const {
@@ -172,7 +199,12 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
     try {
         const Position saved = reader_ ? Position() : savePosition(rs);
         try {
-            rs->setAbsolutePosition(start);
+            if (reader_) {
+                placeReader(start);
+                if (!rs->atEOF() && !rs->atBOF()) anchor_ = {start, rs->bookmark()};
+            } else {
+                rs->setAbsolutePosition(start);
+            }
             for (int r = start; r < end && !rs->atEOF(); ++r) {
                 QVariantList values;
                 values.reserve(fieldIndex_.size());

@@ -55,6 +55,14 @@ private:
     void openReader();
 
     std::unique_ptr<dao::Recordset> reader_; // tables only
+    // A row whose position is known: reading near it steps from its bookmark instead of
+    // counting off every row before the block.
+    struct Anchor {
+        int row = -1;
+        dao::Bookmark bookmark = 0;
+    };
+    mutable Anchor anchor_;
+    bool placeReader(int start) const;
     QPointer<DataControl> source_;
     int rows_ = 0;
     bool complete_ = true;
