@@ -17,24 +17,32 @@ namespace results {
 void moreInfo(VKLIST& list) {
     dao::Recordset* row = list.currentRecord();
     if (!row) return;
-    {
+    try {
         VKLISTI form(list, &list);
         form.KEYFILE = row->text(QStringLiteral("FILE"));
         form.KEYSEQ = row->text(QStringLiteral("SEQUENCE"));
         form.setWindowTitle(QStringLiteral("VKLISTI - ") + row->text(QStringLiteral("NAME1")));
         form.Form_Load();
         if (form.Form_Activate()) ui::showModal(form);
+    } catch (const dao::DaoError& e) {
+        // The form releases the note when it goes; the list stays as it was.
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        return;
     }
 
     row = list.currentRecord();
     if (!row || !list.PRIMETB) return;
-    // Read through PRIMETB, which the detail form wrote through, so the user values just entered show.
-    dao::Recordset& prime = *list.PRIMETB;
-    prime.setIndex(QStringLiteral("PRIMARY"));
-    prime.Seek(QStringLiteral("="),
-               {row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE"))});
-    if (prime.NoMatch()) return;
-    list.setPanelContact(moreInfoPanelRefresh([&prime](const QString& f) { return prime.value(f); }));
+    try {
+        // Read through PRIMETB, which the detail form wrote through, so the user values just entered show.
+        dao::Recordset& prime = *list.PRIMETB;
+        prime.setIndex(QStringLiteral("PRIMARY"));
+        prime.Seek(QStringLiteral("="),
+                   {row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE"))});
+        if (prime.NoMatch()) return;
+        list.setPanelContact(moreInfoPanelRefresh([&prime](const QString& f) { return prime.value(f); }));
+    } catch (const dao::DaoError& e) {
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+    }
 }
 
 void fullAddress(VKLIST& list) {

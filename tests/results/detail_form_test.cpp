@@ -199,6 +199,21 @@ TEST_F(DetailFixture, ANoteHeldByAnotherUserReturnsStraightToTheList) {
     list->Command1_Click();
 }
 
+TEST_F(DetailFixture, AFailingLoadIsReportedAndReleasesTheNote) {
+    openList("PA");
+    db->execute("DROP TABLE CLASS");
+    boxes.expectContaining("CLASS", ui::vbOK);
+    {
+        ModalScript modal; // the form is never shown
+        list->Command1_Click();
+    }
+    VKLIST other;
+    other.Form_Load();
+    QPlainTextEdit box;
+    EXPECT_TRUE(other.GETNOTES(fileA, "01", &box));
+    other.releaseNote();
+}
+
 class AssociatedJump : public DetailFixture {
 protected:
     void SetUp() override {
