@@ -484,8 +484,13 @@ void VKLIST::SORT_SELECT(int COLNUM) {
             break;
         }
         SFOR->clear();
-        if (!CurrentIndex.isEmpty()) rs->setIndex(CurrentIndex);
-        rs->Seek(QStringLiteral(">="), {QString(QLatin1String(""))});
+        try {
+            if (!CurrentIndex.isEmpty()) rs->setIndex(CurrentIndex);
+            rs->Seek(QStringLiteral(">="), {QString(QLatin1String(""))});
+        } catch (const dao::DaoError& e) {
+            // A data set without the order's index: said once, the list stays as it was.
+            ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        }
     }
     TDBGrid1->rebind();
     SFOR->setFocus();
@@ -496,15 +501,20 @@ void VKLIST::SFOR_Change() {
     if (SSTab1->currentIndex() == 0) {
         dao::Recordset* rs = GFILE->Recordset();
         if (!rs) return;
-        const int before = TDBGrid1->currentRow();
-        if (!CurrentIndex.isEmpty() && rs->index() != CurrentIndex) {
-            rs->setIndex(CurrentIndex);
-            TDBGrid1->rebind();
-        }
-        rs->Seek(QStringLiteral(">="), {SFOR->text()});
-        // Past the last key the list stays where it was.
-        if (rs->NoMatch()) {
-            if (before >= 0) TDBGrid1->boundModel()->moveTo(before);
+        try {
+            if (!CurrentIndex.isEmpty() && rs->index() != CurrentIndex) {
+                rs->setIndex(CurrentIndex);
+                TDBGrid1->rebind();
+            }
+            const int before = TDBGrid1->currentRow();
+            rs->Seek(QStringLiteral(">="), {SFOR->text()});
+            // Past the last key the list stays where it was.
+            if (rs->NoMatch()) {
+                if (before >= 0) TDBGrid1->boundModel()->moveTo(before);
+                return;
+            }
+        } catch (const dao::DaoError&) {
+            // No order chosen yet: typing has nothing to seek on.
             return;
         }
         GFILE->notifyMoved();

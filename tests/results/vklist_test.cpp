@@ -389,7 +389,10 @@ TEST_F(NewJerseyList, AssignedRiskOnBothKindsOfTab) {
     EXPECT_TRUE(list->Label8->isHidden());
 }
 
-class EmptyList : public ListFixture {};
+class EmptyList : public ListFixture {
+protected:
+    testsupport::ScriptedMsgBoxes boxes;
+};
 
 TEST_F(EmptyList, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
     makeDataSet("PA");
@@ -410,6 +413,36 @@ TEST_F(EmptyList, MissingDatabaseIsReported) {
     velk::CurrentState = "DE";
     VKLIST list;
     EXPECT_THROW(list.Form_Load(), dao::DaoError);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EmptyList, QuotesInKeysReachTheirOwnModsOnly) {
+    makeDataSet("PA");
+    addEmployer("9'9\"9", "01", "QUOTED CO", "ADAMS");
+    addEmployer("9", "01", "PLAIN CO", "ADAMS");
+    addMod("9'9\"9", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.25);
+    addMod("9", "01", "2003-02-01", "2003-03-01", "2004-03-01", 0.75);
+    VKLIST list;
+    list.Form_Load();
+    list.SORT_SELECT(2); // PLAIN CO, QUOTED CO
+    list.TDBGrid1->setCurrentRow(1);
+    ASSERT_EQ(list.TDBGrid2->model()->rowCount(), 1);
+    EXPECT_EQ(cell(list.TDBGrid2, 0, 3), "1.250");
+}
+
+TEST_F(EmptyList, TypingBeforeAnOrderIsChosenDoesNothing) {
+    makeDataSet("PA");
+    addEmployer("1", "01", "ONE", "ADAMS");
+    VKLIST list;
+    list.Form_Load();
+    list.SFOR->setText("O");
+    list.SORT_SELECT(1);
+    EXPECT_EQ(list.CurrentIndex, "");
+    list.SORT_SELECT(0);
+    EXPECT_EQ(list.TDBGrid1->currentRow(), 0);
 }
 
 } // namespace
