@@ -7,6 +7,8 @@
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -74,17 +76,28 @@ TEST_F(FullAddressTest, ARecordWithoutLinesShowsAnEmptyBox) {
     results::showFullAddress("123 45 67", "02", "ACME BRANCH");
 }
 
-TEST_F(FullAddressTest, ClosingReleasesTheFormsOwnConnection) {
-    {
-        testsupport::ModalScript modal;
-        modal.expect<VKNYADDR>([](VKNYADDR& f) {
-            f.close(); // the window's close box instead of OK
-            return int(QDialog::Rejected);
-        });
-        results::showFullAddress("123 45 67", "01", "ACME SUPPLY CO");
-    }
-    // Nothing holds the file any more: an exclusive opening succeeds.
-    EXPECT_NO_THROW(dao::Database::open(dir_.filePath("VELKNY.MDB"), true, false, velk::StateDbConnect));
+// How many of this process's file descriptors point at path.
+int openHandles(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    int n = 0;
+    for (const QFileInfo& fd :
+         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == target) ++n;
+    return n;
+}
+
+TEST_F(FullAddressTest, ClosingByTheCloseBoxReleasesTheFormsOwnConnection) {
+    const QString path = dir_.filePath("VELKNY.MDB");
+    ASSERT_EQ(openHandles(path), 0);
+    testsupport::ModalScript modal;
+    modal.expect<VKNYADDR>([&](VKNYADDR& f) {
+        EXPECT_GT(openHandles(path), 0);
+        f.show();
+        f.close(); // the window's close box instead of OK
+        EXPECT_EQ(openHandles(path), 0);
+        return int(QDialog::Rejected);
+    });
+    results::showFullAddress("123 45 67", "01", "ACME SUPPLY CO");
 }
 
 TEST_F(FullAddressTest, AMissingDatabaseIsReportedNotShown) {
