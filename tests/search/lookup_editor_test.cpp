@@ -354,3 +354,33 @@ TEST_F(LookupEditorTest, SavedSearchGivesTheSearchSql) {
         "'8810') AND (MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0331 AND (COUNTY BETWEEN '001' AND "
         "'005' OR COUNTY BETWEEN '010' AND '010')");
 }
+
+TEST_F(LookupEditorTest, PickedAndTypedLookupsGiveTheSearchSql) {
+    useState("PM");
+    showEditor([&](VKLOOKUP& d) {
+        d.SEARCHDESC->setText("Winter");
+        ASSERT_TRUE(enter(d, kExpire, "1101", "0228"));
+        d.List1_Click(kMerit);
+        d.TDBGrid5->setCurrentRow(1);
+        d.TDBGrid5_DblClick();
+        ASSERT_TRUE(d.ADD_Click());
+        d.List1_Click(kSic);
+        d.TDBGrid5->setCurrentRow(1); // BUILDING CONSTRUCTION, 1500: the range 1500 to 1599
+        d.TDBGrid5_DblClick();
+        d.SQLEXCLUDE->setChecked(true);
+        ASSERT_TRUE(d.ADD_Click());
+        ASSERT_TRUE(enter(d, kZip, "19000", "19099"));
+        d.List1_Click(kZip);
+        d.FROM->setText("193");
+        d.FROM_LostFocus();
+        d.OK_Click();
+    });
+    SqlParameters read;
+    ASSERT_TRUE(readSearchFile(workspaceFile("SEARCH1.VKD"), &read));
+    ASSERT_EQ(read.size(), 5);
+    EXPECT_EQ(
+        buildSearchSQL(read),
+        "SELECT * FROM PRIME WHERE ((MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 1101 AND 1231 OR "
+        "(MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0228) AND [MOD] = 9.885 AND SIC NOT BETWEEN '1500' "
+        "AND '1599' AND (ZIP BETWEEN '19000' AND '19099' OR ZIP BETWEEN '19300' AND '19300')");
+}
