@@ -43,12 +43,6 @@ TEST(FieldRules, ListOfFieldsCaptionsAndCodes) {
         EXPECT_EQ(fieldCaption(kExpire, st), "Expiration Date") << st;
 }
 
-TEST(FieldRules, OnceOnlyFields) {
-    const QList<int> once = {0, 1, 2, 7, 8, 11, 12, 13, 14, 15, 16, 17};
-    for (int i = 0; i < kFieldCount; ++i)
-        EXPECT_EQ(lookupField(i).onceOnly, once.contains(i)) << i;
-}
-
 TEST(FieldRules, DefaultsWhenChosen) {
     const QDate today(2025, 12, 15);
     struct Row {

