@@ -26,6 +26,19 @@ off_t lockOffset(const QString& file, const QString& sequence) {
     return off_t(h & ((quint64(1) << 62) - 1));
 }
 
+namespace {
+// Locks or unlocks one byte for this open file description, without waiting.
+int setByte(int fd, short type, off_t offset) {
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = offset;
+    fl.l_len = 1;
+    return ::fcntl(fd, F_OFD_SETLK, &fl);
+}
+} // namespace
+
 RowLockFile::RowLockFile(QString path) : path_(std::move(path)) {}
 
 RowLockFile::~RowLockFile() {
@@ -45,13 +58,7 @@ bool RowLockFile::ensureOpen(QString* error) {
 
 RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& sequence, QString* error) {
     if (!ensureOpen(error)) return Result::Failed;
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = F_WRLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = lockOffset(file, sequence);
-    fl.l_len = 1;
-    if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) return Result::Locked;
+    if (setByte(fd_, F_WRLCK, lockOffset(file, sequence)) == 0) return Result::Locked;
     if (errno == EAGAIN || errno == EACCES) return Result::Busy;
     if (error) {
         *error = QStringLiteral("Cannot lock a record in %1: %2")
@@ -62,13 +69,7 @@ RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& seq
 
 void RowLockFile::unlock(const QString& file, const QString& sequence) {
     if (fd_ < 0) return;
-    struct flock fl;
-    std::memset(&fl, 0, sizeof fl);
-    fl.l_type = F_UNLCK;
-    fl.l_whence = SEEK_SET;
-    fl.l_start = lockOffset(file, sequence);
-    fl.l_len = 1;
-    ::fcntl(fd_, F_OFD_SETLK, &fl);
+    setByte(fd_, F_UNLCK, lockOffset(file, sequence));
 }
 
 void RowLockFile::close() {

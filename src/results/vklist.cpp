@@ -6,6 +6,7 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
+#include "results/command_availability.h"
 #include "results/panel_rules.h"
 #include "results/record_commands.h"
 #include "search/search_list.h"
@@ -439,7 +440,13 @@ void VKLIST::SORTSRCH(int COLNUM) {
     }
 }
 
-void VKLIST::SETBUTTONS() {}
+void VKLIST::SETBUTTONS() {
+    MASTER* m = mainWindowOf(this);
+    if (!m) return;
+    const int tab = SSTab1->currentIndex();
+    const QString file = tab >= 0 && tab < int(velk::SearchFiles.size()) ? velk::SearchFiles[tab] : QString();
+    m->applyCommandAvailability(results::commandAvailability({true, tab, SSTab1->tabText(1), file}));
+}
 
 void VKLIST::showSearchResult(const QString& recordSource) {
     ui::BusyCursor busy;
@@ -698,27 +705,27 @@ void VKLIST::ShowAllRecordsRow() {
                                      ? results::addressOverrideColor()
                                      : palette().color(QPalette::Base));
     ADDRESS->setPalette(pal);
-    ADDRESS->setPlainText(
-        results::addressLines(field, results::PanelTab::AllRecords).join(QLatin1Char('\n')));
+    fillRecordText(field, results::PanelTab::AllRecords);
+    Label8->setVisible(results::assignedRiskShown(field("NJAR")));
+    fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), false);
+}
 
-    const auto tab = results::PanelTab::AllRecords;
+void VKLIST::fillRecordText(const results::FieldReader& field, results::PanelTab tab) {
+    ADDRESS->setPlainText(results::addressLines(field, tab).join(QLatin1Char('\n')));
     PHONE->setText(results::contactBoxText(field("PHONE"), field("UserPhone"), results::kPhoneBlanks, tab));
     txtFax->setText(results::contactBoxText(field("FAX"), field("UserFax"), results::kFaxBlanks, tab));
     CONTACT->setText(
         results::contactBoxText(field("CONTACT"), field("UserContact"), results::kContactBlanks, tab));
     TITLE->setText(results::contactBoxText(field("TITLE"), field("UserTitle"), results::kTitleBlanks, tab));
     Label2->setVisible(field("ASSOCIATES").toBool());
-
-    const QString file = field("FILE").toString();
-    const QString sequence = field("SEQUENCE").toString();
-    Label5->setVisible(results::seeNotesShown(GetNoteLength(file, sequence)));
+    Label5->setVisible(
+        results::seeNotesShown(GetNoteLength(field("FILE").toString(), field("SEQUENCE").toString())));
     if (isNY()) {
+        // A flag that cannot be read leaves its label as it was.
         const QVariant interstate = field("INTERSTATE"), revised = field("REVISED");
         if (interstate.isValid()) Label9->setVisible(interstate.toBool());
         if (revised.isValid()) Label10->setVisible(revised.toBool());
     }
-    Label8->setVisible(results::assignedRiskShown(field("NJAR")));
-    fillModsGrid(file, sequence, false);
 }
 
 void VKLIST::ShowSearchRow() {
@@ -728,25 +735,10 @@ void VKLIST::ShowSearchRow() {
         return;
     }
     const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
-    const auto tab = results::PanelTab::Search;
-    ADDRESS->setPlainText(results::addressLines(field, tab).join(QLatin1Char('\n')));
-    PHONE->setText(results::contactBoxText(field("PHONE"), field("UserPhone"), results::kPhoneBlanks, tab));
-    txtFax->setText(results::contactBoxText(field("FAX"), field("UserFax"), results::kFaxBlanks, tab));
-    CONTACT->setText(
-        results::contactBoxText(field("CONTACT"), field("UserContact"), results::kContactBlanks, tab));
-    TITLE->setText(results::contactBoxText(field("TITLE"), field("UserTitle"), results::kTitleBlanks, tab));
-    Label2->setVisible(field("ASSOCIATES").toBool());
-
-    const QString file = field("FILE").toString();
-    const QString sequence = field("SEQUENCE").toString();
-    Label5->setVisible(results::seeNotesShown(GetNoteLength(file, sequence)));
-    if (isNY()) {
-        Label9->setVisible(field("INTERSTATE").toBool());
-        Label10->setVisible(field("REVISED").toBool());
-    }
+    fillRecordText(field, results::PanelTab::Search);
     if (velk::CurrentState == QLatin1String("NJ"))
         Label8->setVisible(results::assignedRiskShown(field("NJAR")));
-    fillModsGrid(file, sequence, true);
+    fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), true);
     MarkIt->setText(results::markItCaption(field("Omit")));
     setRecordButtons(true);
 }

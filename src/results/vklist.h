@@ -6,6 +6,7 @@
 #include "platform/grid/data_grid.h"
 #include "results/detail_rules.h"
 #include "results/notes_store.h"
+#include "results/panel_rules.h"
 
 #include <QString>
 #include <QWidget>
@@ -169,6 +170,8 @@ private:
     void ArrangeListLayout();
     void FindInResults(const QString& text, dao::Recordset* result, const QString& field);
     void clearPanel();
+    // Address, contact boxes, associates, "See Notes" and the New York flags of a row.
+    void fillRecordText(const results::FieldReader& field, results::PanelTab tab);
     void fillModsGrid(const QString& file, const QString& sequence, bool searchTab);
     void setRecordButtons(bool enabled);
     void onTabChanged(int index);

@@ -6,6 +6,7 @@
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "results/vklist.h"
 #include "search/search_list.h"
 #include "support/temp_dir.h"
 
@@ -31,7 +32,14 @@ protected:
         loading::createStateTables(*db, st);
         db->executeBound("INSERT INTO VERSION (Dummy, Version) VALUES ('1', '2004-06-30')", {});
     }
+    // Loads the list form on the data set, in company-name order as the main window leaves it.
+    void openList() {
+        list = std::make_unique<VKLIST>();
+        list->Form_Load();
+        list->SORT_SELECT(2);
+    }
     void TearDown() override {
+        list.reset();
         db.reset();
         files::setProgramFolder(QString());
         velk::SearchFiles.fill(QString());
@@ -85,6 +93,7 @@ protected:
 
     QString state, dbPath;
     std::unique_ptr<dao::Database> db;
+    std::unique_ptr<VKLIST> list;
 };
 
 } // namespace listtest

@@ -53,15 +53,8 @@ protected:
         addNote("100000002", "01", "Call back");
         addNote("100000004", "01", "ab");
         // 100000003 and 100000005 have no notes row.
-        list = std::make_unique<VKLIST>();
-        list->Form_Load();
-        list->SORT_SELECT(2);
+        openList();
     }
-    void TearDown() override {
-        list.reset();
-        ListFixture::TearDown();
-    }
-    std::unique_ptr<VKLIST> list;
     testsupport::ScriptedMsgBoxes boxes; // no box is expected unless a test says so
 };
 
@@ -314,15 +307,8 @@ protected:
         addEmployer("123 456 7", "01", "EMPIRE DINER", "KINGS",
                     {{"INTERSTATE", true}, {"REVISED", false}, {"NAME2", "   SECOND"}});
         addMod("123 456 7", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.12);
-        list = std::make_unique<VKLIST>();
-        list->Form_Load();
-        list->SORT_SELECT(2);
+        openList();
     }
-    void TearDown() override {
-        list.reset();
-        ListFixture::TearDown();
-    }
-    std::unique_ptr<VKLIST> list;
 };
 
 TEST_F(NewYorkList, PanelOfANewYorkRecord) {
@@ -366,17 +352,10 @@ protected:
         makeDataSet("NJ");
         addEmployer("200000001", "01", "GARDEN STATE CO", "ESSEX", {{"NJAR", 9905}});
         addEmployer("200000002", "01", "HUDSON LLC", "ESSEX", {{"NJAR", 0}});
-        list = std::make_unique<VKLIST>();
-        list->Form_Load();
-        list->SORT_SELECT(2);
+        openList();
         list->setSearchTab(1, "Essex", "SEARCH1.VKD");
         list->setTabRecordSource(1, "SELECT * FROM PRIME ORDER BY NAME1");
     }
-    void TearDown() override {
-        list.reset();
-        ListFixture::TearDown();
-    }
-    std::unique_ptr<VKLIST> list;
 };
 
 TEST_F(NewJerseyList, AssignedRiskOnBothKindsOfTab) {

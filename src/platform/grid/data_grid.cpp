@@ -63,32 +63,27 @@ void DataGrid::applyColumns() {
     horizontalHeader()->viewport()->update();
 }
 
-void DataGrid::setColumnCaption(int col, const QString& caption) {
+void DataGrid::editColumn(int col, const std::function<void(ColumnSpec&)>& change) {
     if (!model_ || col < 0 || col >= model_->columnCount()) return;
     ColumnSpec s = model_->column(col);
-    s.caption = caption;
+    change(s);
     model_->setColumn(col, s);
+}
+
+void DataGrid::setColumnCaption(int col, const QString& caption) {
+    editColumn(col, [&](ColumnSpec& s) { s.caption = caption; });
 }
 
 void DataGrid::setColumnFormat(int col, const QString& format) {
-    if (!model_ || col < 0 || col >= model_->columnCount()) return;
-    ColumnSpec s = model_->column(col);
-    s.format = format;
-    model_->setColumn(col, s);
+    editColumn(col, [&](ColumnSpec& s) { s.format = format; });
 }
 
 void DataGrid::setColumnVisible(int col, bool visible) {
-    if (!model_ || col < 0 || col >= model_->columnCount()) return;
-    ColumnSpec s = model_->column(col);
-    s.visible = visible;
-    model_->setColumn(col, s);
+    editColumn(col, [&](ColumnSpec& s) { s.visible = visible; });
 }
 
 void DataGrid::setHeaderColor(int col, const QColor& color) {
-    if (!model_ || col < 0 || col >= model_->columnCount()) return;
-    ColumnSpec s = model_->column(col);
-    s.headerColor = color;
-    model_->setColumn(col, s);
+    editColumn(col, [&](ColumnSpec& s) { s.headerColor = color; });
 }
 
 int DataGrid::currentRow() const {

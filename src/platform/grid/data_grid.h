@@ -9,6 +9,8 @@
 
 #include <QTableView>
 
+#include <functional>
+
 namespace grid {
 
 class DataGrid : public QTableView {
@@ -49,6 +51,7 @@ signals:
 
 private:
     void applyColumns();
+    void editColumn(int col, const std::function<void(ColumnSpec&)>& change);
     void markCurrent(int row); // without moving the recordset
     void onCurrentChanged(const QModelIndex& current, const QModelIndex& previous);
 

@@ -111,7 +111,13 @@ void RecordsetModel::reach(int row) {
         } catch (const dao::DaoError&) {
         }
     }
+    grow(reached);
+}
+
+void RecordsetModel::grow(int reached) {
+    if (reached <= rows_) return;
     if (rows_ > 0) {
+        // The last block may have been read short.
         const int b = (rows_ - 1) / kBlockRows;
         cache_.remove(b);
         cacheOrder_.removeAll(b);
@@ -261,15 +267,7 @@ void RecordsetModel::fetchMore(const QModelIndex& parent) {
     } catch (const dao::DaoError&) {
         complete_ = true;
     }
-    if (reached > rows_) {
-        // The last block may have been read short.
-        const int b = (rows_ - 1) / kBlockRows;
-        cache_.remove(b);
-        cacheOrder_.removeAll(b);
-        beginInsertRows(QModelIndex(), rows_, reached - 1);
-        rows_ = reached;
-        endInsertRows();
-    }
+    grow(reached);
 }
 
 } // namespace grid

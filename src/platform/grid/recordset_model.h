@@ -53,6 +53,7 @@ private:
     void resolveFields();
     void onCurrentRowChanged();
     void openReader();
+    void grow(int reached); // counts rows up to reached
 
     std::unique_ptr<dao::Recordset> reader_; // tables only
     // A row whose position is known: reading near it steps from its bookmark instead of
