@@ -152,6 +152,24 @@ TEST_F(DaoTest, ClosingWithAnOpenTransactionCommitsNothing) {
     EXPECT_EQ(again->scalar("SELECT count(*) FROM PRIME").toInt(), 0);
 }
 
+TEST_F(DaoTest, SharedUseRollbackJournalAndReadersBesideAWriter) {
+    makePrime();
+    EXPECT_EQ(db->scalar("PRAGMA journal_mode").toString(), "delete");
+    auto other = Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    db->BeginTrans();
+    addPrime("1", "01", "A");
+    // The other user reads the committed state while the batch is open.
+    EXPECT_EQ(other->scalar("SELECT count(*) FROM PRIME").toInt(), 0);
+    db->CommitTrans();
+    EXPECT_EQ(other->scalar("SELECT count(*) FROM PRIME").toInt(), 1);
+
+    // A small query read to its end holds no lock: the other user can write at once.
+    auto rs = db->OpenRecordset("SELECT * FROM PRIME");
+    EXPECT_FALSE(rs->atEOF());
+    sqlite3_busy_timeout(other->handle(), 0); // no waiting: a held lock would fail the insert
+    EXPECT_NO_THROW(other->execute("INSERT INTO PRIME (FILE, SEQUENCE) VALUES ('2', '01')"));
+}
+
 TEST_F(DaoTest, MonthDayYearOnDatesAndNull) {
     makePrime();
     addPrime("1", "01", "A", QDate(1999, 12, 31));

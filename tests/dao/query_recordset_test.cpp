@@ -205,10 +205,37 @@ TEST_F(QueryRecordsetTest, LargeResultsAreReadLazily) {
     EXPECT_EQ(rs->text("FILE"), "x02999");
 }
 
+TEST_F(QueryRecordsetTest, RowsPassedLongAgoAreReadAgainByRowid) {
+    db->BeginTrans();
+    for (int i = 0; i < 6000; ++i)
+        addPrime(QStringLiteral("y%1").arg(i, 5, 10, QLatin1Char('0')), "01", QStringLiteral("N%1").arg(i));
+    db->CommitTrans();
+    auto rs =
+        db->OpenRecordset("SELECT P.FILE, NAME1 AS N FROM PRIME AS P WHERE FILE LIKE 'y%' ORDER BY FILE");
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 6000);
+    db->execute("DELETE FROM PRIME WHERE FILE = 'y00001'");
+    rs->setAbsolutePosition(0);
+    EXPECT_EQ(rs->text("FILE"), "y00000");
+    EXPECT_EQ(rs->text("N"), "N0");
+    rs->Edit();
+    rs->setValue("N", "Renamed");
+    rs->Update();
+    EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = 'y00000'").toString(), "Renamed");
+    rs->MoveNext();
+    EXPECT_THROW(rs->value("FILE"), DaoError); // deleted since it was passed
+    rs->MoveNext();
+    EXPECT_EQ(rs->text("N"), "N2");
+    rs->MoveLast();
+    EXPECT_EQ(rs->text("FILE"), "y05999");
+}
+
 TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").table, "PRIME");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").insertAt, 6);
     EXPECT_EQ(dao::analyseQuerySource("select a from [MODS] m order by a").qualifier, "\"m\"");
+    EXPECT_EQ(dao::analyseQuerySource("select a, (b) from [MODS] m order by a").selectList, " a, (b) ");
+    EXPECT_EQ(dao::analyseQuerySource("select a from [MODS] m order by a").fromText, "from [MODS] m");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE F IN (SELECT F FROM CLASS, X)").table,
               "PRIME");
     EXPECT_TRUE(dao::analyseQuerySource("SELECT * FROM A, B").table.isEmpty());

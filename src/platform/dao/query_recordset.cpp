@@ -16,6 +16,8 @@ namespace {
 // Rows read ahead of the one asked for. A result that fits is read whole and its statement
 // finalised at once, so the common small query holds no read lock on the shared file.
 constexpr int kReadAhead = 512;
+// Rows whose values stay in memory; earlier ones keep only their rowid (when the query has one).
+constexpr size_t kCachedRows = 4096;
 const char* const kRowidColumn = "__velk_rowid";
 
 bool isKeyword(const SqlToken& t) {
@@ -60,7 +62,8 @@ QuerySource analyseQuerySource(const QString& sql) {
     const qsizetype insertAt = offset;
 
     int depth = 0, from = -1;
-    for (int k = i + 1; k < t.size(); ++k) {
+    qsizetype fromAt = insertAt;
+    for (int k = i + 1; k < t.size(); ++k, fromAt += t[k - 1].text.size()) {
         if (t[k].isSymbol("("))
             ++depth;
         else if (t[k].isSymbol(")"))
@@ -86,6 +89,9 @@ QuerySource analyseQuerySource(const QString& sql) {
         src.qualifier = quoteName(t[k].kind == SqlToken::Bracketed ? bareName(t[k].text) : t[k].text);
         k = solid(k + 1);
     }
+    QString fromText;
+    for (int m = from; m < k; ++m)
+        fromText += t[m].text;
     // The rest, at the top level, must not bring in another table or fold rows together.
     depth = 0;
     for (int m = k; m < t.size(); ++m) {
@@ -99,6 +105,8 @@ QuerySource analyseQuerySource(const QString& sql) {
             return none;
     }
     src.insertAt = insertAt;
+    src.selectList = sql.mid(insertAt, fromAt - insertAt);
+    src.fromText = fromText.trimmed();
     return src;
 }
 
@@ -123,7 +131,9 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         return st;
     };
 
-    if (wantUpdates) {
+    // A query on one table reads each row's rowid too: a dynaset writes through it, and both kinds
+    // keep only the rowids of rows passed over, reading their values again when they are revisited.
+    if (!forwardOnly_) {
         const QuerySource src = analyseQuerySource(sql);
         if (!src.table.isEmpty() && db.tableExists(src.table)) {
             QString withRowid = sql;
@@ -134,7 +144,9 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
             if (stmt_) {
                 firstField_ = 1;
                 baseTable_ = src.table;
-                updatable_ = true;
+                updatable_ = wantUpdates;
+                refetchSql_ = QStringLiteral("SELECT ") + src.selectList + u' ' + src.fromText +
+                              QStringLiteral(" WHERE ") + src.qualifier + QStringLiteral(".rowid = ?");
             }
         }
     }
@@ -173,11 +185,64 @@ QueryRecordset::~QueryRecordset() {
     release();
 }
 
-void QueryRecordset::release() {
+void QueryRecordset::finishRead() {
     if (stmt_) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
     }
+}
+
+void QueryRecordset::release() {
+    finishRead();
+    if (refetch_) {
+        sqlite3_finalize(refetch_);
+        refetch_ = nullptr;
+    }
+}
+
+void QueryRecordset::remember(long long n) const {
+    if (refetchSql_.isEmpty()) return; // without rowids every row stays
+    cached_.push_back(n);
+    while (cached_.size() > kCachedRows) {
+        const long long old = cached_.front();
+        cached_.pop_front();
+        if (old != n && old >= base_ && old < loaded()) rows_[size_t(old - base_)].clear();
+    }
+}
+
+const QVariantList& QueryRecordset::rowAt(long long n) const {
+    QVariantList& row = rows_[size_t(n - base_)];
+    if (!row.isEmpty() || refetchSql_.isEmpty() || deleted_[size_t(n - base_)]) return row;
+    const QString op = QStringLiteral("Read row");
+    Database& db = database(op);
+    if (!refetch_) {
+        const QByteArray utf8 = refetchSql_.toUtf8();
+        if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &refetch_, nullptr) !=
+            SQLITE_OK) {
+            const QString reason = reasonFor(db.handle(), sqlite3_extended_errcode(db.handle()));
+            sqlite3_finalize(refetch_);
+            refetch_ = nullptr;
+            fail(op, reason);
+        }
+    }
+    sqlite3_bind_int64(refetch_, 1, rowids_[size_t(n - base_)]);
+    const int rc = sqlite3_step(refetch_);
+    if (rc == SQLITE_ROW) {
+        const int cols = sqlite3_column_count(refetch_);
+        row.reserve(cols);
+        for (int c = 0; c < cols; ++c)
+            row.append(readColumn(refetch_, c));
+    }
+    const int code =
+        rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
+    sqlite3_reset(refetch_);
+    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
+    if (rc == SQLITE_DONE) { // deleted since it was passed
+        deleted_[size_t(n - base_)] = true;
+        return row;
+    }
+    remember(n);
+    return row;
 }
 
 bool QueryRecordset::fetchTo(long long n) {
@@ -191,12 +256,12 @@ bool QueryRecordset::fetchTo(long long n) {
         const int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_DONE) {
             done_ = true;
-            release(); // the whole result is read: free the statement and its lock now
+            finishRead(); // the whole result is read: free the statement and its lock now
             break;
         }
         if (rc != SQLITE_ROW) {
             const QString reason = reasonFor(db_->handle(), sqlite3_extended_errcode(db_->handle()));
-            release();
+            finishRead();
             done_ = true;
             fail(QStringLiteral("Read rows"), reason);
         }
@@ -213,6 +278,7 @@ bool QueryRecordset::fetchTo(long long n) {
         rows_.push_back(std::move(row));
         rowids_.push_back(firstField_ ? sqlite3_column_int64(stmt_, 0) : -1);
         deleted_.push_back(false);
+        remember(loaded() - 1);
     }
     return n < loaded();
 }
@@ -319,14 +385,16 @@ void QueryRecordset::setBookmark(Bookmark b) {
 }
 
 bool QueryRecordset::hasCurrent() const {
-    return pos_ >= 0 && !eof_ && pos_ >= base_ && pos_ < loaded() && !deleted_[size_t(pos_ - base_)];
+    if (pos_ < 0 || eof_ || pos_ < base_ || pos_ >= loaded()) return false;
+    rowAt(pos_); // a row read again may turn out deleted
+    return !deleted_[size_t(pos_ - base_)];
 }
 
 QVariant QueryRecordset::currentValue(int index) const {
-    if (pos_ >= base_ && pos_ < loaded() && !eof_ && deleted_[size_t(pos_ - base_)])
+    if (pos_ >= base_ && pos_ < loaded() && !eof_ && (rowAt(pos_), deleted_[size_t(pos_ - base_)]))
         fail(QStringLiteral("Read field"), QStringLiteral("Record is deleted."));
     if (!hasCurrent()) fail(QStringLiteral("Read field"), QStringLiteral("No current record."));
-    return fromStorage(rows_[size_t(pos_ - base_)].value(index), Kind(fieldKinds_[size_t(index)]));
+    return fromStorage(rowAt(pos_).value(index), Kind(fieldKinds_[size_t(index)]));
 }
 
 void QueryRecordset::Delete() {
@@ -377,8 +445,9 @@ void QueryRecordset::writeRow(bool isNew) {
     db.executeBound(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
                         .arg(table, cols.join(QStringLiteral(" = ?, "))),
                     params);
+    rowAt(pos_);
     for (int i : which) // the cached row shows what was written
-        rows_[at][i] = storageOf(editBuf_[i]);
+        if (!rows_[at].isEmpty()) rows_[at][i] = storageOf(editBuf_[i]);
     lastModified_ = pos_;
 }
 

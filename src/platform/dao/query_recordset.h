@@ -3,6 +3,7 @@
 
 #include "platform/dao/dao.h"
 
+#include <deque>
 #include <vector>
 
 namespace dao {
@@ -13,6 +14,8 @@ struct QuerySource {
     QString table;
     QString qualifier;
     qsizetype insertAt = -1; // where a leading result column can be added (after SELECT)
+    QString selectList;      // the text between SELECT and FROM
+    QString fromText;        // "FROM <table> [AS] [alias]"
 };
 QuerySource analyseQuerySource(const QString& sqliteSql);
 
@@ -46,14 +49,21 @@ private:
     long long loaded() const { return base_ + static_cast<long long>(rows_.size()); }
     void moveTo(long long n); // n exists
     void requireScrollable(const QString& operation, long long target) const;
+    void finishRead();
+    // Values of row n (loaded), read again by rowid when they were dropped from memory.
+    const QVariantList& rowAt(long long n) const;
+    void remember(long long n) const;
 
     sqlite3_stmt* stmt_ = nullptr;
     bool done_ = false;
     bool forwardOnly_ = false;
-    int firstField_ = 0; // 1 when column 0 is the hidden rowid
-    std::vector<QVariantList> rows_;
+    int firstField_ = 0;                     // 1 when column 0 is the hidden rowid
+    mutable std::vector<QVariantList> rows_; // empty: dropped, to be read again by rowid
     std::vector<qint64> rowids_;
-    std::vector<bool> deleted_;
+    mutable std::vector<bool> deleted_;
+    mutable std::deque<long long> cached_; // rows holding values, oldest first
+    QString refetchSql_;                   // reads one row by rowid; empty when rows have no rowid
+    mutable sqlite3_stmt* refetch_ = nullptr;
     long long base_ = 0; // index of rows_[0]; moves on in a forward-only snapshot, which keeps no rows behind
     long long pos_ = -1; // -1: BOF
     bool eof_ = false;
