@@ -550,6 +550,26 @@ std::optional<int> compareCriterion(const QVariant& v, const QString& text) {
     return y < x ? -1 : (y > x ? 1 : 0);
 }
 
+enum class Find { Found, NotFound, Failed };
+
+// Walks from the row after (forward) or before the current one to the nearest row whose field is
+// not less (forward) or not greater (backward) than text. When the criterion cannot be evaluated
+// the recordset goes back to where it was, as a failed find leaves it.
+Find findFrom(dao::Recordset* rs, const QString& field, const QString& text, bool forward) {
+    const dao::Bookmark start = rs->bookmark();
+    auto step = [&] { forward ? rs->MoveNext() : rs->MovePrevious(); };
+    for (step(); forward ? !rs->atEOF() : !rs->atBOF(); step()) {
+        const QVariant v = rs->value(field);
+        const std::optional<int> c = compareCriterion(v, text);
+        if (c && (forward ? *c >= 0 : *c <= 0)) return Find::Found;
+        if (!c && v.isValid() && !v.isNull()) {
+            rs->setBookmark(start);
+            return Find::Failed;
+        }
+    }
+    return Find::NotFound;
+}
+
 } // namespace
 
 void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QString& field) {
@@ -566,50 +586,14 @@ void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QS
         // A double quote would end the criterion's literal: such a find fails and is skipped.
         const bool criterionValid = !text.contains(QLatin1Char('"'));
         if (QString::compare(text, current, Qt::CaseSensitive) > 0) {
-            if (criterionValid) {
-                const dao::Bookmark start = result->bookmark();
-                bool found = false, failed = false;
-                for (result->MoveNext(); !result->atEOF(); result->MoveNext()) {
-                    const std::optional<int> c = compareCriterion(result->value(field), text);
-                    if (!c && result->value(field).isValid()) {
-                        failed = true;
-                        break;
-                    }
-                    if (c && *c >= 0) {
-                        found = true;
-                        break;
-                    }
-                }
-                if (failed) {
-                    result->setBookmark(start);
-                } else if (!found) {
-                    // Every later row sorts before the text: the last row is the nearest.
-                    result->MoveLast();
-                }
-            }
+            // Every later row sorts before the text: the last row is the nearest.
+            if (criterionValid && findFrom(result, field, text, true) == Find::NotFound) result->MoveLast();
         } else {
-            if (criterionValid) {
-                const dao::Bookmark start = result->bookmark();
-                bool found = false, failed = false;
-                for (result->MovePrevious(); !result->atBOF(); result->MovePrevious()) {
-                    const std::optional<int> c = compareCriterion(result->value(field), text);
-                    if (!c && result->value(field).isValid()) {
-                        failed = true;
-                        break;
-                    }
-                    if (c && *c <= 0) {
-                        found = true;
-                        break;
-                    }
-                }
-                if (failed) {
-                    result->setBookmark(start);
-                } else if (!found) {
-                    // Every earlier row sorts after the text: the first row is the one wanted.
-                    result->MoveFirst();
-                    SFILE->notifyMoved();
-                    return;
-                }
+            if (criterionValid && findFrom(result, field, text, false) == Find::NotFound) {
+                // Every earlier row sorts after the text: the first row is the one wanted.
+                result->MoveFirst();
+                SFILE->notifyMoved();
+                return;
             }
             if (hasCurrentRow(result) && QString::compare(result->text(field), text, Qt::CaseSensitive) < 0) {
                 result->MoveNext();

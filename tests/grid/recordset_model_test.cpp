@@ -30,6 +30,14 @@ protected:
         db->CommitTrans();
         dc.setDatabase(db.get());
     }
+    // The data control over table T in the order of index.
+    dao::Recordset* openTable(const QString& index) {
+        dc.RecordSource = "T";
+        dc.RecordsetType = dao::RecordsetType::Table;
+        dc.Refresh();
+        if (!index.isEmpty()) dc.Recordset()->setIndex(index);
+        return dc.Recordset();
+    }
     void TearDown() override {
         dc.Close();
         db.reset();
@@ -42,10 +50,7 @@ protected:
 };
 
 TEST_F(BoundGridTest, TableOpensWithItsCountAndReadsOnlyTheBlocksShown) {
-    dc.RecordSource = "T";
-    dc.RecordsetType = dao::RecordsetType::Table;
-    dc.Refresh();
-    dc.Recordset()->setIndex("PRIMARY");
+    openTable("PRIMARY");
     grid::RecordsetModel m(&dc, cols);
     m.reload();
     EXPECT_EQ(m.rowCount(), kRows);
@@ -60,11 +65,7 @@ TEST_F(BoundGridTest, TableOpensWithItsCountAndReadsOnlyTheBlocksShown) {
 }
 
 TEST_F(BoundGridTest, ReadingRowsLeavesTheCurrentRowWhereItWas) {
-    dc.RecordSource = "T";
-    dc.RecordsetType = dao::RecordsetType::Table;
-    dc.Refresh();
-    dao::Recordset* rs = dc.Recordset();
-    rs->setIndex("PRIMARY");
+    dao::Recordset* rs = openTable("PRIMARY");
     rs->Seek("=", {"K00042"});
     grid::RecordsetModel m(&dc, cols);
     EXPECT_EQ(m.currentRow(), 42);
@@ -74,11 +75,7 @@ TEST_F(BoundGridTest, ReadingRowsLeavesTheCurrentRowWhereItWas) {
 }
 
 TEST_F(BoundGridTest, GridFollowsSeeksAndMovesTheRecordsetOnAPick) {
-    dc.RecordSource = "T";
-    dc.RecordsetType = dao::RecordsetType::Table;
-    dc.Refresh();
-    dao::Recordset* rs = dc.Recordset();
-    rs->setIndex("BYNAME");
+    dao::Recordset* rs = openTable("BYNAME");
     rs->MoveFirst();
     grid::DataGrid g;
     int changes = 0, lastRow = -2;
@@ -154,9 +151,7 @@ TEST_F(BoundGridTest, AnEditedRowIsReadAgain) {
 }
 
 TEST_F(BoundGridTest, ColumnPropertiesReachHeaderAndView) {
-    dc.RecordSource = "T";
-    dc.RecordsetType = dao::RecordsetType::Table;
-    dc.Refresh();
+    openTable(QString());
     grid::DataGrid g;
     g.bind(&dc, cols);
     g.setColumnVisible(3, false);
