@@ -14,6 +14,7 @@
 #include "platform/ui/events.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
+#include "results/command_availability.h"
 #include "results/vklist.h"
 
 #include <QCloseEvent>
@@ -203,6 +204,16 @@ void MASTER::handOverToList() {
     unloadWorkspaceDialog();
     showListForm();
     list.SORT_SELECT(2);
+}
+
+void MASTER::applyCommandAvailability(const results::CommandAvailability& availability) {
+    for (int i = 0; i < int(SSRibbon1.size()); ++i)
+        SSRibbon1[i]->setEnabled(availability.ribbon[i]);
+    mnuNewSearch->setEnabled(availability.mnuNewSearch);
+    mnuEditSearch->setEnabled(availability.mnuEditSearch);
+    mnuPrintSearch->setEnabled(availability.mnuPrintSearch);
+    mnuExport->setEnabled(availability.mnuExport);
+    mnuUpdate->setEnabled(availability.mnuUpdate);
 }
 
 VKLIST* MASTER::listForm() const {

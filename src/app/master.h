@@ -22,6 +22,9 @@ class VKWSPACE;
 namespace dao {
 class Database;
 }
+namespace results {
+struct CommandAvailability;
+}
 
 // How the start-up ended: the main window is up, the program ended quietly (no choice and no
 // update, or a completed data load), or an error was reported and the program must end.
@@ -102,6 +105,10 @@ public:
     void mnuPrintManual_Click();
     void mnuAbout_Click();
     void mnuVersion_Click();
+
+    // Enables and disables the ribbon buttons and the Search and Update items as the list form's
+    // state allows; the File and Help menus are not touched.
+    void applyCommandAvailability(const results::CommandAvailability& availability);
 
     // Forms owned by the main window.
     VKLIST* listForm() const; // nullptr when not loaded
