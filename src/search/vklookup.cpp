@@ -356,18 +356,6 @@ void VKLOOKUP::clearCategoryGrid() {
     categoryModel_->setRowCount(0);
 }
 
-bool VKLOOKUP::openCategoryDatabase() {
-    if (cueDb_ && cueDb_->name() == CUEFILE_DatabaseName) return true;
-    cueDb_.reset();
-    try {
-        cueDb_ = dao::Database::open(CUEFILE_DatabaseName, false, true, velk::StateDbConnect);
-    } catch (const dao::DaoError& e) {
-        warn(e.message());
-        return false;
-    }
-    return true;
-}
-
 void VKLOOKUP::LoadCategoryGrid(int ColIdx) {
     ui::BusyCursor busy;
     ColIdx = ColIdx == 0 ? 0 : 1;
@@ -382,15 +370,16 @@ void VKLOOKUP::LoadCategoryGrid(int ColIdx) {
         const QString codeField = search::categoryColumn(pos, 0);
         const QString nameField = search::categoryColumn(pos, 1);
         categoryRows_.clear();
-        if (openCategoryDatabase()) {
-            try {
-                auto rs = cueDb_->OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
-                for (; !rs->atEOF(); rs->MoveNext())
-                    categoryRows_.append({rs->text(codeField), rs->text(nameField)});
-            } catch (const dao::DaoError& e) {
-                categoryRows_.clear();
-                warn(e.message());
-            }
+        // The rows are read whole (category tables are small) and the database closed again, so
+        // "Search for" works in memory and the editor holds no connection while it waits.
+        try {
+            auto db = dao::Database::open(CUEFILE_DatabaseName, false, true, velk::StateDbConnect);
+            auto rs = db->OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+            for (; !rs->atEOF(); rs->MoveNext())
+                categoryRows_.append({rs->text(codeField), rs->text(nameField)});
+        } catch (const dao::DaoError& e) {
+            categoryRows_.clear();
+            warn(e.message());
         }
         categoryModel_->setRowCount(int(categoryRows_.size()));
         TDBGrid5->setCurrentRow(categoryRows_.isEmpty() ? -1 : 0);
@@ -451,6 +440,7 @@ void VKLOOKUP::OK_Click() {
 
     const QString folder = host_->workspaceFolder();
     QString name;
+    bool replacing = true; // the untitled or the edited search: its twin goes with it
     if (title == QLatin1String(search::kUntitledTitle)) {
         name = QString::fromLatin1(search::kUntitledFile);
     } else if (!host_->curSQLFile().isEmpty()) {
@@ -464,6 +454,7 @@ void VKLOOKUP::OK_Click() {
             warn(QString::fromLatin1(search::msg::kMaxSearches));
             return;
         }
+        replacing = false;
     }
 
     // The file is replaced whole only once the new one is written, so a failed save loses nothing.
@@ -472,7 +463,7 @@ void VKLOOKUP::OK_Click() {
         warn(QStringLiteral("Cannot write search information to disk!\n\n") + error);
         return;
     }
-    QFile::remove(files::findFileNoCase(folder, search::twinName(name)));
+    if (replacing) QFile::remove(files::findFileNoCase(folder, search::twinName(name)));
 
     if (velk::LookupIsNew) {
         hideDialog();

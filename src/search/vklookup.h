@@ -18,9 +18,6 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 
-namespace dao {
-class Database;
-}
 namespace grid {
 class DataGrid;
 class UnboundModel;
@@ -130,7 +127,6 @@ private:
     void refreshLookupList(int currentRow);
     void guardBox(QLineEdit* box);
     void warn(const QString& text);
-    bool openCategoryDatabase();
     void clearCategoryGrid();
     void hideDialog();
     void unload();
@@ -142,7 +138,6 @@ private:
     QVector<CategoryRow> categoryRows_;
     std::unique_ptr<UnboundGridFetch::FetchModel> lookupModel_;
     std::unique_ptr<grid::UnboundModel> categoryModel_;
-    std::unique_ptr<dao::Database> cueDb_;
     QString CUEFILE_DatabaseName; // the state database the category grid reads
 };
 
