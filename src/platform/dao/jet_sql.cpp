@@ -156,8 +156,6 @@ QVector<SqlToken> tokenizeSql(const QString& s) {
             kind = SqlToken::Bracketed;
         } else if (c.isDigit() || (c == u'.' && i + 1 < n && s[i + 1].isDigit())) {
             j = numberEnd(s, i);
-            if (j == i) // a lone "." followed by digits
-                j = numberEnd(s, i + 1);
             kind = SqlToken::Number;
         } else if (isWordStart(c)) {
             while (j < n && isWordChar(s[j]))

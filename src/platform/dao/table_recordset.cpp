@@ -284,63 +284,42 @@ void TableRecordset::MoveLast() {
 }
 
 void TableRecordset::MoveNext() {
-    const QString op = QStringLiteral("MoveNext");
-    database(op);
-    abandonEdit();
-    if (at_ == At::EOF_ || at_ == At::Empty) fail(op, QStringLiteral("No current record."));
-    if (at_ == At::BOF) {
-        MoveFirst();
-        return;
-    }
-    const bool posKnown = absPos_ >= 0 && absSeq_ == db_->changeSeq();
-    if (windowFresh() && pos_ + 1 < int(window_.size())) {
-        cur_ = window_[++pos_];
-        curDeleted_ = false;
-    } else {
-        std::vector<Row> rows = scanFrom(keysOf(cur_), cur_.rowid, true, chunk_);
-        chunk_ = std::min(chunk_ * 2, kMaxChunk);
-        if (rows.empty()) {
-            toEnd(true);
-            return;
-        }
-        placeOn(std::move(rows), 0, true);
-    }
-    if (posKnown) {
-        ++absPos_;
-        absSeq_ = db_->changeSeq();
-    } else {
-        absPos_ = -1;
-    }
+    step(true);
 }
 
 void TableRecordset::MovePrevious() {
-    const QString op = QStringLiteral("MovePrevious");
+    step(false);
+}
+
+// One row on in the index order: from the window when it holds the row, else by a scan from the
+// current key, in chunks that grow while the caller keeps moving.
+void TableRecordset::step(bool forward) {
+    const QString op = forward ? QStringLiteral("MoveNext") : QStringLiteral("MovePrevious");
     database(op);
     abandonEdit();
-    if (at_ == At::BOF || at_ == At::Empty) fail(op, QStringLiteral("No current record."));
-    if (at_ == At::EOF_) {
-        MoveLast();
+    if (at_ == At::Empty || at_ == (forward ? At::EOF_ : At::BOF))
+        fail(op, QStringLiteral("No current record."));
+    if (at_ != At::Row) { // from BOF forward, from EOF backward
+        forward ? MoveFirst() : MoveLast();
         return;
     }
     const bool posKnown = absPos_ >= 0 && absSeq_ == db_->changeSeq();
-    if (windowFresh() && pos_ > 0) {
-        cur_ = window_[--pos_];
+    const int next = pos_ + (forward ? 1 : -1);
+    if (windowFresh() && next >= 0 && next < int(window_.size())) {
+        pos_ = next;
+        cur_ = window_[pos_];
         curDeleted_ = false;
     } else {
-        std::vector<Row> rows = scanFrom(keysOf(cur_), cur_.rowid, false, chunk_);
+        std::vector<Row> rows = scanFrom(keysOf(cur_), cur_.rowid, forward, chunk_);
         chunk_ = std::min(chunk_ * 2, kMaxChunk);
         if (rows.empty()) {
-            toEnd(false);
+            toEnd(forward);
             return;
         }
-        placeOn(std::move(rows), 0, false);
+        placeOn(std::move(rows), 0, forward);
     }
-    if (posKnown) {
-        --absPos_;
-        absSeq_ = db_->changeSeq();
-    } else {
-        absPos_ = -1;
-    }
+    absPos_ = posKnown ? absPos_ + (forward ? 1 : -1) : -1;
+    absSeq_ = db_->changeSeq();
 }
 
 long long TableRecordset::RecordCount() {

@@ -67,6 +67,7 @@ private:
     bool refreshCurrent() const; // re-reads the current row when the database changed
     void placeOn(std::vector<Row> rows, int pos, bool ascending);
     void toEnd(bool eof);
+    void step(bool forward);
     bool windowFresh() const;
     QVariant keyForBinding(int keyPos, const QVariant& v) const;
 
