@@ -75,6 +75,9 @@ public:
     // A table name gives a Table recordset when no type is given (Jet's default for a local table);
     // any other text is SQL and gives a Dynaset (default) or Snapshot. A table name with an explicit
     // Dynaset or Snapshot type reads "SELECT * FROM <table>".
+    // A query's rows are read as they are reached; a result of up to a few hundred rows is read
+    // whole at once, so its statement and read lock are gone when this returns. A larger one holds
+    // a read lock (other users' commits wait) until it is read to the end (MoveLast) or closed.
     std::unique_ptr<Recordset> OpenRecordset(const QString& nameOrSql,
                                              std::optional<RecordsetType> type = std::nullopt,
                                              int options = NoOptions);
