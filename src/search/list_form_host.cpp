@@ -5,6 +5,7 @@
 #include "results/vklist.h"
 #include "search/vkeddel.h"
 
+#include <QCoreApplication>
 #include <QTabBar>
 
 namespace search {
@@ -79,3 +80,12 @@ void installLookupEditor() {
 }
 
 } // namespace search
+
+// Installed as soon as the application object exists (after every static initialisation), so
+// Edit works even before the first New Lookup.
+namespace {
+void installLookupEditorAtStart() {
+    search::installLookupEditor();
+}
+} // namespace
+Q_COREAPP_STARTUP_FUNCTION(installLookupEditorAtStart)

@@ -34,8 +34,8 @@ void newLookup(VKLIST& list);
 void editLookup(VKLIST& list);
 
 // Makes the Edit button of "Edit/Delete Lookup" open the editor on the main window's list form
-// (or, without a main window, on the list form last given to newLookup or editLookup). The main
-// window calls it once at start; newLookup does as well.
+// (or, without a main window, on the list form last given to newLookup or editLookup). Runs by
+// itself when the application object is created; newLookup runs it again.
 void installLookupEditor();
 
 } // namespace search

@@ -59,7 +59,7 @@ protected:
         list.reset();
         files::setProgramFolder(QString());
         velk::SearchFiles.fill(QString());
-        showLookupEditor = nullptr;
+        installLookupEditor(); // as the program starts
     }
 
     std::unique_ptr<VKLIST> list;
