@@ -14,27 +14,18 @@
 #include "results/vklist.h"
 
 #include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 
 namespace {
-
-void place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(ui::twipsToPixels(QRect(left, top, width, height)));
-}
-
-QLabel* label(QWidget* parent, const QString& text, int left, int top) {
-    auto* l = new QLabel(text, parent);
-    l->adjustSize();
-    l->move(ui::twipsToPixels(left), ui::twipsToPixels(top));
-    return l;
-}
-
-constexpr int kBoxHeight = 315;
 
 QString sqlText(const QString& value) {
     QString v = value;
@@ -58,12 +49,10 @@ VKLISTI::~VKLISTI() {
 }
 
 void VKLISTI::buildControls() {
-    setFixedSize(ui::twipsToPixels(QSize(9075, 7725)));
+    resize(ui::twipsToPixels(QSize(9075, 7725)));
 
-    label(this, QStringLiteral("Notes:"), 360, 120);
     NOTES = new QPlainTextEdit(this);
     NOTES->setTabChangesFocus(true);
-    place(NOTES, 120, 480, 5055, 1695);
     connect(NOTES, &QPlainTextEdit::textChanged, this, [this] {
         if (!settingNote_) noteEdited_ = true;
     });
@@ -74,68 +63,99 @@ void VKLISTI::buildControls() {
     CLASSFILE->RecordsetType = dao::RecordsetType::Snapshot;
 
     TDBGrid8 = new grid::DataGrid(this);
-    place(TDBGrid8, 120, 2400, 5055, 1095);
     TDBGrid8->bind(ASSFILE,
                    {grid::ColumnSpec{QStringLiteral("Associated Companies"), QStringLiteral("NAME1")}});
+    TDBGrid8->horizontalHeader()->setStretchLastSection(true);
     connect(TDBGrid8, &QAbstractItemView::activated, this, [this] { GoToAssociatedRecord(); });
 
-    label(this, QStringLiteral("SIC"), 120, 3600);
     SIC = new QLineEdit(this);
-    place(SIC, 600, 3600, 4575, kBoxHeight);
 
     TDBGrid7 = new grid::DataGrid(this);
-    place(TDBGrid7, 120, 3960, 5295, 1695);
     TDBGrid7->bind(
         CLASSFILE,
         {grid::ColumnSpec{QStringLiteral("Code"), QStringLiteral("CLASS")},
          grid::ColumnSpec{QStringLiteral("Class Description"), QStringLiteral("CLASSDESC")},
          grid::ColumnSpec{QStringLiteral("L. C."), QStringLiteral("LOSSCOST"), QStringLiteral(".00")}});
 
+    // A record has a handful of classes: their columns take the width of their contents.
+    TDBGrid7->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    TDBGrid7->horizontalHeader()->setStretchLastSection(true);
+
     Command1 = new QPushButton(QStringLiteral("OK"), this);
-    place(Command1, 2160, 5760, 1212, 372);
     Command1->setAutoDefault(false);
+    Command1->setMinimumWidth(ui::twipsToPixels(1212));
     connect(Command1, &QPushButton::clicked, this, &VKLISTI::Command1_Click);
 
-    // Right column: labels at 6240, boxes at 7320.
-    auto rightBox = [this](const QString& caption, int top, QLabel** lbl) {
-        QLabel* l = label(this, caption, 6240, top);
+    // Left: the note, the associated companies, the SIC and the classes, OK under them.
+    auto* left = new QVBoxLayout;
+    left->addWidget(new QLabel(QStringLiteral("Notes:"), this));
+    left->addWidget(NOTES, 3);
+    left->addWidget(TDBGrid8, 2);
+    auto* sicRow = new QHBoxLayout;
+    sicRow->addWidget(new QLabel(QStringLiteral("SIC"), this));
+    sicRow->addWidget(SIC, 1);
+    left->addLayout(sicRow);
+    left->addWidget(TDBGrid7, 3);
+    auto* okRow = new QHBoxLayout;
+    okRow->addStretch();
+    okRow->addWidget(Command1);
+    okRow->addStretch();
+    left->addLayout(okRow);
+
+    // Right: labels beside their boxes, top to bottom as the record reads.
+    auto* right = new QGridLayout;
+    int row = 0;
+    auto addBox = [&](const QString& caption, QLabel** lbl, int widthTwips = 1575) {
+        auto* l = new QLabel(caption, this);
         if (lbl) *lbl = l;
         auto* box = new QLineEdit(this);
-        place(box, 7320, top, 1575, kBoxHeight);
+        box->setMinimumWidth(ui::twipsToPixels(widthTwips));
+        box->setMaximumWidth(ui::twipsToPixels(widthTwips * 3 / 2));
+        right->addWidget(l, row, 0);
+        right->addWidget(box, row, 1);
+        ++row;
         return box;
     };
-    EMPLOYEES = rightBox(QStringLiteral("# Employees"), 120, nullptr);
-    SALES = rightBox(QStringLiteral("Sales"), 480, nullptr);
-    NEW_AS_OF = rightBox(QStringLiteral("Date Added"), 840, nullptr);
-    User1 = rightBox(QStringLiteral("User Field 1"), 1320, &lblUser1);
-    Label17 = label(this, QStringLiteral("   !&   for custom Address"), 7320, 1680);
-    User2 = rightBox(QStringLiteral("User Field 2"), 2160, &lblUser2);
-    User3 = rightBox(QStringLiteral("User Field 3"), 2520, &lblUser3);
-    UserContact = rightBox(QStringLiteral("User Contact"), 2880, &lblUserContact);
-    UserTitle = rightBox(QStringLiteral("User Title"), 3240, &lblUserTitle);
-    UserPhone = rightBox(QStringLiteral("User Phone"), 3600, &lblUserPhone);
-    UserFax = rightBox(QStringLiteral("User Fax"), 3960, &Label16);
+    EMPLOYEES = addBox(QStringLiteral("# Employees"), nullptr);
+    SALES = addBox(QStringLiteral("Sales"), nullptr);
+    NEW_AS_OF = addBox(QStringLiteral("Date Added"), nullptr);
+    right->setRowMinimumHeight(row++, ui::twipsToPixels(120));
+    User1 = addBox(QStringLiteral("User Field 1"), &lblUser1);
+    Label17 = new QLabel(QStringLiteral("   !&   for custom Address"), this);
+    right->addWidget(Label17, row++, 1);
+    User2 = addBox(QStringLiteral("User Field 2"), &lblUser2);
+    User3 = addBox(QStringLiteral("User Field 3"), &lblUser3);
+    UserContact = addBox(QStringLiteral("User Contact"), &lblUserContact);
+    UserTitle = addBox(QStringLiteral("User Title"), &lblUserTitle);
+    UserPhone = addBox(QStringLiteral("User Phone"), &lblUserPhone);
+    UserFax = addBox(QStringLiteral("User Fax"), &Label16);
 
-    // New Jersey group.
-    Label8 = label(this, QStringLiteral("New Jersey"), 6720, 4440);
-    label(this, QStringLiteral("PPAP"), 5640, 4800);
+    // The New Jersey group.
+    Label8 = new QLabel(QStringLiteral("New Jersey"), this);
+    right->addWidget(Label8, row++, 0, 1, 2, Qt::AlignHCenter);
+    auto* codes = new QHBoxLayout;
     PPAP = new QLineEdit(this);
-    place(PPAP, 6240, 4800, 615, kBoxHeight);
-    label(this, QStringLiteral("%"), 6960, 4800);
-    label(this, QStringLiteral("NJCCPAP"), 7320, 4800);
     NJCCPAP = new QLineEdit(this);
-    place(NJCCPAP, 8160, 4800, 615, kBoxHeight);
-    label(this, QStringLiteral("%"), 8880, 4800);
-    Label9 = label(this, QStringLiteral("Assigned Risk"), 6600, 5160);
-    const QString arCaptions[] = {QStringLiteral("Date"), QStringLiteral("Estimated Premium"),
-                                  QStringLiteral("+/- 4 Year Premium"), QStringLiteral("+/- 4 Year Losses")};
-    QLineEdit** arBoxes[] = {&Text1, &Text2, &Text3, &Text4};
-    for (int i = 0; i < 4; ++i) {
-        const int top = 5520 + 360 * i;
-        label(this, arCaptions[i], 5760, top);
-        *arBoxes[i] = new QLineEdit(this);
-        place(*arBoxes[i], 7440, top, i == 0 ? 615 : 975, kBoxHeight);
+    for (auto [caption, box] : {std::pair{"PPAP", PPAP}, std::pair{"NJCCPAP", NJCCPAP}}) {
+        box->setMinimumWidth(ui::twipsToPixels(615));
+        box->setMaximumWidth(ui::twipsToPixels(615 * 3 / 2));
+        codes->addWidget(new QLabel(QLatin1String(caption), this));
+        codes->addWidget(box);
+        codes->addWidget(new QLabel(QStringLiteral("%"), this));
     }
+    codes->addStretch();
+    right->addLayout(codes, row++, 0, 1, 2);
+    Label9 = new QLabel(QStringLiteral("Assigned Risk"), this);
+    right->addWidget(Label9, row++, 0, 1, 2, Qt::AlignHCenter);
+    Text1 = addBox(QStringLiteral("Date"), nullptr, 615);
+    Text2 = addBox(QStringLiteral("Estimated Premium"), nullptr, 975);
+    Text3 = addBox(QStringLiteral("+/- 4 Year Premium"), nullptr, 975);
+    Text4 = addBox(QStringLiteral("+/- 4 Year Losses"), nullptr, 975);
+    right->setRowStretch(row, 1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
 
     // The display boxes are never written back, so they do not offer editing.
     for (QLineEdit* box : {EMPLOYEES, SALES, NEW_AS_OF, SIC, PPAP, NJCCPAP, Text1, Text2, Text3, Text4})
@@ -360,9 +380,7 @@ void VKLISTI::GoToAssociatedRecord() {
 void VKLISTI::User1_Change() {
     const results::UserCaptions c = results::userCaptions(User1->text());
     lblUser2->setText(c.lblUser2);
-    lblUser2->adjustSize();
     lblUser3->setText(c.lblUser3);
-    lblUser3->adjustSize();
 }
 
 void VKLISTI::User1_GotFocus() {
