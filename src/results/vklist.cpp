@@ -141,6 +141,13 @@ void VKLIST::buildForm() {
     TDBGrid4->hide();
     TDBGrid2 = new grid::DataGrid(this);
     TDBGrid2->bind(MFILE, modsColumns());
+    TDBGrid2->setSelectionMode(QAbstractItemView::NoSelection);
+    const int widths[] = {1300, 500, 4200, 2000}; // twips, as the list was laid out
+    for (int c = 0; c < 4; ++c) {
+        TDBGrid1->setColumnWidth(c, ui::twipsToPixels(widths[c]));
+        TDBGrid4->setColumnWidth(c, ui::twipsToPixels(widths[c]));
+        TDBGrid2->setColumnWidth(c, ui::twipsToPixels(1300));
+    }
     TDBGrid2->setMaximumHeight(ui::twipsToPixels(1500));
 
     ADDRESS = new QPlainTextEdit(this);

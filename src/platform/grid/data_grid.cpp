@@ -116,8 +116,13 @@ void DataGrid::markCurrent(int row) {
     while (col < model_->columnCount() - 1 && isColumnHidden(col))
         ++col;
     const QModelIndex idx = model_->index(row, col);
-    selectionModel()->setCurrentIndex(idx, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    scrollTo(idx);
+    // A row found far away comes to the top, as a list positioned by a search shows it.
+    const bool shown = viewport()->rect().contains(visualRect(idx));
+    const auto how = selectionMode() == NoSelection
+                         ? QItemSelectionModel::NoUpdate
+                         : QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    selectionModel()->setCurrentIndex(idx, how);
+    scrollTo(idx, shown ? EnsureVisible : PositionAtTop);
     byCode_ = false;
 }
 
