@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace results {
@@ -48,7 +49,13 @@ RowLockFile::~RowLockFile() {
 bool RowLockFile::ensureOpen(QString* error) {
     if (fd_ >= 0) return true;
     const QByteArray p = path_.toLocal8Bit();
-    fd_ = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    fd_ = ::open(p.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd_ >= 0) {
+        // Every user of the program folder locks in this file, whatever the creator's umask.
+        (void)::fchmod(fd_, 0666);
+    } else if (errno == EEXIST) {
+        fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC);
+    }
     if (fd_ < 0 && error) {
         *error = QStringLiteral("Cannot open the lock file %1: %2")
                      .arg(path_, QString::fromLocal8Bit(strerror(errno)));
