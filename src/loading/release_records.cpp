@@ -135,8 +135,23 @@ QString releaseDateText(const QByteArray& six, DateOrder order) {
 }
 
 QDate releaseDate(const QByteArray& six, DateOrder order) {
-    const QDate d = dateFromText(releaseDateText(six, order));
-    return d.isValid() ? d : fallbackDate();
+    // The same reading as dateFromText(releaseDateText(...)), without building the text.
+    const QByteArray s = six.leftJustified(6, ' ', true);
+    auto part = [&](int at) -> int {
+        QByteArray p = s.mid(at, 2).trimmed();
+        if (p.isEmpty()) return -1;
+        int v = 0;
+        for (char c : p) {
+            if (c < '0' || c > '9') return -1;
+            v = v * 10 + (c - '0');
+        }
+        return v;
+    };
+    const bool mdy = order == DateOrder::MonthDayYear;
+    const int m = part(mdy ? 0 : 2), d = part(mdy ? 2 : 4), y = part(mdy ? 4 : 0);
+    if (m < 0 || d < 0 || y < 0) return fallbackDate();
+    const QDate date(centuryYear(y), m, d);
+    return date.isValid() ? date : fallbackDate();
 }
 
 ModSlot parseModSlot(const QByteArray& slot, Layout layout) {

@@ -4,6 +4,8 @@
 
 #include <sqlite3.h>
 
+#include <cstdio>
+
 namespace loading {
 
 SqlStatement::SqlStatement(dao::Database& db, const QString& sql) : db_(db), handle_(db.handle()), sql_(sql) {
@@ -50,9 +52,18 @@ void SqlStatement::bind(int i, const QVariant& v) {
         case QMetaType::Double:
             rc = sqlite3_bind_double(stmt_, i, v.toDouble());
             break;
-        case QMetaType::QDate:
-            bindText(i, dao::dateToStorage(v.toDate()));
-            return;
+        case QMetaType::QDate: {
+            // The storage form "YYYY-MM-DD", written directly: a load binds millions of dates.
+            const QDate d = v.toDate();
+            if (!d.isValid()) {
+                rc = sqlite3_bind_null(stmt_, i);
+                break;
+            }
+            char buf[16];
+            const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+            rc = sqlite3_bind_text(stmt_, i, buf, n, SQLITE_TRANSIENT);
+            break;
+        }
         default:
             bindText(i, v.toString());
             return;

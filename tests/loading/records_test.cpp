@@ -111,6 +111,17 @@ TEST(Dates, TwoDigitYearWindowAndFallback) {
     EXPECT_EQ(releaseDate("991301", DateOrder::YearMonthDay), QDate(1950, 1, 1));
 }
 
+TEST(Dates, DirectReadingAgreesWithTheText) {
+    for (const QByteArray six : {"990315", "000229", "010229", " 1 2 3", "0 0101", "991232", "99 401",
+                                 "9904 1", "      ", "00    ", "AB0101", "991301"}) {
+        for (DateOrder order : {DateOrder::MonthDayYear, DateOrder::YearMonthDay}) {
+            const QDate viaText = dateFromText(releaseDateText(six, order));
+            EXPECT_EQ(releaseDate(six, order), viaText.isValid() ? viaText : fallbackDate())
+                << six.constData();
+        }
+    }
+}
+
 TEST(EmployerRecordStandard, EveryFieldAtItsColumn) {
     Golden g = standardEmployer();
     g.put(195, "990315990401000315"
