@@ -746,7 +746,7 @@ bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextE
     const results::NotesStore::Opened o = notes_->open(KEYFILE, KEYSEQ);
     switch (o.result) {
     case results::NotesStore::OpenResult::Opened:
-        if (o.text) NOTE->setPlainText(*o.text);
+        if (o.text) NOTE->setPlainText(QString(*o.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         return true;
     case results::NotesStore::OpenResult::Busy:
         ui::MsgBox(kLockMessage, ui::vbOKOnly);
@@ -762,11 +762,14 @@ bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextE
 void VKLIST::SETNOTES(QPlainTextEdit* NOTE) {
     if (!notes_)
         throw dao::DaoError(QString(), QStringLiteral("SETNOTES"), QStringLiteral("the list is closed"));
+    // Notes are stored with CR LF line ends, as printing, export and backups of them expect.
     QString text = NOTE->toPlainText();
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     if (notes_->write(text) == results::NotesStore::WriteResult::Busy) {
         throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("SETNOTES"), kLockMessage);
     }
-    if (NOTE->toPlainText() != text) NOTE->setPlainText(text);
+    const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (NOTE->toPlainText() != shown) NOTE->setPlainText(shown);
 }
 
 void VKLIST::releaseNote() {

@@ -296,6 +296,15 @@ TEST_F(StandardList, NotesThroughTheListForm) {
     otherBox.setPlainText("From the other copy");
     other.SETNOTES(&otherBox);
     EXPECT_EQ(list->GetNoteLength("100000002", "01"), 19);
+
+    // Lines are stored with CR LF and shown with the box's own line ends.
+    ASSERT_TRUE(other.GETNOTES("100000002", "01", &otherBox));
+    otherBox.setPlainText("Line one\nLine two");
+    other.SETNOTES(&otherBox);
+    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 18);
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    EXPECT_EQ(box.toPlainText(), "Line one\nLine two");
+    list->releaseNote();
     EXPECT_EQ(boxes.pending(), 0);
 }
 
