@@ -192,6 +192,44 @@ TEST_F(DaoTest, MonthDayYearOnDatesAndNull) {
         1); // bounds swapped by the translator
 }
 
+TEST_F(DaoTest, DatePartsOfEveryAcceptedFormAndOfTextThatIsNoDate) {
+    struct Case {
+        const char* arg;
+        int year, month, day; // 0: Null
+    };
+    const Case cases[] = {
+        {"'2024-02-29'", 2024, 2, 29},
+        {"'2000-02-29'", 2000, 2, 29}, // a century divisible by 400 is a leap year
+        {"'1900-02-29'", 0, 0, 0},     // one that is not
+        {"'2023-02-29'", 0, 0, 0},
+        {"'2023-04-31'", 0, 0, 0},
+        {"'2023-13-01'", 0, 0, 0},
+        {"'2023-00-10'", 0, 0, 0},
+        {"'0000-01-01'", 0, 0, 0}, // there is no year 0
+        {"'1999-12-31 23:59:59'", 1999, 12, 31},
+        {"'1999-12-31T08:00'", 1999, 12, 31},
+        {"'1999-12-31x'", 0, 0, 0},
+        {"'2003-01-0a'", 0, 0, 0},
+        {"''", 0, 0, 0},
+        {"'2003-1-5'", 2003, 1, 5},     // short month and day
+        {"' 2003-01-05 '", 2003, 1, 5}, // blanks around
+        {"'12/31/49'", 2049, 12, 31},   // two-digit years 00-49 are 20xx
+        {"'12/31/50'", 1950, 12, 31},
+        {"'7/4/1976'", 1976, 7, 4},
+        {"julianday('2003-01-05')", 2003, 1, 5},
+        {"2452645", 2003, 1, 5}, // a whole Julian day number
+        {"NULL", 0, 0, 0},
+    };
+    auto expected = [](int v) { return v ? QVariant(qlonglong(v)) : QVariant(); };
+    for (const Case& c : cases) {
+        const QString arg = QString::fromLatin1(c.arg);
+        SCOPED_TRACE(c.arg);
+        EXPECT_EQ(db->scalar("SELECT YEAR(" + arg + ")"), expected(c.year));
+        EXPECT_EQ(db->scalar("SELECT MONTH(" + arg + ")"), expected(c.month));
+        EXPECT_EQ(db->scalar("SELECT DAY(" + arg + ")"), expected(c.day));
+    }
+}
+
 TEST_F(DaoTest, ModStoredAsDigitsOverAThousandIsFoundByItsDecimalLiteral) {
     makePrime();
     addPrime("1", "01", "A", {}, 9886 / 1000.0);

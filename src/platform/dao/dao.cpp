@@ -35,14 +35,46 @@ QDate dateFromJulian(double jd) {
     return QDate::fromJulianDay(qint64(std::floor(jd + 0.5)));
 }
 
+// Year, month and day of stored ISO text "YYYY-MM-DD" (a time may follow after ' ' or 'T'), read
+// straight from the bytes: a search runs these on every row. False for any other form or a date
+// that does not exist, which then goes the general way.
+bool parseIsoDate(const unsigned char* p, int n, int* year, int* month, int* day) {
+    if (n < 10 || (n > 10 && p[10] != ' ' && p[10] != 'T') || p[4] != '-' || p[7] != '-') return false;
+    auto digits = [p](int at, int count, int* out) {
+        int v = 0;
+        for (int i = at; i < at + count; ++i) {
+            if (p[i] < '0' || p[i] > '9') return false;
+            v = v * 10 + (p[i] - '0');
+        }
+        *out = v;
+        return true;
+    };
+    int y, m, d;
+    if (!digits(0, 4, &y) || !digits(5, 2, &m) || !digits(8, 2, &d)) return false;
+    if (y < 1 || m < 1 || m > 12 || d < 1) return false;
+    static const int monthDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = y % 4 == 0 && (y % 100 != 0 || y % 400 == 0);
+    if (d > monthDays[m - 1] + (m == 2 && leap ? 1 : 0)) return false;
+    *year = y;
+    *month = m;
+    *day = d;
+    return true;
+}
+
 // MONTH(), DAY() and YEAR(): Null for Null or a value that is not a date.
 template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_value* v = argv[0];
     QDate d;
     switch (sqlite3_value_type(v)) {
     case SQLITE_TEXT: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        d = toDate(QString::fromUtf8(p, sqlite3_value_bytes(v)));
+        const unsigned char* p = sqlite3_value_text(v);
+        const int n = sqlite3_value_bytes(v);
+        int year, month, day;
+        if (p && parseIsoDate(p, n, &year, &month, &day)) {
+            sqlite3_result_int(ctx, Part == 0 ? year : Part == 1 ? month : day);
+            return;
+        }
+        d = toDate(QString::fromUtf8(reinterpret_cast<const char*>(p), n));
         break;
     }
     case SQLITE_INTEGER:
@@ -235,7 +267,7 @@ void Database::configure(bool exclusive) {
     runSql("PRAGMA foreign_keys=OFF", op);
     runSql("PRAGMA synchronous=FULL", op);
     runSql("PRAGMA cache_size=-16384", op);
-    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS;
     sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
