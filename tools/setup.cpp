@@ -1,5 +1,5 @@
 // velk-setup: creates a complete, empty program folder (settings database, one database per data
-// set, the workspace folder INITIAL).
+// set, the workspace folder INITIAL, the help file).
 #include "loading/state_schema.h"
 
 #include <QCoreApplication>
@@ -12,7 +12,7 @@ namespace {
 void printUsage(std::FILE* to) {
     std::fputs("Usage: velk-setup [--force] DIR\n"
                "Creates the program folder DIR (when missing) with VELKI.MDB, one VELK<st>.MDB per data\n"
-               "set (DE, NJ, NY, PA, PM, DM) and the workspace folder INITIAL.\n"
+               "set (DE, NJ, NY, PA, PM, DM), the workspace folder INITIAL and the help file VELK.HLP.\n"
                "  --force  replace existing databases (their data and users' notes are lost)\n",
                to);
 }

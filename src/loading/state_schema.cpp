@@ -256,6 +256,30 @@ void createIndexDatabase(dao::Database& db) {
                         {st, defaultConnect(st)});
 }
 
+bool installProgramFiles(const QString& folder, QString* error) {
+    const QDir data(QStringLiteral(":/data"));
+    for (const QString& name : data.entryList(QDir::Files)) {
+        // Replaced under its own spelling, so no second copy in another case remains.
+        const QString target = files::findFileNoCase(folder, name);
+        const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
+        removeFile(temp);
+        if (!QFile::copy(data.filePath(name), temp)) {
+            fail(error, QStringLiteral("Cannot write %1").arg(temp));
+            return false;
+        }
+        // Copies out of the program's resources are read-only.
+        QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+            removeFile(temp);
+            fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
+            return false;
+        }
+    }
+    return true;
+}
+
 SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error) {
     if (folder.isEmpty()) return fail(error, QStringLiteral("No program folder given"));
     if (!QDir().mkpath(folder)) return fail(error, QStringLiteral("Cannot create the folder %1").arg(folder));
@@ -318,6 +342,7 @@ SetupOutcome createProgramFolder(const QString& folder, bool force, QString* err
     const QString workspace = files::joinPath(folder, QStringLiteral("INITIAL"));
     if (!QDir().mkpath(workspace))
         return fail(error, QStringLiteral("Cannot create the workspace folder %1").arg(workspace));
+    if (!installProgramFiles(folder, error)) return SetupOutcome::Failed;
     return SetupOutcome::Created;
 }
 

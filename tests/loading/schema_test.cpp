@@ -71,8 +71,16 @@ TEST_F(SetupFolder, CreatesTheDatabasesAndTheInitialWorkspace) {
     EXPECT_TRUE(QFileInfo::exists(folder + "/VELKI.MDB"));
     for (const QString& st : kStates)
         EXPECT_TRUE(QFileInfo::exists(folder + "/VELK" + st + ".MDB")) << st.toStdString();
-    // Nothing but the databases and the workspace: no temporary files left behind.
-    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 8);
+    // The help file kept with the program, writable like any file the setup makes.
+    const QFileInfo help(folder + "/VELK.HLP");
+    EXPECT_TRUE(help.isFile());
+    EXPECT_GT(help.size(), 0);
+    EXPECT_TRUE(help.isWritable());
+    // Nothing but the databases, the workspace and the program files: no temporary files left behind.
+    const qsizetype programFiles = QDir(":/data").entryList(QDir::Files).size();
+    EXPECT_GE(programFiles, 1);
+    EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
+              8 + programFiles);
 }
 
 TEST_F(SetupFolder, SetupRowsOpenEachDataSetAndNothingElse) {
