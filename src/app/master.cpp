@@ -1,5 +1,6 @@
 #include "app/master.h"
 
+#include "app/form_places.h"
 #include "app/globals.h"
 #include "app/program.h"
 #include "app/release_check.h"
@@ -12,10 +13,16 @@
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
+#include "platform/ui/help_viewer.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/printer.h"
 #include "platform/ui/twips.h"
 #include "results/command_availability.h"
+#include "results/export_place.h"
 #include "results/vklist.h"
+#include "search/list_form_host.h"
+#include "search/list_tabs_host.h"
+#include "search/vklookup.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -36,6 +43,12 @@ MASTER* current = nullptr;
 
 const char* const kProgramVersion = "2.30.0";
 const char* const kIndexDbConnect = ";PWD=Trn58kwpzb";
+
+// The maker's contact lines of the About box: company, sales, support, web address.
+const char* const kMakerContact = "VELK Software\r\n"
+                                  "Sales: (555) 555-0142\r\n"
+                                  "Support: (555) 555-0199\r\n"
+                                  "www.velk.example.com";
 
 // Button 0's designed place on the panel, in twips.
 constexpr int kButton0Left = 120;
@@ -84,6 +97,7 @@ MASTER::MASTER(QWidget* parent) : QMainWindow(parent) {
 
     buildMenus();
     buildRibbon();
+    search::installLookupEditor(); // Edit in "Edit/Delete Lookup" opens the editor on this list
 }
 
 MASTER::~MASTER() {
@@ -284,6 +298,7 @@ void MASTER::endProgram(int code) {
     ended_ = true;
     exitCode_ = code;
     unloadWorkspaceDialog();
+    search::unloadLookupEditor();
     unloadListForm();
     StateDb.reset();
     TITLE::unload();
@@ -311,30 +326,73 @@ void MASTER::SubExit() {
         endProgram(0);
 }
 
-void MASTER::notInstalled(const QString& what) {
-    ui::MsgBox(what + QStringLiteral(" is not installed in this version of VELK."), ui::vbInformation);
+QString MASTER::programFile(const QString& name) const {
+    if (!StartPath.isEmpty()) return StartPath + name;
+    return files::joinPath(files::programFolder(), name);
+}
+
+void MASTER::returnToList() {
+    // A command that ended the program leaves nothing to show.
+    if (ended_ || !list_) return;
+    showListForm();
+    list_->SETTABS();
 }
 
 void MASTER::SubHelp() {
-    notInstalled(QStringLiteral("Program Help"));
+    ui::BusyCursor busy;
+    ui::showHelp(programFile(QStringLiteral("VELK.HLP")), ui::kHelpContents);
 }
+
 void MASTER::SubUpgrade() {
-    notInstalled(QStringLiteral("Update"));
+    velk::UpgradeDone = false;
+    velk::showUpgradeForm();
+    if (ended_) return;
+    // An update that replaced databases took the list form down: the data set is chosen again.
+    // So is one that failed after taking it down, rather than leaving a window without a list.
+    if (!velk::UpgradeDone && list_) return;
+    SubChangeState();
+    returnToList();
 }
+
 void MASTER::SubProcessNotes() {
-    notInstalled(QStringLiteral("Backup/Restore Data"));
+    velk::notesForm().show(true);
 }
+
 void MASTER::SubChangeState() {
-    notInstalled(QStringLiteral("Change Workspace/State"));
+    for (;;) {
+        if (!chooseWorkspace()) return; // the program has ended
+        QString workspace, state;
+        if (VKWSPACE* dialog = loadedWorkspaceDialog()) {
+            workspace = dialog->WORKSPACE->currentText();
+            state = dialog->STATE->currentText();
+        }
+        try {
+            handOverToList();
+            return;
+        } catch (const std::exception& e) {
+            // A data set that cannot be opened (missing database, wrong password) is said and the
+            // choice offered again; the main window never stays on a list that is not there.
+            unloadListForm();
+            setWindowTitle(QStringLiteral("VELK"));
+            ui::setDefaultPointer();
+            ui::MsgBox(QStringLiteral("State ") + state + QStringLiteral(" in workspace ") + workspace +
+                           QStringLiteral(" cannot be opened.\r\n\r\n") + QString::fromUtf8(e.what()) +
+                           QStringLiteral("\r\n\r\nPlease choose the workspace and state again."),
+                       ui::vbExclamation);
+        }
+    }
 }
+
 void MASTER::SubPrintSearch() {
-    notInstalled(QStringLiteral("Print Lookup"));
+    velk::printSearchForm().show(true);
 }
+
 void MASTER::SubExport() {
-    notInstalled(QStringLiteral("Export Lookup"));
+    results::showExportForm();
 }
+
 void MASTER::SubPrintManual() {
-    notInstalled(QStringLiteral("Print Manual"));
+    velk::printManualForm().show(true);
 }
 
 void MASTER::SSRibbon1_Click(int Index) {
@@ -342,10 +400,10 @@ void MASTER::SSRibbon1_Click(int Index) {
     if (list_) list_->SetCurSQLFile(false); // the lookup editor would open the selected tab's search
     switch (Index) {
     case 0:
-        notInstalled(QStringLiteral("New Lookup"));
+        if (list_) search::newLookup(*list_); // a new, untitled search whatever tab is selected
         break;
     case 1:
-        notInstalled(QStringLiteral("Edit/Delete Lookup"));
+        if (list_) search::showEditDeleteDialog(*list_);
         break;
     case 2:
         SubProcessNotes();
@@ -372,46 +430,75 @@ void MASTER::SSRibbon1_Click(int Index) {
         SubExit();
         break;
     }
-    if (list_) list_->SETTABS(); // searches made, edited or deleted by the command appear as tabs
+    // Searches made, edited or deleted by the command appear as tabs.
+    if (!ended_ && list_) list_->SETTABS();
     SSRibbon1[Index]->setChecked(false);
 }
 
 void MASTER::mnuNewState_Click() {
     SubChangeState();
+    returnToList();
 }
+
 void MASTER::mnuBackup_Click() {
-    notInstalled(QStringLiteral("Backup/Restore User Notes and Fields"));
+    velk::notesForm().show(false); // the one command that does not wait for its form
 }
+
 void MASTER::mnuPrinter_Click() {
-    notInstalled(QStringLiteral("Printer Setup"));
+    ui::showPrinterSetup(this); // a cancelled dialog or no printer changes nothing
+    returnToList();
 }
+
 void MASTER::mnuExit_Click() {
     SubExit();
 }
+
 void MASTER::mnuNewSearch_Click() {
-    notInstalled(QStringLiteral("New Search"));
+    if (!list_) return;
+    search::newLookup(*list_);
+    if (!ended_ && list_) list_->SETTABS();
 }
+
 void MASTER::mnuEditSearch_Click() {
-    notInstalled(QStringLiteral("Edit Search"));
+    if (!list_) return;
+    search::showEditDeleteDialog(*list_);
+    returnToList();
 }
+
 void MASTER::mnuPrintSearch_Click() {
     SubPrintSearch();
+    returnToList();
 }
+
 void MASTER::mnuExport_Click() {
     SubExport();
+    returnToList();
 }
+
 void MASTER::mnuUpdate_Click() {
+    velk::UpgradeDone = false;
     SubUpgrade();
+    returnToList();
 }
+
 void MASTER::mnuHelp_Click() {
     SubHelp();
+    returnToList();
 }
+
 void MASTER::mnuPrintManual_Click() {
     SubPrintManual();
+    returnToList();
 }
+
 void MASTER::mnuAbout_Click() {
-    notInstalled(QStringLiteral("About"));
+    const QString version = lblProgram->text();
+    ui::MsgBox(QStringLiteral("Velk Version ") + version + QStringLiteral("\r\n\r\n") +
+                   QString::fromLatin1(kMakerContact),
+               ui::vbOKOnly, QStringLiteral("About VELK Ver ") + version);
 }
+
 void MASTER::mnuVersion_Click() {
-    notInstalled(QStringLiteral("Data Version"));
+    // An empty data version shows as nothing between the parentheses.
+    ui::MsgBox(QStringLiteral("Data Version (") + lblVersion->text() + QStringLiteral(")"), ui::vbOKOnly);
 }

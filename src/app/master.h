@@ -145,7 +145,10 @@ private:
     void buildMenus();
     void buildRibbon();
     void layOutRibbon();
-    void notInstalled(const QString& what);
+    // Shows the list form again and rebuilds its tabs, unless the command ended the program.
+    void returnToList();
+    // name in the program folder.
+    QString programFile(const QString& name) const;
 
     QPointer<VKLIST> list_;
     QPointer<QMdiSubWindow> listWindow_;
