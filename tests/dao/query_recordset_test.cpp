@@ -230,6 +230,54 @@ TEST_F(QueryRecordsetTest, RowsPassedLongAgoAreReadAgainByRowid) {
     EXPECT_EQ(rs->text("FILE"), "y05999");
 }
 
+TEST_F(QueryRecordsetTest, RowsPassedOverOnTheWayToTheEndShowTheirValuesWhenVisited) {
+    db->BeginTrans();
+    for (int i = 0; i < 9000; ++i)
+        addPrime(QStringLiteral("z%1").arg(i, 5, 10, QLatin1Char('0')), "01", QStringLiteral("N%1").arg(i),
+                 QDate(2001, 1 + i % 12, 1 + i % 28), i / 1000.0);
+    db->CommitTrans();
+    auto rs = db->OpenRecordset("SELECT FILE, NAME1, EXPIRE, MOD * 2 AS M2 FROM PRIME WHERE FILE LIKE 'z%' "
+                                "ORDER BY FILE DESC",
+                                RecordsetType::Snapshot);
+    rs->setAbsolutePosition(7000); // passes rows 1 to 6000 or so on the way
+    EXPECT_EQ(rs->RecordCount(), 7001);
+    EXPECT_EQ(rs->text("FILE"), "z01999");
+    rs->MovePrevious();
+    EXPECT_EQ(rs->text("FILE"), "z02000");
+    rs->setAbsolutePosition(3000);
+    EXPECT_EQ(rs->text("NAME1"), "N5999");
+    EXPECT_EQ(rs->value("EXPIRE").toDate(), QDate(2001, 1 + 5999 % 12, 1 + 5999 % 28));
+    EXPECT_DOUBLE_EQ(rs->value("M2").toDouble(), 2 * 5.999);
+    EXPECT_EQ(rs->RecordCount(), 7001); // still the rows reached so far
+
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 9000);
+    EXPECT_EQ(rs->text("FILE"), "z00000");
+    db->execute("DELETE FROM PRIME WHERE FILE = 'z00001'");
+    rs->MovePrevious();
+    EXPECT_THROW(rs->value("FILE"), DaoError); // deleted since it was passed
+    rs->MovePrevious();
+    EXPECT_EQ(rs->text("NAME1"), "N2");
+    rs->MoveNext();
+    rs->MoveNext();
+    rs->MoveNext();
+    EXPECT_TRUE(rs->atEOF());
+    EXPECT_EQ(rs->RecordCount(), 9000);
+
+    // Past the end: every row reached, none current.
+    auto again = db->OpenRecordset("SELECT FILE FROM PRIME WHERE FILE LIKE 'z%' ORDER BY FILE");
+    again->setAbsolutePosition(20000);
+    EXPECT_TRUE(again->atEOF());
+    EXPECT_EQ(again->RecordCount(), 8999);
+    again->MovePrevious();
+    EXPECT_EQ(again->text("FILE"), "z08999");
+    again->setAbsolutePosition(4500);
+    again->Edit();
+    again->setValue("FILE", "z04500x");
+    again->Update();
+    EXPECT_EQ(db->scalar("SELECT count(*) FROM PRIME WHERE FILE = 'z04500x'").toInt(), 1);
+}
+
 TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").table, "PRIME");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").insertAt, 6);

@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace dao {
 
@@ -19,6 +20,8 @@ constexpr int kReadAhead = 512;
 // Rows whose values stay in memory; earlier ones keep only their rowid (when the query has one).
 constexpr size_t kCachedRows = 4096;
 const char* const kRowidColumn = "__velk_rowid";
+// A row number no result reaches: fetching towards it reads to the end.
+constexpr long long kPastTheEnd = std::numeric_limits<long long>::max() / 2;
 
 bool isKeyword(const SqlToken& t) {
     static const char* const words[] = {
@@ -203,10 +206,14 @@ void QueryRecordset::release() {
 void QueryRecordset::remember(long long n) const {
     if (refetchSql_.isEmpty()) return; // without rowids every row stays
     cached_.push_back(n);
-    while (cached_.size() > kCachedRows) {
+    forgetOldest(cached_.size() - std::min(cached_.size(), kCachedRows), n);
+}
+
+void QueryRecordset::forgetOldest(size_t count, long long keep) const {
+    for (; count > 0 && !cached_.empty(); --count) {
         const long long old = cached_.front();
         cached_.pop_front();
-        if (old != n && old >= base_ && old < loaded()) rows_[size_t(old - base_)].clear();
+        if (old != keep && old >= base_ && old < loaded()) rows_[size_t(old - base_)].clear();
     }
 }
 
@@ -252,6 +259,15 @@ bool QueryRecordset::fetchTo(long long n) {
     if (!db_ || !stmt_) fail(QStringLiteral("Read rows"), QStringLiteral("the recordset is closed"));
     const int cols = sqlite3_column_count(stmt_);
     const long long want = forwardOnly_ ? n : std::max(n, loaded() + kReadAhead - 1);
+    // Rows well before the one asked for are only passed over: when they can be read again by
+    // rowid they keep just that, and their values are neither read nor converted.
+    const long long keepFrom = refetchSql_.isEmpty() ? 0 : n - kReadAhead;
+    size_t passed = 0;
+    // Rows passed over push the oldest rows out of memory as reading them would have.
+    auto forgetForPassed = [&] {
+        forgetOldest(cached_.size() + passed - std::min(cached_.size() + passed, kCachedRows), -1);
+        passed = 0;
+    };
     while (loaded() <= want) {
         const int rc = sqlite3_step(stmt_);
         if (rc == SQLITE_DONE) {
@@ -271,6 +287,14 @@ bool QueryRecordset::fetchTo(long long n) {
             rowids_.clear();
             deleted_.clear();
         }
+        if (loaded() < keepFrom) {
+            rows_.emplace_back();
+            rowids_.push_back(sqlite3_column_int64(stmt_, 0));
+            deleted_.push_back(false);
+            ++passed;
+            continue;
+        }
+        if (passed) forgetForPassed();
         QVariantList row;
         row.reserve(cols - firstField_);
         for (int c = firstField_; c < cols; ++c)
@@ -280,6 +304,7 @@ bool QueryRecordset::fetchTo(long long n) {
         deleted_.push_back(false);
         remember(loaded() - 1);
     }
+    if (passed) forgetForPassed();
     return n < loaded();
 }
 
@@ -311,8 +336,9 @@ void QueryRecordset::MoveLast() {
     const QString op = QStringLiteral("MoveLast");
     database(op);
     abandonEdit();
+    // Passes every remaining row; the last one is read by its rowid when it is looked at.
     while (!done_)
-        fetchTo(loaded() + kReadAhead);
+        fetchTo(kPastTheEnd);
     if (rows_.empty()) { // a forward-only read keeps the last row it read
         pos_ = -1;
         eof_ = true;
@@ -363,8 +389,8 @@ void QueryRecordset::setAbsolutePosition(long long n) {
     if (fetchTo(n)) {
         moveTo(n);
     } else {
-        while (fetchTo(loaded())) {
-        }
+        while (!done_)
+            fetchTo(kPastTheEnd);
         pos_ = loaded() - 1;
         eof_ = true;
         reached_ = std::max(reached_, loaded());

@@ -53,6 +53,8 @@ private:
     // Values of row n (loaded), read again by rowid when they were dropped from memory.
     const QVariantList& rowAt(long long n) const;
     void remember(long long n) const;
+    // Drops the values of the `count` rows remembered longest, except row `keep`.
+    void forgetOldest(size_t count, long long keep) const;
 
     sqlite3_stmt* stmt_ = nullptr;
     bool done_ = false;
