@@ -147,7 +147,7 @@ private:
     void layOutRibbon();
     // Shows the list form again and rebuilds its tabs, unless the command ended the program.
     void returnToList();
-    // name in the program folder.
+    // The path of name in the program folder.
     QString programFile(const QString& name) const;
 
     QPointer<VKLIST> list_;

@@ -283,6 +283,17 @@ TEST_F(MenuCommands, UpdateOfDatabasesOnlyChoosesTheDataSetAgain) {
     EXPECT_FALSE(master->SSRibbon1[7]->isChecked());
 }
 
+TEST_F(MenuCommands, UpdateThatFailedAfterClosingTheListChoosesTheDataSetAgain) {
+    velk::setUpgradeForm([&] { master->unloadListForm(); }); // UpgradeDone stays False
+    ScriptedMsgBoxes none;
+    ModalScript modals;
+    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); });
+    master->mnuUpdate->trigger();
+    ASSERT_NE(list(), nullptr) << "the window is not left without a list";
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(list()->VIEWCOUNT->text(), QStringLiteral("3"));
+}
+
 TEST_F(MenuCommands, UpdateThatEndsTheProgramLeavesNothingShown) {
     velk::setUpgradeForm([&] { master->endProgram(0); });
     ScriptedMsgBoxes none;
