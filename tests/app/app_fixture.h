@@ -10,6 +10,7 @@
 #include "app/upgrade_form.h"
 #include "app/vkwspace.h"
 #include "loading/state_schema.h"
+#include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 
@@ -54,6 +55,12 @@ protected:
     }
 
     QString programFile(const QString& name) const { return programDir + QLatin1Char('/') + name; }
+    // Makes the settings database give data set st a password its database does not have.
+    void giveWrongPassword(const QString& st) {
+        auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
+                                         loading::indexDbConnect());
+        index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = ?"), {st});
+    }
     QString iniFile() const { return stateDir + QStringLiteral("/VELK.INI"); }
     void writeFile(const QString& path, const QByteArray& contents) {
         QFile f(path);

@@ -163,11 +163,7 @@ TEST_F(ChangeState, MissingDatabaseIsReportedAndTheDialogShownAgain) {
 }
 
 TEST_F(ChangeState, WrongPasswordIsReportedAndExitAfterwardsEnds) {
-    {
-        auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
-                                         loading::indexDbConnect());
-        index->execute(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = 'NY'"));
-    }
+    giveWrongPassword(QStringLiteral("NY"));
     ScriptedMsgBoxes boxes;
     boxes.expectContaining(QStringLiteral("VELKNY.MDB"), ui::vbOK)
         .expect(QStringLiteral("Are you sure you want to quit VELK?"), ui::vbYes,

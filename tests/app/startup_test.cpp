@@ -185,11 +185,7 @@ TEST_F(AppTest, MissingStateDatabaseIsReportedAndEndsWithAnError) {
 }
 
 TEST_F(AppTest, WrongPasswordIsReportedWithTheFile) {
-    {
-        auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
-                                         loading::indexDbConnect());
-        index->execute(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = 'NJ'"));
-    }
+    giveWrongPassword(QStringLiteral("NJ"));
     ScriptedMsgBoxes boxes;
     boxes.expectContaining(QStringLiteral("VELKNJ.MDB"), ui::vbOK);
     ModalScript modals;
