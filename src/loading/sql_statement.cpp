@@ -87,7 +87,10 @@ bool SqlStatement::step() {
 int SqlStatement::run() {
     while (step()) {
     }
-    return sqlite3_changes(handle_);
+    const int changed = sqlite3_changes(handle_);
+    // Recordsets open on the same database must not serve rows cached before this write.
+    if (changed > 0) db_.noteChange();
+    return changed;
 }
 
 void SqlStatement::reset() {

@@ -1,24 +1,13 @@
 // Golden release records written by hand from the record layouts, parsed field by field.
 #include "loading/release_records.h"
+#include "loading_fixture.h"
 
 #include <gtest/gtest.h>
 
 using namespace loading;
+using loadingtest::Golden;
 
 namespace {
-
-// A record of length bytes: blanks, CR LF at the end; put() writes text at a 1-based column.
-struct Golden {
-    QByteArray rec;
-    explicit Golden(int length) : rec(length, ' ') {
-        rec[length - 2] = '\r';
-        rec[length - 1] = '\n';
-    }
-    Golden& put(int col, const QByteArray& text) {
-        rec.replace(col - 1, text.size(), text);
-        return *this;
-    }
-};
 
 // A standard employer record with every field set; "#" marks columns that are not used.
 Golden standardEmployer() {
