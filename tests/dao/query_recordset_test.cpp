@@ -2,6 +2,8 @@
 #include "dao_fixture.h"
 #include "platform/dao/query_recordset.h"
 
+#include <QSet>
+
 #include <gtest/gtest.h>
 
 using dao::DaoError;
@@ -278,6 +280,175 @@ TEST_F(QueryRecordsetTest, RowsPassedOverOnTheWayToTheEndShowTheirValuesWhenVisi
     EXPECT_EQ(db->scalar("SELECT count(*) FROM PRIME WHERE FILE = 'z04500x'").toInt(), 1);
 }
 
+// A result sorted in a temporary B-tree (no index gives its order) and larger than the rows read
+// at once: it opens on its first rows and reads the rest when they are needed.
+class SortedResultTest : public DaoTest {
+protected:
+    static constexpr int kRows = 1500;
+    void SetUp() override {
+        DaoTest::SetUp();
+        db->createTable("EMP",
+                        {{"ID", "LONG"}, {"NAME", "TEXT", 20}, {"CITY", "TEXT", 20}, {"PAID", "DATE"}});
+        db->createIndex("EMP", "PRIMARY", {"ID"}, true);
+        db->BeginTrans();
+        // Names come in pairs written far apart, so ties fall on both sides of the first rows read.
+        for (int i = 0; i < kRows; ++i)
+            db->executeBound("INSERT INTO EMP (ID, NAME, CITY, PAID) VALUES (?, ?, ?, ?)",
+                             {i, QStringLiteral("n%1").arg(i % (kRows / 2), 4, 10, QLatin1Char('0')),
+                              i % 3 ? QStringLiteral("York") : QStringLiteral("Erie"),
+                              QDate(2020, 1 + i % 12, 1 + i % 28)});
+        db->CommitTrans();
+    }
+    // IDs in the order "ORDER BY NAME" gives, ties in the order the rows were written.
+    static QList<int> byName(int rows) {
+        QList<int> ids;
+        for (int k = 0; k < rows / 2; ++k)
+            ids << k << k + rows / 2;
+        return ids;
+    }
+    static QList<int> walk(dao::Recordset& rs) {
+        QList<int> ids;
+        for (rs.MoveFirst(); !rs.atEOF(); rs.MoveNext())
+            ids << int(rs.value("ID").toLongLong());
+        return ids;
+    }
+};
+
+TEST_F(SortedResultTest, EveryRowOnceInOrderWithTheCountExactAfterMoveLast) {
+    auto rs = db->OpenRecordset("SELECT * FROM EMP ORDER BY NAME");
+    EXPECT_EQ(rs->RecordCount(), 1);
+    EXPECT_EQ(rs->value("ID").toInt(), 0);
+    rs->MoveNext();
+    EXPECT_EQ(rs->value("ID").toInt(), kRows / 2);
+    EXPECT_EQ(rs->RecordCount(), 2);
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), kRows);
+    EXPECT_EQ(rs->value("ID").toInt(), kRows - 1);
+    EXPECT_EQ(rs->AbsolutePosition(), kRows - 1);
+    rs->MovePrevious();
+    EXPECT_EQ(rs->value("ID").toInt(), kRows / 2 - 1);
+    EXPECT_EQ(rs->text("NAME"), "n0749");
+    EXPECT_EQ(rs->value("PAID").toDate(), QDate(2020, 1 + 749 % 12, 1 + 749 % 28));
+    rs->MoveFirst();
+    EXPECT_EQ(rs->RecordCount(), kRows);
+    EXPECT_EQ(walk(*rs), byName(kRows));
+    EXPECT_EQ(rs->RecordCount(), kRows);
+
+    // Moving about before the count: past the first rows, beyond the end, back by bookmark.
+    auto again =
+        db->OpenRecordset("SELECT ID, NAME FROM EMP ORDER BY NAME DESC", dao::RecordsetType::Snapshot);
+    again->setAbsolutePosition(1000);
+    EXPECT_EQ(again->RecordCount(), 1001);
+    EXPECT_EQ(again->value("ID").toInt(), 249); // names n0749 down to n0249 before it, two each
+    const dao::Bookmark mark = again->bookmark();
+    again->setAbsolutePosition(kRows + 10);
+    EXPECT_TRUE(again->atEOF());
+    EXPECT_EQ(again->RecordCount(), kRows);
+    again->setBookmark(mark);
+    EXPECT_EQ(again->AbsolutePosition(), 1000);
+}
+
+TEST_F(SortedResultTest, CountedRowsAreReachedWithoutReadingThemAndReadWhenLookedAt) {
+    auto rs = db->OpenRecordset("SELECT ID, NAME FROM EMP WHERE CITY = 'York' ORDER BY NAME");
+    // Opened on its first rows, it holds no read lock: another user's change commits at once.
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    other->execute("UPDATE EMP SET PAID = NULL WHERE ID = 1");
+    other.reset();
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), 1000);
+    const dao::Bookmark last = rs->bookmark();
+    rs->setAbsolutePosition(5000); // past the end: every row reached, none current
+    EXPECT_TRUE(rs->atEOF());
+    EXPECT_EQ(rs->RecordCount(), 1000);
+    rs->setBookmark(last);
+    EXPECT_EQ(rs->value("ID").toInt(), 1499); // n0749, written second
+    rs->MoveNext();
+    EXPECT_TRUE(rs->atEOF());
+    rs->MovePrevious();
+    EXPECT_EQ(rs->value("ID").toInt(), 1499);
+}
+
+TEST_F(SortedResultTest, RowsDeletedOrChangedSinceTheOpenAreNeitherLostNorShownTwice) {
+    auto rs = db->OpenRecordset("SELECT ID, NAME FROM EMP ORDER BY NAME");
+    rs->setAbsolutePosition(3);
+    const int deletedHere = rs->value("ID").toInt();
+    rs->Delete(); // a row of the first ones read, through the recordset
+    rs->MoveLast();
+    EXPECT_EQ(rs->RecordCount(), kRows);
+    // Another user moves a row from the end to the front and deletes the one before the last.
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    other->execute("UPDATE EMP SET NAME = 'a' WHERE ID = 1499");
+    other->execute("DELETE FROM EMP WHERE ID = 749");
+    other.reset();
+
+    QList<int> seen;
+    int deletedSeen = 0;
+    for (rs->MoveFirst(); !rs->atEOF(); rs->MoveNext()) {
+        try {
+            seen << rs->value("ID").toInt();
+        } catch (const DaoError&) {
+            ++deletedSeen;
+        }
+    }
+    EXPECT_EQ(seen.size() + deletedSeen, kRows);
+    EXPECT_EQ(deletedSeen, 2);
+    EXPECT_FALSE(seen.contains(deletedHere));
+    EXPECT_FALSE(seen.contains(749));
+    EXPECT_EQ(seen.count(1499), 1);
+    EXPECT_EQ(QSet<int>(seen.begin(), seen.end()).size(), seen.size());
+}
+
+TEST_F(SortedResultTest, TheCountMatchesTheRowsForEveryKindOfCondition) {
+    const char* const conditions[] = {
+        "",
+        "WHERE CITY = 'Erie'",
+        "WHERE ID > 100",
+        "WHERE ID IN (SELECT ID FROM EMP WHERE CITY = 'York') AND ID < 1400",
+        "WHERE NAME LIKE 'n02%' OR NAME BETWEEN 'n0600' AND 'n0700'",
+        "WHERE (MONTH(PAID)*100+DAY(PAID)) BETWEEN 0101 AND 0331",
+        "WHERE CITY NOT BETWEEN 'A' AND 'F'",
+        "WHERE ID BETWEEN 10 AND 300 OR ID BETWEEN 200 AND 900 OR ID = 1200",
+    };
+    for (const char* c : conditions) {
+        SCOPED_TRACE(c);
+        const QString where = QString::fromLatin1(c);
+        const int expected = db->scalar("SELECT count(*) FROM EMP " + where).toInt();
+        auto rs = db->OpenRecordset("SELECT * FROM EMP " + where + " ORDER BY CITY, NAME DESC");
+        rs->MoveLast();
+        EXPECT_EQ(rs->RecordCount(), expected);
+        auto plain = db->OpenRecordset("SELECT ID FROM EMP " + where + " ORDER BY CITY, NAME DESC, ID",
+                                       dao::RecordsetType::Snapshot);
+        EXPECT_EQ(walk(*rs), walk(*plain));
+    }
+}
+
+TEST_F(SortedResultTest, QueriesTheFirstRowsCannotBeTakenFromAreReadWhole) {
+    // A LIMIT of its own, a closing semicolon and comment, an order an index gives.
+    auto limited = db->OpenRecordset("SELECT * FROM EMP ORDER BY NAME LIMIT 700");
+    limited->MoveLast();
+    EXPECT_EQ(limited->RecordCount(), 700);
+    EXPECT_EQ(walk(*limited), byName(kRows).mid(0, 700));
+    auto closed = db->OpenRecordset("SELECT * FROM EMP ORDER BY NAME; -- by name");
+    closed->MoveLast();
+    EXPECT_EQ(closed->RecordCount(), kRows);
+    EXPECT_EQ(walk(*closed), byName(kRows));
+    auto indexed = db->OpenRecordset("SELECT * FROM EMP ORDER BY ID DESC");
+    indexed->MoveLast();
+    EXPECT_EQ(indexed->RecordCount(), kRows);
+    EXPECT_EQ(indexed->value("ID").toInt(), 0);
+}
+
+TEST_F(SortedResultTest, ARowSortedOnSeveralKeysIsWrittenThroughTheDynaset) {
+    auto rs = db->OpenRecordset("SELECT * FROM EMP ORDER BY MONTH(PAID), DAY(PAID), NAME");
+    rs->setAbsolutePosition(1200);
+    const int id = rs->value("ID").toInt();
+    rs->Edit();
+    rs->setValue("CITY", "Kane");
+    rs->Update();
+    EXPECT_EQ(db->scalar("SELECT CITY FROM EMP WHERE ID = ?", {id}).toString(), "Kane");
+    EXPECT_EQ(rs->text("CITY"), "Kane");
+}
+
 TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").table, "PRIME");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").insertAt, 6);
@@ -291,6 +462,20 @@ TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_TRUE(dao::analyseQuerySource("SELECT DISTINCT A FROM T").table.isEmpty());
     EXPECT_TRUE(dao::analyseQuerySource("SELECT A FROM T UNION SELECT A FROM U").table.isEmpty());
     EXPECT_TRUE(dao::analyseQuerySource("SELECT 1").table.isEmpty());
+}
+
+TEST(QuerySource, FindsTheClosingOrderBy) {
+    const QString sql = "SELECT * FROM PRIME WHERE A IN (SELECT A FROM B ORDER BY A) ORDER BY X, Y DESC";
+    const dao::QuerySource src = dao::analyseQuerySource(sql);
+    EXPECT_EQ(src.table, "PRIME");
+    EXPECT_EQ(sql.mid(src.orderByAt), "ORDER BY X, Y DESC");
+    EXPECT_EQ(src.endAt, sql.size());
+    const QString closed = "SELECT * FROM PRIME ORDER BY X ; -- note";
+    EXPECT_EQ(closed.left(dao::analyseQuerySource(closed).endAt), "SELECT * FROM PRIME ORDER BY X");
+    EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").orderByAt, -1);
+    EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME ORDER BY X LIMIT 5").orderByAt, -1);
+    EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME ORDER BY X LIMIT 5 OFFSET 2").orderByAt, -1);
+    EXPECT_TRUE(dao::analyseQuerySource("SELECT * FROM A, B ORDER BY X, Y").table.isEmpty());
 }
 
 } // namespace

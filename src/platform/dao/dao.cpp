@@ -271,6 +271,7 @@ void Database::configure(bool exclusive) {
     sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
+    registerRecordsetFunctions(db_);
     if (exclusive) {
         runSql("PRAGMA locking_mode=EXCLUSIVE", op);
         // Take the lock now, so a file in use by someone else is refused at open.

@@ -78,6 +78,9 @@ public:
     // A query's rows are read as they are reached; a result of up to a few hundred rows is read
     // whole at once, so its statement and read lock are gone when this returns. A larger one holds
     // a read lock (other users' commits wait) until it is read to the end (MoveLast) or closed.
+    // A larger one that SQLite must sort whole (no index gives its order) is opened on its first
+    // rows and counted in the same pass, with no lock left; MoveLast then costs nothing, and the
+    // rest is sorted and read when a row past the first ones is looked at.
     std::unique_ptr<Recordset> OpenRecordset(const QString& nameOrSql,
                                              std::optional<RecordsetType> type = std::nullopt,
                                              int options = NoOptions);
