@@ -10,6 +10,8 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setWordWrap(false);
+    // Released texts carry trailing blanks to their full width: clip them, never show "...".
+    setTextElideMode(Qt::ElideNone);
     setCornerButtonEnabled(false);
     // Fixed row heights keep a header of hundreds of thousands of rows cheap.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
