@@ -1,12 +1,9 @@
 #include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
+#include "support/temp_dir.h"
 
-#include <QDir>
-#include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -14,113 +11,88 @@
 #include <unistd.h>
 
 using namespace files;
+using testsupport::readFile;
+using testsupport::writeFile;
 
 namespace {
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void touch(const QString& path, const QByteArray& contents = QByteArray()) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(contents);
-}
 
 mode_t modeOf(const QString& path) {
     struct stat st;
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
-class TempDirTest : public ::testing::Test {
+class Folders : public testsupport::TempDirTest {
 protected:
     void TearDown() override { setTempDirOverride(QString()); }
-    QTemporaryDir dir;
 };
 
 } // namespace
 
-TEST(Folders, CaseInsensitiveLookup) {
-    QTemporaryDir dir;
-    touch(dir.filePath(QStringLiteral("velki.mdb")));
-    EXPECT_EQ(findFileNoCase(dir.path(), QStringLiteral("VELKI.MDB")),
-              dir.filePath(QStringLiteral("velki.mdb")));
-    EXPECT_TRUE(existsNoCase(dir.path(), QStringLiteral("VeLkI.MdB")));
+TEST_F(Folders, CaseInsensitiveLookupLengthAndJoin) {
+    writeFile(path("velki.mdb"), " \r\n");
+    EXPECT_EQ(findFileNoCase(folder(), "VELKI.MDB"), path("velki.mdb"));
+    EXPECT_TRUE(existsNoCase(folder(), "VeLkI.MdB"));
     // A missing file gets the fixed spelling.
-    EXPECT_EQ(findFileNoCase(dir.path() + QStringLiteral("/"), QStringLiteral("VELK.INI")),
-              dir.path() + QStringLiteral("/VELK.INI"));
-    EXPECT_FALSE(existsNoCase(dir.path(), QStringLiteral("VELK.INI")));
+    EXPECT_EQ(findFileNoCase(folder() + "/", "VELK.INI"), folder() + "/VELK.INI");
+    EXPECT_FALSE(existsNoCase(folder(), "VELK.INI"));
+    EXPECT_EQ(fileLength(path("velki.mdb")), 3);
+    EXPECT_EQ(fileLength(path("NONE.DAT")), 0);
+    EXPECT_EQ(fileLength(folder()), 0);
+    EXPECT_EQ(joinPath("/a/", "/b"), "/a/b");
+    EXPECT_EQ(joinPath("/a", "b"), "/a/b");
 }
 
-TEST(Folders, FileLengthAndJoin) {
-    QTemporaryDir dir;
-    touch(dir.filePath(QStringLiteral("REST.DAT")), " \r\n");
-    EXPECT_EQ(fileLength(dir.filePath(QStringLiteral("REST.DAT"))), 3);
-    EXPECT_EQ(fileLength(dir.filePath(QStringLiteral("NONE.DAT"))), 0);
-    EXPECT_EQ(fileLength(dir.path()), 0);
-    EXPECT_EQ(joinPath(QStringLiteral("/a/"), QStringLiteral("/b")), QStringLiteral("/a/b"));
-    EXPECT_EQ(joinPath(QStringLiteral("/a"), QStringLiteral("b")), QStringLiteral("/a/b"));
-}
-
-TEST(Folders, ProgramFolderCanBeInjected) {
-    EXPECT_FALSE(programFolder().isEmpty());
-    setProgramFolder(QStringLiteral("/opt/velk/"));
-    EXPECT_EQ(programFolder(), QStringLiteral("/opt/velk"));
+TEST(ProgramFolder, IsTheExecutablesFolderUnlessInjected) {
+    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
+    setProgramFolder("/opt/velk/");
+    EXPECT_EQ(programFolder(), "/opt/velk");
     setProgramFolder(QString());
-    EXPECT_NE(programFolder(), QStringLiteral("/opt/velk"));
+    EXPECT_EQ(programFolder(), QCoreApplication::applicationDirPath());
 }
 
-TEST_F(TempDirTest, CreatedPrivateWithTrailingSlash) {
-    const QString wanted = dir.filePath(QStringLiteral("state/velk"));
+TEST_F(Folders, TempDirIsCreatedPrivate) {
+    const QString wanted = path("state/velk");
     setTempDirOverride(wanted);
-    EXPECT_EQ(GetTempDir(), wanted + QStringLiteral("/"));
+    EXPECT_EQ(GetTempDir(), wanted + "/");
     EXPECT_EQ(modeOf(wanted), mode_t(0700));
-    // A second call finds it and ends in exactly one "/".
-    setTempDirOverride(wanted + QStringLiteral("/"));
-    EXPECT_EQ(GetTempDir(), wanted + QStringLiteral("/"));
 }
 
-TEST_F(TempDirTest, DefaultFollowsXdgStateHome) {
+TEST_F(Folders, DefaultTempDirFollowsXdgStateHome) {
     const QByteArray oldXdg = qgetenv("XDG_STATE_HOME"), oldHome = qgetenv("HOME");
-    qputenv("XDG_STATE_HOME", QFile::encodeName(dir.path()));
-    EXPECT_EQ(GetTempDir(), dir.path() + QStringLiteral("/velk/"));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder()));
+    EXPECT_EQ(GetTempDir(), folder() + "/velk/");
     qunsetenv("XDG_STATE_HOME");
-    qputenv("HOME", QFile::encodeName(dir.path()));
-    EXPECT_EQ(GetTempDir(), dir.path() + QStringLiteral("/.local/state/velk/"));
-    EXPECT_EQ(modeOf(dir.path() + QStringLiteral("/.local/state/velk")), mode_t(0700));
+    qputenv("HOME", QFile::encodeName(folder()));
+    EXPECT_EQ(GetTempDir(), folder() + "/.local/state/velk/");
+    EXPECT_EQ(modeOf(folder() + "/.local/state/velk"), mode_t(0700));
     oldXdg.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldXdg);
     qputenv("HOME", oldHome);
 }
 
-TEST_F(TempDirTest, RefusesAFolderOthersCanWrite) {
-    const QString shared = dir.filePath(QStringLiteral("shared"));
-    ASSERT_TRUE(QDir().mkdir(shared));
-    ::chmod(QFile::encodeName(shared).constData(), 0777);
-    setTempDirOverride(shared);
+TEST_F(Folders, TempDirRefusesAFolderOthersCanWriteAndAPlainFile) {
+    ASSERT_TRUE(QDir().mkdir(path("shared")));
+    ::chmod(QFile::encodeName(path("shared")).constData(), 0777);
+    setTempDirOverride(path("shared"));
     EXPECT_EQ(GetTempDir(), QString());
-    // A plain file in the way is no folder either.
-    touch(dir.filePath(QStringLiteral("file")));
-    setTempDirOverride(dir.filePath(QStringLiteral("file")));
+    writeFile(path("file"));
+    setTempDirOverride(path("file"));
     EXPECT_EQ(GetTempDir(), QString());
 }
 
-TEST(AtomicWrite, WritesAndReplaces) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("VELK.INI"));
-    ASSERT_TRUE(atomicWrite(path, "\"A\",\"PA\"\r\n"));
-    ::chmod(QFile::encodeName(path).constData(), 0640);
+TEST_F(Folders, AtomicWriteReplacesKeepingTheModeAndNoTemporaryFile) {
+    const QString ini = path("VELK.INI");
+    ASSERT_TRUE(atomicWrite(ini, "\"A\",\"PA\"\r\n"));
+    ::chmod(QFile::encodeName(ini).constData(), 0640);
     QString error;
-    ASSERT_TRUE(atomicWrite(path, "\"B\",\"NY\"\r\n", &error)) << error.toStdString();
-    EXPECT_EQ(readFile(path), QByteArray("\"B\",\"NY\"\r\n"));
-    EXPECT_EQ(modeOf(path), mode_t(0640));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("VELK.INI")});
+    ASSERT_TRUE(atomicWrite(ini, "\"B\",\"NY\"\r\n", &error)) << error.toStdString();
+    EXPECT_EQ(readFile(ini), "\"B\",\"NY\"\r\n");
+    EXPECT_EQ(modeOf(ini), mode_t(0640));
+    EXPECT_EQ(files(), QStringList{"VELK.INI"});
 }
 
-TEST(AtomicWrite, FailedWriteKeepsTheOldFile) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("SEARCH1.VKD"));
-    touch(path, "old");
+TEST_F(Folders, FailedAtomicWriteKeepsTheOldFile) {
+    const QString search = path("SEARCH1.VKD");
+    writeFile(search, "old");
     // Files may not grow beyond 8 bytes while this runs: the write fails part way, even as root.
     rlimit old{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
@@ -129,33 +101,29 @@ TEST(AtomicWrite, FailedWriteKeepsTheOldFile) {
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool ok = atomicWrite(path, QByteArray(100, 'x'), &error);
+    const bool ok = atomicWrite(search, QByteArray(100, 'x'), &error);
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_FALSE(ok);
-    EXPECT_TRUE(error.contains(QStringLiteral("SEARCH1.VKD")));
-    EXPECT_EQ(readFile(path), QByteArray("old"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("SEARCH1.VKD")});
+    EXPECT_TRUE(error.contains("SEARCH1.VKD"));
+    EXPECT_EQ(readFile(search), "old");
+    EXPECT_EQ(files(), QStringList{"SEARCH1.VKD"});
 }
 
-TEST(AtomicWrite, UnwritableFolderKeepsTheOldFile) {
+TEST_F(Folders, AtomicWriteIntoAnUnwritableFolderKeepsTheOldFile) {
     if (::geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("VELK.INI"));
-    touch(path, "old");
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0500);
+    writeFile(path("VELK.INI"), "old");
+    ::chmod(QFile::encodeName(folder()).constData(), 0500);
     QString error;
-    EXPECT_FALSE(atomicWrite(path, "new", &error));
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+    EXPECT_FALSE(atomicWrite(path("VELK.INI"), "new", &error));
+    ::chmod(QFile::encodeName(folder()).constData(), 0700);
     EXPECT_FALSE(error.isEmpty());
-    EXPECT_EQ(readFile(path), QByteArray("old"));
+    EXPECT_EQ(readFile(path("VELK.INI")), "old");
 }
 
-TEST(AtomicWrite, TargetThatCannotBeReplacedLeavesNoTemporaryFile) {
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("INITIAL"));
-    ASSERT_TRUE(QDir().mkdir(path));
-    EXPECT_FALSE(atomicWrite(path, "x"));
-    EXPECT_TRUE(QFileInfo(path).isDir());
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList());
+TEST_F(Folders, AtomicWriteOverAFolderFailsAndLeavesNoTemporaryFile) {
+    ASSERT_TRUE(QDir().mkdir(path("INITIAL")));
+    EXPECT_FALSE(atomicWrite(path("INITIAL"), "x"));
+    EXPECT_TRUE(QFileInfo(path("INITIAL")).isDir());
+    EXPECT_EQ(files(), QStringList());
 }

@@ -1,13 +1,27 @@
-// A fresh temporary folder per test, removed afterwards.
+// A fresh temporary folder per test, removed afterwards, and whole-file reads and writes.
 #pragma once
 
 #include <QDir>
+#include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace testsupport {
+
+// The whole contents of path; empty when it cannot be read.
+inline QByteArray readFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Replaces path with contents; a failure fails the test.
+inline void writeFile(const QString& path, const QByteArray& contents = QByteArray()) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(contents) == contents.size())
+        << "cannot write " << path.toStdString();
+}
 
 class TempDirTest : public ::testing::Test {
 protected:
