@@ -2,7 +2,7 @@
 
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
-#include "results/detail_rules.h"
+#include "loading/band_texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,12 +106,12 @@ QString defaultConnect(const QString& stateCode) {
 
 // The shipped band tables carry the texts the record detail form has built in.
 const QVector<CategoryRow>& employeeBands() {
-    static const QVector<CategoryRow> rows = bandRows(results::employeesText);
+    static const QVector<CategoryRow> rows = bandRows(employeesText);
     return rows;
 }
 
 const QVector<CategoryRow>& salesBands() {
-    static const QVector<CategoryRow> rows = bandRows(results::salesText);
+    static const QVector<CategoryRow> rows = bandRows(salesText);
     return rows;
 }
 

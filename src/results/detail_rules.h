@@ -2,6 +2,8 @@
 // the note's date stamp and the list panel's refresh after the form closes.
 #pragma once
 
+#include "loading/band_texts.h"
+
 #include <QDate>
 #include <QString>
 #include <QVariant>
@@ -10,9 +12,8 @@
 
 namespace results {
 
-// Text of an employee or sales band code "0" to "9"; "" for any other value.
-QString employeesText(const QVariant& code);
-QString salesText(const QVariant& code);
+using loading::employeesText;
+using loading::salesText;
 
 // The assigned-risk date "MM/YY" from NJAR (year x 100 + month, 9905 -> "05/99"). Values of fewer
 // than four digits (years 2000 to 2009) are read with leading zeros (507 -> "07/05"); no value
