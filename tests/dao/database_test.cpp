@@ -2,8 +2,6 @@
 #include "dao_fixture.h"
 #include "platform/dao/query_recordset.h"
 
-#include <QFile>
-
 #include <gtest/gtest.h>
 
 #include <sqlite3.h>
@@ -38,19 +36,13 @@ TEST_F(OpenTest, MissingFileIsRefusedAndNothingIsCreated) {
 TEST_F(OpenTest, WrongPasswordIsRefusedAndLeavesTheFileAsItWas) {
     const QString file = path("VELKDE.MDB");
     Database::create(file, "Velk99")->close();
-    const QByteArray before = [&] {
-        QFile f(file);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }();
+    const QByteArray before = testsupport::readFile(file);
     expectError([&] { Database::open(file, false, false, ";PWD=wrong"); }, {file, "Not a valid password."});
     expectError([&] { Database::open(file, false, false, QString()); }, {"Not a valid password."});
     expectError([&] { Database::open(file, false, false, ";PWD=velk99"); },
                 {"Not a valid password."}); // case counts
     EXPECT_EQ(files(), QStringList{"VELKDE.MDB"});
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(testsupport::readFile(file), before);
 
     auto db = Database::open(file, false, false, "MS Access;pwd=Velk99");
     EXPECT_TRUE(db->isOpen());
@@ -59,10 +51,7 @@ TEST_F(OpenTest, WrongPasswordIsRefusedAndLeavesTheFileAsItWas) {
 
 TEST_F(OpenTest, FilesThatAreNotOursAreRefused) {
     const QString text = path("NOTES.MDB");
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(4096, 'x'));
-    f.close();
+    testsupport::writeFile(text, QByteArray(4096, 'x'));
     expectError([&] { Database::open(text); }, {text, "not a VELK database"});
 
     // A SQLite file without our meta table.
@@ -175,12 +164,10 @@ TEST_F(DaoTest, MonthDayYearOnDatesAndNull) {
     addPrime("1", "01", "A", QDate(1999, 12, 31));
     addPrime("2", "01", "B", QVariant());
     addPrime("3", "01", "C", QDate(2003, 1, 5));
-    EXPECT_EQ(db->scalar("SELECT MONTH(EXPIRE) FROM PRIME WHERE FILE = '1'").toInt(), 12);
-    EXPECT_EQ(db->scalar("SELECT DAY(EXPIRE) FROM PRIME WHERE FILE = '1'").toInt(), 31);
+    EXPECT_EQ(db->scalar("SELECT MONTH(EXPIRE) * 100 + day(EXPIRE) FROM PRIME WHERE FILE = '1'").toInt(),
+              1231);
     EXPECT_EQ(db->scalar("SELECT YEAR(EXPIRE) FROM PRIME WHERE FILE = '3'").toInt(), 2003);
     EXPECT_FALSE(db->scalar("SELECT MONTH(EXPIRE) FROM PRIME WHERE FILE = '2'").isValid());
-    EXPECT_FALSE(db->scalar("SELECT DAY('not a date')").isValid());
-    EXPECT_EQ(db->scalar("SELECT month('01/05/03')").toInt(), 1);
     // The searches' anniversary test: month x 100 + day.
     EXPECT_EQ(
         db->scalar("SELECT count(*) FROM PRIME WHERE (MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0331")
@@ -210,6 +197,7 @@ TEST_F(DaoTest, DatePartsOfEveryAcceptedFormAndOfTextThatIsNoDate) {
         {"'1999-12-31T08:00'", 1999, 12, 31},
         {"'1999-12-31x'", 0, 0, 0},
         {"'2003-01-0a'", 0, 0, 0},
+        {"'not a date'", 0, 0, 0},
         {"''", 0, 0, 0},
         {"'2003-1-5'", 2003, 1, 5},     // short month and day
         {"' 2003-01-05 '", 2003, 1, 5}, // blanks around

@@ -63,59 +63,51 @@ TEST_F(TableRecordsetTest, NameIndexOrdersWithoutCaseAndNullFirst) {
     EXPECT_EQ(walkBack(*rs, "NAME1"), QStringList({"Zeta Corp", "Beta LLC", "ALPHA Two", "alpha inc", ""}));
 }
 
-TEST_F(TableRecordsetTest, SeekOnTwoKeysHitAndMiss) {
+TEST_F(TableRecordsetTest, SeekHitsAndMissesOnOneKeyTwoKeysAndPrefixes) {
+    const struct {
+        const char* index;
+        const char* op;
+        QVariantList keys;
+        const char* found; // FILE + SEQUENCE of the row found; nullptr: NoMatch
+    } cases[] = {
+        {"PRIMARY", "=", {"100", "02"}, "10002"},
+        {"PRIMARY", "=", {"100", "03"}, nullptr},
+        {"PRIMARY", "=", {"999", "01"}, nullptr},
+        {"PRIMARY", "=", {"100"}, "10001"}, // a prefix finds the first row of the key
+        {"PRIMARY", ">=", {"150"}, "20001"},
+        {"PRIMARY", ">", {"100"}, "20001"},
+        {"PRIMARY", "<=", {"150"}, "10002"}, // the last key not above
+        {"PRIMARY", "<", {"100"}, "05001"},
+        {"PRIMARY", ">=", {"301"}, nullptr},
+        {"PRIMARY", "<", {"050"}, nullptr},
+        // Names compare without case; the empty text finds the first name, past the Null one.
+        {"KEY2", ">=", {"beta"}, "10001"},
+        {"KEY2", ">=", {"ALPHA T"}, "20001"},
+        {"KEY2", "=", {"ZETA CORP"}, "30001"},
+        {"KEY2", ">=", {""}, "10002"},
+    };
     auto rs = db->OpenTable("PRIME");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(c.index, c.op, c.keys.first().toString()).toStdString());
+        rs->setIndex(c.index);
+        rs->Seek(c.op, c.keys);
+        EXPECT_EQ(rs->NoMatch(), c.found == nullptr);
+        if (c.found) {
+            EXPECT_EQ(rs->text("FILE") + rs->text("SEQUENCE"), c.found);
+        }
+    }
     rs->setIndex("PRIMARY");
-    rs->Seek("=", {"100", "02"});
-    ASSERT_FALSE(rs->NoMatch());
-    EXPECT_EQ(rs->text("NAME1"), "alpha inc");
-    rs->Seek("=", {"100", "03"});
-    EXPECT_TRUE(rs->NoMatch());
+    rs->Seek(">=", {"301"});
+    EXPECT_TRUE(rs->atEOF());
     EXPECT_THROW(rs->Edit(), DaoError); // no current row after a failed seek
-    rs->Seek("=", {"999", "01"});
-    EXPECT_TRUE(rs->NoMatch());
-}
-
-TEST_F(TableRecordsetTest, SeekOnOneKeyAndPrefixes) {
-    auto rs = db->OpenTable("PRIME");
-    rs->setIndex("PRIMARY");
-    rs->Seek("=", {"100"}); // a prefix finds the first row of the key
-    ASSERT_FALSE(rs->NoMatch());
-    EXPECT_EQ(rs->text("SEQUENCE"), "01");
+    rs->Seek("=", {"100"});
     rs->MoveNext();
     EXPECT_EQ(rs->text("SEQUENCE"), "02");
     rs->MoveNext();
     EXPECT_EQ(rs->text("FILE"), "200");
-
-    rs->Seek(">=", {"150"});
-    ASSERT_FALSE(rs->NoMatch());
-    EXPECT_EQ(rs->text("FILE"), "200");
-    rs->Seek(">", {"100"});
-    EXPECT_EQ(rs->text("FILE"), "200");
-    rs->Seek("<=", {"150"});
-    EXPECT_EQ(rs->text("FILE") + rs->text("SEQUENCE"), "10002"); // the last key not above
-    rs->Seek("<", {"100"});
-    EXPECT_EQ(rs->text("FILE"), "050");
-    rs->Seek(">=", {"301"});
-    EXPECT_TRUE(rs->NoMatch());
-    EXPECT_TRUE(rs->atEOF());
-    rs->Seek("<", {"050"});
-    EXPECT_TRUE(rs->NoMatch());
-}
-
-TEST_F(TableRecordsetTest, SeekOnNameIgnoresCaseAndEmptyTextFindsFirstName) {
-    auto rs = db->OpenTable("PRIME");
     rs->setIndex("KEY2");
-    rs->Seek(">=", {"beta"});
-    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
-    rs->Seek(">=", {"ALPHA T"});
-    EXPECT_EQ(rs->text("NAME1"), "ALPHA Two");
-    rs->Seek("=", {"ZETA CORP"});
-    EXPECT_FALSE(rs->NoMatch());
-    // The list form's first row in name order: the first key not below the empty text.
     rs->Seek(">=", {""});
-    EXPECT_EQ(rs->text("NAME1"), "alpha inc");
-    rs->MovePrevious(); // the Null name lies before it
+    rs->MovePrevious(); // the Null name lies before the first name
     EXPECT_TRUE(rs->isNull("NAME1"));
 }
 
@@ -147,7 +139,8 @@ TEST_F(TableRecordsetTest, AddNewUpdateKeepsThePreviousRowCurrent) {
     EXPECT_EQ(rs->bookmark(), rs->LastModified());
 }
 
-TEST_F(TableRecordsetTest, EditUpdateAndCancelUpdate) {
+TEST_F(TableRecordsetTest, EditUpdateCancelUpdateAndEditsDroppedByAMove) {
+    const QString nameSql = "SELECT NAME1 FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'";
     auto rs = db->OpenTable("PRIME");
     rs->setIndex("PRIMARY");
     rs->Seek("=", {"100", "01"});
@@ -155,40 +148,22 @@ TEST_F(TableRecordsetTest, EditUpdateAndCancelUpdate) {
     rs->setValue("NAME1", "Changed");
     rs->CancelUpdate();
     EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
-    EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toString(),
-              "Beta LLC");
+    rs->Edit();
+    rs->setValue("NAME1", "Lost");
+    rs->Seek("=", {"100", "01"}); // moving or seeking drops a pending edit
+    EXPECT_FALSE(rs->editing());
+    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
+    EXPECT_EQ(db->scalar(nameSql).toString(), "Beta LLC");
 
     rs->Edit();
+    db->execute("UPDATE PRIME SET MOD = 1.5 WHERE FILE = '100' AND SEQUENCE = '01'");
     rs->setValue("NAME1", "Changed");
     rs->Update();
     EXPECT_EQ(rs->text("NAME1"), "Changed");
-    EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toString(),
-              "Changed");
+    EXPECT_EQ(db->scalar(nameSql).toString(), "Changed");
+    EXPECT_DOUBLE_EQ(rs->value("MOD").toDouble(), 1.5) << "only the fields set are written";
     EXPECT_THROW(rs->Update(), DaoError); // no edit open
     EXPECT_THROW(rs->setValue("NAME1", "x"), DaoError);
-}
-
-TEST_F(TableRecordsetTest, EditOnlyWritesTheFieldsSet) {
-    auto rs = db->OpenTable("PRIME");
-    rs->setIndex("PRIMARY");
-    rs->Seek("=", {"100", "01"});
-    rs->Edit();
-    db->execute("UPDATE PRIME SET MOD = 1.5 WHERE FILE = '100' AND SEQUENCE = '01'");
-    rs->setValue("NAME1", "Mine");
-    rs->Update();
-    EXPECT_DOUBLE_EQ(db->scalar("SELECT MOD FROM PRIME WHERE FILE = '100' AND SEQUENCE = '01'").toDouble(),
-                     1.5);
-}
-
-TEST_F(TableRecordsetTest, MovingOrSeekingDropsAPendingEdit) {
-    auto rs = db->OpenTable("PRIME");
-    rs->setIndex("PRIMARY");
-    rs->Seek("=", {"100", "01"});
-    rs->Edit();
-    rs->setValue("NAME1", "Lost");
-    rs->Seek("=", {"100", "01"});
-    EXPECT_FALSE(rs->editing());
-    EXPECT_EQ(rs->text("NAME1"), "Beta LLC");
 }
 
 TEST_F(TableRecordsetTest, UniqueIndexRefusesADuplicateWithAClearError) {

@@ -54,7 +54,9 @@ TEST_F(FixedRecords, RemaindersAreIgnoredWhenFillerAndReportedOtherwise) {
         long long failedAt = 0;
         const QList<QByteArray> got = readAll(c.contents, &failedAt);
         EXPECT_EQ(failedAt, c.failedAt);
-        if (c.failedAt < 0) EXPECT_EQ(got, c.records);
+        if (c.failedAt < 0) {
+            EXPECT_EQ(got, c.records);
+        }
     }
 }
 

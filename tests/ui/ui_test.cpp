@@ -1,7 +1,6 @@
 // The user-interface layer: message box titles, the modal hook, the pointer, twips, key filter,
-// clipboard, help viewer, process-events hook.
+// help viewer, process-events hook.
 #include "platform/ui/centre.h"
-#include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
 #include "platform/ui/help_viewer.h"
@@ -84,11 +83,6 @@ TEST(Ui, DigitsOnlyFilterOnATextBox) {
     EXPECT_EQ(box.text(), QStringLiteral("12"));
     type(Qt::Key_Backspace, QString(QChar(8)));
     EXPECT_EQ(box.text(), QStringLiteral("1"));
-}
-
-TEST(Ui, ClipboardRoundTrip) {
-    ui::setClipboardText(QStringLiteral("SELECT * FROM PRIME"));
-    EXPECT_EQ(ui::clipboardText(), QStringLiteral("SELECT * FROM PRIME"));
 }
 
 TEST(Ui, MissingHelpFileIsReportedWithItsName) {
