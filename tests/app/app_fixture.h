@@ -13,21 +13,20 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
+#include "support/temp_dir.h"
 
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QPushButton>
-#include <QTemporaryDir>
 
-#include <gtest/gtest.h>
+using testsupport::readFile;
+using testsupport::writeFile;
 
-class AppTest : public ::testing::Test {
+class AppTest : public testsupport::TempDirTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(tmp.isValid());
-        programDir = tmp.filePath(QStringLiteral("VELK"));
-        stateDir = tmp.filePath(QStringLiteral("state"));
+        TempDirTest::SetUp();
+        programDir = path("VELK");
+        stateDir = path("state");
         QString error;
         ASSERT_EQ(loading::createProgramFolder(programDir, false, &error), loading::SetupOutcome::Created)
             << error.toStdString();
@@ -54,25 +53,17 @@ protected:
         files::setTempDirOverride(QString());
     }
 
+    // Loads the splash, which runs the whole start-up; modal scripts drive the dialogs it shows.
+    static StartOutcome startFromSplash() { return (new TITLE)->Form_Load(); }
     QString programFile(const QString& name) const { return programDir + QLatin1Char('/') + name; }
+    QString iniFile() const { return stateDir + QStringLiteral("/VELK.INI"); }
     // Makes the settings database give data set st a password its database does not have.
     void giveWrongPassword(const QString& st) {
         auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
                                          loading::indexDbConnect());
         index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = ?"), {st});
     }
-    QString iniFile() const { return stateDir + QStringLiteral("/VELK.INI"); }
-    void writeFile(const QString& path, const QByteArray& contents) {
-        QFile f(path);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(contents);
-    }
-    QByteArray readFile(const QString& path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
 
-    QTemporaryDir tmp;
     QString programDir;
     QString stateDir;
     QString previousCwd;
@@ -85,7 +76,14 @@ inline int chooseInDialog(VKWSPACE& d, const QString& workspace, const QString& 
     d.OK->click();
     return d.result();
 }
+inline auto choose(const QString& workspace, const QString& state) {
+    return [=](VKWSPACE& d) { return chooseInDialog(d, workspace, state); };
+}
 inline int closeDialog(VKWSPACE& d) {
     d.reject();
+    return d.result();
+}
+inline int exitInDialog(VKWSPACE& d) {
+    d.cmdExit->click();
     return d.result();
 }

@@ -12,6 +12,10 @@
 using testsupport::ModalScript;
 using testsupport::ScriptedMsgBoxes;
 
+namespace {
+const QString kUpdate = QStringLiteral("Update Database?");
+}
+
 class ChangeState : public CommandsTest {
 protected:
     void SetUp() override {
@@ -25,7 +29,7 @@ protected:
         ASSERT_NE(master, nullptr);
     }
 
-    static int chooseClaimsNJ(VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("Claims"), "NJ"); }
+    static int chooseClaimsNJ(VKWSPACE& d) { return chooseInDialog(d, "Claims", "NJ"); }
 
     // The list form shows Claims of NJ on tab 0 in company-name order, with Claims' searches as tabs.
     void expectClaimsNJ() {
@@ -73,28 +77,7 @@ TEST_F(ChangeState, MenuOpensANewListOnTheNewWorkspaceAndState) {
     EXPECT_EQ(list()->VIEWCOUNT->text(), QStringLiteral("1"));
 }
 
-TEST_F(ChangeState, RibbonButtonChangesFromASearchTab) {
-    selectTab(1);
-    ScriptedMsgBoxes none;
-    ModalScript modals;
-    modals.expect<VKWSPACE>(chooseClaimsNJ);
-    master->SSRibbon1[3]->click();
-    expectClaimsNJ();
-    EXPECT_FALSE(master->SSRibbon1[3]->isChecked());
-}
-
-TEST_F(ChangeState, NoToUpdateShowsTheDialogAgain) {
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Update Database?"), ui::vbNo)
-        .expect(QStringLiteral("Update Database?"), ui::vbNo);
-    ModalScript modals;
-    modals.expect<VKWSPACE>(closeDialog).expect<VKWSPACE>(closeDialog).expect<VKWSPACE>(chooseClaimsNJ);
-    master->mnuNewState->trigger();
-    EXPECT_EQ(boxes.shown().front().style, ui::vbYesNo);
-    expectClaimsNJ();
-}
-
-TEST_F(ChangeState, DatabaseOnlyUpdateShowsTheDialogAgain) {
+TEST_F(ChangeState, NoToUpdateOrADatabaseOnlyUpdateShowsTheDialogAgain) {
     int updates = 0;
     velk::setUpgradeForm([&] {
         ++updates;
@@ -102,10 +85,12 @@ TEST_F(ChangeState, DatabaseOnlyUpdateShowsTheDialogAgain) {
         velk::UpgradeDone = true;
     });
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Update Database?"), ui::vbYes);
+    boxes.expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbYes);
     ModalScript modals;
-    modals.expect<VKWSPACE>(closeDialog).expect<VKWSPACE>(chooseClaimsNJ);
+    modals.expect<VKWSPACE>(closeDialog).expect<VKWSPACE>(closeDialog).expect<VKWSPACE>(closeDialog);
+    modals.expect<VKWSPACE>(chooseClaimsNJ);
     master->mnuNewState->trigger();
+    EXPECT_EQ(boxes.shown().front().style, ui::vbYesNo);
     EXPECT_EQ(updates, 1);
     expectClaimsNJ();
 }
@@ -113,7 +98,7 @@ TEST_F(ChangeState, DatabaseOnlyUpdateShowsTheDialogAgain) {
 TEST_F(ChangeState, NoChoiceAndNoDatabaseUpdateEndsTheProgram) {
     velk::setUpgradeForm([] {}); // program files installed, or the update cancelled
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Update Database?"), ui::vbYes);
+    boxes.expect(kUpdate, ui::vbYes);
     ModalScript modals;
     modals.expect<VKWSPACE>(closeDialog);
     master->SSRibbon1[3]->click();
@@ -124,34 +109,18 @@ TEST_F(ChangeState, NoChoiceAndNoDatabaseUpdateEndsTheProgram) {
     EXPECT_FALSE(master->SSRibbon1[3]->isChecked());
 }
 
-TEST_F(ChangeState, ExitInTheDialogEndsTheProgram) {
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Are you sure you want to quit VELK?"), ui::vbYes,
-                 QStringLiteral("Exit VELK"));
-    ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) {
-        d.cmdExit->click();
-        return d.result();
-    });
-    master->mnuNewState->trigger();
-    EXPECT_TRUE(master->programEnded());
-    EXPECT_EQ(list(), nullptr);
-    EXPECT_FALSE(master->isVisible());
-}
-
 TEST_F(ChangeState, MissingDatabaseIsReportedAndTheDialogShownAgain) {
     ASSERT_TRUE(QFile::remove(programFile(QStringLiteral("VELKDE.MDB"))));
     ScriptedMsgBoxes boxes;
     boxes.expectContaining(QStringLiteral("VELKDE.MDB"), ui::vbOK);
     ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("Claims"), "DE"); })
-        .expect<VKWSPACE>([&](VKWSPACE& d) {
-            EXPECT_EQ(list(), nullptr);
-            EXPECT_EQ(master->windowTitle(), QStringLiteral("VELK"))
-                << "no caption names a list that is not there";
-            EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("Claims")) << "the choice is offered again";
-            return chooseClaimsNJ(d);
-        });
+    modals.expect<VKWSPACE>(choose("Claims", "DE")).expect<VKWSPACE>([&](VKWSPACE& d) {
+        EXPECT_EQ(list(), nullptr);
+        EXPECT_EQ(master->windowTitle(), QStringLiteral("VELK"))
+            << "no caption names a list that is not there";
+        EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("Claims")) << "the choice is offered again";
+        return chooseClaimsNJ(d);
+    });
     master->mnuNewState->trigger();
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(boxes.shown().front().text.startsWith(
@@ -169,13 +138,10 @@ TEST_F(ChangeState, WrongPasswordIsReportedAndExitAfterwardsEnds) {
         .expect(QStringLiteral("Are you sure you want to quit VELK?"), ui::vbYes,
                 QStringLiteral("Exit VELK"));
     ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "NY"); })
-        .expect<VKWSPACE>([](VKWSPACE& d) {
-            d.cmdExit->click();
-            return d.result();
-        });
+    modals.expect<VKWSPACE>(choose("INITIAL", "NY")).expect<VKWSPACE>(exitInDialog);
     master->SSRibbon1[3]->click();
     EXPECT_TRUE(master->programEnded());
     EXPECT_EQ(list(), nullptr);
+    EXPECT_FALSE(master->isVisible());
     EXPECT_FALSE(master->SSRibbon1[3]->isChecked());
 }

@@ -73,9 +73,8 @@ protected:
     MASTER* start(const QString& ws = QStringLiteral("INITIAL"), const QString& st = QStringLiteral("PA")) {
         testsupport::ScriptedMsgBoxes boxes;
         testsupport::ModalScript modals;
-        modals.expect<VKWSPACE>([&](VKWSPACE& d) { return chooseInDialog(d, ws, st); });
-        auto* splash = new TITLE;
-        EXPECT_EQ(splash->Form_Load(), StartOutcome::Running);
+        modals.expect<VKWSPACE>(choose(ws, st));
+        EXPECT_EQ(startFromSplash(), StartOutcome::Running);
         return MASTER::instance();
     }
 

@@ -97,7 +97,16 @@ TEST_F(MenuCommands, CopySqlMarkMakesTheSearchGoToTheClipboardUntilClickedAgain)
     EXPECT_EQ(ui::clipboardText(), QStringLiteral("before"));
 }
 
-TEST_F(MenuCommands, HelpShowsTheHelpFileAtItsContentsUnderTheHourglass) {
+TEST_F(MenuCommands, HelpShowsTheInstalledHelpFileAtItsContentsUnderTheHourglass) {
+    {
+        ScriptedMsgBoxes none; // a missing or unreadable help file would be reported
+        master->SSRibbon1[8]->click();
+        EXPECT_FALSE(master->SSRibbon1[8]->isChecked());
+    }
+    const QByteArray help = readFile(programFile("VELK.HLP"));
+    EXPECT_TRUE(help.contains("Contents"));
+    EXPECT_TRUE(help.contains("workspace"));
+
     addSearchUnseen();
     QString file;
     int command = 0;
@@ -108,20 +117,11 @@ TEST_F(MenuCommands, HelpShowsTheHelpFileAtItsContentsUnderTheHourglass) {
         hourglass = ui::hourglassShown();
     });
     master->mnuHelp->trigger();
-    EXPECT_EQ(file, programFile(QStringLiteral("VELK.HLP")));
+    EXPECT_EQ(file, programFile("VELK.HLP"));
     EXPECT_EQ(command, ui::kHelpContents);
     EXPECT_TRUE(hourglass);
     EXPECT_FALSE(ui::hourglassShown());
     expectListShownWithTabsRebuilt();
-}
-
-TEST_F(MenuCommands, InstalledHelpFileOpensInTheViewer) {
-    ScriptedMsgBoxes none; // a missing or unreadable help file would be reported
-    master->SSRibbon1[8]->click();
-    EXPECT_FALSE(master->SSRibbon1[8]->isChecked());
-    const QByteArray help = readFile(programFile(QStringLiteral("VELK.HLP")));
-    EXPECT_TRUE(help.contains("Contents"));
-    EXPECT_TRUE(help.contains("workspace"));
 }
 
 TEST_F(MenuCommands, PrintExportAndManualSayTheyAreNotInstalledAndReturnToTheList) {
@@ -274,7 +274,7 @@ TEST_F(MenuCommands, UpdateOfDatabasesOnlyChoosesTheDataSetAgain) {
     });
     ScriptedMsgBoxes none;
     ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "NJ"); });
+    modals.expect<VKWSPACE>(choose("INITIAL", "NJ"));
     master->SSRibbon1[7]->click();
     ASSERT_NE(list(), nullptr);
     EXPECT_EQ(master->windowTitle(), QStringLiteral("VELK - Workspace is INITIAL and State is NJ"));
@@ -287,7 +287,7 @@ TEST_F(MenuCommands, UpdateThatFailedAfterClosingTheListChoosesTheDataSetAgain) 
     velk::setUpgradeForm([&] { master->unloadListForm(); }); // UpgradeDone stays False
     ScriptedMsgBoxes none;
     ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); });
+    modals.expect<VKWSPACE>(choose("INITIAL", "PA"));
     master->mnuUpdate->trigger();
     ASSERT_NE(list(), nullptr) << "the window is not left without a list";
     EXPECT_TRUE(list()->isVisible());
@@ -303,25 +303,21 @@ TEST_F(MenuCommands, UpdateThatEndsTheProgramLeavesNothingShown) {
     EXPECT_FALSE(master->isVisible()) << "the return to the list does not bring the window back";
 }
 
-TEST_F(MenuCommands, ExitFromTheMenuEndsAndUnloadsTheList) {
+TEST_F(MenuCommands, ExitAndTheCloseBoxAskTheSameQuestionAndYesEndsEverything) {
     QPointer<VKLIST> old = list();
     ScriptedMsgBoxes boxes;
+    boxes.expect(kQuit, ui::vbNo, kExitTitle).expect(kQuit, ui::vbNo, kExitTitle);
     boxes.expect(kQuit, ui::vbYes, kExitTitle);
     master->mnuExit->trigger();
+    EXPECT_FALSE(master->close());
+    EXPECT_FALSE(master->programEnded());
+    ASSERT_NE(list(), nullptr);
+    EXPECT_EQ(boxes.shown().front().style, ui::vbYesNo + ui::vbQuestion + ui::vbDefaultButton1);
+    EXPECT_TRUE(master->close());
     EXPECT_TRUE(master->programEnded());
+    EXPECT_EQ(master->exitCode(), 0);
     EXPECT_EQ(list(), nullptr);
     flushDeletes();
     EXPECT_TRUE(old.isNull());
     EXPECT_FALSE(master->isVisible());
-}
-
-TEST_F(MenuCommands, CloseBoxAsksLikeExit) {
-    ScriptedMsgBoxes boxes;
-    boxes.expect(kQuit, ui::vbNo, kExitTitle).expect(kQuit, ui::vbYes, kExitTitle);
-    EXPECT_FALSE(master->close());
-    EXPECT_FALSE(master->programEnded());
-    ASSERT_NE(list(), nullptr);
-    EXPECT_TRUE(master->close());
-    EXPECT_TRUE(master->programEnded());
-    EXPECT_EQ(list(), nullptr);
 }

