@@ -7,15 +7,6 @@ using namespace search;
 
 namespace {
 
-struct AcceptCase {
-    int pos;
-    const char* state;
-    const char* from;
-    const char* thru;
-    const char* message; // "" when accepted
-    const char* storedThru;
-};
-
 SqlParameters oneLookup(const char* caption, const char* code) {
     SQLPARAMETER p;
     p.SQLFIELD = QString::fromLatin1(caption);
@@ -28,7 +19,6 @@ SqlParameters oneLookup(const char* caption, const char* code) {
 
 TEST(FieldRules, ListOfFieldsCaptionsAndCodes) {
     const QStringList pa = fieldCaptions("PA");
-    ASSERT_EQ(pa.size(), 18);
     EXPECT_EQ(pa, QStringList({"Expiration Date", "Experience Mod.", "Employer Name", "Zip Code", "County",
                                "Class Code", "SIC Code", "# of Employees", "Sales", "Merit Class",
                                "Area Code", "New Records", "NJ A/R Only", "File #", "User1 Field",
@@ -45,7 +35,7 @@ TEST(FieldRules, ListOfFieldsCaptionsAndCodes) {
 
 TEST(FieldRules, DefaultsWhenChosen) {
     const QDate today(2025, 12, 15);
-    struct Row {
+    const struct {
         int pos;
         const char* from;
         const char* thru;
@@ -55,7 +45,7 @@ TEST(FieldRules, DefaultsWhenChosen) {
         {kIssueYear, "2025", "2025", 0}, {kName, "", "", 0},          {kCounty, "", "", 0},
         {kNjArOnly, "", "", 0},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const FieldDefaults d = fieldDefaults(r.pos, today);
         EXPECT_EQ(d.from, r.from) << r.pos;
         EXPECT_EQ(d.thru, r.thru) << r.pos;
@@ -63,10 +53,7 @@ TEST(FieldRules, DefaultsWhenChosen) {
         EXPECT_TRUE(d.thruShown) << r.pos;
     }
     EXPECT_FALSE(fieldDefaults(kMerit, today).thruShown);
-}
-
-TEST(FieldRules, FileNumberThruIsThreeMonthsAhead) {
-    EXPECT_EQ(fileNumberThru(QDate(2025, 12, 15)), "0326");
+    // "File #" THRU: three months ahead.
     EXPECT_EQ(fileNumberThru(QDate(2024, 1, 1)), "0424");
     EXPECT_EQ(fileNumberThru(QDate(2024, 11, 30)), "0225"); // Feb 28 2025
     EXPECT_EQ(fileNumberThru(QDate(2099, 10, 2)), "0100");
@@ -75,20 +62,27 @@ TEST(FieldRules, FileNumberThruIsThreeMonthsAhead) {
 TEST(FieldRules, DataSetLimits) {
     for (const char* st : {"DE", "NJ", "NY", "PA"})
         EXPECT_EQ(dataSetMessage(kMerit, st), "This field can only be used with PM & DM Databases.") << st;
-    for (const char* st : {"PM", "DM"})
-        EXPECT_EQ(dataSetMessage(kMerit, st), "") << st;
     for (const char* st : {"DE", "NY", "PA", "PM", "DM"})
         EXPECT_EQ(dataSetMessage(kNjArOnly, st), "This field can only be used with New Jersey.") << st;
+    EXPECT_EQ(dataSetMessage(kMerit, "PM"), "");
+    EXPECT_EQ(dataSetMessage(kMerit, "DM"), "");
     EXPECT_EQ(dataSetMessage(kNjArOnly, "NJ"), "");
     for (int i = 0; i < kFieldCount; ++i) {
-        if (i != kMerit && i != kNjArOnly) {
-            EXPECT_EQ(dataSetMessage(i, "PA"), "") << i;
-        }
+        if (i == kMerit || i == kNjArOnly) continue;
+        EXPECT_EQ(dataSetMessage(i, "PA"), "") << i;
     }
 }
 
 TEST(FieldRules, AcceptTable) {
-    const AcceptCase cases[] = {
+    const struct {
+        int pos;
+        const char* state;
+        const char* from;
+        const char* thru;
+        const char* message; // "" when accepted
+        const char* storedThru;
+        bool exclude = false;
+    } cases[] = {
         // Expiration date: four characters and numeric, no order and no month check.
         {kExpire, "PA", "0101", "0331", "", "0331"},
         {kExpire, "PA", "1301", "0101", "", "0101"},
@@ -133,6 +127,7 @@ TEST(FieldRules, AcceptTable) {
         {kFileNum, "PA", "0795", "0326", "", "0326"},
         {kIssueYear, "PA", "2024", "", "", "2024"},
         {kUser1, "PA", "O'BRIEN", "", "", "O'BRIEN"},
+        {kSic, "PA", "1500", "1599", "", "1599", true},
         // Zip: an empty box adds nothing.
         {kZip, "PA", "19000", "", "", "19000"},
         {kZip, "PA", "", "19099", "No zip code entered!", ""},
@@ -142,14 +137,15 @@ TEST(FieldRules, AcceptTable) {
         // Text the saved-search file cannot carry.
         {kName, "PA", "A\"B", "", "Double quotes cannot be used in a search.", ""},
     };
-    for (const AcceptCase& c : cases) {
-        const AcceptResult r = acceptEntry(c.pos, c.state, c.from, c.thru, false, {});
+    for (const auto& c : cases) {
+        const AcceptResult r = acceptEntry(c.pos, c.state, c.from, c.thru, c.exclude, {});
         EXPECT_EQ(r.check.message, c.message) << c.pos << " " << c.from << "/" << c.thru;
         if (*c.message == 0) {
             EXPECT_EQ(r.lookup.SQLFROM, c.from);
             EXPECT_EQ(r.lookup.SQLTHRU, c.storedThru);
             EXPECT_EQ(r.lookup.SQLEXPR, lookupField(c.pos).code);
             EXPECT_EQ(r.lookup.SQLFIELD, fieldCaption(c.pos, c.state));
+            EXPECT_EQ(r.lookup.SQLEXCLUDE, c.exclude);
             EXPECT_TRUE(r.lookup.SQLDESC.isEmpty());
         }
     }
@@ -165,82 +161,54 @@ TEST(FieldRules, AcceptFocusAfterRefusal) {
     EXPECT_EQ(acceptEntry(kMod, "PA", "1", "", false, {}).check.focus, FocusBox::Thru);
 }
 
-TEST(FieldRules, ExcludeIsCarried) {
-    const AcceptResult r = acceptEntry(kSic, "PA", "1500", "1599", true, {});
-    ASSERT_TRUE(r.check.ok());
-    EXPECT_TRUE(r.lookup.SQLEXCLUDE);
-}
-
 TEST(FieldRules, OnceOnlyComparesCodes) {
+    const QString once = "This field cannot be used more than once in a search.";
     // A second county is fine, a second name is not.
     EXPECT_TRUE(acceptEntry(kCounty, "PA", "002", "", false, oneLookup("County", "COUNTY")).check.ok());
     EXPECT_EQ(acceptEntry(kName, "PA", "B", "", false, oneLookup("Employer Name", "NAME1")).check.message,
-              "This field cannot be used more than once in a search.");
-    // A search made outside NY, edited in NY: the expiry lookup is still found.
+              once);
+    // A search made outside NY, edited in NY, and the other way: the expiry lookup is still found.
     EXPECT_EQ(acceptEntry(kExpire, "NY", "0101", "0331", false, oneLookup("Expiration Date", "EXPIRE"))
                   .check.message,
-              "This field cannot be used more than once in a search.");
+              once);
     EXPECT_EQ(
         acceptEntry(kExpire, "PA", "0101", "0331", false, oneLookup("Anniversary", "EXPIRE")).check.message,
-        "This field cannot be used more than once in a search.");
+        once);
     // The same caption under another code does not count.
     EXPECT_TRUE(acceptEntry(kName, "PA", "B", "", false, oneLookup("Employer Name", "User1")).check.ok());
-    for (int pos : {3, 4, 5, 6, 9, 10}) {
-        const SqlParameters list = oneLookup("x", lookupField(pos).code.toLatin1().constData());
-        EXPECT_EQ(onceOnlyMessage(pos, list), "") << pos;
-    }
-    for (int pos : {0, 1, 2, 7, 8, 11, 12, 13, 14, 15, 16, 17}) {
-        const SqlParameters list = oneLookup("x", lookupField(pos).code.toLatin1().constData());
-        EXPECT_EQ(onceOnlyMessage(pos, list), "This field cannot be used more than once in a search.") << pos;
-    }
-}
-
-TEST(FieldRules, CheckOrderFieldBeforeOnceOnly) {
     // The value check comes before the once-only check.
     EXPECT_EQ(acceptEntry(kMod, "PA", "x", "1", false, oneLookup("Experience Mod.", "MOD")).check.message,
               "Invalid mod!");
+    for (int pos = 0; pos < kFieldCount; ++pos) {
+        const bool repeatable = QList<int>{kZip, kCounty, kClass, kSic, kMerit, kArea}.contains(pos);
+        const SqlParameters list = oneLookup("x", lookupField(pos).code.toLatin1().constData());
+        EXPECT_EQ(onceOnlyMessage(pos, list), repeatable ? "" : once) << pos;
+    }
 }
 
-TEST(FieldRules, ZipPadding) {
-    EXPECT_EQ(paddedZip("190"), "19000");
-    EXPECT_EQ(paddedZip("1"), "10000");
-    EXPECT_EQ(paddedZip("19103"), "19103");
-    EXPECT_EQ(paddedZip("191031234"), "191031234");
-    EXPECT_EQ(paddedZip(""), "");
-}
-
-TEST(FieldRules, BoxText) {
+TEST(FieldRules, BoxTexts) {
+    const std::pair<const char*, const char*> zips[] = {
+        {"190", "19000"}, {"1", "10000"}, {"19103", "19103"}, {"191031234", "191031234"}, {"", ""}};
+    for (const auto& [typed, padded] : zips)
+        EXPECT_EQ(paddedZip(typed), padded) << typed;
     EXPECT_EQ(boxTextProblem("North"), "");
     EXPECT_EQ(boxTextProblem(QStringLiteral("Caf\u00e9 \u20ac")), ""); // both in Windows-1252
     EXPECT_EQ(boxTextProblem("say \"hi\""), "Double quotes cannot be used in a search.");
     EXPECT_EQ(boxTextProblem("a\nb"), "Line breaks cannot be used in a search.");
     EXPECT_EQ(boxTextProblem(QStringLiteral("x\U0001F600")),
               QStringLiteral("The character \"\U0001F600\" cannot be saved in a search."));
-}
-
-TEST(FieldRules, UnstorableCharactersDropped) {
     EXPECT_EQ(withoutUnstorable("say \"hi\""), "say hi");
     EXPECT_EQ(withoutUnstorable(QStringLiteral("a\U0001F600b\u4e2d\u00e9")), QStringLiteral("ab\u00e9"));
-    EXPECT_EQ(withoutUnstorable("plain"), "plain");
-}
-
-TEST(FieldRules, EmptyValueTest) {
-    EXPECT_TRUE(isEmptyValue(""));
-    EXPECT_TRUE(isEmptyValue(" "));
-    EXPECT_TRUE(isEmptyValue("  x"));
+    for (const char* empty : {"", " ", "  x"})
+        EXPECT_TRUE(isEmptyValue(empty)) << empty;
     EXPECT_FALSE(isEmptyValue("!"));
     EXPECT_FALSE(isEmptyValue("0"));
 }
 
 TEST(FieldRules, CategoryPicks) {
-    struct Row {
+    const struct {
         int pos;
-        const char* from;
-        const char* thru;
-        const char* code;
-        const char* desc;
-        const char* newFrom;
-        const char* newThru;
+        const char *from, *thru, *code, *desc, *newFrom, *newThru;
     } rows[] = {
         {kSic, "", "", "1500", "Building", "1500", "1599"},
         {kSic, "1500", "1599", "1700", "Trade", "1500", "1599"}, // both filled: nowhere
@@ -254,7 +222,7 @@ TEST(FieldRules, CategoryPicks) {
         {kEmployees, "3", "", "7", "1000+", "3", "7"},
         {kMerit, "Debit", "Debit", "2", "Credit", "Credit", "Credit"},
     };
-    for (const Row& r : rows) {
+    for (const auto& r : rows) {
         const PickResult p = pickCategory(r.pos, r.from, r.thru, r.code, r.desc);
         EXPECT_EQ(p.from, r.newFrom) << r.pos << " " << r.code;
         EXPECT_EQ(p.thru, r.newThru) << r.pos << " " << r.code;
@@ -273,26 +241,17 @@ TEST(FieldRules, CategoryTables) {
     EXPECT_EQ(categorySql(kMerit, 1), "SELECT * FROM MERIT");
     for (int pos : {0, 1, 2, 3, 10, 11, 12, 13, 14, 15, 16, 17})
         EXPECT_EQ(categorySql(pos, 0), "") << pos;
-    // Key column at first: the name for county, class and SIC, the code for the rest.
-    EXPECT_EQ(lookupField(kCounty).category->keyColumn, 1);
-    EXPECT_EQ(lookupField(kClass).category->keyColumn, 1);
-    EXPECT_EQ(lookupField(kSic).category->keyColumn, 1);
-    EXPECT_EQ(lookupField(kEmployees).category->keyColumn, 0);
-    EXPECT_EQ(lookupField(kSales).category->keyColumn, 0);
-    EXPECT_EQ(lookupField(kMerit).category->keyColumn, 0);
-    for (int pos : {kCounty, kClass, kSic})
-        EXPECT_TRUE(lookupField(pos).category->searchFor) << pos;
-    for (int pos : {kEmployees, kSales, kMerit})
-        EXPECT_FALSE(lookupField(pos).category->searchFor) << pos;
-    EXPECT_TRUE(lookupField(kMerit).category->codeHidden);
-}
-
-TEST(FieldRules, SearchForFindsInMemory) {
+    // Key column at first: the name for county, class and SIC, the code for the rest; "Search for"
+    // with the first three only.
+    for (int pos : {kCounty, kClass, kSic, kEmployees, kSales, kMerit}) {
+        const bool named = pos == kCounty || pos == kClass || pos == kSic;
+        EXPECT_EQ(lookupField(pos).category->keyColumn, named ? 1 : 0) << pos;
+        EXPECT_EQ(lookupField(pos).category->searchFor, named) << pos;
+    }
+    // "Search for" finds in memory; an apostrophe is just a character.
     const QStringList names = {"Adams", "Berks", "Bucks", "Chester", "O'Hara"};
-    EXPECT_EQ(findCategoryRow(names, "b"), 1);
-    EXPECT_EQ(findCategoryRow(names, "BU"), 2);
-    EXPECT_EQ(findCategoryRow(names, ""), 0);
-    EXPECT_EQ(findCategoryRow(names, "O'"), 4); // an apostrophe is just a character
-    EXPECT_EQ(findCategoryRow(names, "z"), -1);
+    const std::pair<const char*, int> finds[] = {{"b", 1}, {"BU", 2}, {"", 0}, {"O'", 4}, {"z", -1}};
+    for (const auto& [typed, row] : finds)
+        EXPECT_EQ(findCategoryRow(names, typed), row) << typed;
     EXPECT_EQ(findCategoryRow({}, "a"), -1);
 }

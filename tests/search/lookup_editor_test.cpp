@@ -1,34 +1,16 @@
 // The lookup editor driven as a user would: build a search, save it, edit a saved one.
 #include "lookup_fixture.h"
 
-#include "platform/ui/msgbox.h"
-#include "search/field_rules.h"
 #include "search/search_file.h"
 #include "search/sql_builder.h"
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QRadioButton>
-
-#include "platform/grid/data_grid.h"
 
 using namespace lookuptest;
 using namespace search;
 
 namespace {
-
-const QString kTitle = "Enter Selection Parameters";
-
-// Chooses a field, types FROM and THRU, and accepts.
-bool enter(VKLOOKUP& d, int pos, const QString& from, const QString& thru, bool exclude = false) {
-    d.List1_Click(pos);
-    d.FROM->setText(from);
-    d.THRU->setText(thru);
-    (exclude ? d.SQLEXCLUDE : d.SQLINCLUDE)->setChecked(true);
-    return d.ADD_Click();
-}
 
 QString cell(VKLOOKUP& d, int row, int col) {
     auto* m = d.TDBGrid3->model();
@@ -44,10 +26,11 @@ void type(QLineEdit* box, const QString& text) {
 
 } // namespace
 
-TEST_F(LookupEditorTest, NewSearchStartsUntitledAndSavesToFirstSlot) {
+TEST_F(LookupEditorTest, NewSearchStartsUntitledSavesToTheFirstFreeSlotAndReshowsClean) {
+    writeBytes(workspaceFile("SEARCH1.VKD"), line("A", "County", "001", "001", "COUNTY"));
+    writeBytes(workspaceFile("SEARCH2.VKD"), ""); // empty counts as free
     showEditor([&](VKLOOKUP& d) {
         EXPECT_EQ(d.windowTitle(), "VKLOOKUP");
-        EXPECT_EQ(d.SEARCHDESC->text(), "UNTITLED");
         EXPECT_EQ(d.SEARCHDESC->selectedText(), "UNTITLED");
         EXPECT_TRUE(velk::LookupIsNew);
         EXPECT_TRUE(d.lookups().isEmpty());
@@ -57,32 +40,30 @@ TEST_F(LookupEditorTest, NewSearchStartsUntitledAndSavesToFirstSlot) {
         EXPECT_EQ(d.THRU->text(), "");
         d.OK_Click();
     });
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")), line("North", "County", "001", "005", "COUNTY"));
+    EXPECT_EQ(readBytes(workspaceFile("SEARCH2.VKD")), line("North", "County", "001", "005", "COUNTY"));
+    EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")), line("A", "County", "001", "001", "COUNTY"));
     EXPECT_EQ(list.calls, QStringList({"tab 0", "SETTABS", "show"}));
-    // A new search only hides the editor.
+    // A new search only hides the editor; showing it again starts clean.
     ASSERT_NE(loadedLookupEditor(), nullptr);
     EXPECT_FALSE(loadedLookupEditor()->isVisible());
-}
-
-TEST_F(LookupEditorTest, SlotChoice) {
-    writeBytes(workspaceFile("SEARCH1.VKD"), line("A", "County", "001", "001", "COUNTY"));
-    writeBytes(workspaceFile("SEARCH2.VKD"), ""); // empty counts as free
     showEditor([&](VKLOOKUP& d) {
-        d.SEARCHDESC->setText("Second");
-        ASSERT_TRUE(enter(d, kName, "A", "M"));
+        EXPECT_EQ(d.SEARCHDESC->text(), "UNTITLED");
+        EXPECT_TRUE(d.lookups().isEmpty());
+        EXPECT_EQ(d.TDBGrid3->model()->rowCount(), 0);
+        EXPECT_EQ(d.selectedField(), -1);
+        d.SEARCHDESC->setText("Two");
+        ASSERT_TRUE(enter(d, kArea, "610", ""));
         d.OK_Click();
     });
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH2.VKD")), line("Second", "Employer Name", "A", "M", "NAME1"));
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")), line("A", "County", "001", "001", "COUNTY"));
+    EXPECT_EQ(readBytes(workspaceFile("SEARCH3.VKD")), line("Two", "Area Code", "610", "610", "AREA"));
 }
 
 TEST_F(LookupEditorTest, AllEightSlotsUsed) {
     for (int n = 1; n <= 8; ++n)
         writeBytes(workspaceFile(searchFileName(n)), line("S", "County", "001", "001", "COUNTY"));
-    boxes.expect(
-        "Cannot write search information to disk!  Maximum searches is 8 named searches and 1 untitled "
-        "search.",
-        ui::vbOK, kTitle);
+    boxes.expect("Cannot write search information to disk!  Maximum searches is 8 named searches and 1 "
+                 "untitled search.",
+                 ui::vbOK, kTitle);
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Ninth");
         ASSERT_TRUE(enter(d, kZip, "19000", "19099"));
@@ -129,19 +110,22 @@ TEST_F(LookupEditorTest, OkValidation) {
     EXPECT_EQ(list.calls, QStringList({"SETTABS", "show"}));
 }
 
-TEST_F(LookupEditorTest, OkAcceptsThePendingEntry) {
+TEST_F(LookupEditorTest, OkAcceptsThePendingEntryOrGoesOnWithoutARefusedOne) {
+    boxes.expect("No zip code entered!", ui::vbOK, kTitle);
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Zips");
         d.List1_Click(kZip);
+        d.FROM_LostFocus(); // an empty box is not padded, and adds nothing
+        EXPECT_EQ(d.FROM->text(), "");
+        EXPECT_FALSE(d.ADD_Click());
+        EXPECT_TRUE(d.lookups().isEmpty());
         d.FROM->setText("190");
         d.FROM_LostFocus();
         EXPECT_EQ(d.FROM->text(), "19000");
         d.OK_Click();
     });
     EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")), line("Zips", "Zip Code", "19000", "19000", "ZIP"));
-}
 
-TEST_F(LookupEditorTest, OkGoesOnWithoutARefusedPendingEntry) {
     boxes.expect("Invalid employee category!", ui::vbOK, kTitle);
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Mixed");
@@ -150,19 +134,7 @@ TEST_F(LookupEditorTest, OkGoesOnWithoutARefusedPendingEntry) {
         d.FROM->setText("3");
         d.OK_Click();
     });
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH1.VKD")), line("Mixed", "County", "001", "005", "COUNTY"));
-}
-
-TEST_F(LookupEditorTest, EmptyZipAddsNothing) {
-    boxes.expect("No zip code entered!", ui::vbOK, kTitle);
-    showEditor([&](VKLOOKUP& d) {
-        d.List1_Click(kZip);
-        d.FROM_LostFocus(); // an empty box is not padded
-        EXPECT_EQ(d.FROM->text(), "");
-        EXPECT_FALSE(d.ADD_Click());
-        EXPECT_TRUE(d.lookups().isEmpty());
-        d.CANCEL_Click();
-    });
+    EXPECT_EQ(readBytes(workspaceFile("SEARCH2.VKD")), line("Mixed", "County", "001", "005", "COUNTY"));
 }
 
 TEST_F(LookupEditorTest, LookupListAfterAddAndDelete) {
@@ -183,8 +155,7 @@ TEST_F(LookupEditorTest, LookupListAfterAddAndDelete) {
         EXPECT_EQ(cell(d, 1, 1), "010 Thru 010");
         EXPECT_EQ(cell(d, 1, 2), "Exclude");
         EXPECT_EQ(cell(d, 2, 0), "Employer Name");
-        // The Accept leaves Include selected again.
-        EXPECT_TRUE(d.SQLINCLUDE->isChecked());
+        EXPECT_TRUE(d.SQLINCLUDE->isChecked()); // the Accept leaves Include selected again
 
         d.TDBGrid3->setCurrentRow(1);
         d.DELETE_Click();
@@ -203,8 +174,8 @@ TEST_F(LookupEditorTest, LookupListAfterAddAndDelete) {
     });
 }
 
-TEST_F(LookupEditorTest, EditKeepsTheFileNameAndDropsTheTwin) {
-    writeBytes(workspaceFile("SEARCH3.VKD"), line("Old", "County", "001", "005", "COUNTY") +
+TEST_F(LookupEditorTest, EditKeepsTheFileNameShowsTheLastTitleAndDropsTheTwin) {
+    writeBytes(workspaceFile("SEARCH3.VKD"), line("First", "County", "001", "005", "COUNTY") +
                                                  line("Old", "Expiration Date", "0101", "0331", "EXPIRE"));
     writeBytes(workspaceFile("SEARCH3.XCL"), "x");
     writeBytes(workspaceFile("SEARCH1.VKD"), ""); // a free slot that must not be taken
@@ -230,7 +201,7 @@ TEST_F(LookupEditorTest, EditKeepsTheFileNameAndDropsTheTwin) {
     EXPECT_EQ(loadedLookupEditor(), nullptr);
 }
 
-TEST_F(LookupEditorTest, EditSavedAsUntitledLeavesTheSearch) {
+TEST_F(LookupEditorTest, EditSavedAsUntitledLeavesTheSearchAndTheOtherWayRound) {
     const QByteArray original = line("Old", "County", "001", "005", "COUNTY");
     writeBytes(workspaceFile("SEARCH3.VKD"), original);
     list.CurSQLFile = "SEARCH3.VKD";
@@ -240,10 +211,7 @@ TEST_F(LookupEditorTest, EditSavedAsUntitledLeavesTheSearch) {
     });
     EXPECT_EQ(readBytes(workspaceFile("SEARCH3.VKD")), original);
     EXPECT_EQ(readBytes(workspaceFile("UNTITLED.VKD")), line("UNTITLED", "County", "001", "005", "COUNTY"));
-}
 
-TEST_F(LookupEditorTest, EditUntitledUnderAnotherTitle) {
-    writeBytes(workspaceFile("UNTITLED.VKD"), line("UNTITLED", "County", "001", "005", "COUNTY"));
     list.CurSQLFile = "UNTITLED.VKD";
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Named");
@@ -253,19 +221,8 @@ TEST_F(LookupEditorTest, EditUntitledUnderAnotherTitle) {
     EXPECT_FALSE(QFile::exists(workspaceFile("SEARCH1.VKD")));
 }
 
-TEST_F(LookupEditorTest, EditShowsTheLastLinesTitle) {
-    writeBytes(workspaceFile("SEARCH2.VKD"), line("First", "County", "001", "005", "COUNTY") +
-                                                 line("Last", "County", "009", "009", "COUNTY"));
-    list.CurSQLFile = "SEARCH2.VKD";
-    showEditor([&](VKLOOKUP& d) {
-        EXPECT_EQ(d.SEARCHDESC->text(), "Last");
-        d.OK_Click();
-    });
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH2.VKD")), line("Last", "County", "001", "005", "COUNTY") +
-                                                           line("Last", "County", "009", "009", "COUNTY"));
-}
-
-TEST_F(LookupEditorTest, EditedFileGoneIsWrittenAnew) {
+TEST_F(LookupEditorTest, NothingIsLostWhenTheFileIsGoneUnreadableOrUnwritable) {
+    // The edited file disappeared meanwhile: written anew.
     writeBytes(workspaceFile("SEARCH4.VKD"), line("Gone", "County", "001", "005", "COUNTY"));
     list.CurSQLFile = "SEARCH4.VKD";
     showEditor([&](VKLOOKUP& d) {
@@ -273,20 +230,21 @@ TEST_F(LookupEditorTest, EditedFileGoneIsWrittenAnew) {
         d.OK_Click();
     });
     EXPECT_EQ(readBytes(workspaceFile("SEARCH4.VKD")), line("Gone", "County", "001", "005", "COUNTY"));
-}
 
-TEST_F(LookupEditorTest, UnreadableSearchIsNotOpened) {
+    // An unreadable search is reported and not opened; the file stays as it is.
     const QByteArray bad = "\"Bad\",\"County\",\"001\"\r\n";
     writeBytes(workspaceFile("SEARCH5.VKD"), bad);
     list.CurSQLFile = "SEARCH5.VKD";
+    list.calls.clear();
     boxes.expectContaining("SEARCH5.VKD", ui::vbOK, kTitle);
     search::showLookupEditorModal(list); // no modal showing is expected
     EXPECT_EQ(readBytes(workspaceFile("SEARCH5.VKD")), bad);
     EXPECT_EQ(list.calls, QStringList({"SETTABS", "show"}));
-}
 
-TEST_F(LookupEditorTest, FailedWriteLosesNothing) {
+    // A folder that cannot be written: the message, and the dialog keeps what was entered.
     list.folder = dir.filePath("MISSING/INNER");
+    list.CurSQLFile.clear();
+    list.calls.clear();
     boxes.expectContaining("Cannot write search information to disk!", ui::vbOK, kTitle);
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Kept");
@@ -296,25 +254,6 @@ TEST_F(LookupEditorTest, FailedWriteLosesNothing) {
         EXPECT_EQ(d.lookups().size(), 1);
         d.CANCEL_Click();
     });
-}
-
-TEST_F(LookupEditorTest, ReshowingStartsClean) {
-    showEditor([&](VKLOOKUP& d) {
-        d.SEARCHDESC->setText("One");
-        ASSERT_TRUE(enter(d, kCounty, "001", "005"));
-        d.OK_Click();
-    });
-    list.calls.clear();
-    showEditor([&](VKLOOKUP& d) {
-        EXPECT_EQ(d.SEARCHDESC->text(), "UNTITLED");
-        EXPECT_TRUE(d.lookups().isEmpty());
-        EXPECT_EQ(d.TDBGrid3->model()->rowCount(), 0);
-        EXPECT_EQ(d.selectedField(), -1);
-        d.SEARCHDESC->setText("Two");
-        ASSERT_TRUE(enter(d, kArea, "610", ""));
-        d.OK_Click();
-    });
-    EXPECT_EQ(readBytes(workspaceFile("SEARCH2.VKD")), line("Two", "Area Code", "610", "610", "AREA"));
 }
 
 TEST_F(LookupEditorTest, QuotesAndForeignCharactersRefusedInTheBoxes) {
@@ -336,37 +275,16 @@ TEST_F(LookupEditorTest, QuotesAndForeignCharactersRefusedInTheBoxes) {
     });
 }
 
-TEST_F(LookupEditorTest, SavedSearchGivesTheSearchSql) {
-    // The example search: two county ranges, an excluded class and an expiry range.
-    showEditor([&](VKLOOKUP& d) {
-        d.SEARCHDESC->setText("Example");
-        ASSERT_TRUE(enter(d, kCounty, "001", "005"));
-        ASSERT_TRUE(enter(d, kCounty, "010", ""));
-        ASSERT_TRUE(enter(d, kClass, "8810", "", true));
-        ASSERT_TRUE(enter(d, kExpire, "0101", "0331"));
-        d.OK_Click();
-    });
-    SqlParameters read;
-    ASSERT_TRUE(readSearchFile(workspaceFile("SEARCH1.VKD"), &read));
-    EXPECT_EQ(
-        buildSearchSQL(read),
-        "SELECT * FROM PRIME WHERE FILESEQ NOT IN (SELECT FILESEQ FROM CLASS WHERE CLASS BETWEEN '8810' AND "
-        "'8810') AND (MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0331 AND (COUNTY BETWEEN '001' AND "
-        "'005' OR COUNTY BETWEEN '010' AND '010')");
-}
-
 TEST_F(LookupEditorTest, PickedAndTypedLookupsGiveTheSearchSql) {
     useState("PM");
     showEditor([&](VKLOOKUP& d) {
         d.SEARCHDESC->setText("Winter");
         ASSERT_TRUE(enter(d, kExpire, "1101", "0228"));
         d.List1_Click(kMerit);
-        d.TDBGrid5->setCurrentRow(1);
-        d.TDBGrid5_DblClick();
+        pick(d, 1);
         ASSERT_TRUE(d.ADD_Click());
         d.List1_Click(kSic);
-        d.TDBGrid5->setCurrentRow(1); // BUILDING CONSTRUCTION, 1500: the range 1500 to 1599
-        d.TDBGrid5_DblClick();
+        pick(d, 1); // BUILDING CONSTRUCTION, 1500: the range 1500 to 1599
         d.SQLEXCLUDE->setChecked(true);
         ASSERT_TRUE(d.ADD_Click());
         ASSERT_TRUE(enter(d, kZip, "19000", "19099"));
@@ -378,9 +296,8 @@ TEST_F(LookupEditorTest, PickedAndTypedLookupsGiveTheSearchSql) {
     SqlParameters read;
     ASSERT_TRUE(readSearchFile(workspaceFile("SEARCH1.VKD"), &read));
     ASSERT_EQ(read.size(), 5);
-    EXPECT_EQ(
-        buildSearchSQL(read),
-        "SELECT * FROM PRIME WHERE ((MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 1101 AND 1231 OR "
-        "(MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0228) AND [MOD] = 9.885 AND SIC NOT BETWEEN '1500' "
-        "AND '1599' AND (ZIP BETWEEN '19000' AND '19099' OR ZIP BETWEEN '19300' AND '19300')");
+    EXPECT_EQ(buildSearchSQL(read),
+              "SELECT * FROM PRIME WHERE ((MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 1101 AND 1231 OR "
+              "(MONTH(EXPIRE)*100+DAY(EXPIRE)) BETWEEN 0101 AND 0228) AND [MOD] = 9.885 AND SIC NOT BETWEEN "
+              "'1500' AND '1599' AND (ZIP BETWEEN '19000' AND '19099' OR ZIP BETWEEN '19300' AND '19300')");
 }

@@ -1,23 +1,33 @@
 // A program folder with one data set's database and a workspace folder, a list form that records
-// what the lookup editor asks of it, and helpers to read what was saved.
+// what the lookup editor asks of it, and helpers to drive the editor as a user would.
 #pragma once
 
 #include "app/globals.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
+#include "platform/grid/data_grid.h"
+#include "platform/ui/msgbox.h"
+#include "search/field_rules.h"
 #include "search/vklookup.h"
+#include "search_test_support.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
-#include <gtest/gtest.h>
-
 namespace lookuptest {
+
+using searchtest::line;
+using searchtest::readBytes;
+using searchtest::writeBytes;
+
+inline const QString kTitle = "Enter Selection Parameters";
 
 class FakeList : public search::LookupEditorHost {
 public:
@@ -35,22 +45,27 @@ public:
     void showList() override { calls << "show"; }
 };
 
-inline QByteArray readBytes(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+// Chooses a field, types FROM and THRU, and accepts.
+inline bool enter(VKLOOKUP& d, int pos, const QString& from, const QString& thru, bool exclude = false) {
+    d.List1_Click(pos);
+    d.FROM->setText(from);
+    d.THRU->setText(thru);
+    (exclude ? d.SQLEXCLUDE : d.SQLINCLUDE)->setChecked(true);
+    return d.ADD_Click();
 }
 
-inline void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
+// Makes row of the category grid current and picks it.
+inline void pick(VKLOOKUP& d, int row) {
+    d.TDBGrid5->setCurrentRow(row);
+    d.TDBGrid5_DblClick();
 }
 
-// One line of a saved-search file.
-inline QByteArray line(const char* title, const char* field, const char* from, const char* thru,
-                       const char* code, bool exclude = false) {
-    return QByteArray("\"") + title + "\",\"" + field + "\",\"" + from + "\",\"" + thru + "\",\"" + code +
-           "\"," + (exclude ? "#TRUE#" : "#FALSE#") + "\r\n";
+// One column of the category grid.
+inline QStringList categoryColumn(VKLOOKUP& d, int col) {
+    QStringList out;
+    for (int r = 0; r < d.categoryRowCount(); ++r)
+        out << d.categoryValue(r, col);
+    return out;
 }
 
 class LookupEditorTest : public ::testing::Test {
@@ -80,22 +95,11 @@ protected:
         if (QFile::exists(path)) return;
         auto db = dao::Database::create(path);
         loading::createStateTables(*db, st);
-        for (const auto& [code, name] :
-             std::initializer_list<std::pair<const char*, const char*>>{{"001", "ADAMS"},
-                                                                        {"002", "ALLEGHENY"},
-                                                                        {"005", "BEDFORD"},
-                                                                        {"009", "BUCKS"},
-                                                                        {"010", "O'HARA"}})
-            db->executeBound("INSERT INTO COUNTY (CODE, COUNTY) VALUES (?, ?)", {code, name});
-        for (const auto& [code, name] :
-             std::initializer_list<std::pair<const char*, const char*>>{{"1500", "BUILDING CONSTRUCTION"},
-                                                                        {"1731", "ELECTRICAL WORK"},
-                                                                        {"1711", "PLUMBING"},
-                                                                        {"0100", "AGRICULTURE"}})
-            db->executeBound("INSERT INTO SICCODES (CODE, DESC) VALUES (?, ?)", {code, name});
-        for (const auto& [code, name] : std::initializer_list<std::pair<const char*, const char*>>{
-                 {"8810", "CLERICAL"}, {"5183", "PLUMBING"}})
-            db->executeBound("INSERT INTO CLASSLIST (CLASS, DESC) VALUES (?, ?)", {code, name});
+        db->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('001', 'ADAMS'), ('002', 'ALLEGHENY'), "
+                    "('005', 'BEDFORD'), ('009', 'BUCKS'), ('010', 'O''HARA')");
+        db->execute("INSERT INTO SICCODES (CODE, DESC) VALUES ('1500', 'BUILDING CONSTRUCTION'), "
+                    "('1731', 'ELECTRICAL WORK'), ('1711', 'PLUMBING'), ('0100', 'AGRICULTURE')");
+        db->execute("INSERT INTO CLASSLIST (CLASS, DESC) VALUES ('8810', 'CLERICAL'), ('5183', 'PLUMBING')");
     }
 
     QString workspaceFile(const QString& name) const { return list.folder + "/" + name; }

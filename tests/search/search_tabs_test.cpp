@@ -1,62 +1,77 @@
-// The list form's search tabs: listing the workspace's saved searches, running one, sorting it,
-// refusing a bad one, and the edit/delete dialog working on the real form.
+// The list form's search tabs on the real form: listing the workspace's saved searches, running one,
+// sorting it, refusing a bad one, and the lookup editor and edit/delete dialog working on it.
 #include "app/globals.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
+#include "platform/ui/msgbox.h"
 #include "results/vklist.h"
+#include "search/field_rules.h"
+#include "search/list_form_host.h"
 #include "search/list_tabs_host.h"
 #include "search/search_list.h"
 
-#include "search_seed.h"
 #include "search_test_support.h"
+#include "support/modal_script.h"
+#include "support/scripted_msgbox.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 
+using namespace search;
 using searchtest::line;
-using searchtest::ScriptedBoxes;
 using searchtest::writeBytes;
 
 namespace {
+
+const QString kCounties =
+    "SELECT * FROM PRIME WHERE (COUNTY BETWEEN '001' AND '005' OR COUNTY BETWEEN '010' AND '010')";
 
 class SearchTabsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         velk::CurrentState = "PA";
         velk::StateDbConnect.clear();
+        velk::SearchFiles.fill(QString());
         files::setProgramFolder(dir.path());
-        searchtest::createSeededDatabase(dir.filePath("VELKPA.MDB"));
+        searchtest::createSeededDatabase(dir.filePath("VELKPA.MDB"))
+            ->executeBound("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('001', 'ADAMS')", {});
         QDir(dir.path()).mkdir("WORK");
         ws = dir.filePath("WORK") + "/";
         writeBytes(ws + "SEARCH1.VKD", line("Counties", "County", "001", "005", "COUNTY") +
                                            line("Counties", "County", "010", "010", "COUNTY"));
         writeBytes(ws + "SEARCH3.VKD", line("Nothing", "Zip Code", "99990", "99999", "ZIP"));
         writeBytes(ws + "SEARCH4.VKD", line("NJ only", "NJ A/R Only", "0795", "1299", "NJARONLY"));
-        search::resetReportedProblems();
+        resetReportedProblems();
         list = std::make_unique<VKLIST>();
         list->Form_Load();
         list->CURPATH = ws;
+        list->SETTABS();
     }
     void TearDown() override {
+        unloadLookupEditor();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         list->Form_Unload();
         list.reset();
         files::setProgramFolder(QString());
+        velk::SearchFiles.fill(QString());
+        installLookupEditor(); // as the program starts
     }
     QTemporaryDir dir;
     QString ws;
     std::unique_ptr<VKLIST> list;
-    ScriptedBoxes boxes;
+    testsupport::ScriptedMsgBoxes boxes;
+    testsupport::ModalScript modals;
 };
 
 } // namespace
 
 TEST_F(SearchTabsTest, TabsRunAndSortTheSavedSearches) {
-    list->SETTABS();
     EXPECT_EQ(list->SSTab1->tabText(1), "Counties");
     EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
     EXPECT_EQ(list->SSTab1->tabText(3), "NJ only");
@@ -64,48 +79,34 @@ TEST_F(SearchTabsTest, TabsRunAndSortTheSavedSearches) {
     EXPECT_EQ(velk::SearchFiles[2], "SEARCH3.VKD");
 
     list->SSTab1->setCurrentIndex(1);
-    const QString sql =
-        "SELECT * FROM PRIME WHERE (COUNTY BETWEEN '001' AND '005' OR COUNTY BETWEEN '010' AND '010')";
-    EXPECT_EQ(list->SearchSQL, sql);
-    EXPECT_EQ(list->SFILE->RecordSource, sql + " ORDER BY NAME1");
+    EXPECT_EQ(list->SearchSQL, kCounties);
+    EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY NAME1");
     EXPECT_EQ(list->VIEWCOUNT->text(), "6");
     EXPECT_EQ(list->SortField, "NAME1");
     EXPECT_TRUE(list->Command1->isEnabled());
 
     list->TDBGrid4_HeadClick(3);
-    EXPECT_EQ(list->SFILE->RecordSource, sql + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+    EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
     EXPECT_EQ(list->SFILE->Recordset()->text("FILESEQ"), "080001"); // 1 January first, whatever the year
     EXPECT_EQ(list->TDBGrid4->columnSpec(3).caption, "Expires");
     list->SFOR->setText("x");
     list->TDBGrid4_HeadClick(1); // "Seq": only the type-ahead box is emptied
     EXPECT_EQ(list->SFOR->text(), "");
-    EXPECT_EQ(list->SFILE->RecordSource, sql + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+    EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
     list->TDBGrid4_HeadClick(0);
-    EXPECT_EQ(list->SFILE->RecordSource, sql + " ORDER BY FILE");
-    EXPECT_TRUE(boxes.shown.isEmpty());
+    EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY FILE");
 }
 
-TEST_F(SearchTabsTest, EmptyResultAndRefusedSearch) {
-    list->SETTABS();
+TEST_F(SearchTabsTest, EmptyResultRefusedSearchAndAChangedFolder) {
     list->SSTab1->setCurrentIndex(2);
     EXPECT_EQ(list->VIEWCOUNT->text(), "0");
-    EXPECT_EQ(list->ADDRESS->toPlainText(), "");
     EXPECT_FALSE(list->Command1->isEnabled());
-    EXPECT_FALSE(list->PRINTCUR->isEnabled());
-    EXPECT_FALSE(list->MarkIt->isEnabled());
 
+    boxes.expect("This lookup contains a field that can only be used with the state of NJ!", ui::vbOK,
+                 "Parameter Verification");
     list->SSTab1->setCurrentIndex(3);
-    ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].prompt,
-              "This lookup contains a field that can only be used with the state of NJ!");
-    EXPECT_EQ(boxes.shown[0].title, "Parameter Verification");
     EXPECT_EQ(list->SSTab1->currentIndex(), 0);
-}
 
-TEST_F(SearchTabsTest, ListingFollowsTheFolder) {
-    list->SETTABS();
-    list->SSTab1->setCurrentIndex(3);
-    ASSERT_EQ(list->SSTab1->currentIndex(), 0); // refused, see above
     list->SSTab1->setCurrentIndex(2);
     // The search on the selected tab disappears: tab 0.
     QFile::remove(ws + "SEARCH3.VKD");
@@ -115,32 +116,84 @@ TEST_F(SearchTabsTest, ListingFollowsTheFolder) {
     EXPECT_EQ(list->SSTab1->tabText(2), "");
     // An empty file is reported once and left off; the others stay.
     writeBytes(ws + "SEARCH2.VKD", "");
-    boxes.shown.clear();
+    boxes.expectContaining("SEARCH2.VKD", ui::vbOK);
     list->SETTABS();
     list->SETTABS();
-    ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_TRUE(boxes.shown[0].prompt.contains("SEARCH2.VKD"));
     EXPECT_EQ(list->SSTab1->tabText(1), "Counties");
     EXPECT_EQ(list->SSTab1->tabText(2), "");
 }
 
-TEST_F(SearchTabsTest, EditAndDeleteThroughTheDialog) {
-    list->SETTABS();
-    list->SSTab1->setCurrentIndex(1);
+TEST_F(SearchTabsTest, NewSearchAppearsEditRunsItAgainDeleteRemovesIt) {
+    modals.expect<VKLOOKUP>([](VKLOOKUP& d) {
+        d.SEARCHDESC->setText("Adams");
+        d.List1_Click(kCounty);
+        EXPECT_EQ(d.categoryRowCount(), 1); // read from the list form's data set
+        d.FROM->setText("001");
+        EXPECT_TRUE(d.ADD_Click());
+        d.OK_Click();
+        return d.result();
+    });
+    newLookup(*list);
+    EXPECT_EQ(list->SSTab1->currentIndex(), 0);
+    EXPECT_EQ(list->SSTab1->tabText(2), "Adams");
+    EXPECT_EQ(velk::SearchFiles[2], "SEARCH2.VKD"); // the first free slot
+    list->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "1");
     list->SetCurSQLFile(false);
-    EXPECT_EQ(list->CurSQLFile, "SEARCH1.VKD");
+    EXPECT_EQ(list->CurSQLFile, "SEARCH2.VKD");
     list->SetCurSQLFile(true);
     EXPECT_EQ(list->CurSQLFile, "");
 
-    search::ListTabsHost host(*list);
-    VKEDDEL d(host);
-    d.Form_Activate();
-    ASSERT_EQ(d.List1->count(), 3);
-    d.List1->setCurrentRow(0);
-    d.List1->item(0)->setSelected(true);
-    boxes.answers << ui::vbYes;
-    d.Command2_Click();
-    EXPECT_FALSE(QFile::exists(ws + "SEARCH1.VKD"));
+    // Edit/Delete Lookup, Edit: the editor opens that search; after OK the tab shows the new title
+    // and the search runs again.
+    modals.expect<VKEDDEL>([](VKEDDEL& d) {
+        d.Form_Activate();
+        d.List1->setCurrentRow(1);
+        d.Command1_Click();
+        return d.result();
+    });
+    modals.expect<VKLOOKUP>([](VKLOOKUP& d) {
+        EXPECT_EQ(d.SEARCHDESC->text(), "Adams");
+        EXPECT_EQ(d.lookups().size(), 1);
+        d.SEARCHDESC->setText("Adams to Bedford");
+        d.TDBGrid3->setCurrentRow(0);
+        d.DELETE_Click();
+        d.List1_Click(kCounty);
+        d.FROM->setText("001");
+        d.THRU->setText("005");
+        d.OK_Click(); // the pending entry is accepted first
+        return d.result();
+    });
+    showEditDeleteDialog(*list);
+    EXPECT_EQ(list->SSTab1->tabText(2), "Adams to Bedford");
+    EXPECT_EQ(list->SSTab1->currentIndex(), 2);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "5");
+
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) {
+        d.Form_Activate();
+        d.List1->setCurrentRow(1);
+        d.List1->item(1)->setSelected(true);
+        boxes.expect("Delete this lookup?", ui::vbYes, "Edit/Delete Lookup");
+        d.Command2_Click();
+        return d.result();
+    });
+    showEditDeleteDialog(*list);
+    EXPECT_FALSE(QFile::exists(ws + "SEARCH2.VKD"));
     EXPECT_EQ(list->SSTab1->currentIndex(), 0);
-    EXPECT_EQ(list->SSTab1->tabText(1), "Nothing");
+    EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
+    EXPECT_EQ(modals.pending(), 0);
+}
+
+TEST_F(SearchTabsTest, CancelledEditorWritesNothing) {
+    modals.expect<VKLOOKUP>([](VKLOOKUP& d) {
+        d.List1_Click(kName);
+        d.FROM->setText("A");
+        EXPECT_TRUE(d.ADD_Click());
+        d.CANCEL_Click();
+        return d.result();
+    });
+    newLookup(*list);
+    EXPECT_EQ(QDir(ws).entryList(QDir::Files), QStringList({"SEARCH1.VKD", "SEARCH3.VKD", "SEARCH4.VKD"}));
+    EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
+    EXPECT_EQ(loadedLookupEditor(), nullptr);
 }

@@ -3,14 +3,16 @@
 
 #include "search/search_list.h"
 #include "search_test_support.h"
+#include "support/scripted_msgbox.h"
 
-#include <QFile>
+#include "platform/ui/msgbox.h"
+
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 using namespace search;
 using searchtest::line;
-using searchtest::ScriptedBoxes;
 using searchtest::writeBytes;
 
 namespace {
@@ -54,39 +56,37 @@ protected:
         list = std::make_unique<FakeList>(dir.path());
         list->calls.clear();
     }
-    void pick(VKEDDEL& d, int row) {
-        d.List1->setCurrentRow(row);
-        d.List1->item(row)->setSelected(true);
+    // A fresh dialog, activated, with row picked (none for -1).
+    std::unique_ptr<VKEDDEL> dialog(int row) {
+        auto d = std::make_unique<VKEDDEL>(*list);
+        d->Form_Activate();
+        if (row >= 0) {
+            d->List1->setCurrentRow(row);
+            d->List1->item(row)->setSelected(true);
+        }
+        return d;
     }
     QTemporaryDir dir;
     std::unique_ptr<FakeList> list;
-    ScriptedBoxes boxes;
+    testsupport::ScriptedMsgBoxes boxes;
 };
 
 } // namespace
 
-TEST_F(VkeddelTest, LayoutAndTitles) {
-    VKEDDEL d(*list);
-    EXPECT_EQ(d.windowTitle(), "Edit/Delete Lookup");
-    EXPECT_EQ(d.List1->geometry(), QRect(40, 16, 81, 160));
-    EXPECT_EQ(d.Command1->text(), "Edit");
-    EXPECT_TRUE(d.Command1->isDefault());
-    EXPECT_EQ(d.Command3->geometry(), QRect(168, 104, 89, 25));
-    d.Form_Activate();
-    ASSERT_EQ(d.List1->count(), 3);
-    EXPECT_EQ(d.List1->item(0)->text(), "North");
-    EXPECT_EQ(d.List1->item(2)->text(), "UNTITLED");
-}
-
-TEST_F(VkeddelTest, NothingSelected) {
-    VKEDDEL d(*list);
-    d.Form_Activate();
-    d.Command1_Click();
-    d.Command2_Click();
-    ASSERT_EQ(boxes.shown.size(), 2);
-    EXPECT_EQ(boxes.shown[0].prompt, "No lookup selected!");
-    EXPECT_EQ(boxes.shown[0].style, ui::vbOKOnly);
-    EXPECT_EQ(boxes.shown[1].prompt, "No lookup selected!");
+TEST_F(VkeddelTest, TitlesAndNothingSelected) {
+    auto d = dialog(-1);
+    EXPECT_EQ(d->windowTitle(), "Edit/Delete Lookup");
+    EXPECT_EQ(d->List1->geometry(), QRect(40, 16, 81, 160));
+    EXPECT_EQ(d->Command3->geometry(), QRect(168, 104, 89, 25));
+    EXPECT_EQ(d->Command1->text(), "Edit");
+    EXPECT_TRUE(d->Command1->isDefault());
+    ASSERT_EQ(d->List1->count(), 3);
+    EXPECT_EQ(d->List1->item(0)->text(), "North");
+    EXPECT_EQ(d->List1->item(2)->text(), "UNTITLED");
+    boxes.expect("No lookup selected!", ui::vbOK).expect("No lookup selected!", ui::vbOK);
+    d->Command1_Click();
+    d->Command2_Click();
+    EXPECT_EQ(boxes.shown()[0].style, ui::vbOKOnly);
     EXPECT_TRUE(list->calls.isEmpty());
     EXPECT_EQ(list->CurSQLFile, "unset");
 }
@@ -94,64 +94,45 @@ TEST_F(VkeddelTest, NothingSelected) {
 TEST_F(VkeddelTest, EditHandsTheSearchToTheLookupEditor) {
     QString opened;
     showLookupEditor = [&] { opened = list->CurSQLFile; };
-    VKEDDEL d(*list);
-    d.Form_Activate();
-    pick(d, 1);
-    d.Command1_Click();
+    auto d = dialog(1);
+    d->Command1_Click();
     showLookupEditor = nullptr;
     EXPECT_EQ(list->CurSQLFile, "SEARCH2.VKD");
     EXPECT_EQ(opened, "SEARCH2.VKD");
-    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d->result(), QDialog::Accepted);
     // Without an editor installed Edit only closes the dialog.
-    VKEDDEL again(*list);
-    again.Form_Activate();
-    pick(again, 0);
-    again.Command1_Click();
+    dialog(0)->Command1_Click();
     EXPECT_EQ(list->CurSQLFile, "SEARCH1.VKD");
-    EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
 TEST_F(VkeddelTest, DeleteAnsweredYesRemovesTheSearchAndItsTwin) {
-    VKEDDEL d(*list);
-    d.Form_Activate();
-    pick(d, 1);
-    boxes.answers << ui::vbYes;
-    d.Command2_Click();
-    ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].prompt, "Delete this lookup?");
-    EXPECT_EQ(boxes.shown[0].title, "Edit/Delete Lookup");
-    EXPECT_EQ(boxes.shown[0].style, ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2);
+    const QString question = "Delete this lookup?";
+    boxes.expect(question, ui::vbYes, "Edit/Delete Lookup");
+    dialog(1)->Command2_Click();
+    EXPECT_EQ(boxes.shown()[0].style, ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2);
     EXPECT_FALSE(QFile::exists(dir.filePath("SEARCH2.VKD")));
     EXPECT_FALSE(QFile::exists(dir.filePath("SEARCH2.XCL")));
     EXPECT_TRUE(QFile::exists(dir.filePath("SEARCH1.VKD")));
     EXPECT_EQ(list->calls, QStringList({"SETTABS", "tab 0", "show"}));
     EXPECT_EQ(velk::SearchFiles[2], "UNTITLED.VKD");
     EXPECT_EQ(list->selected, 0);
-}
 
-TEST_F(VkeddelTest, DeleteOfAFileAlreadyGoneAndWithoutTwin) {
-    VKEDDEL d(*list);
-    d.Form_Activate();
-    pick(d, 0);
+    // A file already gone and without a twin: only the question, and the same steps.
+    list->calls.clear();
+    auto d = dialog(0);
     QFile::remove(dir.filePath("SEARCH1.VKD"));
-    boxes.answers << ui::vbYes;
-    d.Command2_Click();
-    EXPECT_EQ(boxes.shown.size(), 1); // only the question
+    boxes.expect(question, ui::vbYes, "Edit/Delete Lookup");
+    d->Command2_Click();
     EXPECT_EQ(list->calls, QStringList({"SETTABS", "tab 0", "show"}));
 }
 
 TEST_F(VkeddelTest, DeleteAnsweredNoAndCancel) {
-    VKEDDEL d(*list);
-    d.Form_Activate();
-    pick(d, 0);
-    boxes.answers << ui::vbNo;
-    d.Command2_Click();
+    boxes.expect("Delete this lookup?", ui::vbNo, "Edit/Delete Lookup");
+    dialog(0)->Command2_Click();
     EXPECT_TRUE(QFile::exists(dir.filePath("SEARCH1.VKD")));
     EXPECT_EQ(list->calls, QStringList({"show"}));
 
     list->calls.clear();
-    VKEDDEL c(*list);
-    c.Form_Activate();
-    c.reject(); // Esc
+    dialog(-1)->reject(); // Esc
     EXPECT_EQ(list->calls, QStringList({"SETTABS", "show"}));
 }
