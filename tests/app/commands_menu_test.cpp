@@ -54,24 +54,18 @@ protected:
     MASTER* master = nullptr;
 };
 
-TEST_F(MenuCommands, AboutBoxNamesTheVersionAndTheMaker) {
+TEST_F(MenuCommands, AboutAndDataVersionBoxes) {
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Velk Version 2.30.0\r\n\r\nVELK Software\r\nSales: (555) 555-0142\r\n"
-                                "Support: (555) 555-0199\r\nwww.velk.example.com"),
-                 ui::vbOK, QStringLiteral("About VELK Ver 2.30.0"));
+    boxes.expect("Velk Version 2.30.0\r\n\r\nVELK Software\r\nSales: (555) 555-0142\r\n"
+                 "Support: (555) 555-0199\r\nwww.velk.example.com",
+                 ui::vbOK, "About VELK Ver 2.30.0");
+    boxes.expect("Data Version (6/30/2004)", ui::vbOK).expect("Data Version ()", ui::vbOK);
     master->mnuAbout->trigger();
-    ASSERT_EQ(boxes.shown().size(), 1);
-    EXPECT_EQ(boxes.shown().front().style, ui::vbOKOnly);
-}
-
-TEST_F(MenuCommands, DataVersionShowsTheListsVersionOrNothingBetweenTheParentheses) {
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Data Version (6/30/2004)"), ui::vbOK)
-        .expect(QStringLiteral("Data Version ()"), ui::vbOK);
     master->mnuVersion->trigger();
-    master->lblVersion->clear();
+    master->lblVersion->clear(); // no version: nothing between the parentheses
     master->mnuVersion->trigger();
-    EXPECT_EQ(boxes.shown().front().style, ui::vbOKOnly);
+    for (const auto& box : boxes.shown())
+        EXPECT_EQ(box.style, ui::vbOKOnly);
 }
 
 TEST_F(MenuCommands, CopySqlMarkMakesTheSearchGoToTheClipboardUntilClickedAgain) {
@@ -124,21 +118,26 @@ TEST_F(MenuCommands, HelpShowsTheInstalledHelpFileAtItsContentsUnderTheHourglass
     expectListShownWithTabsRebuilt();
 }
 
-TEST_F(MenuCommands, PrintExportAndManualSayTheyAreNotInstalledAndReturnToTheList) {
+TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
     addSearchUnseen();
+    velk::UpgradeDone = true;
     ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("Printing lookups is not installed yet."), ui::vbOK)
-        .expect(QStringLiteral("Export is not installed yet."), ui::vbOK)
-        .expect(QStringLiteral("Printing the manual is not installed yet."), ui::vbOK)
-        .expect(QStringLiteral("Backup and restore of user notes and fields is not installed yet."),
-                ui::vbOK);
+    boxes.expect("Printing lookups is not installed yet.", ui::vbOK)
+        .expect("Export is not installed yet.", ui::vbOK)
+        .expect("Printing the manual is not installed yet.", ui::vbOK)
+        .expect("Backup and restore of user notes and fields is not installed yet.", ui::vbOK)
+        .expect("No update is installed in this version of VELK.", ui::vbOK);
     selectTab(1);
     master->mnuPrintSearch->trigger();
     expectListShownWithTabsRebuilt();
     EXPECT_EQ(list()->SSTab1->currentIndex(), 1) << "the selected search stays";
+    VKLIST* before = list();
     master->mnuExport->trigger();
     master->mnuPrintManual->trigger();
     master->mnuBackup->trigger();
+    master->mnuUpdate->trigger();
+    EXPECT_FALSE(velk::UpgradeDone);
+    EXPECT_EQ(list(), before);
     expectListShownWithTabsRebuilt();
 }
 
@@ -180,7 +179,7 @@ TEST_F(MenuCommands, PrinterSetupOnTheApplicationsPrinterCancelChangesNothing) {
     EXPECT_EQ(modals.pending(), 0);
 }
 
-TEST_F(MenuCommands, NewLookupOpensAnUntitledSearchEvenOnASearchTab) {
+TEST_F(MenuCommands, NewLookupOpensAnUntitledSearchEvenOnASearchTabAndItsTabAppears) {
     selectTab(1);
     ScriptedMsgBoxes none;
     ModalScript modals;
@@ -192,31 +191,23 @@ TEST_F(MenuCommands, NewLookupOpensAnUntitledSearchEvenOnASearchTab) {
         d.CANCEL_Click();
         return d.result();
     });
-    master->SSRibbon1[0]->click();
-    EXPECT_FALSE(master->SSRibbon1[0]->isChecked());
-    EXPECT_EQ(modals.pending(), 0);
-}
-
-TEST_F(MenuCommands, NewSearchFromTheMenuSavesAndTheTabAppears) {
-    ScriptedMsgBoxes none;
-    ModalScript modals;
     modals.expect<VKLOOKUP>([&](VKLOOKUP& d) {
         EXPECT_TRUE(velk::LookupIsNew);
-        d.SEARCHDESC->setText(QStringLiteral("Third"));
+        d.SEARCHDESC->setText("Third");
         d.List1_Click(search::kCounty);
-        d.FROM->setText(QStringLiteral("003"));
-        d.THRU->setText(QStringLiteral("003"));
+        d.FROM->setText("003");
+        d.THRU->setText("003");
         EXPECT_TRUE(d.ADD_Click());
         d.OK_Click();
         return d.result();
     });
-    selectTab(1);
+    master->SSRibbon1[0]->click();
+    EXPECT_FALSE(master->SSRibbon1[0]->isChecked());
     master->mnuNewSearch->trigger();
-    EXPECT_EQ(modals.pending(), 0);
-    EXPECT_EQ(list()->SSTab1->tabText(2), QStringLiteral("Third"));
-    EXPECT_EQ(velk::SearchFiles[2], QStringLiteral("SEARCH2.VKD"));
+    EXPECT_EQ(list()->SSTab1->tabText(2), "Third");
+    EXPECT_EQ(velk::SearchFiles[2], "SEARCH2.VKD");
     selectTab(2);
-    EXPECT_EQ(list()->VIEWCOUNT->text(), QStringLiteral("1"));
+    EXPECT_EQ(list()->VIEWCOUNT->text(), "1");
 }
 
 TEST_F(MenuCommands, EditDeleteLookupOpensTheDialogFromTheButtonAndTheMenu) {
@@ -253,45 +244,30 @@ TEST_F(MenuCommands, ButtonClickArrivingUnpressedDoesNothing) {
     EXPECT_FALSE(master->programEnded());
 }
 
-TEST_F(MenuCommands, UpdateNotInstalledLeavesTheListAsItWas) {
-    addSearchUnseen();
-    velk::UpgradeDone = true;
-    ScriptedMsgBoxes boxes;
-    boxes.expect(QStringLiteral("No update is installed in this version of VELK."), ui::vbOK);
-    VKLIST* before = list();
-    master->mnuUpdate->trigger();
-    EXPECT_FALSE(velk::UpgradeDone);
-    EXPECT_EQ(list(), before);
-    expectListShownWithTabsRebuilt();
-}
-
-TEST_F(MenuCommands, UpdateOfDatabasesOnlyChoosesTheDataSetAgain) {
+TEST_F(MenuCommands, UpdateThatClosedTheListChoosesTheDataSetAgainWhetherItFailedOrNot) {
     seed("NJ", {"JERSEY ONE"});
-    velk::setUpgradeForm([&] {
-        EXPECT_FALSE(velk::UpgradeDone);
-        master->unloadListForm(); // an update closes the list before it replaces a database
-        velk::UpgradeDone = true;
-    });
-    ScriptedMsgBoxes none;
-    ModalScript modals;
-    modals.expect<VKWSPACE>(choose("INITIAL", "NJ"));
-    master->SSRibbon1[7]->click();
-    ASSERT_NE(list(), nullptr);
-    EXPECT_EQ(master->windowTitle(), QStringLiteral("VELK - Workspace is INITIAL and State is NJ"));
-    EXPECT_EQ(list()->VIEWCOUNT->text(), QStringLiteral("1"));
-    EXPECT_TRUE(list()->isVisible());
-    EXPECT_FALSE(master->SSRibbon1[7]->isChecked());
-}
-
-TEST_F(MenuCommands, UpdateThatFailedAfterClosingTheListChoosesTheDataSetAgain) {
-    velk::setUpgradeForm([&] { master->unloadListForm(); }); // UpgradeDone stays False
+    // An update closes the list before it replaces a database; the first one fails afterwards.
+    velk::setUpgradeForm([&] { master->unloadListForm(); });
     ScriptedMsgBoxes none;
     ModalScript modals;
     modals.expect<VKWSPACE>(choose("INITIAL", "PA"));
     master->mnuUpdate->trigger();
     ASSERT_NE(list(), nullptr) << "the window is not left without a list";
     EXPECT_TRUE(list()->isVisible());
-    EXPECT_EQ(list()->VIEWCOUNT->text(), QStringLiteral("3"));
+    EXPECT_EQ(list()->VIEWCOUNT->text(), "3");
+
+    velk::setUpgradeForm([&] {
+        EXPECT_FALSE(velk::UpgradeDone);
+        master->unloadListForm();
+        velk::UpgradeDone = true;
+    });
+    modals.expect<VKWSPACE>(choose("INITIAL", "NJ"));
+    master->SSRibbon1[7]->click();
+    ASSERT_NE(list(), nullptr);
+    EXPECT_EQ(master->windowTitle(), "VELK - Workspace is INITIAL and State is NJ");
+    EXPECT_EQ(list()->VIEWCOUNT->text(), "1");
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_FALSE(master->SSRibbon1[7]->isChecked());
 }
 
 TEST_F(MenuCommands, UpdateThatEndsTheProgramLeavesNothingShown) {
