@@ -144,14 +144,6 @@ TEST_F(QueryRecordsetTest, DynasetEditsWriteThroughToTheTable) {
     EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '9'").toString(), "Added");
 }
 
-TEST_F(QueryRecordsetTest, DynasetWithAliasAndTheExclusionToggle) {
-    auto rs = db->OpenRecordset("SELECT P.* FROM PRIME AS P WHERE P.FILE = '1'");
-    rs->Edit();
-    rs->setValue("NOTES", "Y");
-    rs->Update();
-    EXPECT_EQ(db->scalar("SELECT NOTES FROM PRIME WHERE FILE = '1'").toString(), "Y");
-}
-
 TEST_F(QueryRecordsetTest, SnapshotsAndJoinedQueriesRefuseEdits) {
     auto snap = db->OpenRecordset("SELECT * FROM PRIME", RecordsetType::Snapshot);
     EXPECT_THROW(snap->Edit(), DaoError);
@@ -190,21 +182,6 @@ TEST_F(QueryRecordsetTest, TableNameGivesTableUnlessATypeIsAsked) {
     EXPECT_THROW(db->OpenRecordset("SELECT * FROM NOSUCH"), DaoError);
     EXPECT_THROW(db->OpenRecordset("DELETE FROM PRIME"), DaoError); // not a query that returns rows
     EXPECT_EQ(db->scalar("SELECT count(*) FROM PRIME").toInt(), 5);
-}
-
-TEST_F(QueryRecordsetTest, LargeResultsAreReadLazily) {
-    db->BeginTrans();
-    for (int i = 0; i < 3000; ++i)
-        addPrime(QStringLiteral("x%1").arg(i, 5, 10, QLatin1Char('0')), "01", "N");
-    db->CommitTrans();
-    auto rs = db->OpenRecordset("SELECT FILE FROM PRIME WHERE FILE LIKE 'x%' ORDER BY FILE",
-                                RecordsetType::Snapshot);
-    EXPECT_EQ(rs->RecordCount(), 1);
-    rs->setAbsolutePosition(2000);
-    EXPECT_EQ(rs->text("FILE"), "x02000");
-    rs->MoveLast();
-    EXPECT_EQ(rs->RecordCount(), 3000);
-    EXPECT_EQ(rs->text("FILE"), "x02999");
 }
 
 TEST_F(QueryRecordsetTest, RowsPassedLongAgoAreReadAgainByRowid) {
