@@ -144,6 +144,14 @@ TEST_F(QueryRecordsetTest, DynasetEditsWriteThroughToTheTable) {
     EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '9'").toString(), "Added");
 }
 
+TEST_F(QueryRecordsetTest, DynasetWithAliasAndTheExclusionToggle) {
+    auto rs = db->OpenRecordset("SELECT P.* FROM PRIME AS P WHERE P.FILE = '1'");
+    rs->Edit();
+    rs->setValue("NOTES", "Y");
+    rs->Update();
+    EXPECT_EQ(db->scalar("SELECT NOTES FROM PRIME WHERE FILE = '1'").toString(), "Y");
+}
+
 TEST_F(QueryRecordsetTest, SnapshotsAndJoinedQueriesRefuseEdits) {
     auto snap = db->OpenRecordset("SELECT * FROM PRIME", RecordsetType::Snapshot);
     EXPECT_THROW(snap->Edit(), DaoError);
