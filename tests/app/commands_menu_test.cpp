@@ -2,7 +2,6 @@
 // places, the lookup commands and the return to the list after a command.
 #include "commands_fixture.h"
 
-#include "platform/grid/data_grid.h"
 #include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
 
@@ -11,8 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QPrintDialog>
 #include <QToolButton>
 
