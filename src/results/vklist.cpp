@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
@@ -590,9 +591,12 @@ void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QS
         }
         if (!hasCurrentRow(result) || field.isEmpty()) return;
         const QString current = result->text(field).toUpper();
+        // The finds compare without regard to case, so the direction must too: a lower-case "b"
+        // typed at a name starting with M lies behind, not ahead.
+        const QString key = text.toUpper();
         // A double quote would end the criterion's literal: such a find fails and is skipped.
         const bool criterionValid = !text.contains(QLatin1Char('"'));
-        if (QString::compare(text, current, Qt::CaseSensitive) > 0) {
+        if (QString::compare(key, current, Qt::CaseSensitive) > 0) {
             // Every later row sorts before the text: the last row is the nearest.
             if (criterionValid && findFrom(result, field, text, true) == Find::NotFound) result->MoveLast();
         } else {
@@ -602,7 +606,8 @@ void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QS
                 SFILE->notifyMoved();
                 return;
             }
-            if (hasCurrentRow(result) && QString::compare(result->text(field), text, Qt::CaseSensitive) < 0) {
+            if (hasCurrentRow(result) &&
+                QString::compare(result->text(field).toUpper(), key, Qt::CaseSensitive) < 0) {
                 result->MoveNext();
                 if (result->atEOF()) result->MoveLast();
             }
@@ -764,7 +769,8 @@ void VKLIST::SETNOTES(QPlainTextEdit* NOTE) {
         throw dao::DaoError(QString(), QStringLiteral("SETNOTES"), QStringLiteral("the list is closed"));
     // Notes are stored with CR LF line ends, as printing, export and backups of them expect.
     QString text = NOTE->toPlainText();
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     if (notes_->write(text) == results::NotesStore::WriteResult::Busy) {
         throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("SETNOTES"), kLockMessage);
     }
@@ -841,5 +847,11 @@ void VKLIST::EXPORTCUR_Click() {
 }
 
 void VKLIST::PRINTCUR_Click() {
+    // Until the record print is connected the button says so rather than doing nothing.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&VKLIST::printRecordRequested))) {
+        ui::MsgBox(QStringLiteral("Printing a record is not installed yet."),
+                   ui::vbOKOnly | ui::vbInformation);
+        return;
+    }
     emit printRecordRequested();
 }
