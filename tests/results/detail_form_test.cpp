@@ -1,42 +1,26 @@
 // The record detail form headless: a standard, a New Jersey and a New York record, the note's
-// stamp, save, cancel and lock, the jump to an associated record, and the panel refresh afterwards.
+// stamp, save, cancel and lock, the jump to an associated record, the panel refresh afterwards,
+// Export Record and Full Address.
 #include "results/vklisti.h"
 #include "results/vknyaddr.h"
 
 #include "detail_fixture.h"
-#include "platform/ui/msgbox.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabBar>
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using detailtest::DetailFixture;
+using listtest::column;
 using testsupport::ModalScript;
 
 const QString kLockMessage =
     "Another user is working with data which affects your notes.  Try again later to view "
     "your information.";
-
-QString cell(grid::DataGrid* g, int row, int col) {
-    return g->model()->data(g->model()->index(row, col)).toString();
-}
-
-// Every row of a grid's column (the grid reaches further rows on demand, as scrolling would).
-QStringList column(grid::DataGrid* g, int col) {
-    while (g->model()->canFetchMore({}))
-        g->model()->fetchMore({});
-    QStringList values;
-    for (int r = 0; r < g->model()->rowCount(); ++r)
-        values << cell(g, r, col);
-    return values;
-}
 
 TEST_F(DetailFixture, StandardRecordInDepth) {
     openList("PA");
@@ -81,12 +65,9 @@ TEST_F(DetailFixture, StandardRecordInDepth) {
     list->Command1_Click();
     EXPECT_EQ(note(fileA, "01").toString(), "First note");
     EXPECT_EQ(list->PHONE->text(), "555-0001");
-}
 
-TEST_F(DetailFixture, UnknownSicAndBlankBand) {
-    openList("PA");
+    // The other record of the file: an unknown SIC code and blank or unknown bands, no classes.
     selectRecord(fileA, "02");
-    ModalScript modal;
     modal.expect<VKLISTI>([&](VKLISTI& f) {
         EXPECT_EQ(f.windowTitle(), "VKLISTI - ACME TOOL WEST");
         EXPECT_EQ(f.SIC->text(), "9999");
@@ -107,12 +88,11 @@ TEST_F(DetailFixture, NewJerseyRecordShowsItsAssignedRiskFigures) {
                     {"NJCCPAP", "095"}});
     ModalScript modal;
     modal.expect<VKLISTI>([&](VKLISTI& f) {
-        EXPECT_EQ(f.Text1->text(), "05/99");
-        EXPECT_EQ(f.Text2->text(), "0012345");
-        EXPECT_EQ(f.Text3->text(), "0054321");
-        EXPECT_EQ(f.Text4->text(), "0001000");
-        EXPECT_EQ(f.PPAP->text(), "110");
-        EXPECT_EQ(f.NJCCPAP->text(), "095");
+        const std::pair<QLineEdit*, const char*> boxes[] = {{f.Text1, "05/99"},   {f.Text2, "0012345"},
+                                                            {f.Text3, "0054321"}, {f.Text4, "0001000"},
+                                                            {f.PPAP, "110"},      {f.NJCCPAP, "095"}};
+        for (const auto& [box, text] : boxes)
+            EXPECT_EQ(box->text(), text) << box->objectName().toStdString();
         return testsupport::press(f, f.Command1);
     });
     list->Command1_Click();
@@ -126,7 +106,6 @@ TEST_F(DetailFixture, NewYorkRecordWithBlanksInItsFileNumber) {
         EXPECT_EQ(f.NOTES->toPlainText(), "First note");
         EXPECT_EQ(column(f.TDBGrid8, 0).size(), 2);
         EXPECT_EQ(column(f.TDBGrid7, 0), QStringList({"5183", "8810"}));
-        EXPECT_EQ(f.Text1->text(), "/");
         return testsupport::press(f, f.Command1);
     });
     list->Command1_Click();
@@ -152,9 +131,7 @@ TEST_F(DetailFixture, NoteIsStampedOnEveryEntryAndSavedByOk) {
         return testsupport::press(f, f.Command1);
     });
     list->Command1_Click();
-    QString stored = note(fileA, "01").toString();
-    stored.replace("\r\n", "\n");
-    EXPECT_EQ(stored, today + " - \n" + today + " - called\nFirst note");
+    EXPECT_EQ(note(fileA, "01").toString(), today + " - \r\n" + today + " - called\r\nFirst note");
 }
 
 TEST_F(DetailFixture, ClosingWithoutOkKeepsTheStoredNoteAndReleasesItsLock) {
@@ -173,15 +150,10 @@ TEST_F(DetailFixture, ClosingWithoutOkKeepsTheStoredNoteAndReleasesItsLock) {
     });
     list->Command1_Click();
     EXPECT_EQ(note(fileA, "01").toString(), "First note");
-    // Another copy of the program can open the note at once.
-    VKLIST other;
-    other.Form_Load();
-    QPlainTextEdit box;
-    EXPECT_TRUE(other.GETNOTES(fileA, "01", &box));
-    other.releaseNote();
+    EXPECT_TRUE(noteFree(fileA, "01"));
 }
 
-TEST_F(DetailFixture, ANoteHeldByAnotherUserReturnsStraightToTheList) {
+TEST_F(DetailFixture, ANoteHeldByAnotherUserOrAFailingLoadReturnsStraightToTheList) {
     openList("PA");
     VKLIST other;
     other.Form_Load();
@@ -194,42 +166,42 @@ TEST_F(DetailFixture, ANoteHeldByAnotherUserReturnsStraightToTheList) {
         EXPECT_EQ(modal.shownCount(), 0);
     }
     other.releaseNote();
-    ModalScript modal;
-    modal.expect<VKLISTI>([](VKLISTI& f) { return testsupport::press(f, f.Command1); });
-    list->Command1_Click();
-}
 
-TEST_F(DetailFixture, AFailingLoadIsReportedAndReleasesTheNote) {
-    openList("PA");
     db->execute("DROP TABLE CLASS");
     boxes.expectContaining("CLASS", ui::vbOK);
     {
         ModalScript modal; // the form is never shown
         list->Command1_Click();
     }
-    VKLIST other;
-    other.Form_Load();
-    QPlainTextEdit box;
-    EXPECT_TRUE(other.GETNOTES(fileA, "01", &box));
-    other.releaseNote();
+    EXPECT_TRUE(noteFree(fileA, "01"));
 }
 
-class AssociatedJump : public DetailFixture {
-protected:
-    void SetUp() override {
-        DetailFixture::SetUp();
-        openList("PA");
-    }
-    // Opens the detail form of ACME TOOL CO, types into its note and picks ACME TOOL WEST.
-    void jumpWithEditedNote(int answer) {
-        if (answer != 0) boxes.expect("Save the changes to the notes of this record?", answer);
+TEST_F(DetailFixture, JumpToAnAssociatedRecordAsksToSaveAChangedNote) {
+    openList("PA");
+    const struct {
+        int answer; // 0: the note is not changed and nothing is asked
+        const char* typed;
+        const char* stored;
+        bool jumped;
+    } rows[] = {
+        {ui::vbNo, "Dropped", "First note", true},
+        {ui::vbYes, "Saved", "Saved", true},
+        {ui::vbCancel, "Kept on the form", "Kept on the form", false}, // then OK saves it
+        {0, nullptr, "Kept on the form", true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.answer);
+        selectRecord(fileA, "01");
+        if (r.answer != 0) boxes.expect("Save the changes to the notes of this record?", r.answer);
         ModalScript modal;
         modal.expect<VKLISTI>([&](VKLISTI& f) {
-            f.NOTES->setPlainText("Edited in this visit");
-            const int west = column(f.TDBGrid8, 0).indexOf("ACME TOOL WEST");
-            f.TDBGrid8->setCurrentRow(west);
-            f.GoToAssociatedRecord();
-            if (answer == ui::vbCancel) {
+            if (r.typed) f.NOTES->setPlainText(r.typed);
+            f.TDBGrid8->setCurrentRow(column(f.TDBGrid8, 0).indexOf("ACME TOOL WEST"));
+            if (r.answer != 0)
+                f.GoToAssociatedRecord();
+            else
+                emit f.TDBGrid8->activated(f.TDBGrid8->currentIndex()); // the grid's row pick
+            if (!r.jumped) {
                 EXPECT_EQ(f.outcome(), VKLISTI::Outcome::Open);
                 return testsupport::press(f, f.Command1);
             }
@@ -237,54 +209,16 @@ protected:
             return f.result();
         });
         list->Command1_Click();
-    }
-    void expectOnWest() {
+        EXPECT_EQ(note(fileA, "01").toString(), r.stored);
         EXPECT_EQ(list->SSTab1->currentIndex(), 0);
         ASSERT_NE(list->currentRecord(), nullptr);
-        EXPECT_EQ(list->currentRecord()->text("SEQUENCE"), "02");
-        EXPECT_EQ(list->GFILE->Recordset()->index(), "PRIMARY");
-        EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "ACME TOOL WEST");
+        EXPECT_EQ(list->currentRecord()->text("SEQUENCE"), r.jumped ? "02" : "01");
+        if (r.jumped) {
+            EXPECT_EQ(list->GFILE->Recordset()->index(), "PRIMARY");
+            EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "ACME TOOL WEST");
+        }
+        EXPECT_TRUE(noteFree(fileA, "01"));
     }
-    bool noteFree() {
-        VKLIST other;
-        other.Form_Load();
-        QPlainTextEdit box;
-        const bool opened = other.GETNOTES(fileA, "01", &box);
-        if (opened) other.releaseNote();
-        return opened;
-    }
-};
-
-TEST_F(AssociatedJump, AChangedNoteIsSavedWhenTheUserSaysYes) {
-    jumpWithEditedNote(ui::vbYes);
-    EXPECT_EQ(note(fileA, "01").toString(), "Edited in this visit");
-    expectOnWest();
-    EXPECT_TRUE(noteFree());
-}
-
-TEST_F(AssociatedJump, AChangedNoteIsDroppedWhenTheUserSaysNo) {
-    jumpWithEditedNote(ui::vbNo);
-    EXPECT_EQ(note(fileA, "01").toString(), "First note");
-    expectOnWest();
-    EXPECT_TRUE(noteFree());
-}
-
-TEST_F(AssociatedJump, CancelStaysOnTheForm) {
-    jumpWithEditedNote(ui::vbCancel);
-    EXPECT_EQ(note(fileA, "01").toString(), "Edited in this visit"); // then OK saved it
-    EXPECT_EQ(list->currentRecord()->text("SEQUENCE"), "01");
-}
-
-TEST_F(AssociatedJump, AnUnchangedNoteJumpsWithoutAsking) {
-    ModalScript modal;
-    modal.expect<VKLISTI>([&](VKLISTI& f) {
-        f.TDBGrid8->setCurrentRow(column(f.TDBGrid8, 0).indexOf("ACME TOOL WEST"));
-        emit f.TDBGrid8->activated(f.TDBGrid8->currentIndex()); // the grid's row pick
-        return f.result();
-    });
-    list->Command1_Click();
-    expectOnWest();
-    EXPECT_TRUE(noteFree());
 }
 
 TEST_F(DetailFixture, MoreInfoOnASearchTabRefreshesThePanelWithTheNewUserValues) {
@@ -339,17 +273,59 @@ TEST_F(DetailFixture, ExportRecordHandsTheExportPlaceExactlyTheCurrentRecord) {
     EXPECT_EQ(list->SFILE->Recordset()->text("NAME1"), "BAKER BROS");
 }
 
-TEST_F(DetailFixture, FullAddressFromTheListInNewYork) {
+// How many of this process's file descriptors point at path.
+int openHandles(const QString& path) {
+    const QString target = QFileInfo(path).canonicalFilePath();
+    int n = 0;
+    for (const QFileInfo& fd :
+         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
+        if (fd.symLinkTarget() == target) ++n;
+    return n;
+}
+
+TEST_F(DetailFixture, FullAddressShowsEveryLineAndReleasesItsConnection) {
     openList("NY");
-    insert("ADDRESSES", {{"FILE", fileA}, {"SEQUENCE", "01"}, {"ADDRESSES", "LINE ONE\r\nLINE TWO\r\n"}});
+    const QStringList lines = {"ATTN ACCOUNTS PAYABLE              ", // 35 characters each
+                               " 2ND FLOOR                         ", "PO BOX 17                          "};
+    insert("ADDRESSES", {{"FILE", fileA}, {"SEQUENCE", "01"}, {"ADDRESSES", lines.join("\r\n") + "\r\n"}});
+    insert("ADDRESSES", {{"FILE", fileA}, {"SEQUENCE", "02"}, {"ADDRESSES", QString()}});
     ModalScript modal;
-    modal.expect<VKNYADDR>([](VKNYADDR& f) {
+    modal.expect<VKNYADDR>([&](VKNYADDR& f) {
         EXPECT_EQ(f.windowTitle(), "VKNYADDR - ACME TOOL CO");
-        EXPECT_EQ(f.ADDRESSES->toPlainText(), "LINE ONE\nLINE TWO");
+        EXPECT_EQ(f.Label1->text(), "NY Full Address:");
+        EXPECT_EQ(f.ADDRESSES->toPlainText().split('\n'), lines);
         return testsupport::press(f, f.Command1);
     });
     EXPECT_TRUE(list->FULLADDR->isEnabled());
     list->FULLADDR_Click();
+
+    // A record without lines, or with an empty memo: an empty box.
+    for (int i = 0; i < 2; ++i)
+        modal.expect<VKNYADDR>([](VKNYADDR& f) {
+            EXPECT_EQ(f.ADDRESSES->toPlainText(), "");
+            return testsupport::press(f, f.Command1);
+        });
+    results::showFullAddress(fileA, "03", "NOBODY");
+    results::showFullAddress(fileA, "02", "ACME TOOL WEST");
+
+    // The close box instead of OK closes the form's own connection too.
+    const int before = openHandles(dbPath);
+    modal.expect<VKNYADDR>([&](VKNYADDR& f) {
+        EXPECT_GT(openHandles(dbPath), before);
+        f.show();
+        f.close();
+        EXPECT_EQ(openHandles(dbPath), before);
+        return int(QDialog::Rejected);
+    });
+    results::showFullAddress(fileA, "01", "ACME TOOL CO");
+}
+
+TEST_F(DetailFixture, FullAddressOfAMissingDatabaseIsReportedNotShown) {
+    files::setProgramFolder(folder());
+    velk::CurrentState = "NY";
+    boxes.expectContaining("VELKNY.MDB", ui::vbOK);
+    ModalScript modal; // no dialog expected
+    results::showFullAddress("123 45 67", "01", "ACME SUPPLY CO");
 }
 
 } // namespace

@@ -9,21 +9,15 @@ using namespace results;
 
 namespace {
 
-TEST(DetailRules, BandTexts) {
-    EXPECT_EQ(employeesText("0"), "Unknown");
-    EXPECT_EQ(employeesText("5"), "50 - 99");
-    EXPECT_EQ(employeesText("9"), "1000+");
-    EXPECT_EQ(salesText("0"), "Unknown");
-    EXPECT_EQ(salesText("1"), "Under 1 million");
-    EXPECT_EQ(salesText("9"), "1 Billion +");
-    EXPECT_EQ(employeesText(" "), "");
-    EXPECT_EQ(salesText(QVariant()), "");
-    EXPECT_EQ(salesText("10"), "");
-    EXPECT_EQ(employeesText("A"), "");
-}
-
-TEST(DetailRules, AssignedRiskDate) {
-    EXPECT_EQ(njarDateText(9905), "05/99");
+TEST(DetailRules, BandTextsAndTheAssignedRiskDate) {
+    const std::pair<QVariant, const char*> employees[] = {
+        {"0", "Unknown"}, {"5", "50 - 99"}, {"9", "1000+"}, {" ", ""}, {"A", ""}};
+    for (const auto& [band, text] : employees)
+        EXPECT_EQ(employeesText(band), text) << band.toString().toStdString();
+    const std::pair<QVariant, const char*> sales[] = {
+        {"0", "Unknown"}, {"1", "Under 1 million"}, {"9", "1 Billion +"}, {QVariant(), ""}, {"10", ""}};
+    for (const auto& [band, text] : sales)
+        EXPECT_EQ(salesText(band), text) << band.toString().toStdString();
     EXPECT_EQ(njarDateText(9912.0), "12/99");
     EXPECT_EQ(njarDateText(507), "07/05"); // July 2005, read with its leading zero
     EXPECT_EQ(njarDateText(QVariant()), "/");
@@ -31,56 +25,43 @@ TEST(DetailRules, AssignedRiskDate) {
 }
 
 TEST(DetailRules, NoteStampGoesOnTopWithTheCaretAfterIt) {
-    StampedNote once = stampNote("old text", "3/4/25", "\n");
-    EXPECT_EQ(once.text, "3/4/25 - \nold text");
-    EXPECT_EQ(once.caret, 9);
-    StampedNote twice = stampNote(once.text, "3/5/25", "\n");
+    const StampedNote twice = stampNote(stampNote("old text", "3/4/25", "\n").text, "3/5/25", "\n");
     EXPECT_EQ(twice.text, "3/5/25 - \n3/4/25 - \nold text");
     EXPECT_EQ(twice.caret, 9);
     EXPECT_EQ(stampNote("", "1/1/25", "\r\n").text, "1/1/25 - \r\n");
 }
 
-QHash<QString, QVariant> standardRow() {
-    return {{"NAME1", "ACME TOOL CO    "},
-            {"NAME2", " "},
-            {"STREET", "12 MAIN ST  "},
-            {"CITY", "YORK      "},
-            {"ST", "PA"},
-            {"ZIP", "17401"},
-            {"ZIPEXT", "2200"},
-            {"PHONE", "717-555-0100"},
-            {"FAX", "717-555-0101"},
-            {"CONTACT", "J SMITH"},
-            {"TITLE", "OWNER"},
-            {"UserPhone", QVariant()},
-            {"UserFax", ""},
-            {"UserContact", " "},
-            {"UserTitle", "BOSS"}};
-}
-
-PanelRefresh refresh(const QHash<QString, QVariant>& row) {
-    return moreInfoPanelRefresh([&](const QString& f) { return row.value(f); });
-}
-
 TEST(DetailRules, PanelRefreshAfterMoreInfo) {
-    PanelRefresh r = refresh(standardRow());
+    QHash<QString, QVariant> row = {{"NAME1", "ACME TOOL CO    "},
+                                    {"NAME2", " "},
+                                    {"STREET", "12 MAIN ST  "},
+                                    {"CITY", "YORK      "},
+                                    {"ST", "PA"},
+                                    {"ZIP", "17401"},
+                                    {"ZIPEXT", "2200"},
+                                    {"PHONE", "717-555-0100"},
+                                    {"FAX", "717-555-0101"},
+                                    {"CONTACT", "J SMITH"},
+                                    {"TITLE", "OWNER"},
+                                    {"UserPhone", QVariant()},
+                                    {"UserFax", ""},
+                                    {"UserContact", " "},
+                                    {"UserTitle", "BOSS"}};
+    const auto refresh = [&] { return moreInfoPanelRefresh([&](const QString& f) { return row.value(f); }); };
+    PanelRefresh r = refresh();
     EXPECT_EQ(r.addressLines, QStringList({"ACME TOOL CO", "12 MAIN ST  ", "YORK, PA  17401-2200"}));
     EXPECT_EQ(r.PHONE, "717-555-0100");  // null user phone keeps the stored one
     EXPECT_EQ(r.txtFax, "717-555-0101"); // empty user fax too
     EXPECT_EQ(r.CONTACT, " ");           // one blank is enough to replace
     EXPECT_EQ(r.TITLE, "BOSS");
-}
 
-TEST(DetailRules, PanelRefreshSecondNameAndExtensionThresholds) {
-    auto row = standardRow();
     row["NAME2"] = "    X DIVISION  "; // four blanks then text: sorts after ten blanks and "!"
     row["ZIPEXT"] = " ";
-    EXPECT_EQ(refresh(row).addressLines,
+    EXPECT_EQ(refresh().addressLines,
               QStringList({"ACME TOOL CO", "    X DIVISION", "12 MAIN ST  ", "YORK, PA  17401"}));
     row["NAME2"] = "          "; // blanks only: no second line
     row["ZIPEXT"] = QVariant();
-    EXPECT_EQ(refresh(row).addressLines.size(), 3);
-    EXPECT_EQ(refresh(row).addressLines.last(), "YORK, PA  17401");
+    EXPECT_EQ(refresh().addressLines, QStringList({"ACME TOOL CO", "12 MAIN ST  ", "YORK, PA  17401"}));
 }
 
 } // namespace

@@ -1,22 +1,45 @@
-// A program folder with one state database, filled with hand-made employer records, for the
-// list form's tests.
+// A program folder with one state database, filled with hand-made employer records, and the list
+// form on it, for the list form and record detail tests.
 #pragma once
 
 #include "app/globals.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "platform/ui/msgbox.h"
 #include "results/vklist.h"
+#include "results/vklisti.h"
 #include "search/search_list.h"
+#include "support/modal_script.h"
+#include "support/scripted_msgbox.h"
 #include "support/temp_dir.h"
 
-#include <QDate>
+#include <QApplication>
 #include <QHash>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStringList>
+#include <QTabBar>
 
 namespace listtest {
 
 using Row = QHash<QString, QVariant>;
+
+inline QString cell(grid::DataGrid* g, int row, int col) {
+    return g->model()->data(g->model()->index(row, col)).toString();
+}
+
+// Every row of a grid's column (the grid reaches further rows on demand, as scrolling would).
+inline QStringList column(grid::DataGrid* g, int col) {
+    while (g->model()->canFetchMore({}))
+        g->model()->fetchMore({});
+    QStringList values;
+    for (int r = 0; r < g->model()->rowCount(); ++r)
+        values << cell(g, r, col);
+    return values;
+}
 
 class ListFixture : public testsupport::TempDirTest {
 protected:
@@ -37,6 +60,35 @@ protected:
         list = std::make_unique<VKLIST>();
         list->Form_Load();
         list->SORT_SELECT(2);
+    }
+    // The data set st with the records of the detail tests (moreA overrides fields of the first),
+    // and the list form on it.
+    void openList(const QString& st, const Row& moreA = {}) {
+        makeDataSet(st);
+        const bool ny = st == "NY";
+        fileA = ny ? "123 456 7" : "1000001";
+        fileB = ny ? "123 456 8" : "1000002";
+        Row a = {{"SIC", "1711"}, {"EMPLOYEES", "2"}, {"SALES", "9"}, {"UserPhone", "555-0001"}};
+        for (auto it = moreA.begin(); it != moreA.end(); ++it)
+            a[it.key()] = it.value();
+        addEmployer(fileA, "01", "ACME TOOL CO", "YORK", a);
+        addEmployer(fileA, "02", "ACME TOOL WEST", "ADAMS",
+                    {{"SIC", "9999"}, {"EMPLOYEES", " "}, {"SALES", "0"}});
+        addEmployer(fileB, "01", "BAKER BROS", "BERKS", {{"EMPLOYEES", "0"}});
+        insert("SICCODES", {{"CODE", "1711"}, {"DESC", "PLUMBING, HEATING"}});
+        const std::tuple<const char*, const char*, double> classes[] = {{"5183", "PLUMBING", 0.5},
+                                                                        {"8810", "CLERICAL", 12.5}};
+        for (const auto& [cls, desc, cost] : classes)
+            insert("CLASS", {{"FILE", fileA},
+                             {"SEQUENCE", "01"},
+                             {"CLASS", cls},
+                             {"CLASSDESC", desc},
+                             {"FILESEQ", fileA + "01"},
+                             {"LOSSCOST", cost}});
+        addNote(fileA, "01", "First note");
+        addNote(fileA, "02", " ");
+        addNote(fileB, "01", " ");
+        openList();
     }
     void TearDown() override {
         list.reset();
@@ -90,10 +142,38 @@ protected:
         return db->scalar(QString("SELECT %1 FROM PRIME WHERE FILE = ? AND SEQUENCE = ?").arg(field),
                           {file, seq});
     }
+    QVariant note(const QString& file, const QString& seq) {
+        return db->scalar("SELECT NOTES FROM NOTES WHERE FILE = ? AND SEQUENCE = ?", {file, seq});
+    }
+    // True when another copy of the program can open the note at once.
+    bool noteFree(const QString& file, const QString& seq) {
+        VKLIST other;
+        other.Form_Load();
+        QPlainTextEdit box;
+        const bool opened = other.GETNOTES(file, seq, &box);
+        if (opened) other.releaseNote();
+        return opened;
+    }
 
-    QString state, dbPath;
+    // Makes a record current on tab 0, as a click in the all-records grid would.
+    void selectRecord(const QString& file, const QString& seq) { list->showAssociatedRecord(file, seq); }
+    // Shows the form as the active window so that focus moves between its boxes as typing does.
+    static void showForTyping(QWidget& form) {
+        form.show();
+        form.activateWindow();
+        QApplication::setActiveWindow(&form);
+        QApplication::processEvents();
+    }
+    // Moves the focus as a click into box would, and lets queued reactions run.
+    static void clickInto(QWidget* box) {
+        box->setFocus(Qt::MouseFocusReason);
+        QApplication::processEvents();
+    }
+
+    QString state, dbPath, fileA, fileB;
     std::unique_ptr<dao::Database> db;
     std::unique_ptr<VKLIST> list;
+    testsupport::ScriptedMsgBoxes boxes; // no box is expected unless a test says so
 };
 
 } // namespace listtest

@@ -43,12 +43,6 @@ protected:
     std::unique_ptr<dao::Database> db;
 };
 
-TEST_F(NotesStoreTest, LockFileLiesBesideTheDatabase) {
-    EXPECT_EQ(results::lockFileFor("/p/VELKPA.MDB"), "/p/VELKPA.LDB");
-    EXPECT_NE(results::lockOffset("12", "3"), results::lockOffset("1", "23"));
-    EXPECT_EQ(results::lockOffset("100", "01"), results::lockOffset("100", "01"));
-}
-
 TEST_F(NotesStoreTest, CountsTrimmedNotes) {
     NotesStore store(*db, lockPath);
     EXPECT_EQ(store.noteLength("100", "01"), 0);
@@ -62,6 +56,8 @@ TEST_F(NotesStoreTest, CountsTrimmedNotes) {
 
 TEST_F(NotesStoreTest, OpenWriteAndReadBack) {
     NotesStore store(*db, lockPath);
+    QString unopened = "x";
+    EXPECT_THROW(store.write(unopened), dao::DaoError); // a write needs an open note
     NotesStore::Opened o = store.open("100", "02");
     ASSERT_EQ(o.result, NotesStore::OpenResult::Opened);
     EXPECT_EQ(*o.text, "Called in May\r\nWants a quote");
@@ -98,13 +94,10 @@ TEST_F(NotesStoreTest, MissingRowIsCreatedOnFirstWrite) {
     EXPECT_EQ(store.noteLength("777", "01"), 11);
 }
 
-TEST_F(NotesStoreTest, WriteWithoutOpenIsRefused) {
-    NotesStore store(*db, lockPath);
-    QString text = "x";
-    EXPECT_THROW(store.write(text), dao::DaoError);
-}
-
 TEST_F(NotesStoreTest, SecondHolderIsRefusedUntilTheFirstWritesOrCloses) {
+    // One lock byte per record, beside the database; keys do not run into each other.
+    EXPECT_EQ(results::lockFileFor("/p/VELKPA.MDB"), "/p/VELKPA.LDB");
+    EXPECT_NE(results::lockOffset("12", "3"), results::lockOffset("1", "23"));
     auto second = dao::Database::open(dbPath);
     NotesStore a(*db, lockPath);
     NotesStore b(*second, lockPath);

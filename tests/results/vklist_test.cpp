@@ -3,27 +3,25 @@
 #include "results/vklist.h"
 
 #include "list_fixture.h"
-#include "platform/ui/msgbox.h"
-#include "support/scripted_msgbox.h"
 
 #include <QBrush>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QTabBar>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+using listtest::cell;
+using listtest::column;
 using listtest::ListFixture;
 
-QString cell(grid::DataGrid* g, int row, int col) {
-    return g->model()->data(g->model()->index(row, col)).toString();
-}
 QString currentName(grid::DataGrid* g) {
     return cell(g, g->currentRow(), 2);
+}
+QStringList headers(grid::DataGrid* g) {
+    QStringList h;
+    for (int c = 0; c < g->model()->columnCount(); ++c)
+        h << g->model()->headerData(c, Qt::Horizontal).toString();
+    return h;
 }
 
 class StandardList : public ListFixture {
@@ -55,38 +53,32 @@ protected:
         // 100000003 and 100000005 have no notes row.
         openList();
     }
-    testsupport::ScriptedMsgBoxes boxes; // no box is expected unless a test says so
 };
 
 TEST_F(StandardList, OpensOnTabZeroInNameOrderWithTheCount) {
     EXPECT_EQ(list->VIEWCOUNT->text(), "5");
     EXPECT_EQ(list->SSTab1->tabText(0), "View All");
     EXPECT_EQ(list->CurrentIndex, "KEY2");
-    QStringList names;
-    for (int r = 0; r < 5; ++r)
-        names << cell(list->TDBGrid1, r, 2);
-    EXPECT_EQ(names, QStringList({"ACME TOOL CO", "baker & sons", "SMILEY INC", "SMITH BROS", "ZETA"}));
+    EXPECT_EQ(column(list->TDBGrid1, 2),
+              QStringList({"ACME TOOL CO", "baker & sons", "SMILEY INC", "SMITH BROS", "ZETA"}));
     EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
-    EXPECT_EQ(list->TDBGrid1->model()->headerData(2, Qt::Horizontal).toString(), "Company Name");
+    EXPECT_EQ(headers(list->TDBGrid1).at(2), "Company Name");
     EXPECT_TRUE(list->TDBGrid1->isColumnHidden(4));
-    EXPECT_FALSE(list->TDBGrid1->isHidden());
     EXPECT_TRUE(list->TDBGrid4->isHidden());
 }
 
 TEST_F(StandardList, IndexOrdersAndHeaderColours) {
+    const QColor sorted = list->PHONE->palette().color(QPalette::Base);
     list->SORT_SELECT(3);
     EXPECT_EQ(list->CurrentIndex, "KEY3");
-    QStringList names;
-    for (int r = 0; r < 5; ++r)
-        names << cell(list->TDBGrid1, r, 2);
-    EXPECT_EQ(names, QStringList({"SMILEY INC", "SMITH BROS", "baker & sons", "ZETA", "ACME TOOL CO"}));
-    EXPECT_EQ(list->TDBGrid1->columnSpec(3).headerColor, list->PHONE->palette().color(QPalette::Base));
+    EXPECT_EQ(column(list->TDBGrid1, 2),
+              QStringList({"SMILEY INC", "SMITH BROS", "baker & sons", "ZETA", "ACME TOOL CO"}));
+    EXPECT_EQ(list->TDBGrid1->columnSpec(3).headerColor, sorted);
     EXPECT_EQ(list->TDBGrid1->columnSpec(2).headerColor, list->palette().color(QPalette::Button));
 
     list->SORT_SELECT(0);
     EXPECT_EQ(list->CurrentIndex, "PRIMARY");
-    EXPECT_EQ(cell(list->TDBGrid1, 0, 0), "100000001");
-    EXPECT_EQ(cell(list->TDBGrid1, 4, 0), "100000005");
+    EXPECT_EQ(column(list->TDBGrid1, 0).first(), "100000001");
     EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
 
     // "Seq" keeps the order and the colours, and empties the search box.
@@ -94,7 +86,7 @@ TEST_F(StandardList, IndexOrdersAndHeaderColours) {
     list->SORT_SELECT(1);
     EXPECT_EQ(list->SFOR->text(), "");
     EXPECT_EQ(list->CurrentIndex, "PRIMARY");
-    EXPECT_EQ(list->TDBGrid1->columnSpec(0).headerColor, list->PHONE->palette().color(QPalette::Base));
+    EXPECT_EQ(list->TDBGrid1->columnSpec(0).headerColor, sorted);
 }
 
 TEST_F(StandardList, TypeAheadSeeksOnTheCurrentIndex) {
@@ -103,7 +95,7 @@ TEST_F(StandardList, TypeAheadSeeksOnTheCurrentIndex) {
     EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "SMILEY INC");
     list->SFOR->setText("SMIT");
     EXPECT_EQ(currentName(list->TDBGrid1), "SMITH BROS");
-    list->SFOR->setText("zz"); // after every key: the list stays where it was
+    list->SFOR->setText("zz"); // no match: the list stays where it was
     EXPECT_EQ(currentName(list->TDBGrid1), "SMITH BROS");
     list->SFOR->setText("");
     EXPECT_EQ(currentName(list->TDBGrid1), "ACME TOOL CO");
@@ -129,19 +121,12 @@ TEST_F(StandardList, PanelOfAStandardRecordOnTabZero) {
 
     // The MODS grid: latest effective first, then latest expiry; placeholders and merit texts.
     grid::DataGrid* m = list->TDBGrid2;
-    ASSERT_EQ(m->model()->rowCount(), 3);
-    EXPECT_EQ(cell(m, 0, 2), "03/01/04");
-    EXPECT_EQ(cell(m, 0, 3), "1.050");
-    EXPECT_EQ(cell(m, 1, 2), "09/01/03");
-    EXPECT_EQ(cell(m, 1, 3), "Debit");
+    EXPECT_EQ(column(m, 2), QStringList({"03/01/04", "09/01/03", "03/01/02"}));
+    EXPECT_EQ(column(m, 3), QStringList({"1.050", "Debit", "0.950"}));
     EXPECT_EQ(cell(m, 2, 0), " ");
     EXPECT_EQ(cell(m, 2, 1), "03/01/01");
-    EXPECT_EQ(cell(m, 2, 3), "0.950");
-    EXPECT_EQ(m->model()->headerData(1, Qt::Horizontal).toString(), "Effective");
-    EXPECT_EQ(m->model()->headerData(2, Qt::Horizontal).toString(), "Expires");
-    EXPECT_EQ(m->model()->headerData(3, Qt::Horizontal).toString(), "MOD");
+    EXPECT_EQ(headers(m).mid(1), QStringList({"Effective", "Expires", "MOD"}));
     EXPECT_FALSE(m->isColumnHidden(1));
-    EXPECT_FALSE(m->isHidden());
     EXPECT_EQ(list->MFILE->RecordSource,
               "SELECT * FROM MODS WHERE FILE = \"100000002\" AND SEQUENCE = \"01\" "
               "ORDER BY EFFECTIVE DESC, EXPIRE DESC");
@@ -160,24 +145,55 @@ TEST_F(StandardList, PanelOfAStandardRecordOnTabZero) {
 TEST_F(StandardList, GridsNeverEdit) {
     for (grid::DataGrid* g : {list->TDBGrid1, list->TDBGrid4, list->TDBGrid2}) {
         EXPECT_EQ(g->editTriggers(), QAbstractItemView::NoEditTriggers);
-        if (g->model()->rowCount() > 0) {
-            EXPECT_FALSE(g->model()->flags(g->model()->index(0, 0)) & Qt::ItemIsEditable);
-        }
+        EXPECT_FALSE(g->model()->flags(g->model()->index(0, 0)) & Qt::ItemIsEditable);
         EXPECT_FALSE(g->model()->setData(g->model()->index(0, 0), "X"));
     }
     EXPECT_EQ(primeField("100000002", "01", "NAME1").toString(), "ACME TOOL CO");
+}
+
+TEST_F(StandardList, NotesThroughTheListForm) {
+    QPlainTextEdit box;
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    EXPECT_EQ(box.toPlainText(), "Call back");
+    box.setPlainText("");
+    list->SETNOTES(&box);
+    EXPECT_EQ(box.toPlainText(), " ");
+    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 0);
+
+    // A second copy of the program on the same folder.
+    VKLIST other;
+    other.Form_Load();
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    QPlainTextEdit otherBox;
+    boxes.expect("Another user is working with data which affects your notes.  Try again later to view your "
+                 "information.",
+                 ui::vbOK);
+    EXPECT_FALSE(other.GETNOTES("100000002", "01", &otherBox));
+    EXPECT_EQ(otherBox.toPlainText(), "***LOCKED***");
+    EXPECT_EQ(other.GetNoteLength("100000002", "01"), std::nullopt);
+    list->releaseNote();
+
+    // Lines are stored with CR LF and shown with the box's own line ends.
+    ASSERT_TRUE(other.GETNOTES("100000002", "01", &otherBox));
+    otherBox.setPlainText("Line one\nLine two");
+    other.SETNOTES(&otherBox);
+    EXPECT_EQ(note("100000002", "01").toString(), "Line one\r\nLine two");
+    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 18);
+    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
+    EXPECT_EQ(box.toPlainText(), "Line one\nLine two");
+    list->releaseNote();
 }
 
 class StandardListTabs : public StandardList {
 protected:
     void SetUp() override {
         StandardList::SetUp();
-        list->setSearchTab(1, "Adams", "SEARCH1.VKD");
-        list->setTabRecordSource(1, "SELECT * FROM PRIME WHERE COUNTYNAME = 'ADAMS' ORDER BY NAME1");
-        list->setSearchTab(2, "Everyone", "SEARCH2.VKD");
-        list->setTabRecordSource(2, "SELECT * FROM PRIME ORDER BY NAME1");
-        list->setSearchTab(3, "Nobody", "SEARCH3.VKD");
-        list->setTabRecordSource(3, "SELECT * FROM PRIME WHERE FILE = 'none' ORDER BY NAME1");
+        const char* const tabs[][2] = {
+            {"Adams", "WHERE COUNTYNAME = 'ADAMS' "}, {"Everyone", ""}, {"Nobody", "WHERE FILE = 'none' "}};
+        for (int k = 1; k <= 3; ++k) {
+            list->setSearchTab(k, tabs[k - 1][0], QString("SEARCH%1.VKD").arg(k));
+            list->setTabRecordSource(k, QString("SELECT * FROM PRIME %1ORDER BY NAME1").arg(tabs[k - 1][1]));
+        }
         list->SortField = "NAME1";
     }
 };
@@ -236,16 +252,15 @@ TEST_F(StandardListTabs, SearchPanelUsesItsOwnThresholds) {
 TEST_F(StandardListTabs, TypeAheadInResultsSearchesTowardsTheText) {
     list->SSTab1->setCurrentIndex(2);
     list->TDBGrid4->setCurrentRow(2); // SMILEY
-    list->SFOR->setText("B");
-    EXPECT_EQ(currentName(list->TDBGrid4), "baker & sons");
-    list->SFOR->setText("S");
-    EXPECT_EQ(currentName(list->TDBGrid4), "SMILEY INC");
-    list->SFOR->setText("Z");
-    EXPECT_EQ(currentName(list->TDBGrid4), "ZETA");
-    list->SFOR->setText("A\""); // a double quote spoils the criterion: the row stays
-    EXPECT_EQ(currentName(list->TDBGrid4), "ZETA");
-    list->SFOR->setText("");
-    EXPECT_EQ(currentName(list->TDBGrid4), "ACME TOOL CO");
+    const char* const steps[][2] = {{"B", "baker & sons"},
+                                    {"S", "SMILEY INC"},
+                                    {"Z", "ZETA"},
+                                    {"A\"", "ZETA"}, // a double quote spoils the criterion: the row stays
+                                    {"", "ACME TOOL CO"}};
+    for (const auto& [typed, name] : steps) {
+        list->SFOR->setText(typed);
+        EXPECT_EQ(currentName(list->TDBGrid4), name) << typed;
+    }
 }
 
 TEST_F(StandardListTabs, ExclusionMarkTogglesAndDrawsTheRowRed) {
@@ -271,103 +286,36 @@ TEST_F(StandardListTabs, ExclusionMarkTogglesAndDrawsTheRowRed) {
     EXPECT_FALSE(all->data(all->index(1, 2), Qt::ForegroundRole).isValid());
 }
 
-TEST_F(StandardList, NotesThroughTheListForm) {
-    QPlainTextEdit box;
-    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
-    EXPECT_EQ(box.toPlainText(), "Call back");
-    box.setPlainText("");
-    list->SETNOTES(&box);
-    EXPECT_EQ(box.toPlainText(), " ");
-    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 0);
-
-    // A second copy of the program on the same folder.
-    VKLIST other;
-    other.Form_Load();
-    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
-    QPlainTextEdit otherBox;
-    boxes.expect("Another user is working with data which affects your notes.  Try again later to view your "
-                 "information.",
-                 ui::vbOK);
-    EXPECT_FALSE(other.GETNOTES("100000002", "01", &otherBox));
-    EXPECT_EQ(otherBox.toPlainText(), "***LOCKED***");
-    EXPECT_EQ(other.GetNoteLength("100000002", "01"), std::nullopt);
-    list->releaseNote();
-    EXPECT_TRUE(other.GETNOTES("100000002", "01", &otherBox));
-    otherBox.setPlainText("From the other copy");
-    other.SETNOTES(&otherBox);
-    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 19);
-
-    // Lines are stored with CR LF and shown with the box's own line ends.
-    ASSERT_TRUE(other.GETNOTES("100000002", "01", &otherBox));
-    otherBox.setPlainText("Line one\nLine two");
-    other.SETNOTES(&otherBox);
-    EXPECT_EQ(list->GetNoteLength("100000002", "01"), 18);
-    ASSERT_TRUE(list->GETNOTES("100000002", "01", &box));
-    EXPECT_EQ(box.toPlainText(), "Line one\nLine two");
-    list->releaseNote();
-    EXPECT_EQ(boxes.pending(), 0);
-}
-
-class NewYorkList : public ListFixture {
-protected:
-    void SetUp() override {
-        ListFixture::SetUp();
-        makeDataSet("NY");
-        addEmployer("123 456 7", "01", "EMPIRE DINER", "KINGS",
-                    {{"INTERSTATE", true}, {"REVISED", false}, {"NAME2", "   SECOND"}});
-        addMod("123 456 7", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.12);
-        openList();
-    }
-};
-
-TEST_F(NewYorkList, PanelOfANewYorkRecord) {
+TEST_F(ListFixture, PanelOfANewYorkRecordAndTheMeritCaption) {
+    makeDataSet("NY");
+    addEmployer("123 456 7", "01", "EMPIRE DINER", "KINGS",
+                {{"INTERSTATE", true}, {"REVISED", false}, {"NAME2", "   SECOND"}});
+    addMod("123 456 7", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.12);
+    openList();
     EXPECT_EQ(list->ADDRESS->toPlainText(), "EMPIRE DINER\n   SECOND\n1 MAIN ST\nYORK, NY  17401");
     EXPECT_FALSE(list->Label9->isHidden());
     EXPECT_TRUE(list->Label10->isHidden());
     EXPECT_TRUE(list->FULLADDR->isEnabled());
     grid::DataGrid* m = list->TDBGrid2;
     EXPECT_TRUE(m->isColumnHidden(1));
-    EXPECT_EQ(m->model()->headerData(2, Qt::Horizontal).toString(), "Anniversary");
+    EXPECT_EQ(headers(m).at(2), "Anniversary");
     EXPECT_EQ(m->columnSpec(1).format, "STANDARD");
     EXPECT_EQ(cell(m, 0, 3), "1.120");
-}
 
-TEST(MeritDataSets, ModColumnIsTitledMeritClass) {
-    class Merit : public ListFixture {
-    public:
-        void TestBody() override {}
-        QString caption(const QString& st) {
-            SetUp();
-            makeDataSet(st);
-            QString c;
-            {
-                VKLIST l;
-                l.Form_Load();
-                c = l.TDBGrid2->model()->headerData(3, Qt::Horizontal).toString();
-            }
-            TearDown();
-            return c;
-        }
-    };
-    EXPECT_EQ(Merit().caption("PM"), "Merit Class");
-    EXPECT_EQ(Merit().caption("DM"), "Merit Class");
-    EXPECT_EQ(Merit().caption("DE"), "MOD");
-}
-
-class NewJerseyList : public ListFixture {
-protected:
-    void SetUp() override {
-        ListFixture::SetUp();
-        makeDataSet("NJ");
-        addEmployer("200000001", "01", "GARDEN STATE CO", "ESSEX", {{"NJAR", 9905}});
-        addEmployer("200000002", "01", "HUDSON LLC", "ESSEX", {{"NJAR", 0}});
+    for (const char* st : {"PM", "DM", "DE"}) {
+        makeDataSet(st);
         openList();
-        list->setSearchTab(1, "Essex", "SEARCH1.VKD");
-        list->setTabRecordSource(1, "SELECT * FROM PRIME ORDER BY NAME1");
+        EXPECT_EQ(headers(list->TDBGrid2).at(3), QString(st) == "DE" ? "MOD" : "Merit Class") << st;
     }
-};
+}
 
-TEST_F(NewJerseyList, AssignedRiskOnBothKindsOfTab) {
+TEST_F(ListFixture, AssignedRiskOnBothKindsOfTabInNewJersey) {
+    makeDataSet("NJ");
+    addEmployer("200000001", "01", "GARDEN STATE CO", "ESSEX", {{"NJAR", 9905}});
+    addEmployer("200000002", "01", "HUDSON LLC", "ESSEX", {{"NJAR", 0}});
+    openList();
+    list->setSearchTab(1, "Essex", "SEARCH1.VKD");
+    list->setTabRecordSource(1, "SELECT * FROM PRIME ORDER BY NAME1");
     EXPECT_FALSE(list->Label8->isHidden());
     list->TDBGrid1->setCurrentRow(1);
     EXPECT_TRUE(list->Label8->isHidden());
@@ -377,51 +325,37 @@ TEST_F(NewJerseyList, AssignedRiskOnBothKindsOfTab) {
     EXPECT_TRUE(list->Label8->isHidden());
 }
 
-class EmptyList : public ListFixture {
-protected:
-    testsupport::ScriptedMsgBoxes boxes;
-};
-
-TEST_F(EmptyList, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
+TEST_F(ListFixture, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
     makeDataSet("PA");
-    VKLIST list;
-    list.Form_Load();
-    list.SORT_SELECT(2);
-    list.ShowAllRecordsRow();
-    EXPECT_EQ(list.VIEWCOUNT->text(), "0");
-    EXPECT_FALSE(list.Command1->isEnabled());
-    EXPECT_FALSE(list.PRINTCUR->isEnabled());
-    EXPECT_TRUE(list.TDBGrid2->isHidden());
-    list.SFOR->setText("A");
-    EXPECT_EQ(list.TDBGrid1->currentRow(), -1);
+    openList();
+    list->ShowAllRecordsRow();
+    EXPECT_EQ(list->VIEWCOUNT->text(), "0");
+    EXPECT_FALSE(list->Command1->isEnabled());
+    EXPECT_FALSE(list->PRINTCUR->isEnabled());
+    EXPECT_TRUE(list->TDBGrid2->isHidden());
+    list->SFOR->setText("A");
+    EXPECT_EQ(list->TDBGrid1->currentRow(), -1);
 }
 
-TEST_F(EmptyList, MissingDatabaseIsReported) {
+TEST_F(ListFixture, MissingDatabaseIsReported) {
     files::setProgramFolder(folder());
     velk::CurrentState = "DE";
     VKLIST list;
     EXPECT_THROW(list.Form_Load(), dao::DaoError);
 }
 
-} // namespace
-
-namespace {
-
-TEST_F(EmptyList, QuotesInKeysReachTheirOwnModsOnly) {
+TEST_F(ListFixture, QuotesInKeysReachTheirOwnModsOnly) {
     makeDataSet("PA");
     addEmployer("9'9\"9", "01", "QUOTED CO", "ADAMS");
     addEmployer("9", "01", "PLAIN CO", "ADAMS");
     addMod("9'9\"9", "01", "2003-02-01", "2003-03-01", "2004-03-01", 1.25);
     addMod("9", "01", "2003-02-01", "2003-03-01", "2004-03-01", 0.75);
-    VKLIST list;
-    list.Form_Load();
-    list.SORT_SELECT(2); // PLAIN CO, QUOTED CO
-    list.TDBGrid1->setCurrentRow(1);
-    ASSERT_EQ(list.TDBGrid2->model()->rowCount(), 1);
-    EXPECT_EQ(cell(list.TDBGrid2, 0, 3), "1.250");
+    openList(); // PLAIN CO, QUOTED CO
+    list->TDBGrid1->setCurrentRow(1);
+    EXPECT_EQ(column(list->TDBGrid2, 3), QStringList({"1.250"}));
 }
 
-TEST_F(EmptyList, TypingBeforeAnOrderIsChosenDoesNothing) {
+TEST_F(ListFixture, TypingBeforeAnOrderIsChosenDoesNothing) {
     makeDataSet("PA");
     addEmployer("1", "01", "ONE", "ADAMS");
     VKLIST list;
