@@ -13,15 +13,17 @@ QString describe(const QString& file, long long record, const QString& reason) {
 
 } // namespace
 
-LoadFailure::LoadFailure(const QString& file, long long record, const QString& reason)
+LoadFailure::LoadFailure(const QString& file, long long record, const QString& reason, bool unsaved)
     : std::runtime_error(describe(file, record, reason).toStdString()), file_(file), record_(record),
-      reason_(reason) {}
+      reason_(reason), unsaved_(unsaved) {}
 
 QString LoadFailure::message() const {
     QString where = record_ > 0
                         ? QStringLiteral("The data load stopped at record %1 of %2.").arg(record_).arg(file_)
                         : QStringLiteral("The data load stopped on %1.").arg(file_);
-    return where + QStringLiteral("\r\n\r\n") + reason_ +
+    where += QStringLiteral("\r\n\r\n") + reason_;
+    if (!unsaved_) return where;
+    return where +
            QStringLiteral("\r\n\r\nThe rows of the unfinished batch were not saved and %1 was kept, so the "
                           "load is offered again at the next start.")
                .arg(file_);

@@ -26,20 +26,22 @@ struct Refusal {
 };
 
 // A loader that stopped: names the release file, the record (1-based; 0 when no record was being
-// handled) and the reason. The open batch was rolled back and the file is kept.
+// handled) and the reason. unsaved: the open batch was rolled back and the file is kept (false
+// for a failure after the rows were saved, such as the data version stamp).
 class LoadFailure : public std::runtime_error {
 public:
-    LoadFailure(const QString& file, long long record, const QString& reason);
+    LoadFailure(const QString& file, long long record, const QString& reason, bool unsaved = true);
     QString file() const { return file_; }
     long long record() const { return record_; }
     QString reason() const { return reason_; }
-    // A text for the user: the file, the record, the reason, and that the file is kept.
+    // A text for the user: the file, the record, the reason, and (unsaved) that the file is kept.
     QString message() const;
 
 private:
     QString file_;
     long long record_;
     QString reason_;
+    bool unsaved_;
 };
 
 struct LoadContext {

@@ -50,7 +50,7 @@ LoadOutcome runLoadSequence(LoadContext& ctx, const ReleaseFileLengths& l) {
         try {
             stampVersion(*ctx.db, ctx.today);
         } catch (const dao::DaoError& e) {
-            throw LoadFailure(QStringLiteral("VERSION"), 0, e.message());
+            throw LoadFailure(QStringLiteral("VERSION"), 0, e.message(), false);
         }
     }
     if (ny && step(ctx, l.addresses, NEWADDRESSESNY)) return LoadOutcome::Cancelled;

@@ -14,9 +14,20 @@ namespace loading {
 
 namespace {
 
-void rollbackQuietly(dao::Database& db) {
+// A batched loader loses its open batch; a plain loader, which saves its rows one by one, keeps
+// the rows it wrote before the failure.
+void endAfterFailure(dao::Database& db, bool keepRows) {
     try {
-        if (db.inTransaction()) db.Rollback();
+        if (!db.inTransaction()) return;
+        if (keepRows) {
+            try {
+                db.CommitTrans();
+                return;
+            } catch (...) {
+                if (!db.inTransaction()) return;
+            }
+        }
+        db.Rollback();
     } catch (...) {
         // The failure being reported matters more than one of its rollback.
     }
@@ -65,16 +76,16 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
         }
         db.CommitTrans();
     } catch (const LoadFailure&) {
-        rollbackQuietly(db);
+        endAfterFailure(db, !batched);
         throw;
     } catch (const files::MalformedFile& e) {
-        rollbackQuietly(db);
+        endAfterFailure(db, !batched);
         throw LoadFailure(name, e.recordNumber(), e.reason());
     } catch (const dao::DaoError& e) {
-        rollbackQuietly(db);
+        endAfterFailure(db, !batched);
         throw LoadFailure(name, reader ? reader->recordNumber() : 0, e.message());
     } catch (const std::exception& e) {
-        rollbackQuietly(db);
+        endAfterFailure(db, !batched);
         throw LoadFailure(name, reader ? reader->recordNumber() : 0, QString::fromUtf8(e.what()));
     }
     reader.reset();
@@ -84,7 +95,8 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
     if (!file.remove())
         throw LoadFailure(
             name, 0,
-            QStringLiteral("The file was loaded but could not be deleted (%1).").arg(file.errorString()));
+            QStringLiteral("The file was loaded but could not be deleted (%1).").arg(file.errorString()),
+            false);
     return true;
 }
 

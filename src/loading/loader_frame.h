@@ -1,7 +1,8 @@
 // The frame every loader shares: find and open the release file, empty the target tables, read
 // the records through the record filter, write in transactions (one per batch for the batched
 // loaders, one for the whole small file for the plain ones), show progress, stop on the cancel
-// flag, delete the file. A failure rolls back the open transaction and becomes a LoadFailure.
+// flag, delete the file. A failure becomes a LoadFailure: a batched loader rolls back its open
+// batch, a plain loader keeps the rows written before it.
 #pragma once
 
 #include "loading/load_context.h"

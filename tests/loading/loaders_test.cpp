@@ -21,17 +21,25 @@ QByteArray county(const QByteArray& code, const QByteArray& name) {
     return Golden(36).put(2, code).put(5, name).rec;
 }
 
-// n standard PA employers 1000001.. with one used slot each.
-QList<QByteArray> employers(int n, int first = 1) {
-    QList<QByteArray> recs;
-    for (int i = first; i < first + n; ++i) {
-        Golden g = standardEmployer("PA", QByteArray::number(1000000 + i), "01",
-                                    "EMPLOYER " + QByteArray::number(i));
-        g.put(195, "990315990401000315"
-                   "0950");
-        recs << g.rec;
+// Every PRIME column of a row, compared with what the record's columns give.
+void expectRow(dao::Database& db, const QString& where, const QList<std::pair<QString, QVariant>>& expected) {
+    auto rs = db.OpenRecordset("SELECT * FROM PRIME WHERE " + where, dao::RecordsetType::Snapshot);
+    ASSERT_FALSE(rs->atEOF());
+    for (const auto& [column, value] : expected) {
+        if (!value.isValid())
+            EXPECT_TRUE(rs->isNull(column)) << column.toStdString();
+        else if (value.typeId() == QMetaType::QDate)
+            EXPECT_EQ(dao::toDate(rs->value(column)), value.toDate()) << column.toStdString();
+        else if (value.typeId() == QMetaType::Double || value.typeId() == QMetaType::Int ||
+                 value.typeId() == QMetaType::Bool)
+            EXPECT_EQ(rs->value(column).toDouble(), value.toDouble()) << column.toStdString();
+        else
+            EXPECT_EQ(rs->text(column), value.toString()) << column.toStdString();
     }
-    return recs;
+}
+
+QString padded(const char* text, int width) {
+    return QString(text).leftJustified(width);
 }
 
 } // namespace
@@ -77,6 +85,22 @@ TEST_F(CodeLoaders, ClassListAndCountyFilterAndReplace) {
     EXPECT_FALSE(exists("CTYPA.DAT"));
 }
 
+TEST_F(CodeLoaders, FailureKeepsTheRowsSavedSoFarAndTheFile) {
+    openState("PA");
+    db_->execute("INSERT INTO SICCODES (CODE, [DESC]) VALUES ('9999', 'OLD RELEASE')");
+    writeFile("SIC.DAT", {sic(" 1521", "HOUSES"), sic(" 1542", "BUILDINGS")}, "XYZ"); // a stray tail
+    try {
+        NEWSICSTD(ctx_);
+        FAIL() << "no failure";
+    } catch (const LoadFailure& f) {
+        EXPECT_EQ(f.file(), "SIC.DAT");
+        EXPECT_EQ(f.record(), 3);
+    }
+    EXPECT_EQ(count("SICCODES"), 2); // emptied, then saved row by row
+    EXPECT_TRUE(exists("SIC.DAT"));
+    EXPECT_FALSE(db_->inTransaction());
+}
+
 class ClassLoaders : public LoadingTest {};
 
 TEST_F(ClassLoaders, StandardLinesWithDescriptionsAndRepeats) {
@@ -106,104 +130,66 @@ TEST_F(ClassLoaders, StandardLinesWithDescriptionsAndRepeats) {
     EXPECT_EQ(progress_, QStringList{"TOTAL CLASSES ADDED IS 0"});
 }
 
-TEST_F(ClassLoaders, NewYorkLine) {
-    openState("NY");
-    writeFile("DATA1NY.DAT", {Golden(52)
-                                  .put(2, "8810")
-                                  .put(7, "123")
-                                  .put(10, "45")
-                                  .put(12, "67")
-                                  .put(14, "01")
-                                  .put(16, "0001234")
-                                  .rec});
-    NEWCLASSNY(ctx_);
-    EXPECT_EQ(value("SELECT FILE FROM CLASS").toString(), "123 45 67");
-    EXPECT_EQ(value("SELECT FILESEQ FROM CLASS").toString(), "123 45 6701");
-    EXPECT_EQ(value("SELECT LOSSCOST FROM CLASS").toDouble(), 12.34);
-}
-
-TEST_F(ClassLoaders, BatchOfThousand) {
-    openState("PA");
-    QList<QByteArray> lines;
-    for (int i = 0; i < 1001; ++i)
-        lines << standardClassLine("8810", QByteArray::number(1000000 + i), "01", "00100");
-    writeFile("DATA1PA.DAT", lines);
-    NEWCLASSSTD(ctx_);
-    EXPECT_EQ(progress_, (QStringList{"TOTAL CLASSES ADDED IS 0", "TOTAL CLASSES ADDED IS 1000"}));
-    EXPECT_EQ(count("CLASS"), 1001);
-}
-
 class EmployerLoaders : public LoadingTest {};
 
 TEST_F(EmployerLoaders, StandardRowModsAndNote) {
     openState("PA");
     db_->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('003', 'ALLEGHENY')");
-    Golden g = standardEmployer("PA", "1234567", "01", "ACME TOOL & DIE INC");
-    g.put(68, "DBA ACME").put(305, "Y").put(306, "JOHN SMITH").put(336, "0599").put(346, "5").put(347, "7");
-    g.put(401, "PRESIDENT").put(431, "1234").put(489, "412-555-0199");
-    g.put(195, "990315"
-               "990401"
-               "000315"
+    Golden g = fullStandardEmployer();
+    g.put(195, "990315990401000315"
                "0950"); // expires 2000-03-15
-    g.put(217, "000310"
-               "000401"
-               "010315"
+    g.put(217, "000310000401010315"
                "1010"); // expires 2001-03-15: latest
-    g.put(239, "010310"
-               "000402"
-               "010315"
+    g.put(239, "010310000402010315"
                "1200"); // the same expiry later: does not replace
-    g.put(261, "020101"
-               "99  01"
-               "020315"
+    g.put(261, "02010199  01020315"
                "1300"); // effective month blank: not used
-    g.put(283, "970101"
-               "970101"
-               "      "
+    g.put(283, "970101970101      "
                "0900"); // blank expiry: 1950-01-01
     writeFile("DATAPA.DAT", {g.rec});
     NEWDATASTD(ctx_);
     EXPECT_FALSE(exists("DATAPA.DAT"));
 
-    auto rs = db_->OpenRecordset("SELECT * FROM PRIME", dao::RecordsetType::Snapshot);
-    ASSERT_FALSE(rs->atEOF());
-    EXPECT_EQ(rs->text("STATE"), "PA");
-    EXPECT_EQ(rs->text("FILE"), "1234567");
-    EXPECT_EQ(rs->text("SEQUENCE"), "01");
-    EXPECT_EQ(rs->text("NAME1"), QString("ACME TOOL & DIE INC").leftJustified(40));
-    EXPECT_EQ(rs->text("NameSort"), rs->text("NAME1"));
-    EXPECT_EQ(rs->text("NAME2"), QString("DBA ACME").leftJustified(38));
-    EXPECT_EQ(rs->text("STREET"), QString("1 MAIN ST").leftJustified(40));
-    EXPECT_EQ(rs->text("CITY"), QString("PITTSBURGH").leftJustified(22));
-    EXPECT_EQ(rs->text("ST"), "PA");
-    EXPECT_EQ(rs->text("ZIP"), "15222");
-    EXPECT_EQ(rs->text("ZIPEXT"), "1234");
-    EXPECT_EQ(rs->text("PHONE"), "412-555-0100");
-    EXPECT_EQ(rs->text("AREA"), "412");
-    EXPECT_EQ(rs->text("FAX"), "412-555-0199");
-    EXPECT_EQ(rs->text("SIC"), "3599");
-    EXPECT_EQ(rs->text("COUNTY"), "003");
-    EXPECT_EQ(rs->text("COUNTYNAME"), "ALLEGHENY");
-    EXPECT_EQ(rs->text("CountySort"), "ALLEGHENY");
-    EXPECT_EQ(rs->text("EMPLOYEES"), "5");
-    EXPECT_EQ(rs->text("SALES"), "7");
-    EXPECT_EQ(rs->text("FILESEQ"), "123456701");
-    EXPECT_EQ(rs->text("CONTACT"), QString("JOHN SMITH").leftJustified(30));
-    EXPECT_EQ(rs->text("TITLE"), QString("PRESIDENT").leftJustified(30));
-    EXPECT_TRUE(rs->value("ASSOCIATES").toBool());
-    EXPECT_FALSE(rs->value("INTERSTATE").toBool());
-    EXPECT_FALSE(rs->value("REVISED").toBool());
-    EXPECT_EQ(dao::toDate(rs->value("EXPIRE")), QDate(2001, 3, 15));
-    EXPECT_EQ(rs->value("MOD").toDouble(), 1.01);
-    EXPECT_EQ(rs->value("ISSUE1").toInt(), 2001); // greatest issue year of the used slots
-    EXPECT_TRUE(rs->isNull("NJAR"));              // the NJ columns mean nothing in PA
-    EXPECT_TRUE(rs->isNull("CONDITIONAL"));
-    EXPECT_EQ(rs->text("Omit"), " ");
-    EXPECT_EQ(rs->text("User1"), " ");
-    EXPECT_EQ(rs->text("User2"), " ");
-    EXPECT_EQ(rs->text("User3"), " ");
-    EXPECT_TRUE(rs->isNull("UserPhone"));
-    EXPECT_TRUE(rs->isNull("UserTitle"));
+    expectRow(*db_, "FILE = '1234567'",
+              {{"STATE", "PA"},
+               {"FILE", "1234567"},
+               {"SEQUENCE", "01"},
+               {"NAME1", padded("ACME TOOL & DIE INC", 40)}, // trailing blanks kept
+               {"NameSort", padded("ACME TOOL & DIE INC", 40)},
+               {"NAME2", padded("DBA ACME PRECISION", 38)},
+               {"STREET", padded("12 MAIN ST", 40)},
+               {"CITY", padded("PITTSBURGH", 22)},
+               {"ST", "PA"},
+               {"ZIP", "15222"},
+               {"ZIPEXT", "1234"},
+               {"PHONE", "412-555-0100"},
+               {"AREA", "412"},
+               {"FAX", "412-555-0199"},
+               {"SIC", "3599"},
+               {"COUNTY", "003"},
+               {"COUNTYNAME", "ALLEGHENY"},
+               {"CountySort", "ALLEGHENY"},
+               {"EMPLOYEES", "5"},
+               {"SALES", "7"},
+               {"FILESEQ", "123456701"},
+               {"CONTACT", padded("JOHN SMITH", 30)},
+               {"TITLE", padded("PRESIDENT", 30)},
+               {"ASSOCIATES", true},
+               {"INTERSTATE", false},
+               {"REVISED", false},
+               {"EXPIRE", QDate(2001, 3, 15)},
+               {"MOD", 1.01},
+               {"ISSUE1", 2001},     // the greatest issue year of the used slots
+               {"NJAR", QVariant()}, // the NJ columns mean nothing in PA
+               {"CONDITIONAL", QVariant()},
+               {"Omit", " "},
+               {"User1", " "},
+               {"User2", " "},
+               {"User3", " "},
+               {"UserPhone", QVariant()},
+               {"UserFax", QVariant()},
+               {"UserContact", QVariant()},
+               {"UserTitle", QVariant()}});
 
     EXPECT_EQ(count("MODS"), 4);
     EXPECT_EQ(count("MODS", "EXPIRE = '1950-01-01' AND MOD = 0.9"), 1);
@@ -217,55 +203,67 @@ TEST_F(EmployerLoaders, StandardRowModsAndNote) {
 
 TEST_F(EmployerLoaders, NewJerseyFieldsAndUnknownCounty) {
     openState("NJ");
-    Golden g = standardEmployer("NJ", "7000001", "01", "GARDEN STATE SUPPLY", "099");
-    g.put(336, "0599").put(340, "ABC").put(343, "DEF").put(355, "COND TEXT 1234");
-    g.put(369, "0012345").put(376, "0023456").put(383, "0003456");
+    Golden g = fullStandardEmployer();
+    g.put(1, "NJ").put(3, "7000001").put(175, "099");
     Golden blankAr = standardEmployer("NJ", "7000002", "01", "NO AR");
     writeFile("DATANJ.DAT", {g.rec, blankAr.rec});
     NEWDATASTD(ctx_);
-    EXPECT_EQ(value("SELECT NJAR FROM PRIME WHERE FILE = '7000001'").toInt(), 9905);
-    EXPECT_EQ(value("SELECT NJPPAP FROM PRIME WHERE FILE = '7000001'").toString(), "ABC");
-    EXPECT_EQ(value("SELECT NJCCPAP FROM PRIME WHERE FILE = '7000001'").toString(), "DEF");
-    EXPECT_EQ(value("SELECT CONDITIONAL FROM PRIME WHERE FILE = '7000001'").toString(), "COND TEXT 1234");
-    EXPECT_EQ(value("SELECT ARESTPREM FROM PRIME WHERE FILE = '7000001'").toString(), "0012345");
-    EXPECT_EQ(value("SELECT ARTOTPREM FROM PRIME WHERE FILE = '7000001'").toString(), "0023456");
-    EXPECT_EQ(value("SELECT ARTOTLOSS FROM PRIME WHERE FILE = '7000001'").toString(), "0003456");
+    expectRow(*db_, "FILE = '7000001'",
+              {{"NJAR", 9905}, // month 05 of year 99
+               {"NJPPAP", "ABC"},
+               {"NJCCPAP", "DEF"},
+               {"CONDITIONAL", "COND TEXT 1234"},
+               {"ARESTPREM", "0012345"},
+               {"ARTOTPREM", "0023456"},
+               {"ARTOTLOSS", "0003456"},
+               {"COUNTYNAME", QVariant()}, // 099 is not in COUNTY
+               {"CountySort", QVariant()},
+               {"EXPIRE", QVariant()}, // no used slot: no MODS rows, empty EXPIRE, MOD and ISSUE1
+               {"MOD", QVariant()},
+               {"ISSUE1", QVariant()}});
     EXPECT_TRUE(isNullValue("SELECT NJAR FROM PRIME WHERE FILE = '7000002'"));
-    EXPECT_TRUE(isNullValue("SELECT COUNTYNAME FROM PRIME WHERE FILE = '7000001'"));
-    // No used slot: no MODS rows, empty EXPIRE, MOD and ISSUE1.
     EXPECT_EQ(count("MODS"), 0);
-    EXPECT_EQ(count("PRIME", "EXPIRE IS NULL AND MOD IS NULL AND ISSUE1 IS NULL"), 2);
 }
 
 TEST_F(EmployerLoaders, NewYorkRow) {
     openState("NY");
-    Golden g(502);
-    g.put(1, "NY").put(3, "123").put(6, "45").put(8, "67").put(10, "02").put(28, "EMPIRE BAKERY CORP");
-    g.put(68, "400 BROADWAY").put(146, "NEW YORK").put(168, "NY").put(170, "10013").put(175, "061");
-    g.put(178, "212-555-0123").put(191, "2051").put(355, "RI");
-    g.put(195, "031599"
-               "990401"
-               "031500"
+    Golden g = fullNewYorkEmployer();
+    g.put(195, "031599990401031500"
                "0095");
-    g.put(217, "001599"
-               "990401"
-               "031500"
-               "0120"); // issue month 00: used, issue 1950-01-01
-    g.put(239, "  1599"
-               "990401"
-               "031501"
+    g.put(217, "001599990401031500"
+               "0120"); // issue month 00: used, issue 1950-01-01; the same expiry: MOD not taken
+    g.put(239, "  1599990401031501"
                "0130"); // blank issue month: not used
     writeFile("DATANY.DAT", {g.rec});
     NEWDATANY(ctx_);
-    EXPECT_EQ(value("SELECT FILE FROM PRIME").toString(), "123 45 67");
-    EXPECT_EQ(value("SELECT FILESEQ FROM PRIME").toString(), "123 45 6702");
-    EXPECT_EQ(value("SELECT NAME2 FROM PRIME").toString(), " ");
-    EXPECT_EQ(value("SELECT NAME1 FROM PRIME").toString().size(), 35);
-    EXPECT_EQ(value("SELECT STREET FROM PRIME").toString().size(), 34);
-    EXPECT_EQ(value("SELECT REVISED FROM PRIME").toInt(), 1);
-    EXPECT_EQ(value("SELECT INTERSTATE FROM PRIME").toInt(), 1);
-    EXPECT_TRUE(isNullValue("SELECT ISSUE1 FROM PRIME"));       // New York rows leave it empty
-    EXPECT_EQ(value("SELECT MOD FROM PRIME").toDouble(), 0.95); // equal expiry: the first slot's
+    expectRow(*db_, "SEQUENCE = '02'",
+              {{"STATE", "NY"},
+               {"FILE", "123 45 67"},
+               {"FILESEQ", "123 45 6702"},
+               {"NAME1", padded("EMPIRE BAKERY CORP", 35)},
+               {"NameSort", padded("EMPIRE BAKERY CORP", 35)},
+               {"NAME2", " "},
+               {"STREET", padded("400 BROADWAY", 34)},
+               {"CITY", padded("NEW YORK", 22)},
+               {"ST", "NY"},
+               {"ZIP", "10013"},
+               {"COUNTY", "061"},
+               {"PHONE", "212-555-0123"},
+               {"AREA", "212"},
+               {"SIC", "2051"},
+               {"CONTACT", padded("MARY JONES", 30)},
+               {"EMPLOYEES", "3"},
+               {"SALES", "4"},
+               {"TITLE", padded("OWNER", 30)},
+               {"ZIPEXT", "4321"},
+               {"FAX", "212-555-0124"},
+               {"ASSOCIATES", false},
+               {"REVISED", true},
+               {"INTERSTATE", true},
+               {"EXPIRE", QDate(2000, 3, 15)},
+               {"MOD", 0.95},
+               {"ISSUE1", QVariant()}, // New York rows leave it empty
+               {"NJAR", QVariant()}});
     EXPECT_EQ(count("MODS"), 2);
     EXPECT_EQ(count("MODS", "ISSUE = '1950-01-01' AND MOD = 1.2"), 1);
     EXPECT_EQ(count("MODS", "ISSUE = '1999-03-15' AND EFFECTIVE = '1999-04-01' AND EXPIRE = '2000-03-15'"),
@@ -323,40 +321,52 @@ TEST_F(EmployerLoaders, RepeatedKeyKeepsOneRowAndBothModHistories) {
     EXPECT_EQ(count("NOTES"), 1);
 }
 
-// Progress and commits: a commit after every 301 records read, the total grows by 300.
+// A commit after every batch size + 1 records read; the total grows by the batch size. A skipped
+// record counts towards the batch, and a trailing end-of-file character is no record.
 TEST_F(EmployerLoaders, BatchArithmetic) {
-    for (int n : {300, 301, 700}) {
-        SCOPED_TRACE(n);
+    struct Case {
+        const char* name;
+        int records;
+        QStringList progress;
+    };
+    const QString c = "TOTAL COMPANIES ADDED IS ";
+    const QString k = "TOTAL CLASSES ADDED IS ";
+    const QString a = "TOTAL OTHER INFORMATION ADDED IS ";
+    const Case cases[] = {
+        {"DATAPA.DAT", 300, {c + "0"}},
+        {"DATAPA.DAT", 301, {c + "0", c + "300"}},
+        {"DATAPA.DAT", 700, {c + "0", c + "300", c + "600"}},
+        {"DATA1PA.DAT", 1000, {k + "0"}},
+        {"DATA1PA.DAT", 1001, {k + "0", k + "1000"}},
+        {"DATA2NY.DAT", 301, {a + "0", a + "300"}},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(std::string(t.name) + " " + std::to_string(t.records));
         db_.reset();
         QFile::remove(path("VELKPA.MDB"));
+        QFile::remove(path("VELKNY.MDB"));
         progress_.clear();
-        openState("PA");
-        writeFile("DATAPA.DAT", employers(n));
-        NEWDATASTD(ctx_);
-        EXPECT_EQ(count("PRIME"), n);
-        QStringList expected{"TOTAL COMPANIES ADDED IS 0"};
-        for (int total = 300; total + total / 300 <= n; total += 300)
-            expected << QStringLiteral("TOTAL COMPANIES ADDED IS %1").arg(total);
-        EXPECT_EQ(progress_, expected);
+        const QString name = t.name;
+        openState(name == "DATA2NY.DAT" ? "NY" : "PA");
+        QList<QByteArray> recs;
+        if (name == "DATAPA.DAT") recs = employers(t.records - 1);
+        for (int i = recs.size(); i < t.records - 1; ++i) {
+            const QByteArray file = QByteArray::number(1000000 + i);
+            recs << (name == "DATA1PA.DAT" ? standardClassLine("8810", file, "01", "00100")
+                                           : Golden(327).put(1, "NY").put(3, file).put(19, "PO BOX 1").rec);
+        }
+        recs.insert(recs.size() / 2, Golden(recs.first().size()).put(1, "  X").rec); // skipped, counted
+        writeFile(name, recs, QByteArray(1, '\x1a'));
+        if (name == "DATAPA.DAT") NEWDATASTD(ctx_);
+        if (name == "DATA1PA.DAT") NEWCLASSSTD(ctx_);
+        if (name == "DATA2NY.DAT") NEWADDRESSESNY(ctx_);
+        EXPECT_EQ(progress_, t.progress);
+        EXPECT_EQ(count(name == "DATAPA.DAT"    ? "PRIME"
+                        : name == "DATA1PA.DAT" ? "CLASS"
+                                                : "ADDRESSES"),
+                  t.records - 1);
+        EXPECT_FALSE(exists(name));
     }
-}
-
-TEST_F(EmployerLoaders, SkippedRecordsCountTowardsTheBatch) {
-    openState("PA");
-    QList<QByteArray> recs = employers(300);
-    recs.insert(100, Golden(502).put(1, " PA").rec); // begins with a blank: skipped
-    writeFile("DATAPA.DAT", recs);
-    NEWDATASTD(ctx_);
-    EXPECT_EQ(count("PRIME"), 300);
-    EXPECT_EQ(progress_.last(), "TOTAL COMPANIES ADDED IS 300");
-}
-
-TEST_F(EmployerLoaders, TrailingEndOfFileCharacter) {
-    openState("PA");
-    writeFile("DATAPA.DAT", employers(3), QByteArray(1, '\x1a'));
-    NEWDATASTD(ctx_);
-    EXPECT_EQ(count("PRIME"), 3);
-    EXPECT_FALSE(exists("DATAPA.DAT"));
 }
 
 TEST_F(EmployerLoaders, CancelBeforeTheLoaderLeavesTablesAndFile) {

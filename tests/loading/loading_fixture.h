@@ -37,6 +37,45 @@ inline Golden standardEmployer(const QByteArray& state, const QByteArray& file, 
     return g;
 }
 
+// Every field of a standard employer record set, "#" in the columns that are not used.
+inline Golden fullStandardEmployer() {
+    Golden g(502);
+    g.put(1, "PA").put(3, "1234567").put(10, "####").put(14, "01").put(16, "############");
+    g.put(28, "ACME TOOL & DIE INC").put(68, "DBA ACME PRECISION").put(106, "12 MAIN ST");
+    g.put(146, "PITTSBURGH").put(168, "PA").put(170, "15222").put(175, "003");
+    g.put(178, "412-555-0100").put(190, "#").put(191, "3599");
+    g.put(305, "Y").put(306, "JOHN SMITH");
+    g.put(336, "0599").put(340, "ABC").put(343, "DEF").put(346, "5").put(347, "7").put(348, "#######");
+    g.put(355, "COND TEXT 1234").put(369, "0012345").put(376, "0023456").put(383, "0003456");
+    g.put(390, "###########").put(401, "PRESIDENT").put(431, "1234");
+    g.put(435, QByteArray(54, '#')).put(489, "412-555-0199");
+    return g;
+}
+
+// Every field of a New York employer record set, "#" in the columns that are not used.
+inline Golden fullNewYorkEmployer() {
+    Golden g(502);
+    g.put(1, "NY").put(3, "123").put(6, "45").put(8, "67").put(10, "02").put(12, QByteArray(16, '#'));
+    g.put(28, "EMPIRE BAKERY CORP").put(63, "#####").put(68, "400 BROADWAY").put(102, QByteArray(44, '#'));
+    g.put(146, "NEW YORK").put(168, "NY").put(170, "10013").put(175, "061");
+    g.put(178, "212-555-0123").put(191, "2051");
+    g.put(306, "MARY JONES").put(346, "3").put(347, "4");
+    g.put(355, "RI").put(401, "OWNER").put(431, "4321").put(489, "212-555-0124");
+    return g;
+}
+
+// n standard PA employers 1000000 + first.. with one used slot each.
+inline QList<QByteArray> employers(int n, int first = 1) {
+    QList<QByteArray> recs;
+    for (int i = first; i < first + n; ++i)
+        recs << standardEmployer("PA", QByteArray::number(1000000 + i), "01",
+                                 "EMPLOYER " + QByteArray::number(i))
+                    .put(195, "990315990401000315"
+                              "0950")
+                    .rec;
+    return recs;
+}
+
 // A standard class line: class code, file, sequence, loss cost digits (5).
 inline QByteArray standardClassLine(const QByteArray& cls, const QByteArray& file, const QByteArray& seq,
                                     const QByteArray& cents) {
