@@ -173,6 +173,7 @@ void VKLISTI::buildControls() {
         box->installEventFilter(this);
     }
     NOTES->installEventFilter(this);
+    NOTES->viewport()->installEventFilter(this);
     connect(User1, &QLineEdit::textChanged, this, &VKLISTI::User1_Change);
 
     QWidget* order[] = {Command1, NOTES, TDBGrid7, TDBGrid8,    EMPLOYEES, SALES,     NEW_AS_OF,
@@ -509,6 +510,10 @@ void VKLISTI::UserPhone_LostFocus() {
 }
 
 bool VKLISTI::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == NOTES->viewport() && event->type() == QEvent::MouseButtonPress && swallowNotePress_) {
+        swallowNotePress_ = false;
+        return true;
+    }
     if (closing_ || (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut))
         return QDialog::eventFilter(watched, event);
     const auto* fe = static_cast<QFocusEvent*>(event);
@@ -520,6 +525,11 @@ bool VKLISTI::eventFilter(QObject* watched, QEvent* event) {
             if (watched == returningTo_) returningTo_ = nullptr;
         } else if (watched == NOTES) {
             NOTES_GotFocus();
+            // The press that gave the focus would next move the caret to where it landed.
+            if (fe->reason() == Qt::MouseFocusReason) {
+                swallowNotePress_ = true;
+                QTimer::singleShot(0, this, [this] { swallowNotePress_ = false; });
+            }
         } else if (watched == User1) {
             User1_GotFocus();
         } else if (watched == User2) {

@@ -124,5 +124,6 @@ private:
     bool noteEdited_ = false;
     bool settingNote_ = false;
     bool closing_ = false;
+    bool swallowNotePress_ = false;    // a click stamped the note: the caret stays on the stamped line
     QLineEdit* returningTo_ = nullptr; // a refused box waiting for the focus to come back
 };
