@@ -153,11 +153,14 @@ void MASTER::buildRibbon() {
 }
 
 void MASTER::layOutRibbon() {
+    // The rule runs on the buttons' pixel widths, as it reads each button's actual width: rounding
+    // every twips left on its own would overlap neighbours by a pixel.
     const QVector<QRect> buttons =
-        velk::ribbonLayout(kButton0Left, kButton0Top, int(SSRibbon1.size()), kRibbonButtonTwips);
+        velk::ribbonLayout(ui::twipsToPixels(kButton0Left), ui::twipsToPixels(kButton0Top),
+                           int(SSRibbon1.size()), ui::twipsToPixels(kRibbonButtonTwips));
     for (int i = 0; i < int(SSRibbon1.size()); ++i)
-        SSRibbon1[i]->setGeometry(ui::twipsToPixels(buttons[i]));
-    SSPanel1->setFixedHeight(ui::twipsToPixels(velk::ribbonPanelHeight(buttons[0].height())));
+        SSRibbon1[i]->setGeometry(buttons[i]);
+    SSPanel1->setFixedHeight(ui::twipsToPixels(velk::ribbonPanelHeight(kRibbonButtonTwips)));
 }
 
 StartOutcome MASTER::MDIForm_Load() {
