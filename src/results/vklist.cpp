@@ -630,6 +630,8 @@ void VKLIST::TDBGrid1_RowColChange() {
 }
 
 void VKLIST::TDBGrid4_RowColChange() {
+    // Export Record reloads SFILE on tab 0; the hidden search grid must not refill tab 0's panel.
+    if (SSTab1->currentIndex() == 0) return;
     dao::Recordset* rs = SFILE->Recordset();
     if (!rs) return;
     if (!rs->atEOF()) ShowSearchRow();

@@ -49,3 +49,27 @@ TEST_F(ReviewedList, PrintRecordSaysSoWhileThePrintIsNotConnected) {
 }
 
 } // namespace
+
+namespace {
+
+class ReviewedAllRecords : public listtest::ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        makeDataSet("PA");
+        addEmployer("100000001", "01", "ACME TOOL CO", "YORK", {{"UserPhone", "!"}, {"NAME2", "    X"}});
+        openList();
+    }
+};
+
+TEST_F(ReviewedAllRecords, ExportRecordLeavesTheAllRecordsPanelAsItWas) {
+    ASSERT_EQ(list->PHONE->text(), "!");
+    boxes.expect("Export is not installed yet.", ui::vbOK);
+    list->EXPORTCUR->click();
+    // The export's one-record source fills the hidden search grid; the panel keeps tab 0's rules.
+    EXPECT_EQ(list->PHONE->text(), "!");
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n1 MAIN ST\nYORK, PA  17401");
+    EXPECT_FALSE(list->MFILE->RecordSource.endsWith(' '));
+}
+
+} // namespace
