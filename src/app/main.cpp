@@ -6,8 +6,27 @@
 #include <QApplication>
 #include <QFile>
 
+namespace {
+
+// An exception must not unwind through Qt's event loop: one that escapes a handler ends the
+// program with a message instead of aborting it.
+class Application : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (...) {
+            velk::endAfterEscapedError(std::current_exception());
+            return false;
+        }
+    }
+};
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELK"));
     if (const QByteArray folder = qgetenv("VELK_PROGRAM_FOLDER"); !folder.isEmpty())
         files::setProgramFolder(QFile::decodeName(folder));

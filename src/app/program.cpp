@@ -2,6 +2,9 @@
 
 #include "app/master.h"
 #include "app/title.h"
+#include "platform/dao/dao.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/msgbox.h"
 
 #include <QApplication>
 
@@ -16,6 +19,28 @@ bool mainLoopRunning() {
 }
 void setMainLoopRunning(bool value) {
     running = value;
+}
+
+void endAfterEscapedError(std::exception_ptr error) {
+    MASTER* master = MASTER::instance();
+    if (master && master->programEnded()) return;
+    QString reason = QStringLiteral("an unknown error");
+    try {
+        std::rethrow_exception(error);
+    } catch (const dao::DaoError& e) {
+        reason = e.message();
+    } catch (const std::exception& e) {
+        reason = QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    ui::setDefaultPointer();
+    ui::MsgBox(QStringLiteral("VELK must close because of an error.\r\n\r\n") + reason, ui::vbCritical);
+    try {
+        if (master) master->endProgram(1);
+    } catch (...) {
+        // Ending goes on whatever the forms' unloading says.
+    }
+    QCoreApplication::exit(1); // also leaves the modal dialogs' loops
 }
 
 void unloadAllForms() {
