@@ -36,13 +36,6 @@ QList<QByteArray> records(const QString& path, int length) {
     return out;
 }
 
-bool allDigits(const QString& s) {
-    if (s.isEmpty()) return false;
-    for (QChar c : s)
-        if (!c.isDigit()) return false;
-    return true;
-}
-
 QByteArray fingerprint(const QString& folder, const QStringList& names) {
     QCryptographicHash h(QCryptographicHash::Sha256);
     for (const QString& n : names)
@@ -80,8 +73,7 @@ TEST_F(Generator, LayoutsReadBackConsistently) {
         o.employers = 400;
         o.seed = 5;
         const QString dir = path(state);
-        GeneratedRelease result;
-        ASSERT_TRUE(generateRelease(o, dir, &result));
+        ASSERT_TRUE(generateRelease(o, dir));
 
         QSet<QString> sics, classes, counties, keys;
         for (const QByteArray& r : records(dir + "/SIC.DAT", kSicRecordLength)) {
@@ -105,106 +97,51 @@ TEST_F(Generator, LayoutsReadBackConsistently) {
             ASSERT_TRUE(sortsAfter(r, kFilterBang));
             const EmployerRecord e = parseEmployerRecord(r, layout, state == "NJ");
             EXPECT_EQ(e.file.size(), ny ? 9 : 7);
-            EXPECT_TRUE(allDigits(QString(e.file).remove(' ')));
-            EXPECT_TRUE(allDigits(e.sequence));
             EXPECT_FALSE(keys.contains(e.fileSeq())) << "repeated key without --duplicates";
             keys.insert(e.fileSeq());
-            EXPECT_FALSE(e.name1.trimmed().isEmpty());
-            EXPECT_TRUE(allDigits(e.zip));
             EXPECT_TRUE(counties.contains(e.county)) << e.county.toStdString();
             EXPECT_TRUE(sics.contains(e.sic)) << e.sic.toStdString();
-            EXPECT_EQ(e.phone.left(3), e.area);
-            EXPECT_TRUE(allDigits(e.area));
-            EXPECT_TRUE(allDigits(e.employees) && allDigits(e.sales));
-            // 1 to 5 slots from the first on, each a real policy year.
+            // 1 to 5 slots from the first on, each a real policy year with a MOD.
             int used = 0;
             while (used < 5 && e.mods[used].inUse)
                 ++used;
             EXPECT_GE(used, 1);
-            for (int i = used; i < 5; ++i)
-                EXPECT_FALSE(e.mods[i].inUse);
-            for (int i = 0; i < used; ++i) {
+            for (int i = 0; i < 5; ++i) {
                 const ModSlot& m = e.mods[i];
+                EXPECT_EQ(m.inUse, i < used);
+                if (!m.inUse) continue;
                 EXPECT_GT(m.issue, fallbackDate());
-                EXPECT_LT(m.issue, m.effective);
                 EXPECT_EQ(m.expire, m.effective.addYears(1));
                 ASSERT_TRUE(m.mod);
-                const bool merit = *m.mod == 9.884 || *m.mod == 9.885 || *m.mod == 9.886 || *m.mod == 8.888;
-                merits += merit;
-                if (!merit) {
-                    EXPECT_TRUE(*m.mod >= 0.5 && *m.mod <= 2.0) << *m.mod;
-                }
-                if (i > 0) {
-                    EXPECT_LT(m.effective, e.mods[i - 1].effective);
-                }
+                merits += *m.mod == 9.884 || *m.mod == 9.885 || *m.mod == 9.886 || *m.mod == 8.888;
             }
-            if (e.njar) {
-                ++njAssignedRisk;
-                EXPECT_GE(*e.njar % 100, 1);
-                EXPECT_LE(*e.njar % 100, 12);
-            }
+            njAssignedRisk += e.njar.has_value();
         }
         EXPECT_EQ(njAssignedRisk > 0, state == "NJ");
         EXPECT_EQ(merits > 0, state == "PM" || state == "DM");
 
         QHash<QString, int> linesPerEmployer;
-        QSet<QString> classKeys;
         for (const QByteArray& r : records(dir + "/" + classLineFileName(state), kClassLineRecordLength)) {
             ASSERT_TRUE(sortsAfter(r, kFilterBlankBang));
             const ClassLine c = parseClassLine(r, layout);
             EXPECT_TRUE(keys.contains(c.fileSeq())) << c.fileSeq().toStdString();
             EXPECT_TRUE(classes.contains(c.classCode));
-            ASSERT_TRUE(c.lossCost);
-            EXPECT_GT(*c.lossCost, 0);
-            EXPECT_FALSE(classKeys.contains(c.fileSeq() + c.classCode));
-            classKeys.insert(c.fileSeq() + c.classCode);
+            EXPECT_TRUE(c.lossCost && *c.lossCost > 0);
             ++linesPerEmployer[c.fileSeq()];
         }
         EXPECT_EQ(linesPerEmployer.size(), keys.size());
         for (int n : linesPerEmployer)
             EXPECT_TRUE(n >= 1 && n <= 5);
 
-        if (ny) {
-            const QList<QByteArray> addresses = records(dir + "/DATA2NY.DAT", kAddressRecordLength);
-            EXPECT_GT(addresses.size(), 50);
-            for (const QByteArray& r : addresses) {
-                ASSERT_TRUE(sortsAfter(r, kFilterBlankBang));
-                const AddressRecord a = parseAddressRecord(r);
-                EXPECT_TRUE(keys.contains(a.file + a.sequence));
-                EXPECT_GE(a.lines.size(), 1);
-            }
-        } else {
-            EXPECT_FALSE(QFile::exists(dir + "/DATA2NY.DAT"));
+        EXPECT_EQ(QFile::exists(dir + "/DATA2NY.DAT"), ny);
+        if (!ny) continue;
+        for (const QByteArray& r : records(dir + "/DATA2NY.DAT", kAddressRecordLength)) {
+            ASSERT_TRUE(sortsAfter(r, kFilterBlankBang));
+            const AddressRecord a = parseAddressRecord(r);
+            EXPECT_TRUE(keys.contains(a.file + a.sequence));
+            EXPECT_GE(a.lines.size(), 1);
         }
     }
-}
-
-TEST_F(Generator, EdgeCaseOptions) {
-    GeneratorOptions o;
-    o.state = "PA";
-    o.employers = 500;
-    o.blankRecords = o.duplicates = o.unknownCodes = o.ctrlZ = true;
-    ASSERT_TRUE(generateRelease(o, folder()));
-    const QByteArray data = readAll(path("DATAPA.DAT"));
-    EXPECT_TRUE(data.endsWith("\r\n\x1a"));
-    const QList<QByteArray> recs = records(path("DATAPA.DAT"), kEmployerRecordLength);
-    int blanks = 0, unknownCounty = 0;
-    QSet<QString> keys;
-    int repeated = 0;
-    for (const QByteArray& r : recs) {
-        if (r.left(500).trimmed().isEmpty()) {
-            ++blanks;
-            continue;
-        }
-        const EmployerRecord e = parseEmployerRecord(r, Layout::Standard, false);
-        unknownCounty += e.county == "999";
-        repeated += keys.contains(e.fileSeq());
-        keys.insert(e.fileSeq());
-    }
-    EXPECT_GT(blanks, 0);
-    EXPECT_GT(unknownCounty, 0);
-    EXPECT_GT(repeated, 0);
-    EXPECT_EQ(keys.size(), 500);
 }
 
 TEST_F(Generator, LoadsEndToEnd) {
@@ -215,8 +152,12 @@ TEST_F(Generator, LoadsEndToEnd) {
     o.duplicates = o.unknownCodes = o.blankRecords = o.ctrlZ = true;
     GeneratedRelease result;
     ASSERT_TRUE(generateRelease(o, folder(), &result));
+    const QByteArray data = readAll(path("DATANJ.DAT"));
+    EXPECT_TRUE(data.endsWith("\r\n\x1a"));
+    EXPECT_TRUE(data.contains("\n" + QByteArray(500, ' ') + "\r\n")); // a blank record
+    EXPECT_GT(result.employerRecords, 700);                           // repeated keys
     EXPECT_EQ(runLoadSequence(ctx_, measureReleaseFiles(folder(), "NJ")), LoadOutcome::Completed);
-    EXPECT_EQ(count("PRIME"), 700);
+    EXPECT_EQ(count("PRIME"), 700); // the repeated keys edit their row
     EXPECT_EQ(count("NOTES"), 700);
     EXPECT_GT(count("PRIME", "NJAR IS NOT NULL"), 0);
     EXPECT_GT(count("PRIME", "COUNTYNAME IS NULL"), 0); // the unknown county codes

@@ -76,95 +76,48 @@ TEST(Dates, OrdersWindowAndFallback) {
         EXPECT_EQ(releaseDate(c.six, c.order), c.expected) << c.six.constData();
 }
 
+// A ModEntry slot: issue, effective and expiry dates, MOD digits.
+static QByteArray slot(const char* issue, const char* effective, const char* expire, const char* mod) {
+    return QByteArray(issue) + effective + expire + mod;
+}
+
 TEST(ModSlots, InUseDatesAndMod) {
     struct Case {
-        const char* slot;
+        QByteArray slot;
         Layout layout;
         bool inUse;
         QDate issue, effective, expire;
         std::optional<double> mod;
     };
-    const QDate fallback(1950, 1, 1), mar99(1999, 3, 15), apr99(1999, 4, 1), mar00(2000, 3, 15);
+    const QDate fb(1950, 1, 1), mar99(1999, 3, 15), apr99(1999, 4, 1), mar00(2000, 3, 15);
+    const Layout ny = Layout::NewYork, st = Layout::Standard;
     const Case cases[] = {
         // The same three dates in each layout's order: MMDDYY YYMMDD MMDDYY, or all YYMMDD.
-        {"031599990401031500"
-         "0095",
-         Layout::NewYork, true, mar99, apr99, mar00, 95 / 100.0},
-        {"990315990401000315"
-         "0950",
-         Layout::Standard, true, mar99, apr99, mar00, 0.95},
-        // Standard: the effective month decides, whatever else the slot holds.
-        {"99031599  01000315"
-         "0950",
-         Layout::Standard,
-         false,
-         {},
-         {},
-         {},
-         {}},
-        {"990315990001000315"
-         "0950",
-         Layout::Standard,
-         false,
-         {},
-         {},
-         {},
-         {}},
-        {"      99 4  000315"
-         "0950",
-         Layout::Standard, true, fallback, fallback, mar00, 0.95}, // lenient " 4"; "99 4  " is no date
-        {"                      ", Layout::Standard, false, {}, {}, {}, {}},
-        // New York: the issue month must sort after two blanks.
-        {"  1599990401031500"
-         "0095",
-         Layout::NewYork,
-         false,
-         {},
-         {},
-         {},
-         {}},
-        {"\x1a\x1a"
-         "1599990401031500"
-         "0095",
-         Layout::NewYork,
-         false,
-         {},
-         {},
-         {},
-         {}},
-        {"001599990401031500"
-         "0095",
-         Layout::NewYork, true, fallback, apr99, mar00, 0.95},
-        {" 31599990401031500"
-         "0095",
-         Layout::NewYork, true, mar99, apr99, mar00, 0.95},
+        {slot("031599", "990401", "031500", "0095"), ny, true, mar99, apr99, mar00, 95 / 100.0},
+        {slot("990315", "990401", "000315", "0950"), st, true, mar99, apr99, mar00, 0.95},
+        // Standard: the effective month decides (leniently read), whatever else the slot holds.
+        {slot("990315", "99  01", "000315", "0950"), st, false, {}, {}, {}, {}},
+        {slot("990315", "990001", "000315", "0950"), st, false, {}, {}, {}, {}},
+        {slot("      ", "99 4  ", "000315", "0950"), st, true, fb, fb, mar00, 0.95},
+        {slot("      ", "      ", "      ", "    "), st, false, {}, {}, {}, {}},
+        // New York: the issue month must sort after two blanks; "00" is used, with the fallback.
+        {slot("  1599", "990401", "031500", "0095"), ny, false, {}, {}, {}, {}},
+        {slot("\032\0321599", "990401", "031500", "0095"), ny, false, {}, {}, {}, {}},
+        {slot("001599", "990401", "031500", "0095"), ny, true, fb, apr99, mar00, 0.95},
+        {slot(" 31599", "990401", "031500", "0095"), ny, true, mar99, apr99, mar00, 0.95},
         // Blank expiry: the fallback. Merit codes compare equal to the searches' literals.
-        {"990315990401      "
-         "1000",
-         Layout::Standard, true, mar99, apr99, fallback, 1.0},
-        {"990315990401000315"
-         "9884",
-         Layout::Standard, true, mar99, apr99, mar00, 9.884},
-        {"990315990401000315"
-         "9885",
-         Layout::Standard, true, mar99, apr99, mar00, 9.885},
-        {"990315990401000315"
-         "9886",
-         Layout::Standard, true, mar99, apr99, mar00, 9.886},
-        {"990315990401000315"
-         "8888",
-         Layout::Standard, true, mar99, apr99, mar00, 8.888},
+        {slot("990315", "990401", "      ", "1000"), st, true, mar99, apr99, fb, 1.0},
+        {slot("990315", "990401", "000315", "9884"), st, true, mar99, apr99, mar00, 9.884},
+        {slot("990315", "990401", "000315", "9885"), st, true, mar99, apr99, mar00, 9.885},
+        {slot("990315", "990401", "000315", "9886"), st, true, mar99, apr99, mar00, 9.886},
+        {slot("990315", "990401", "000315", "8888"), st, true, mar99, apr99, mar00, 8.888},
         // A MOD that is not a number: the slot is used, its MOD empty.
-        {"990315990401000315"
-         "9X86",
-         Layout::Standard, true, mar99, apr99, mar00, std::nullopt},
-        {"990315990401000315"
-         "    ",
-         Layout::Standard, true, mar99, apr99, mar00, std::nullopt},
+        {slot("990315", "990401", "000315", "9X86"), st, true, mar99, apr99, mar00, std::nullopt},
+        {slot("990315", "990401", "000315", "    "), st, true, mar99, apr99, mar00, std::nullopt},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.slot);
-        const ModSlot m = parseModSlot(QByteArray(c.slot), c.layout);
+        SCOPED_TRACE(c.slot.constData());
+        const ModSlot m = parseModSlot(c.slot, c.layout);
         ASSERT_EQ(m.inUse, c.inUse);
         if (!c.inUse) continue;
         EXPECT_EQ(m.issue, c.issue);

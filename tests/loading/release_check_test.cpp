@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+using loadingtest::employers;
 using loadingtest::Golden;
 using testsupport::ModalScript;
 using testsupport::ScriptedMsgBoxes;
@@ -20,19 +21,6 @@ namespace {
 StartOutcome startProgram() {
     auto* splash = new TITLE;
     return splash->Form_Load();
-}
-
-QList<QByteArray> employers(int n) {
-    QList<QByteArray> recs;
-    for (int i = 1; i <= n; ++i) {
-        Golden g = loadingtest::standardEmployer("PA", QByteArray::number(1000000 + i), "01", "EMPLOYER");
-        g.put(195, "990315"
-                   "990401"
-                   "000315"
-                   "0950");
-        recs << g.rec;
-    }
-    return recs;
 }
 
 } // namespace

@@ -11,21 +11,18 @@ using namespace loadingtest;
 
 namespace {
 
-QByteArray classesRecord(const QByteArray& code, const QByteArray& desc) {
-    return Golden(57).put(2, code).put(6, desc).rec;
-}
-
 QByteArray nyEmployer(const QByteArray& county) {
-    Golden g(502);
-    g.put(1, "NY").put(3, "123").put(6, "45").put(8, "67").put(10, "01").put(28, "EMPIRE BAKERY CORP");
-    g.put(175, county)
-        .put(195, "031599"
-                  "990401"
-                  "031500"
-                  "0095");
-    return g.rec;
+    return Golden(502)
+        .put(1, "NY")
+        .put(3, "123")
+        .put(6, "45")
+        .put(8, "67")
+        .put(10, "01")
+        .put(28, "EMPIRE BAKERY CORP")
+        .put(175, county)
+        .put(195, "0315999904010315000095")
+        .rec;
 }
-
 QByteArray nyClassLine(const QByteArray& code) {
     return Golden(52)
         .put(2, code)
@@ -36,7 +33,6 @@ QByteArray nyClassLine(const QByteArray& code) {
         .put(16, "0001234")
         .rec;
 }
-
 QByteArray nyAddress() {
     return Golden(327)
         .put(1, "NY")
@@ -54,7 +50,7 @@ class LoadSequence : public LoadingTest {
 protected:
     void writeNewYorkRelease() {
         writeFile("SIC.DAT", {Golden(52).put(1, " 2051").put(9, "BAKERY PRODUCTS").rec});
-        writeFile("CLASSES.DAT", {classesRecord("2003", "BAKERY")});
+        writeFile("CLASSES.DAT", {Golden(57).put(2, "2003").put(6, "BAKERY").rec});
         writeFile("CTYNY.DAT", {Golden(36).put(2, "061").put(5, "NEW YORK").rec});
         writeFile("DATA1NY.DAT", {nyClassLine("2003")});
         writeFile("DATANY.DAT", {nyEmployer("061")});
@@ -186,11 +182,17 @@ TEST_F(LoadSequence, AddressFailureAfterTheStampKeepsTheStampAndTheFile) {
     EXPECT_TRUE(exists("DATA2NY.DAT"));
 }
 
-TEST_F(LoadSequence, VersionStampReplacesTheRow) {
+TEST_F(LoadSequence, VersionStampFailureIsReportedWithoutAKeptFile) {
     openState("PA");
-    db_->execute("INSERT INTO VERSION (Dummy, Version) VALUES ('1', '2020-01-01')");
-    stampVersion(*db_, QDate(2024, 7, 1));
-    EXPECT_EQ(count("VERSION"), 1);
-    EXPECT_EQ(dao::toDate(value("SELECT Version FROM VERSION WHERE Dummy = '1'")), QDate(2024, 7, 1));
-    EXPECT_FALSE(db_->inTransaction());
+    writeFile("DATAPA.DAT", {standardEmployer("PA", "1000001", "01", "ONE").rec});
+    db_->execute("DROP TABLE VERSION");
+    try {
+        runLoadSequence(ctx_, measureReleaseFiles(folder(), "PA"));
+        FAIL() << "no failure";
+    } catch (const LoadFailure& f) {
+        EXPECT_EQ(f.file(), "VERSION");
+        EXPECT_TRUE(f.message().startsWith("The data load stopped on VERSION.")) << f.message().toStdString();
+        EXPECT_FALSE(f.message().contains("was kept")); // the employer file was loaded and deleted
+    }
+    EXPECT_EQ(count("PRIME"), 1);
 }
