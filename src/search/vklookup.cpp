@@ -243,9 +243,11 @@ void VKLOOKUP::OldStyleFetch(qint16 Row, qint16 Col, QVariant& Value) {
 
 void VKLOOKUP::List1_Click(int pos) {
     if (!search::isValidField(pos)) return;
-    if (List1->currentRow() != pos) {
+    // A mouse press makes the row current before it selects it: select it now, since the category
+    // grid and Accept go by the selected field.
+    if (List1->currentRow() != pos || !List1->item(pos)->isSelected()) {
         const QSignalBlocker quiet(List1);
-        List1->setCurrentRow(pos);
+        List1->setCurrentRow(pos, QItemSelectionModel::ClearAndSelect);
     }
     if (pos == search::kMerit) {
         if (const QString m = search::dataSetMessage(pos, velk::CurrentState); !m.isEmpty()) {
