@@ -16,6 +16,8 @@ namespace {
 
 using detailtest::DetailFixture;
 using listtest::column;
+using listtest::contacts;
+using listtest::texts;
 using testsupport::ModalScript;
 
 const QString kLockMessage =
@@ -30,10 +32,8 @@ TEST_F(DetailFixture, StandardRecordInDepth) {
         EXPECT_EQ(f.KEYFILE, fileA);
         EXPECT_EQ(f.KEYSEQ, "01");
         EXPECT_EQ(f.NOTES->toPlainText(), "First note");
-        EXPECT_EQ(f.EMPLOYEES->text(), "5 - 9");
-        EXPECT_EQ(f.SALES->text(), "1 Billion +");
-        EXPECT_EQ(f.NEW_AS_OF->text(), "");
-        EXPECT_EQ(f.SIC->text(), "1711 - PLUMBING, HEATING");
+        EXPECT_EQ(texts({f.EMPLOYEES, f.SALES, f.NEW_AS_OF, f.SIC}),
+                  QStringList({"5 - 9", "1 Billion +", "", "1711 - PLUMBING, HEATING"}));
         // The record itself is among its associated companies.
         QStringList associated = column(f.TDBGrid8, 0);
         associated.sort();
@@ -44,17 +44,13 @@ TEST_F(DetailFixture, StandardRecordInDepth) {
         EXPECT_EQ(column(f.TDBGrid7, 2), QStringList({".50", "12.50"}));
         EXPECT_EQ(f.TDBGrid7->model()->headerData(2, Qt::Horizontal).toString(), "L. C.");
         // No New Jersey figures outside New Jersey.
-        EXPECT_EQ(f.Text1->text(), "/");
-        for (QLineEdit* box : {f.Text2, f.Text3, f.Text4, f.PPAP, f.NJCCPAP})
-            EXPECT_EQ(box->text(), "");
+        EXPECT_EQ(texts({f.Text1, f.Text2, f.Text3, f.Text4, f.PPAP, f.NJCCPAP}),
+                  QStringList({"/", "", "", "", "", ""}));
         EXPECT_EQ(f.UserPhone->text(), "555-0001");
         EXPECT_EQ(f.User1->text(), " ");
-        EXPECT_EQ(f.lblUser2->text(), "User Field 2");
-        EXPECT_EQ(f.lblUser3->text(), "User Field 3");
-        EXPECT_EQ(f.Label17->text(), "   !&   for custom Address");
-        EXPECT_EQ(f.Label16->text(), "User Fax");
-        EXPECT_EQ(f.Label8->text(), "New Jersey");
-        EXPECT_EQ(f.Label9->text(), "Assigned Risk");
+        EXPECT_EQ(texts({f.lblUser2, f.lblUser3, f.Label17, f.Label16, f.Label8, f.Label9}),
+                  QStringList({"User Field 2", "User Field 3", "   !&   for custom Address", "User Fax",
+                               "New Jersey", "Assigned Risk"}));
         const std::pair<QLineEdit*, int> lengths[] = {
             {f.User1, 50},     {f.User2, 50},   {f.User3, 50}, {f.UserContact, 30}, {f.UserTitle, 30},
             {f.UserPhone, 12}, {f.UserFax, 12}, {f.Text1, 5},  {f.Text2, 9},        {f.PPAP, 3}};
@@ -70,9 +66,7 @@ TEST_F(DetailFixture, StandardRecordInDepth) {
     selectRecord(fileA, "02");
     modal.expect<VKLISTI>([&](VKLISTI& f) {
         EXPECT_EQ(f.windowTitle(), "VKLISTI - ACME TOOL WEST");
-        EXPECT_EQ(f.SIC->text(), "9999");
-        EXPECT_EQ(f.EMPLOYEES->text(), "");
-        EXPECT_EQ(f.SALES->text(), "Unknown");
+        EXPECT_EQ(texts({f.SIC, f.EMPLOYEES, f.SALES}), QStringList({"9999", "", "Unknown"}));
         EXPECT_EQ(f.TDBGrid7->model()->rowCount(), 0);
         return testsupport::press(f, f.Command1);
     });
@@ -88,11 +82,8 @@ TEST_F(DetailFixture, NewJerseyRecordShowsItsAssignedRiskFigures) {
                     {"NJCCPAP", "095"}});
     ModalScript modal;
     modal.expect<VKLISTI>([&](VKLISTI& f) {
-        const std::pair<QLineEdit*, const char*> boxes[] = {{f.Text1, "05/99"},   {f.Text2, "0012345"},
-                                                            {f.Text3, "0054321"}, {f.Text4, "0001000"},
-                                                            {f.PPAP, "110"},      {f.NJCCPAP, "095"}};
-        for (const auto& [box, text] : boxes)
-            EXPECT_EQ(box->text(), text) << box->objectName().toStdString();
+        EXPECT_EQ(texts({f.Text1, f.Text2, f.Text3, f.Text4, f.PPAP, f.NJCCPAP}),
+                  QStringList({"05/99", "0012345", "0054321", "0001000", "110", "095"}));
         return testsupport::press(f, f.Command1);
     });
     list->Command1_Click();
@@ -240,9 +231,7 @@ TEST_F(DetailFixture, MoreInfoOnASearchTabRefreshesThePanelWithTheNewUserValues)
     });
     list->Command1_Click();
     EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n    X DIVISION\n1 MAIN ST\nYORK, PA  17401-2200");
-    EXPECT_EQ(list->PHONE->text(), "717-555-0100");
-    EXPECT_EQ(list->CONTACT->text(), "PAT LEE");
-    EXPECT_EQ(list->TITLE->text(), "CHIEF");
+    EXPECT_EQ(contacts(*list), QStringList({"717-555-0100", "717-555-0199", "PAT LEE", "CHIEF"}));
     EXPECT_EQ(primeField(fileA, "01", "UserTitle").toString(), "CHIEF");
 }
 

@@ -41,6 +41,33 @@ inline QStringList column(grid::DataGrid* g, int col) {
     return values;
 }
 
+// Texts of boxes or labels, in order.
+template <typename Widget> QStringList texts(std::initializer_list<Widget*> widgets) {
+    QStringList out;
+    for (Widget* w : widgets)
+        out << w->text();
+    return out;
+}
+
+// The panel's telephone, fax, contact and title boxes.
+inline QStringList contacts(const VKLIST& l) {
+    return {l.PHONE->text(), l.txtFax->text(), l.CONTACT->text(), l.TITLE->text()};
+}
+// Captions of the flags the panel shows.
+inline QStringList flags(const VKLIST& l) {
+    QStringList shown;
+    for (QLabel* flag : {l.Label2, l.Label5, l.Label8, l.Label9, l.Label10})
+        if (!flag->isHidden()) shown << flag->text();
+    return shown;
+}
+// Captions of the record buttons that are enabled.
+inline QStringList enabledButtons(const VKLIST& l) {
+    QStringList enabled;
+    for (QPushButton* b : {l.Command1, l.FULLADDR, l.EXPORTCUR, l.PRINTCUR, l.MarkIt})
+        if (b->isEnabled()) enabled << b->text();
+    return enabled;
+}
+
 class ListFixture : public testsupport::TempDirTest {
 protected:
     // Creates VELK<st>.MDB in the temporary program folder and makes st the current data set.
