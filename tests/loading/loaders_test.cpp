@@ -49,43 +49,55 @@ void expectRow(dao::Database& db, const QString& where, const QString& columns) 
 
 class CodeLoaders : public LoadingTest {};
 
-TEST_F(CodeLoaders, SicCodesByLengthRuleFirstOfDuplicatesKept) {
+// The plain loaders: each record filter or code rule, the first of a repeated code kept (and
+// counted), the table emptied first, the file found without regard to case and deleted.
+TEST_F(CodeLoaders, FilterRepeatsAndReplace) {
+    struct Case {
+        void (*loader)(LoadContext&);
+        QString file, table, select;
+        QList<QByteArray> records;
+        QStringList rows; // code "=" text, in code order
+    };
+    const Case cases[] = {
+        {NEWSICSTD,
+         "sic.dat",
+         "SICCODES",
+         "CODE || '=' || RTRIM([DESC])",
+         {sic(" 15  ", "CONSTRUCTION"), sic(" 1521", "HOUSES"), sic(" 152 ", "THREE"), Golden(52).rec,
+          sic(" 1521", "REPEATED"), sic("\x1a    ", "EOF")},
+         {"0015=CONSTRUCTION", "1521=HOUSES"}},
+        {NEWCLASSLISTSTD,
+         "CLASSES.DAT",
+         "CLASSLIST",
+         "CLASS || '=' || RTRIM([DESC])",
+         {classList("8810", "CLERICAL"), Golden(57).put(1, "  8742").rec, Golden(57).put(1, " A123DESC").rec,
+          classList("8810", "AGAIN")},
+         {"8810=CLERICAL", "A123=DESC"}},
+        {NEWCOUNTYSTD,
+         "CTYPA.DAT",
+         "COUNTY",
+         "CODE || '=' || RTRIM(COUNTY)",
+         {county("003", "ALLEGHENY"), Golden(36).rec, county("003", "AGAIN"), county("101", "PHILADELPHIA")},
+         {"003=ALLEGHENY", "101=PHILADELPHIA"}},
+    };
     openState("PA");
-    writeFile("sic.dat", {sic(" 15  ", "CONSTRUCTION"), sic(" 1521", "HOUSES"), sic(" 152 ", "THREE"),
-                          Golden(52).rec, sic(" 1521", "REPEATED"), sic("\x1a    ", "EOF")});
-    NEWSICSTD(ctx_);
-    EXPECT_FALSE(exists("sic.dat")); // found without regard to case, deleted when done
-    EXPECT_EQ(count("SICCODES"), 2);
-    EXPECT_EQ(value("SELECT [DESC] FROM SICCODES WHERE CODE = '0015'").toString(),
-              QString("CONSTRUCTION").leftJustified(42));
-    EXPECT_EQ(value("SELECT [DESC] FROM SICCODES WHERE CODE = '1521'").toString(),
-              QString("HOUSES").leftJustified(42));
-    EXPECT_EQ(ctx_.refusedCount(), 1);
-    EXPECT_TRUE(ctx_.refusalSummary().contains("SIC.DAT: 1 "));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        ctx_.refusals.clear();
+        db_->execute("INSERT INTO " + c.table + " VALUES ('777', 'OLD RELEASE')");
+        writeFile(c.file, c.records);
+        c.loader(ctx_);
+        QStringList rows;
+        auto rs = db_->OpenRecordset("SELECT " + c.select + " AS R FROM " + c.table + " ORDER BY 1",
+                                     dao::RecordsetType::Snapshot);
+        for (; !rs->atEOF(); rs->MoveNext())
+            rows << rs->text("R");
+        EXPECT_EQ(rows, c.rows);
+        EXPECT_EQ(ctx_.refusedCount(), 1);
+        EXPECT_FALSE(exists(c.file));
+    }
+    EXPECT_EQ(value("SELECT LENGTH([DESC]) FROM SICCODES WHERE CODE = '1521'").toInt(), 42); // blanks kept
     EXPECT_TRUE(progress_.isEmpty()); // plain loaders show nothing
-}
-
-TEST_F(CodeLoaders, ClassListAndCountyFilterAndReplace) {
-    openState("PA");
-    db_->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('777', 'OLD RELEASE')");
-    writeFile("CLASSES.DAT", {classList("8810", "CLERICAL"), Golden(57).put(1, "  8742").rec,
-                              Golden(57).put(1, " A123DESC").rec, classList("8810", "AGAIN")});
-    writeFile("CTYPA.DAT", {county("003", "ALLEGHENY"), Golden(36).rec, county("003", "AGAIN"),
-                            county("101", "PHILADELPHIA")});
-    NEWCLASSLISTSTD(ctx_);
-    NEWCOUNTYSTD(ctx_);
-    EXPECT_EQ(count("CLASSLIST"), 2); // the two-blank record is skipped, " A123" is loaded
-    EXPECT_EQ(value("SELECT [DESC] FROM CLASSLIST WHERE CLASS = '8810'").toString(),
-              QString("CLERICAL").leftJustified(50));
-    EXPECT_EQ(value("SELECT [DESC] FROM CLASSLIST WHERE CLASS = 'A123'").toString(),
-              QString("DESC").leftJustified(50));
-    EXPECT_EQ(count("COUNTY"), 2);
-    EXPECT_EQ(count("COUNTY", "CODE = '777'"), 0); // emptied first
-    EXPECT_EQ(value("SELECT COUNTY FROM COUNTY WHERE CODE = '003'").toString(),
-              QString("ALLEGHENY").leftJustified(30));
-    EXPECT_EQ(ctx_.refusedCount(), 2);
-    EXPECT_FALSE(exists("CLASSES.DAT"));
-    EXPECT_FALSE(exists("CTYPA.DAT"));
 }
 
 TEST_F(CodeLoaders, FailureKeepsTheRowsSavedSoFarAndTheFile) {

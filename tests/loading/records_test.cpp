@@ -35,19 +35,6 @@ TEST(RecordFilter, ComparesByByteValueAndLength) {
         EXPECT_EQ(sortsAfter(c.text, c.filter), c.handled) << c.text.constData() << " / " << c.filter;
 }
 
-TEST(Numbers, StrictAndLenientReading) {
-    EXPECT_EQ(readNumber("0950").value(), 950);
-    EXPECT_EQ(readNumber(" 12 ").value(), 12);
-    EXPECT_DOUBLE_EQ(readNumber("1.5").value(), 1.5);
-    for (const QByteArray bad : {"    ", "", "1 2", "09A0", "-"})
-        EXPECT_FALSE(readNumber(bad)) << bad.constData();
-    // The lenient reading of the effective month.
-    const std::pair<QByteArray, double> lenient[] = {{"04", 4}, {" 4", 4}, {"4X", 4},
-                                                     {"  ", 0}, {"00", 0}, {"X4", 0}};
-    for (const auto& [text, expected] : lenient)
-        EXPECT_EQ(leadingNumber(text), expected) << text.constData();
-}
-
 TEST(Dates, OrdersWindowAndFallback) {
     EXPECT_EQ(releaseDateText("031599", DateOrder::MonthDayYear), "03/15/99");
     EXPECT_EQ(releaseDateText("990401", DateOrder::YearMonthDay), "04/01/99");

@@ -107,15 +107,6 @@ TEST_F(ReleaseCheck, DeclinedWarningKeepsEveryFile) {
     EXPECT_EQ(stateDb()->scalar("SELECT COUNT(*) FROM PRIME").toInt(), 0);
 }
 
-TEST_F(ReleaseCheck, AddressFileAloneAsksNothing) {
-    write("DATA2NY.DAT", {Golden(327).put(1, "NY").rec});
-    ScriptedMsgBoxes none;
-    ModalScript modals;
-    modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, "INITIAL", "NY"); });
-    ASSERT_EQ(startProgram(), StartOutcome::Running);
-    EXPECT_TRUE(exists("DATA2NY.DAT"));
-}
-
 TEST_F(ReleaseCheck, CancelDuringTheEmployerLoadGoesOnToTheList) {
     write("DATAPA.DAT", employers(700));
     ScriptedMsgBoxes boxes;

@@ -11,13 +11,10 @@ using namespace loadingtest;
 
 namespace {
 
+// One New York record of each kind for the employer 123 45 67, sequence 01.
 QByteArray nyEmployer(const QByteArray& county) {
     return Golden(502)
-        .put(1, "NY")
-        .put(3, "123")
-        .put(6, "45")
-        .put(8, "67")
-        .put(10, "01")
+        .put(1, "NY123456701")
         .put(28, "EMPIRE BAKERY CORP")
         .put(175, county)
         .put(195, "0315999904010315000095")
@@ -26,22 +23,12 @@ QByteArray nyEmployer(const QByteArray& county) {
 QByteArray nyClassLine(const QByteArray& code) {
     return Golden(52)
         .put(2, code)
-        .put(7, "123")
-        .put(10, "45")
-        .put(12, "67")
-        .put(14, "01")
-        .put(16, "0001234")
+        .put(7, "123456701"
+                "0001234")
         .rec;
 }
 QByteArray nyAddress() {
-    return Golden(327)
-        .put(1, "NY")
-        .put(3, "123")
-        .put(6, "45")
-        .put(8, "67")
-        .put(10, "01")
-        .put(19, "PO BOX 12")
-        .rec;
+    return Golden(327).put(3, "123456701").put(19, "PO BOX 12").rec;
 }
 
 } // namespace
