@@ -1,5 +1,5 @@
 // The list form's search tabs on the real form: listing the workspace's saved searches, running one,
-// sorting it, refusing a bad one, and the lookup editor and edit/delete dialog working on it.
+// sorting it, refusing a bad one, and the lookup editor and the edit/delete dialog working on it.
 #include "app/globals.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
@@ -28,6 +28,14 @@ using searchtest::line;
 using searchtest::writeBytes;
 
 namespace {
+
+// Activates the edit/delete dialog, picks the title at row and presses button.
+int pickAnd(VKEDDEL& d, int row, QPushButton* button) {
+    d.Form_Activate();
+    d.List1->setCurrentRow(row);
+    d.List1->item(row)->setSelected(true);
+    return testsupport::press(d, button);
+}
 
 const QString kCounties =
     "SELECT * FROM PRIME WHERE (COUNTY BETWEEN '001' AND '005' OR COUNTY BETWEEN '010' AND '010')";
@@ -146,12 +154,7 @@ TEST_F(SearchTabsTest, NewSearchAppearsEditRunsItAgainDeleteRemovesIt) {
 
     // Edit/Delete Lookup, Edit: the editor opens that search; after OK the tab shows the new title
     // and the search runs again.
-    modals.expect<VKEDDEL>([](VKEDDEL& d) {
-        d.Form_Activate();
-        d.List1->setCurrentRow(1);
-        d.Command1_Click();
-        return d.result();
-    });
+    modals.expect<VKEDDEL>([](VKEDDEL& d) { return pickAnd(d, 1, d.Command1); });
     modals.expect<VKLOOKUP>([](VKLOOKUP& d) {
         EXPECT_EQ(d.SEARCHDESC->text(), "Adams");
         EXPECT_EQ(d.lookups().size(), 1);
@@ -169,19 +172,61 @@ TEST_F(SearchTabsTest, NewSearchAppearsEditRunsItAgainDeleteRemovesIt) {
     EXPECT_EQ(list->SSTab1->currentIndex(), 2);
     EXPECT_EQ(list->VIEWCOUNT->text(), "5");
 
+    // Delete, Yes: the search and its twin go, the tabs are rebuilt and tab 0 shows.
+    writeBytes(ws + "SEARCH2.XCL", "twin");
+    boxes.expect("Delete this lookup?", ui::vbYes, "Edit/Delete Lookup");
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) { return pickAnd(d, 1, d.Command2); });
+    showEditDeleteDialog(*list);
+    EXPECT_EQ(boxes.shown().last().style, ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2);
+    EXPECT_FALSE(QFile::exists(ws + "SEARCH2.VKD"));
+    EXPECT_FALSE(QFile::exists(ws + "SEARCH2.XCL"));
+    EXPECT_EQ(list->SSTab1->currentIndex(), 0);
+    EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
+    EXPECT_TRUE(list->isVisible());
+}
+
+TEST_F(SearchTabsTest, EditDeleteDialogWithoutSelectionNoCancelAndAFileAlreadyGone) {
     modals.expect<VKEDDEL>([&](VKEDDEL& d) {
         d.Form_Activate();
-        d.List1->setCurrentRow(1);
-        d.List1->item(1)->setSelected(true);
-        boxes.expect("Delete this lookup?", ui::vbYes, "Edit/Delete Lookup");
+        EXPECT_EQ(d.windowTitle(), "Edit/Delete Lookup");
+        EXPECT_EQ(d.List1->geometry(), QRect(40, 16, 81, 160));
+        EXPECT_EQ(d.Command3->geometry(), QRect(168, 104, 89, 25));
+        EXPECT_EQ(d.Command1->text(), "Edit");
+        EXPECT_TRUE(d.Command1->isDefault());
+        EXPECT_EQ(d.List1->count(), 3);
+        EXPECT_EQ(d.List1->item(2)->text(), "NJ only");
+        boxes.expect("No lookup selected!", ui::vbOK).expect("No lookup selected!", ui::vbOK);
+        d.Command1_Click();
         d.Command2_Click();
+        EXPECT_EQ(boxes.shown()[0].style, ui::vbOKOnly);
+        // No: nothing deleted.
+        boxes.expect("Delete this lookup?", ui::vbNo, "Edit/Delete Lookup");
+        return pickAnd(d, 0, d.Command2);
+    });
+    showEditDeleteDialog(*list);
+    EXPECT_TRUE(QFile::exists(ws + "SEARCH1.VKD"));
+    // Esc rebuilds the tabs.
+    QFile::remove(ws + "SEARCH3.VKD");
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) {
+        d.Form_Activate();
+        d.reject();
         return d.result();
     });
     showEditDeleteDialog(*list);
-    EXPECT_FALSE(QFile::exists(ws + "SEARCH2.VKD"));
+    EXPECT_EQ(list->SSTab1->tabText(2), "NJ only");
+    // Delete of a file already gone: only the question, and the same steps.
+    list->SSTab1->setCurrentIndex(1);
+    QFile::remove(ws + "SEARCH4.VKD");
+    boxes.expect("Delete this lookup?", ui::vbYes, "Edit/Delete Lookup");
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) { return pickAnd(d, 1, d.Command2); });
+    showEditDeleteDialog(*list);
     EXPECT_EQ(list->SSTab1->currentIndex(), 0);
-    EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
-    EXPECT_EQ(modals.pending(), 0);
+    EXPECT_EQ(list->SSTab1->tabText(2), "");
+    // Without a lookup editor installed Edit only closes the dialog.
+    showLookupEditor = nullptr;
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) { return pickAnd(d, 0, d.Command1); });
+    showEditDeleteDialog(*list);
+    EXPECT_EQ(list->CurSQLFile, "SEARCH1.VKD");
 }
 
 TEST_F(SearchTabsTest, CancelledEditorWritesNothing) {

@@ -14,6 +14,13 @@
 
 #include <memory>
 
+// How a lookup reads in a failed expectation.
+inline void PrintTo(const SQLPARAMETER& p, std::ostream* os) {
+    *os << (p.SQLEXCLUDE ? "exclude " : "include ") << p.SQLEXPR.toStdString() << " ("
+        << p.SQLFIELD.toStdString() << ") \"" << p.SQLFROM.toStdString() << "\" thru \""
+        << p.SQLTHRU.toStdString() << "\"";
+}
+
 namespace searchtest {
 
 inline void writeBytes(const QString& path, const QByteArray& bytes) {
