@@ -28,7 +28,7 @@ QByteArray nyClassLine(const QByteArray& code) {
         .rec;
 }
 QByteArray nyAddress() {
-    return Golden(327).put(3, "123456701").put(19, "PO BOX 12").rec;
+    return Golden(327).put(1, "NY123456701").put(19, "PO BOX 12").rec;
 }
 
 } // namespace
