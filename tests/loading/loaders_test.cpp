@@ -151,16 +151,11 @@ TEST_F(EmployerLoaders, StandardRowModsAndNote) {
     openState("PA");
     db_->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('003', 'ALLEGHENY')");
     Golden g = fullStandardEmployer();
-    g.put(195, "990315990401000315"
-               "0950"); // expires 2000-03-15
-    g.put(217, "000310000401010315"
-               "1010"); // expires 2001-03-15: latest
-    g.put(239, "010310000402010315"
-               "1200"); // the same expiry later: does not replace
-    g.put(261, "02010199  01020315"
-               "1300"); // effective month blank: not used
-    g.put(283, "970101970101      "
-               "0900"); // blank expiry: 1950-01-01
+    g.put(195, slot("990315", "990401", "000315", "0950")); // expires 2000-03-15
+    g.put(217, slot("000310", "000401", "010315", "1010")); // expires 2001-03-15: latest
+    g.put(239, slot("010310", "000402", "010315", "1200")); // the same expiry: does not replace
+    g.put(261, slot("020101", "99  01", "020315", "1300")); // effective month blank: not used
+    g.put(283, slot("970101", "970101", "      ", "0900")); // blank expiry: 1950-01-01
     writeFile("DATAPA.DAT", {g.rec});
     NEWDATASTD(ctx_);
     EXPECT_FALSE(exists("DATAPA.DAT"));
@@ -204,12 +199,10 @@ TEST_F(EmployerLoaders, NewJerseyFieldsAndUnknownCounty) {
 TEST_F(EmployerLoaders, NewYorkRow) {
     openState("NY");
     Golden g = fullNewYorkEmployer();
-    g.put(195, "031599990401031500"
-               "0095");
-    g.put(217, "001599990401031500"
-               "0120"); // issue month 00: used, issue 1950-01-01; the same expiry: MOD not taken
-    g.put(239, "  1599990401031501"
-               "0130"); // blank issue month: not used
+    g.put(195, slot("031599", "990401", "031500", "0095"));
+    // Issue month 00: used, issued 1950-01-01; the same expiry as slot 0, so its MOD is not taken.
+    g.put(217, slot("001599", "990401", "031500", "0120"));
+    g.put(239, slot("  1599", "990401", "031501", "0130")); // blank issue month: not used
     writeFile("DATANY.DAT", {g.rec});
     NEWDATANY(ctx_);
     expectRow(*db_, "SEQUENCE = '02'",
@@ -228,18 +221,9 @@ TEST_F(EmployerLoaders, NewYorkRow) {
 TEST_F(EmployerLoaders, MeritCodesAndUnreadableMod) {
     openState("PM");
     Golden g = standardEmployer("PM", "2000001", "01", "MERIT CO");
-    g.put(195, "230101"
-               "230201"
-               "240201"
-               "9886");
-    g.put(217, "220101"
-               "220201"
-               "230201"
-               "9X86");
-    g.put(239, "210101"
-               "210201"
-               "250201"
-               "    ");
+    g.put(195, slot("230101", "230201", "240201", "9886"));
+    g.put(217, slot("220101", "220201", "230201", "9X86"));
+    g.put(239, slot("210101", "210201", "250201", "    "));
     writeFile("DATAPM.DAT", {g.rec});
     NEWDATASTD(ctx_);
     EXPECT_EQ(count("PRIME", "[MOD] = 9.886"), 0); // the latest expiry is the unreadable slot's
@@ -254,15 +238,10 @@ TEST_F(EmployerLoaders, RepeatedKeyKeepsOneRowAndBothModHistories) {
     openState("PA");
     db_->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('003', 'ALLEGHENY')");
     Golden first = standardEmployer("PA", "1000001", "01", "FIRST NAME", "003");
-    first.put(195, "990101"
-                   "990101"
-                   "000101"
-                   "1000");
+    first.put(195, slot("990101", "990101", "000101", "1000"));
     Golden second = standardEmployer("PA", "1000001", "01", "SECOND NAME", "999");
-    second.put(195, "980101"
-                    "980101"
-                    "990101"
-                    "0800"); // an earlier expiry does not move EXPIRE back
+    // An earlier expiry does not move EXPIRE back.
+    second.put(195, slot("980101", "980101", "990101", "0800"));
     writeFile("DATAPA.DAT", {first.rec, second.rec});
     NEWDATASTD(ctx_);
     EXPECT_EQ(count("PRIME"), 1);

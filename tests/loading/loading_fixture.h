@@ -28,6 +28,11 @@ struct Golden {
     }
 };
 
+// A ModEntry slot: issue, effective and expiry dates, MOD digits.
+inline QByteArray slot(const char* issue, const char* effective, const char* expire, const char* mod) {
+    return QByteArray(issue) + effective + expire + mod;
+}
+
 // A standard employer record: state, file, sequence, name, county; slots added by the caller.
 inline Golden standardEmployer(const QByteArray& state, const QByteArray& file, const QByteArray& seq,
                                const QByteArray& name, const QByteArray& county = "003") {
@@ -70,8 +75,7 @@ inline QList<QByteArray> employers(int n, int first = 1) {
     for (int i = first; i < first + n; ++i)
         recs << standardEmployer("PA", QByteArray::number(1000000 + i), "01",
                                  "EMPLOYER " + QByteArray::number(i))
-                    .put(195, "990315990401000315"
-                              "0950")
+                    .put(195, slot("990315", "990401", "000315", "0950"))
                     .rec;
     return recs;
 }

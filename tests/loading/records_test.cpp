@@ -7,6 +7,7 @@
 
 using namespace loading;
 using loadingtest::Golden;
+using loadingtest::slot;
 
 TEST(RecordFilter, ComparesByByteValueAndLength) {
     struct Case {
@@ -61,11 +62,6 @@ TEST(Dates, OrdersWindowAndFallback) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(releaseDate(c.six, c.order), c.expected) << c.six.constData();
-}
-
-// A ModEntry slot: issue, effective and expiry dates, MOD digits.
-static QByteArray slot(const char* issue, const char* effective, const char* expire, const char* mod) {
-    return QByteArray(issue) + effective + expire + mod;
 }
 
 TEST(ModSlots, InUseDatesAndMod) {

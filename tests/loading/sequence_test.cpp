@@ -17,7 +17,7 @@ QByteArray nyEmployer(const QByteArray& county) {
         .put(1, "NY123456701")
         .put(28, "EMPIRE BAKERY CORP")
         .put(175, county)
-        .put(195, "0315999904010315000095")
+        .put(195, slot("031599", "990401", "031500", "0095"))
         .rec;
 }
 QByteArray nyClassLine(const QByteArray& code) {
