@@ -159,3 +159,15 @@ TEST_F(ReleaseCheck, RefusedRecordsAreReportedOnceAtTheEnd) {
     EXPECT_TRUE(boxes.shown().back().text.contains("CTYPA.DAT: 1 "));
     EXPECT_EQ(boxes.shown().size(), 2);
 }
+
+TEST(ReleaseWarning, Text) {
+    EXPECT_EQ(
+        velk::releaseWarningText().toStdString(),
+        "When you click on OK, Velk will update your data base for the state that you have selected.  "
+        "This update may take more than one hour depending on the speed of your computer and the amount "
+        "of data to be updated.  If you choose to cancel, Velk will again attempt to do this update the "
+        "next time a user begins the program and selects this state.\r\n\r\n"
+        "If you are using a Network, please make sure that no other user activates Velk while the update "
+        "is running.  Also, be sure that you have read the installation instructions pertaining to "
+        "record locking parameters.");
+}

@@ -1,3 +1,5 @@
+// The data set database and the program folder: tables, indexes and fields, the Setup rows, the
+// shipped category texts, and a setup that refuses to overwrite.
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 
