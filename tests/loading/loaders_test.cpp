@@ -303,19 +303,7 @@ TEST_F(EmployerLoaders, BatchArithmetic) {
     }
 }
 
-TEST_F(EmployerLoaders, CancelBeforeTheLoaderLeavesTablesAndFile) {
-    openState("PA");
-    writeFile("DATAPA.DAT", employers(5));
-    NEWDATASTD(ctx_);
-    writeFile("DATAPA.DAT", employers(2, 100));
-    cancelled_ = true;
-    NEWDATASTD(ctx_);
-    EXPECT_EQ(count("PRIME"), 5); // not emptied
-    EXPECT_TRUE(exists("DATAPA.DAT"));
-    EXPECT_TRUE(progress_.size() == 1);
-}
-
-TEST_F(EmployerLoaders, CancelDuringTheLoadKeepsRowsSoFarAndTheFile) {
+TEST_F(EmployerLoaders, CancelDuringAndBeforeTheLoad) {
     openState("PA");
     writeFile("DATAPA.DAT", employers(700));
     // Events run once at the start, once per record, once per batch: stop while record 450 is read.
@@ -326,6 +314,15 @@ TEST_F(EmployerLoaders, CancelDuringTheLoadKeepsRowsSoFarAndTheFile) {
     EXPECT_EQ(count("PRIME"), 450); // the record being handled is finished and committed
     EXPECT_TRUE(exists("DATAPA.DAT"));
     EXPECT_EQ(progress_, (QStringList{"TOTAL COMPANIES ADDED IS 0", "TOTAL COMPANIES ADDED IS 300"}));
+
+    // With the flag still set, the next batched loader empties nothing, reads nothing, keeps its file.
+    writeFile("DATA1PA.DAT", {standardClassLine("8810", "1000001", "01", "00100")});
+    db_->execute("INSERT INTO CLASS (FILE, SEQUENCE, CLASS) VALUES ('9999999', '01', '8810')");
+    NEWCLASSSTD(ctx_);
+    EXPECT_EQ(count("CLASS"), 1);
+    EXPECT_EQ(count("CLASS", "FILE = '9999999'"), 1);
+    EXPECT_TRUE(exists("DATA1PA.DAT"));
+    EXPECT_EQ(progress_.size(), 2);
 }
 
 TEST_F(EmployerLoaders, FailureInALaterBatchKeepsEarlierBatchesAndTheFile) {
