@@ -1,37 +1,14 @@
 #include "platform/grid/column_spec.h"
 
+#include "platform/dao/dao.h"
+
 #include <QDate>
-#include <QDateTime>
 
 #include <cmath>
 
 namespace grid {
 
 namespace {
-
-QDate asDate(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::QDate:
-        return v.toDate();
-    case QMetaType::QDateTime:
-        return v.toDateTime().date();
-    case QMetaType::QString: {
-        const QString s = v.toString().trimmed();
-        QDate d = QDate::fromString(s.left(10), Qt::ISODate);
-        if (!d.isValid()) {
-            d = QDate::fromString(s, QStringLiteral("MM/dd/yyyy"));
-        }
-        if (!d.isValid()) {
-            d = QDate::fromString(s, QStringLiteral("MM/dd/yy"));
-            // Two-digit years 50-99 are 19xx, 00-49 are 20xx.
-            if (d.isValid() && d.year() < 1950) d = d.addYears(100);
-        }
-        return d;
-    }
-    default:
-        return {};
-    }
-}
 
 bool isNumberType(const QVariant& v) {
     switch (v.typeId()) {
@@ -86,13 +63,13 @@ QString formatValue(const QVariant& value, const QString& format) {
     if (!value.isValid() || value.isNull()) return QString();
     const QString f = format.toLower();
     if (f == QLatin1String("mm/dd/yy")) {
-        const QDate d = asDate(value);
+        const QDate d = dao::toDate(value);
         return d.isValid() ? d.toString(QStringLiteral("MM/dd/yy")) : plainText(value);
     }
     if (f == QLatin1String("standard")) {
         double x = 0;
         if (asNumber(value, &x)) return standardNumber(x);
-        const QDate d = asDate(value);
+        const QDate d = dao::toDate(value);
         // A date in a number format shows as its day serial (days since 30 December 1899).
         if (d.isValid()) return standardNumber(double(QDate(1899, 12, 30).daysTo(d)));
         return plainText(value);
@@ -121,7 +98,7 @@ bool sameValue(const QVariant& stored, const QVariant& item) {
     if (!item.isValid() || item.isNull()) return false;
     const bool storedIsDate = stored.typeId() == QMetaType::QDate || stored.typeId() == QMetaType::QDateTime;
     if (storedIsDate) {
-        const QDate a = asDate(stored), b = asDate(item);
+        const QDate a = dao::toDate(stored), b = dao::toDate(item);
         return a.isValid() && a == b;
     }
     if (isNumberType(stored)) {
