@@ -131,6 +131,24 @@ QString dateToStorage(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
+bool isNumber(const QVariant& v) {
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+        return true;
+    default:
+        return false;
+    }
+}
+
 QString passwordFromConnect(const QString& connect) {
     const QStringList parts = connect.split(u';');
     for (const QString& part : parts) {

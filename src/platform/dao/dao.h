@@ -236,6 +236,9 @@ protected:
 QDate toDate(const QVariant& v);
 QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
 
+// True when v holds an integer or floating-point number; a bool is not one.
+bool isNumber(const QVariant& v);
+
 // Password taken from a connect string such as ";PWD=secret" (case-insensitive key), "" when none.
 QString passwordFromConnect(const QString& connect);
 

@@ -83,25 +83,6 @@ QVariant fromStorage(const QVariant& raw, Kind kind) {
 
 namespace {
 
-bool isNumberVariant(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Long:
-    case QMetaType::ULong:
-    case QMetaType::Bool:
-        return true;
-    default:
-        return false;
-    }
-}
-
 // Jet's rounding of a number assigned to a whole-number field: half to even.
 qlonglong roundHalfEven(double v) {
     return qlonglong(std::nearbyint(v));
@@ -126,8 +107,10 @@ QVariant convertForType(const QVariant& v, Kind kind, bool* ok) {
     }
     if (kind == Kind::Double || kind == Kind::Long) {
         double num = 0;
-        if (isNumberVariant(v)) {
-            num = v.typeId() == QMetaType::Bool ? (v.toBool() ? -1.0 : 0.0) : v.toDouble();
+        if (v.typeId() == QMetaType::Bool) {
+            num = v.toBool() ? -1.0 : 0.0; // Jet's True is -1
+        } else if (isNumber(v)) {
+            num = v.toDouble();
         } else if (v.typeId() == QMetaType::QString || v.typeId() == QMetaType::QByteArray) {
             num = v.toString().trimmed().toDouble(ok);
         } else {
@@ -146,7 +129,7 @@ QVariant convertForType(const QVariant& v, Kind kind, bool* ok) {
     }
     if (kind == Kind::YesNo) {
         if (v.typeId() == QMetaType::Bool) return v;
-        if (isNumberVariant(v)) return QVariant(v.toDouble() != 0);
+        if (isNumber(v)) return QVariant(v.toDouble() != 0);
         const QString s = v.toString().trimmed();
         if (s.compare(u"true", Qt::CaseInsensitive) == 0 || s.compare(u"yes", Qt::CaseInsensitive) == 0 ||
             s.compare(u"on", Qt::CaseInsensitive) == 0)

@@ -10,24 +10,8 @@ namespace grid {
 
 namespace {
 
-bool isNumberType(const QVariant& v) {
-    switch (v.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool asNumber(const QVariant& v, double* out) {
-    if (isNumberType(v)) {
+    if (dao::isNumber(v)) {
         *out = v.toDouble();
         return true;
     }
@@ -101,7 +85,7 @@ bool sameValue(const QVariant& stored, const QVariant& item) {
         const QDate a = dao::toDate(stored), b = dao::toDate(item);
         return a.isValid() && a == b;
     }
-    if (isNumberType(stored)) {
+    if (dao::isNumber(stored)) {
         double b = 0;
         return asNumber(item, &b) && std::fabs(stored.toDouble() - b) < 1e-6;
     }
