@@ -538,10 +538,8 @@ void QueryRecordset::Delete() {
     abandonEdit();
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
-    const long long changed =
-        db.executeBound(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(baseTable_)),
-                        {rowids_[size_t(pos_ - base_)]});
-    Q_UNUSED(changed);
+    db.executeBound(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(baseTable_)),
+                    {rowids_[size_t(pos_ - base_)]});
     deleted_[size_t(pos_ - base_)] = true;
 }
 
