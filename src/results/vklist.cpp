@@ -70,6 +70,13 @@ QVector<grid::ColumnSpec> modsColumns() {
     };
 }
 
+// Reaches the last row, which makes RecordCount exact, and goes back to the first.
+void countAllRows(dao::Recordset* rs) {
+    if (rs->atBOF() && rs->atEOF()) return;
+    rs->MoveLast();
+    rs->MoveFirst();
+}
+
 bool hasCurrentRow(const dao::Recordset* rs) {
     return rs && rs->isOpen() && !rs->atBOF() && !rs->atEOF();
 }
@@ -461,12 +468,8 @@ void VKLIST::showSearchResult(const QString& recordSource) {
     SFILE->RecordSource = recordSource;
     SFILE->Refresh();
     dao::Recordset* rs = SFILE->Recordset();
-    // Reaching the last row makes the count exact.
     try {
-        if (!(rs->atBOF() && rs->atEOF())) {
-            rs->MoveLast();
-            rs->MoveFirst();
-        }
+        countAllRows(rs);
     } catch (const dao::DaoError&) {
     }
     TDBGrid4->rebind();
@@ -677,11 +680,7 @@ void VKLIST::fillModsGrid(const QString& file, const QString& sequence, bool sea
     try {
         MFILE->Refresh();
         // A record has a handful of mods: count them all so the grid shows every one at once.
-        dao::Recordset* mods = MFILE->Recordset();
-        if (!(mods->atBOF() && mods->atEOF())) {
-            mods->MoveLast();
-            mods->MoveFirst();
-        }
+        countAllRows(MFILE->Recordset());
         TDBGrid2->rebind();
     } catch (const dao::DaoError&) {
         TDBGrid2->hide();
