@@ -436,13 +436,17 @@ void VKLIST::SetUpSQL() {
     SORTSRCH(2); // loads SFILE, the count and the panel
 }
 
+void VKLIST::markSortColumn(grid::DataGrid* list, int column) {
+    for (int c = 0; c <= 3; ++c)
+        list->setHeaderColor(c, palette().color(QPalette::Button));
+    list->setHeaderColor(column, PHONE->palette().color(QPalette::Base));
+}
+
 void VKLIST::SORTSRCH(int COLNUM) {
     SFOR->clear();
     if (COLNUM == 1) return;
-    for (int c = 0; c <= 3; ++c)
-        TDBGrid4->setHeaderColor(c, palette().color(QPalette::Button));
+    markSortColumn(TDBGrid4, COLNUM);
     TDBGrid4->setColumnCaption(3, search::expiresCaption(velk::CurrentState));
-    TDBGrid4->setHeaderColor(COLNUM, PHONE->palette().color(QPalette::Base));
     SortField = TDBGrid4->columnSpec(COLNUM).field;
     if (SearchSQL.isEmpty()) return;
     const QString sorted = search::sortedSearchSQL(SearchSQL, COLNUM);
@@ -484,9 +488,7 @@ void VKLIST::SORT_SELECT(int COLNUM) {
     SFOR->clear();
     dao::Recordset* rs = GFILE->Recordset();
     if (COLNUM != 1 && rs) {
-        for (int c = 0; c <= 3; ++c)
-            TDBGrid1->setHeaderColor(c, palette().color(QPalette::Button));
-        TDBGrid1->setHeaderColor(COLNUM, PHONE->palette().color(QPalette::Base));
+        markSortColumn(TDBGrid1, COLNUM);
         ui::BusyCursor busy;
         switch (COLNUM) {
         case 0:

@@ -174,6 +174,8 @@ private:
     void fillRecordText(const results::FieldReader& field, results::PanelTab tab);
     void fillModsGrid(const QString& file, const QString& sequence, bool searchTab);
     void setRecordButtons(bool enabled);
+    // The sorted column's heading in the boxes' colour, the other headings plain.
+    void markSortColumn(grid::DataGrid* list, int column);
     void onTabChanged(int index);
     void buildForm();
 
