@@ -25,6 +25,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 QString sqlText(const QString& value) {
@@ -166,8 +168,7 @@ void VKLISTI::buildControls() {
     PPAP->setMaxLength(3);
     NJCCPAP->setMaxLength(3);
 
-    const QList<QLineEdit*> userBoxes = {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax};
-    for (QLineEdit* box : userBoxes) {
+    for (QLineEdit* box : userBoxes()) {
         box->setObjectName(boxField(box));
         box->setMaxLength(results::userFieldMaxLength(boxField(box)));
         box->installEventFilter(this);
@@ -184,20 +185,19 @@ void VKLISTI::buildControls() {
     Command1->setFocus();
 }
 
+std::array<QLineEdit*, 7> VKLISTI::userBoxes() const {
+    return {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax};
+}
+
 QString VKLISTI::boxField(QLineEdit* box) const {
-    if (box == User1) return QStringLiteral("User1");
-    if (box == User2) return QStringLiteral("User2");
-    if (box == User3) return QStringLiteral("User3");
-    if (box == UserContact) return QStringLiteral("UserContact");
-    if (box == UserTitle) return QStringLiteral("UserTitle");
-    if (box == UserPhone) return QStringLiteral("UserPhone");
-    if (box == UserFax) return QStringLiteral("UserFax");
-    return QString();
+    const auto boxes = userBoxes();
+    const auto at = std::find(boxes.begin(), boxes.end(), box);
+    return at == boxes.end() ? QString() : results::userFieldNames().value(int(at - boxes.begin()));
 }
 
 bool VKLISTI::isUserBox(QObject* o) const {
-    return o == User1 || o == User2 || o == User3 || o == UserContact || o == UserTitle || o == UserPhone ||
-           o == UserFax;
+    const auto boxes = userBoxes();
+    return std::find(boxes.begin(), boxes.end(), o) != boxes.end();
 }
 
 void VKLISTI::Form_Load() {
@@ -242,7 +242,7 @@ void VKLISTI::fillRecord() {
     prime.Seek(QStringLiteral("="), {KEYFILE, KEYSEQ});
     recordFound_ = !prime.NoMatch();
     // Without its row there is nothing the user boxes could be written to.
-    for (QLineEdit* box : {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax})
+    for (QLineEdit* box : userBoxes())
         box->setEnabled(recordFound_);
     if (!recordFound_) return;
 
@@ -268,7 +268,7 @@ void VKLISTI::fillRecord() {
     PPAP->setText(field("NJPPAP").toString());
     NJCCPAP->setText(field("NJCCPAP").toString());
 
-    for (QLineEdit* box : {User1, User2, User3, UserContact, UserTitle, UserPhone, UserFax}) {
+    for (QLineEdit* box : userBoxes()) {
         const QString value = field(boxField(box).toLatin1().constData()).toString();
         // The length limit is for typing; a longer stored value is shown whole, never cut.
         box->setMaxLength(qMax(results::userFieldMaxLength(boxField(box)), int(value.size())));

@@ -5,6 +5,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <array>
+
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -114,6 +116,8 @@ private:
     bool leaveFocusedBox();
     void setNoteText(const QString& text);
     void releaseNote();
+    // The user boxes in the order of results::userFieldNames().
+    std::array<QLineEdit*, 7> userBoxes() const;
     QString boxField(QLineEdit* box) const;
     bool isUserBox(QObject* o) const;
 
