@@ -416,9 +416,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
         return std::make_unique<QueryRecordset>(*this, QStringLiteral("SELECT * FROM ") + quoteName(bare),
                                                 *type, options);
     }
-    if (type && *type == RecordsetType::Table)
+    if (looksLikeName || (type && *type == RecordsetType::Table))
         fail(op, QStringLiteral("there is no table named '%1'").arg(nameOrSql));
-    if (looksLikeName) fail(op, QStringLiteral("there is no table named '%1'").arg(nameOrSql));
     return std::make_unique<QueryRecordset>(*this, nameOrSql, type.value_or(RecordsetType::Dynaset), options);
 }
 
