@@ -16,10 +16,19 @@ RecordsetModel::RecordsetModel(DataControl* source, QVector<ColumnSpec> columns,
     connect(source, &DataControl::currentRowChanged, this, &RecordsetModel::onCurrentRowChanged);
     connect(this, &ColumnModel::columnsChanged, this, [this] {
         resolveFields();
-        cache_.clear();
-        cacheOrder_.clear();
+        clearCache();
     });
     reload();
+}
+
+void RecordsetModel::dropBlock(int blockNo) const {
+    cache_.remove(blockNo);
+    cacheOrder_.removeAll(blockNo);
+}
+
+void RecordsetModel::clearCache() const {
+    cache_.clear();
+    cacheOrder_.clear();
 }
 
 void RecordsetModel::resolveFields() {
@@ -46,8 +55,7 @@ void RecordsetModel::reload() {
     beginResetModel();
     anchor_ = Anchor();
     openReader();
-    cache_.clear();
-    cacheOrder_.clear();
+    clearCache();
     blocksRead_ = 0;
     resolveFields();
     rows_ = 0;
@@ -67,9 +75,7 @@ void RecordsetModel::reload() {
 
 void RecordsetModel::refreshRow(int row) {
     if (row < 0 || row >= rows_) return;
-    const int b = row / kBlockRows;
-    cache_.remove(b);
-    cacheOrder_.removeAll(b);
+    dropBlock(row / kBlockRows);
     if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -118,9 +124,7 @@ void RecordsetModel::grow(int reached) {
     if (reached <= rows_) return;
     if (rows_ > 0) {
         // The last block may have been read short.
-        const int b = (rows_ - 1) / kBlockRows;
-        cache_.remove(b);
-        cacheOrder_.removeAll(b);
+        dropBlock((rows_ - 1) / kBlockRows);
     }
     beginInsertRows(QModelIndex(), rows_, reached - 1);
     rows_ = reached;
@@ -190,8 +194,7 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
         } catch (const dao::DaoError&) {
             return nullptr;
         }
-        cache_.clear();
-        cacheOrder_.clear();
+        clearCache();
     }
     auto it = cache_.constFind(blockNo);
     if (it != cache_.constEnd()) return &it.value();

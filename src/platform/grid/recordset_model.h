@@ -68,6 +68,9 @@ private:
     int rows_ = 0;
     bool complete_ = true;
     QVector<int> fieldIndex_;
+    // The cached blocks and their order of reading (the oldest goes first); the two change together.
+    void dropBlock(int blockNo) const;
+    void clearCache() const;
     mutable QHash<int, QVector<QVariantList>> cache_;
     mutable QVector<int> cacheOrder_;
     mutable int blocksRead_ = 0;
