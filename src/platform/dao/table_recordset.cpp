@@ -256,31 +256,26 @@ bool TableRecordset::refreshCurrent() const {
     return !curDeleted_;
 }
 
-void TableRecordset::MoveFirst() {
-    database(QStringLiteral("MoveFirst"));
+void TableRecordset::moveToEnd(bool first) {
+    database(first ? QStringLiteral("MoveFirst") : QStringLiteral("MoveLast"));
     abandonEdit();
-    std::vector<Row> rows = scanEnd(true, chunk_);
+    std::vector<Row> rows = scanEnd(first, chunk_);
     if (rows.empty()) {
         toEnd(true);
         at_ = At::Empty;
         return;
     }
-    placeOn(std::move(rows), 0, true);
-    absPos_ = 0;
+    placeOn(std::move(rows), 0, first);
+    absPos_ = first ? 0 : -1; // the last row's position is counted only when asked for
     absSeq_ = db_->changeSeq();
 }
 
+void TableRecordset::MoveFirst() {
+    moveToEnd(true);
+}
+
 void TableRecordset::MoveLast() {
-    database(QStringLiteral("MoveLast"));
-    abandonEdit();
-    std::vector<Row> rows = scanEnd(false, chunk_);
-    if (rows.empty()) {
-        toEnd(true);
-        at_ = At::Empty;
-        return;
-    }
-    placeOn(std::move(rows), 0, false);
-    absPos_ = -1;
+    moveToEnd(false);
 }
 
 void TableRecordset::MoveNext() {

@@ -67,6 +67,8 @@ private:
     bool refreshCurrent() const; // re-reads the current row when the database changed
     void placeOn(std::vector<Row> rows, int pos, bool ascending);
     void toEnd(bool eof);
+    // The first (or last) row in index order, or Empty.
+    void moveToEnd(bool first);
     void step(bool forward);
     bool windowFresh() const;
     QVariant keyForBinding(int keyPos, const QVariant& v) const;
