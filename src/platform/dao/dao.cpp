@@ -717,7 +717,12 @@ void Recordset::CancelUpdate() {
 }
 
 void Recordset::Delete() {
-    fail(QStringLiteral("Delete"), QStringLiteral("the recordset is not updatable"));
+    const QString op = QStringLiteral("Delete");
+    database(op);
+    abandonEdit();
+    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
+    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+    deleteRow();
 }
 
 void Recordset::setIndex(const QString&) {

@@ -183,7 +183,7 @@ public:
     void setValue(const QString& field, const QVariant& v);
     virtual void Update();
     virtual void CancelUpdate();
-    virtual void Delete();
+    void Delete();
     bool editing() const { return editMode_ != EditMode::None; }
     // Bookmark of the row last added or changed by Update (Jet's LastModified); -1 when none.
     Bookmark LastModified() const { return lastModified_; }
@@ -217,6 +217,7 @@ protected:
     virtual QVariant currentValue(int index) const = 0;
     virtual bool hasCurrent() const = 0;
     virtual void writeRow(bool isNew) = 0; // write editBuf_ (changed_ marks the fields set)
+    virtual void deleteRow() = 0;          // delete the current row; Delete has checked there is one
     [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
 
     Database* db_;

@@ -532,12 +532,8 @@ QVariant QueryRecordset::currentValue(int index) const {
     return fromStorage(rowAt(pos_).value(index), Kind(fieldKinds_[size_t(index)]));
 }
 
-void QueryRecordset::Delete() {
-    const QString op = QStringLiteral("Delete");
-    Database& db = database(op);
-    abandonEdit();
-    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
-    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
+void QueryRecordset::deleteRow() {
+    Database& db = database(QStringLiteral("Delete"));
     db.executeBound(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(baseTable_)),
                     {rowids_[size_t(pos_ - base_)]});
     deleted_[size_t(pos_ - base_)] = true;

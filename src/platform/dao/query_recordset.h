@@ -43,12 +43,12 @@ public:
     void setAbsolutePosition(long long n) override;
     Bookmark bookmark() const override;
     void setBookmark(Bookmark b) override;
-    void Delete() override;
 
 protected:
     QVariant currentValue(int index) const override;
     bool hasCurrent() const override;
     void writeRow(bool isNew) override;
+    void deleteRow() override;
     void release() override;
 
 private:

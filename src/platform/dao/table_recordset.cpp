@@ -467,12 +467,9 @@ void TableRecordset::Seek(const QString& op, const QVariantList& given) {
     chunk_ = 16;
 }
 
-void TableRecordset::Delete() {
+void TableRecordset::deleteRow() {
     const QString op = QStringLiteral("Delete");
     Database& db = database(op);
-    abandonEdit();
-    if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
-    if (!hasCurrent()) fail(op, QStringLiteral("No current record."));
     sqlite3_stmt* st = statement(QStringLiteral("DELETE FROM ") + quotedTable_ + " WHERE rowid = ?");
     sqlite3_bind_int64(st, 1, cur_.rowid);
     const int rc = sqlite3_step(st);

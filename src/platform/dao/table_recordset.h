@@ -27,12 +27,12 @@ public:
     void setIndex(const QString& indexName) override;
     QString index() const override { return indexName_; }
     void Seek(const QString& op, const QVariantList& keys) override;
-    void Delete() override;
 
 protected:
     QVariant currentValue(int index) const override;
     bool hasCurrent() const override;
     void writeRow(bool isNew) override;
+    void deleteRow() override;
     void release() override;
 
 private:
