@@ -1,5 +1,6 @@
 #include "results/panel_rules.h"
 
+#include "platform/dao/jet_sql.h"
 #include "results/user_fields.h"
 
 #include <cmath>
@@ -82,10 +83,6 @@ QString inDoubleQuotes(QString v) {
     v.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + v + QLatin1Char('"');
 }
-QString inSingleQuotes(QString v) {
-    v.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + v + QLatin1Char('\'');
-}
 } // namespace
 
 QString modsRecordSource(const QString& file, const QString& sequence, PanelTab tab) {
@@ -97,8 +94,8 @@ QString modsRecordSource(const QString& file, const QString& sequence, PanelTab 
 }
 
 QString oneRecordSource(const QString& file, const QString& sequence) {
-    return QStringLiteral("SELECT * FROM PRIME WHERE FILE = ") + inSingleQuotes(file) +
-           QStringLiteral(" AND SEQUENCE = ") + inSingleQuotes(sequence);
+    return QStringLiteral("SELECT * FROM PRIME WHERE FILE = ") + dao::quoteLiteral(file) +
+           QStringLiteral(" AND SEQUENCE = ") + dao::quoteLiteral(sequence);
 }
 
 QString markItCaption(const QVariant& omit) {

@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
@@ -28,11 +29,6 @@
 #include <algorithm>
 
 namespace {
-
-QString sqlText(const QString& value) {
-    QString v = value;
-    return v.replace(QLatin1Char('\''), QLatin1String("''"));
-}
 
 // Focus that comes from a window being activated or a pop-up closing is no move between boxes.
 bool boxToBoxMove(Qt::FocusReason reason) {
@@ -211,8 +207,7 @@ void VKLISTI::Form_Load() {
 }
 
 bool VKLISTI::Form_Activate() {
-    ASSFILE->RecordSource =
-        QStringLiteral("SELECT * FROM PRIME WHERE FILE = '") + sqlText(KEYFILE) + QLatin1Char('\'');
+    ASSFILE->RecordSource = QStringLiteral("SELECT * FROM PRIME WHERE FILE = ") + dao::quoteLiteral(KEYFILE);
     ASSFILE->Refresh();
     TDBGrid8->rebind();
 
@@ -228,8 +223,9 @@ bool VKLISTI::Form_Activate() {
     }
     noteEdited_ = false;
 
-    CLASSFILE->RecordSource = QStringLiteral("SELECT * FROM CLASS WHERE FILE = '") + sqlText(KEYFILE) +
-                              QStringLiteral("' AND SEQUENCE = '") + sqlText(KEYSEQ) + QLatin1Char('\'');
+    CLASSFILE->RecordSource = QStringLiteral("SELECT * FROM CLASS WHERE FILE = ") +
+                              dao::quoteLiteral(KEYFILE) + QStringLiteral(" AND SEQUENCE = ") +
+                              dao::quoteLiteral(KEYSEQ);
     CLASSFILE->Refresh();
     TDBGrid7->rebind();
     fillRecord();

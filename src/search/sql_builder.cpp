@@ -1,5 +1,7 @@
 #include "search/sql_builder.h"
 
+#include "platform/dao/jet_sql.h"
+
 #include <QRegularExpression>
 
 namespace search {
@@ -7,12 +9,6 @@ namespace search {
 namespace {
 
 const QString kExpiry = QStringLiteral("(MONTH(EXPIRE)*100+DAY(EXPIRE))");
-
-// Inside a quoted literal an apostrophe is doubled; values without one are unchanged.
-QString q(const QString& value) {
-    return value.contains(QLatin1Char('\'')) ? QString(value).replace(QLatin1String("'"), QLatin1String("''"))
-                                             : value;
-}
 
 QString meritValue(const QString& from) {
     if (from == QLatin1String("Neutral")) return QStringLiteral("9.884");
@@ -29,8 +25,8 @@ QString njarValue(const QString& mmyy) {
 
 // "<field> BETWEEN 'F' AND 'T'" or its NOT form.
 QString quotedRange(const QString& field, const SQLPARAMETER& p, bool negate) {
-    return field + (negate ? QStringLiteral(" NOT BETWEEN '") : QStringLiteral(" BETWEEN '")) + q(p.SQLFROM) +
-           QStringLiteral("' AND '") + q(p.SQLTHRU) + QStringLiteral("'");
+    return field + (negate ? QStringLiteral(" NOT BETWEEN ") : QStringLiteral(" BETWEEN ")) +
+           dao::quoteLiteral(p.SQLFROM) + QStringLiteral(" AND ") + dao::quoteLiteral(p.SQLTHRU);
 }
 
 QString fieldName(const SQLPARAMETER& p) {

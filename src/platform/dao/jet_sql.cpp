@@ -187,16 +187,18 @@ QString unquoteLiteral(const QString& quoted) {
     return body;
 }
 
+QString quoteLiteral(const QString& text) {
+    QString body = text;
+    body.replace(u'\'', QLatin1String("''"));
+    return u'\'' + body + u'\'';
+}
+
 QString translateJetSql(const QString& jetSql) {
     QVector<SqlToken> t = tokenizeSql(jetSql);
 
     // Double-quoted texts are string literals in the Jet dialect but names in SQLite.
     for (SqlToken& k : t) {
-        if (k.kind == SqlToken::DoubleText) {
-            QString body = unquoteLiteral(k.text);
-            body.replace(u'\'', QLatin1String("''"));
-            k = {SqlToken::SingleText, u'\'' + body + u'\''};
-        }
+        if (k.kind == SqlToken::DoubleText) k = {SqlToken::SingleText, quoteLiteral(unquoteLiteral(k.text))};
     }
 
     for (int i = 0; i < t.size(); ++i) {

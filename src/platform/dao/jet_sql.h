@@ -40,5 +40,7 @@ QString translateJetSql(const QString& jetSql);
 
 // The body of a quoted literal: 'it''s' -> it's, "say ""hi""" -> say "hi".
 QString unquoteLiteral(const QString& quoted);
+// A text as a string literal: it's -> 'it''s'.
+QString quoteLiteral(const QString& text);
 
 } // namespace dao
