@@ -3,7 +3,6 @@
 #include "app/globals.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/jet_sql.h"
-#include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
 #include "platform/ui/centre.h"
@@ -197,10 +196,7 @@ bool VKLISTI::isUserBox(QObject* o) const {
 }
 
 void VKLISTI::Form_Load() {
-    const QString path = files::joinPath(files::programFolder(), QStringLiteral("VELK") + velk::CurrentState +
-                                                                     QStringLiteral(".MDB"));
-    ASSFILE->DatabaseName = path;
-    CLASSFILE->DatabaseName = path;
+    // The grids read through the list's connection; setDatabase names its file.
     ASSFILE->setDatabase(list_.VELKDB.get());
     CLASSFILE->setDatabase(list_.VELKDB.get());
     ui::centerForm(*this);
