@@ -1,5 +1,7 @@
 #include "app/globals.h"
 
+#include "platform/files/folders.h"
+
 namespace velk {
 
 QString CurrentState = QStringLiteral("PA");
@@ -8,5 +10,9 @@ QString IndexDbConnect;
 bool WorkspaceChosen = false;
 bool UpgradeDone = false;
 bool LoadCancelled = false;
+
+QString stateDatabasePath(const QString& folder) {
+    return files::findFileNoCase(folder, QStringLiteral("VELK") + CurrentState + QStringLiteral(".MDB"));
+}
 
 } // namespace velk

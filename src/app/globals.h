@@ -13,4 +13,7 @@ extern bool WorkspaceChosen;   // set by the workspace dialog's OK
 extern bool UpgradeDone;       // set by the update form when it replaced only databases
 extern bool LoadCancelled;     // set by the splash form's Cancel during a data load
 
+// The current state's database VELK<st>.MDB in folder, its name matched without regard to case.
+QString stateDatabasePath(const QString& folder);
+
 } // namespace velk

@@ -175,8 +175,7 @@ StartOutcome MASTER::MDIForm_Load() {
 
     if (!chooseWorkspace()) return StartOutcome::Ended;
 
-    StateDb = dao::Database::open(files::findFileNoCase(StartPath, "VELK" + velk::CurrentState + ".MDB"),
-                                  false, false, velk::StateDbConnect);
+    StateDb = dao::Database::open(velk::stateDatabasePath(StartPath), false, false, velk::StateDbConnect);
     if (velk::runReleaseCheck(*this)) {
         if (!ended_) endProgram(0);
         return StartOutcome::Ended;

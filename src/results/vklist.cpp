@@ -251,8 +251,7 @@ void VKLIST::buildForm() {
 // --- Load, activation, unload -------------------------------------------------------------------
 
 void VKLIST::Form_Load() {
-    const QString path =
-        files::findFileNoCase(files::programFolder(), QStringLiteral("VELK") + velk::CurrentState + ".MDB");
+    const QString path = velk::stateDatabasePath(files::programFolder());
     VELKDB = dao::Database::open(path, false, false, velk::StateDbConnect);
     notes_ = std::make_unique<results::NotesStore>(*VELKDB, results::lockFileFor(path));
     PRIMETB = VELKDB->OpenTable(QStringLiteral("PRIME"));

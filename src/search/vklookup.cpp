@@ -143,7 +143,7 @@ VKLOOKUP::~VKLOOKUP() {
 
 void VKLOOKUP::Form_Load() {
     ui::centerForm(*this);
-    CUEFILE_DatabaseName = files::findFileNoCase(host_->startPath(), "VELK" + velk::CurrentState + ".MDB");
+    CUEFILE_DatabaseName = velk::stateDatabasePath(host_->startPath());
 }
 
 // Refuses what the saved-search file cannot carry as it is typed or pasted: the characters are
@@ -187,9 +187,7 @@ bool VKLOOKUP::Form_Activate() {
     THRU->setEnabled(true);
     THRU->show();
     clearCategoryGrid();
-    if (CUEFILE_DatabaseName !=
-        files::findFileNoCase(host_->startPath(), "VELK" + velk::CurrentState + ".MDB"))
-        Form_Load();
+    if (CUEFILE_DatabaseName != velk::stateDatabasePath(host_->startPath())) Form_Load();
 
     Lookups.clear();
     const QString file = host_->curSQLFile();
