@@ -1,5 +1,6 @@
 #include "app/globals.h"
 
+#include "loading/state_schema.h"
 #include "platform/files/folders.h"
 
 namespace velk {
@@ -12,7 +13,7 @@ bool UpgradeDone = false;
 bool LoadCancelled = false;
 
 QString stateDatabasePath(const QString& folder) {
-    return files::findFileNoCase(folder, QStringLiteral("VELK") + CurrentState + QStringLiteral(".MDB"));
+    return files::findFileNoCase(folder, loading::stateDatabaseName(CurrentState));
 }
 
 } // namespace velk

@@ -9,6 +9,7 @@
 #include "app/title.h"
 #include "app/upgrade_form.h"
 #include "app/vkwspace.h"
+#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -42,7 +43,6 @@ namespace {
 MASTER* current = nullptr;
 
 const char* const kProgramVersion = "2.30.0";
-const char* const kIndexDbConnect = ";PWD=Trn58kwpzb";
 
 // The maker's contact lines of the About box: company, sales, support, web address.
 const char* const kMakerContact = "VELK Software\r\n"
@@ -169,7 +169,7 @@ StartOutcome MASTER::MDIForm_Load() {
     if (TITLE* splash = TITLE::instance()) splash->Label4->setText(lblProgram->text());
     CURPATH = QDir::currentPath();
     StartPath = CURPATH.endsWith(QLatin1Char('/')) ? CURPATH : CURPATH + QLatin1Char('/');
-    velk::IndexDbConnect = QString::fromLatin1(kIndexDbConnect);
+    velk::IndexDbConnect = loading::indexDbConnect();
     velk::CenterForm(*this);
     layOutRibbon();
 

@@ -4,6 +4,7 @@
 #include "app/master.h"
 #include "app/rsmain1.h"
 #include "app/workspace_rules.h"
+#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -121,7 +122,7 @@ void VKWSPACE::OK_Click() {
     // set's password; a data set without a Setup row gets none rather than the previous one's.
     velk::StateDbConnect.clear();
     try {
-        auto indexDb = dao::Database::open(files::findFileNoCase(startPath(), QStringLiteral("VELKI.MDB")),
+        auto indexDb = dao::Database::open(files::findFileNoCase(startPath(), loading::indexDatabaseName()),
                                            false, false, velk::IndexDbConnect);
         auto SetupTable = indexDb->OpenTable(QStringLiteral("Setup"));
         SetupTable->setIndex(QStringLiteral("Key"));
