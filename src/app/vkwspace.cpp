@@ -52,8 +52,7 @@ VKWSPACE::VKWSPACE(QWidget* parent) : QDialog(parent) {
     WORKSPACE->setInsertPolicy(QComboBox::NoInsert);
     Label2 = place(new QLabel(QStringLiteral("State"), this), 3000, 1320, 615, 285);
     STATE = place(new QComboBox(this), 3720, 1320, 735, 315);
-    STATE->addItems({QStringLiteral("DE"), QStringLiteral("NJ"), QStringLiteral("NY"), QStringLiteral("PA"),
-                     QStringLiteral("PM"), QStringLiteral("DM")});
+    STATE->addItems(loading::dataSetCodes());
     STATE->setCurrentIndex(-1);
     OK = place(new QPushButton(QStringLiteral("OK"), this), 4920, 2040, 1212, 372);
     cmdExit = place(new QPushButton(QStringLiteral("E&xit"), this), 4920, 2520, 1215, 375);
