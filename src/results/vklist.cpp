@@ -2,6 +2,7 @@
 
 #include "app/globals.h"
 #include "app/master.h"
+#include "loading/state_schema.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
@@ -56,12 +57,9 @@ QVector<grid::ColumnSpec> searchColumns() {
 QVector<grid::ColumnSpec> modsColumns() {
     // The loaders store 01/01/50 for a missing date; the grid shows it as a blank.
     const QVector<grid::ValueItem> noDate = {{QStringLiteral("01/01/50"), QStringLiteral(" ")}};
-    const QVector<grid::ValueItem> merit = {
-        {9.886, QStringLiteral("Debit")},
-        {9.885, QStringLiteral("Credit")},
-        {8.888, QStringLiteral("N/Q")},
-        {9.884, QStringLiteral("Neutral")},
-    };
+    QVector<grid::ValueItem> merit;
+    for (const loading::CategoryRow& c : loading::meritClasses())
+        merit.append({c.code.toDouble(), c.description});
     return {
         {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
         {QStringLiteral("Effective"), QStringLiteral("EFFECTIVE"), QStringLiteral("Standard"), true, {}, {}},

@@ -1,5 +1,6 @@
 #include "search/sql_builder.h"
 
+#include "loading/state_schema.h"
 #include "platform/dao/jet_sql.h"
 
 #include <QRegularExpression>
@@ -10,11 +11,10 @@ namespace {
 
 const QString kExpiry = QStringLiteral("(MONTH(EXPIRE)*100+DAY(EXPIRE))");
 
+// The MOD value that stands for a merit class, "0" for a name that is none.
 QString meritValue(const QString& from) {
-    if (from == QLatin1String("Neutral")) return QStringLiteral("9.884");
-    if (from == QLatin1String("Credit")) return QStringLiteral("9.885");
-    if (from == QLatin1String("Debit")) return QStringLiteral("9.886");
-    if (from == QLatin1String("N/Q")) return QStringLiteral("8.888");
+    for (const loading::CategoryRow& c : loading::meritClasses())
+        if (c.description == from) return c.code;
     return QStringLiteral("0");
 }
 
