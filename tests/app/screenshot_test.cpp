@@ -1,8 +1,9 @@
 // Renders the main window after a start-up to build/screenshots/master.png (or the folder named by
-// VELK_SCREENSHOT_DIR), with the workspace dialog and the splash beside it, so the windows can be
-// looked at without a display.
+// VELK_SCREENSHOT_DIR), with the workspace dialog, the splash and the lookup editor beside it, so the
+// windows can be looked at without a display.
 #include "app_fixture.h"
 
+#include "search/vklookup.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
@@ -35,6 +36,17 @@ TEST_F(AppTest, ScreenshotOfTheMainWindow) {
     ASSERT_TRUE(shot.save(masterPng));
     ASSERT_TRUE(dialogShot.save(QDir(folder).filePath(QStringLiteral("vkwspace.png"))));
     ASSERT_TRUE(splashShot.save(QDir(folder).filePath(QStringLiteral("title.png"))));
+
+    // The lookup editor as New Search opens it.
+    QPixmap lookupShot;
+    modals.expect<VKLOOKUP>([&](VKLOOKUP& d) {
+        lookupShot = d.grab();
+        d.CANCEL->click();
+        return d.result();
+    });
+    master->mnuNewSearch->trigger();
+    ASSERT_FALSE(lookupShot.isNull());
+    ASSERT_TRUE(lookupShot.save(QDir(folder).filePath(QStringLiteral("vklookup.png"))));
 
     const QImage image(masterPng);
     EXPECT_EQ(image.size(), shot.size());
