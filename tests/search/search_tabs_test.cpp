@@ -19,6 +19,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -241,4 +242,29 @@ TEST_F(SearchTabsTest, CancelledEditorWritesNothing) {
     EXPECT_EQ(QDir(ws).entryList(QDir::Files), QStringList({"SEARCH1.VKD", "SEARCH3.VKD", "SEARCH4.VKD"}));
     EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
     EXPECT_EQ(loadedLookupEditor(), nullptr);
+}
+
+TEST_F(SearchTabsTest, ApostropheRunsAndTheLookupTextMakesWayForTheFirstRecord) {
+    writeBytes(ws + "SEARCH5.VKD", line("Irish", "Employer Name", "O'BRIEN", "O'BRIEN Z", "NAME1"));
+    list->SETTABS();
+    list->SSTab1->setCurrentIndex(4);
+    EXPECT_EQ(list->SearchSQL, "SELECT * FROM PRIME WHERE NAME1 BETWEEN 'O''BRIEN' AND 'O''BRIEN Z'");
+    EXPECT_EQ(list->VIEWCOUNT->text(), "1");
+    EXPECT_FALSE(list->ADDRESS->toPlainText().contains("PERFORMING LOOKUP"));
+
+    // In NY the expiry column is "Anniversary" once the search is sorted.
+    velk::CurrentState = "NY";
+    list->TDBGrid4_HeadClick(0);
+    EXPECT_EQ(list->TDBGrid4->columnSpec(3).caption, "Anniversary");
+    velk::CurrentState = "PA";
+}
+
+TEST_F(SearchTabsTest, EmptyResultEmptiesTheAddressAndSortsSilently) {
+    list->SSTab1->setCurrentIndex(2);
+    EXPECT_EQ(list->VIEWCOUNT->text(), "0");
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "");
+    EXPECT_FALSE(list->PRINTCUR->isEnabled());
+    list->TDBGrid4_HeadClick(3); // no box: the scripted boxes fail on any unexpected one
+    EXPECT_EQ(list->SFILE->RecordSource, list->SearchSQL + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+    EXPECT_EQ(list->SSTab1->currentIndex(), 2);
 }
