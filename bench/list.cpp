@@ -5,7 +5,7 @@
 // Usage: bench_list [--dir FOLDER] [rows ...]
 // The data sets are generated once into FOLDER (default: a folder under the system temp folder,
 // kept for the next run) with a fixed seed.
-#include "app/globals.h"
+#include "dataset/data_set.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
@@ -42,9 +42,9 @@ QString randomName(QRandomGenerator& rng) {
 
 void generate(const QString& folder, int rows) {
     QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(loading::stateDatabaseName("PA"));
+    const QString path = QDir(folder).filePath(dataset::stateDatabaseName("PA"));
     QFile::remove(path);
-    auto db = dao::Database::create(path, dao::passwordFromConnect(loading::defaultConnect("PA")));
+    auto db = dao::Database::create(path, dao::passwordFromConnect(dataset::defaultConnect("PA")));
     loading::createStateTables(*db, "PA");
     QRandomGenerator rng(42);
     db->BeginTrans();
@@ -87,8 +87,7 @@ Stats stats(std::vector<double> ms) {
 
 void run(const QString& folder, int rows) {
     files::setProgramFolder(folder);
-    velk::CurrentState = "PA";
-    velk::StateDbConnect = loading::defaultConnect("PA");
+    dataset::setCurrent({QStringLiteral("PA"), dataset::defaultConnect(QStringLiteral("PA"))});
     QElapsedTimer t;
 
     t.start();
@@ -160,7 +159,7 @@ int main(int argc, char** argv) {
     }
     for (int rows : sizes) {
         const QString folder = QDir(dir).filePath(QString::number(rows));
-        if (!QFile::exists(QDir(folder).filePath(loading::stateDatabaseName("PA")))) {
+        if (!QFile::exists(QDir(folder).filePath(dataset::stateDatabaseName("PA")))) {
             QElapsedTimer g;
             g.start();
             std::printf("generating %d employers in %s ...\n", rows, qPrintable(folder));

@@ -3,6 +3,7 @@
 // committing at the same batch sizes. Prints employers per second for both and their ratio.
 //
 // Usage: bench_load [EMPLOYERS] [FOLDER]   (defaults: 150000, a temporary folder)
+#include "dataset/data_set.h"
 #include "loading/load_context.h"
 #include "loading/loaders.h"
 #include "loading/release_generator.h"
@@ -39,7 +40,7 @@ void copyRelease(const QString& from, const QString& to) {
 }
 
 std::unique_ptr<dao::Database> freshDatabase(const QString& folder) {
-    const QString path = folder + "/" + stateDatabaseName(kState);
+    const QString path = folder + "/" + dataset::stateDatabaseName(kState);
     QFile::remove(path);
     auto db = dao::Database::create(path);
     db->BeginTrans();

@@ -1,7 +1,7 @@
 // velk-gen: writes a synthetic data release (every release file of one data set) in the exact
 // record layouts, the same for the same seed.
+#include "dataset/data_set.h"
 #include "loading/release_generator.h"
-#include "loading/state_schema.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -78,7 +78,7 @@ int main(int argc, char** argv) {
         printUsage(stderr);
         return 2;
     }
-    if (!loading::dataSetCodes().contains(o.state)) {
+    if (!dataset::codes().contains(o.state)) {
         std::fprintf(stderr, "velk-gen: %s is not a data set (DE, NJ, NY, PA, PM, DM)\n",
                      qPrintable(o.state));
         return 2;

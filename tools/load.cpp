@@ -1,7 +1,7 @@
 // velk-load: loads the release files of one data set lying in a program folder into its database,
 // without a window: the loaders, order, version stamp and file deletion of the program's start-up.
+#include "dataset/data_set.h"
 #include "loading/load_sequence.h"
-#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 
@@ -30,8 +30,8 @@ void printUsage(std::FILE* to) {
 
 // The connect string of the data set, from the Setup table of the settings database.
 QString stateConnect(const QString& folder, const QString& state) {
-    auto index = dao::Database::open(files::findFileNoCase(folder, loading::indexDatabaseName()), false, true,
-                                     loading::indexDbConnect());
+    auto index = dao::Database::open(files::findFileNoCase(folder, dataset::indexDatabaseName()), false, true,
+                                     dataset::indexDbConnect());
     auto setup = index->OpenTable(QStringLiteral("Setup"));
     setup->setIndex(QStringLiteral("Key"));
     setup->Seek(QStringLiteral("="), {state});
@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     }
     const QString folder = args[0];
     const QString state = args[1].toUpper();
-    if (!loading::dataSetCodes().contains(state)) {
+    if (!dataset::codes().contains(state)) {
         std::fprintf(stderr, "velk-load: %s is not a data set (DE, NJ, NY, PA, PM, DM)\n", qPrintable(state));
         return 2;
     }
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<dao::Database> db;
     try {
-        db = dao::Database::open(files::findFileNoCase(folder, loading::stateDatabaseName(state)), false,
+        db = dao::Database::open(files::findFileNoCase(folder, dataset::stateDatabaseName(state)), false,
                                  false, stateConnect(folder, state));
     } catch (const dao::DaoError& e) {
         std::fprintf(stderr, "velk-load: %s\n", qPrintable(e.message()));

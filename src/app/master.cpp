@@ -9,7 +9,7 @@
 #include "app/title.h"
 #include "app/upgrade_form.h"
 #include "app/vkwspace.h"
-#include "loading/state_schema.h"
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -169,13 +169,13 @@ StartOutcome MASTER::MDIForm_Load() {
     if (TITLE* splash = TITLE::instance()) splash->Label4->setText(lblProgram->text());
     CURPATH = QDir::currentPath();
     StartPath = CURPATH.endsWith(QLatin1Char('/')) ? CURPATH : CURPATH + QLatin1Char('/');
-    velk::IndexDbConnect = loading::indexDbConnect();
     velk::CenterForm(*this);
     layOutRibbon();
 
     if (!chooseWorkspace()) return StartOutcome::Ended;
 
-    StateDb = dao::Database::open(velk::stateDatabasePath(StartPath), false, false, velk::StateDbConnect);
+    const dataset::DataSet& dataSet = dataset::current();
+    StateDb = dao::Database::open(dataSet.databasePath(StartPath), false, false, dataSet.connect);
     if (velk::runReleaseCheck(*this)) {
         if (!ended_) endProgram(0);
         return StartOutcome::Ended;

@@ -3,6 +3,7 @@
 #include "app/globals.h"
 #include "app/master.h"
 #include "app/title.h"
+#include "dataset/data_set.h"
 #include "loading/load_sequence.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/cursor.h"
@@ -76,7 +77,7 @@ bool runReleaseCheck(MASTER& master) {
     if (!master.StateDb) return false;
     loading::ReleaseFileLengths lengths;
     try {
-        lengths = loading::measureReleaseFiles(master.StartPath, CurrentState);
+        lengths = loading::measureReleaseFiles(master.StartPath, dataset::current().code);
     } catch (...) {
         return false; // lengths that cannot be taken count as no release
     }
@@ -87,7 +88,7 @@ bool runReleaseCheck(MASTER& master) {
     loading::LoadContext ctx;
     ctx.db = master.StateDb.get();
     ctx.folder = master.StartPath;
-    ctx.state = CurrentState;
+    ctx.state = dataset::current().code;
     ctx.cancelled = &LoadCancelled;
     ctx.progress = [&](const QString& text) { showProgress(master, ctx, text); };
     ctx.processEvents = [] { ui::doEvents(); };

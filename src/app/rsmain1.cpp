@@ -1,5 +1,6 @@
 #include "app/rsmain1.h"
 
+#include "dataset/text_rules.h"
 #include "platform/files/folders.h"
 #include "platform/ui/centre.h"
 #include "platform/ui/key_filter.h"
@@ -23,10 +24,7 @@ QString GetTempDir() {
 }
 
 QString ProperCase(QString& s) {
-    s = s.toLower();
-    if (!s.isEmpty()) s[0] = s[0].toUpper();
-    for (qsizetype i = 0; i + 1 < s.size(); ++i)
-        if (s[i] == QLatin1Char(' ')) s[i + 1] = s[i + 1].toUpper();
+    s = dataset::properCase(s);
     return s;
 }
 

@@ -4,7 +4,8 @@
 #include "app/master.h"
 #include "app/rsmain1.h"
 #include "app/workspace_rules.h"
-#include "loading/state_schema.h"
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -33,12 +34,6 @@ template <typename W> W* place(W* widget, int left, int top, int width, int heig
     return widget;
 }
 
-QString startPath() {
-    if (MASTER* master = MASTER::instance(); master && !master->StartPath.isEmpty()) return master->StartPath;
-    QString folder = QDir::currentPath();
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
-
 } // namespace
 
 VKWSPACE::VKWSPACE(QWidget* parent) : QDialog(parent) {
@@ -52,7 +47,7 @@ VKWSPACE::VKWSPACE(QWidget* parent) : QDialog(parent) {
     WORKSPACE->setInsertPolicy(QComboBox::NoInsert);
     Label2 = place(new QLabel(QStringLiteral("State"), this), 3000, 1320, 615, 285);
     STATE = place(new QComboBox(this), 3720, 1320, 735, 315);
-    STATE->addItems(loading::dataSetCodes());
+    STATE->addItems(dataset::codes());
     STATE->setCurrentIndex(-1);
     OK = place(new QPushButton(QStringLiteral("OK"), this), 4920, 2040, 1212, 372);
     cmdExit = place(new QPushButton(QStringLiteral("E&xit"), this), 4920, 2520, 1215, 375);
@@ -71,7 +66,7 @@ VKWSPACE::VKWSPACE(QWidget* parent) : QDialog(parent) {
 VKWSPACE::~VKWSPACE() = default;
 
 QString VKWSPACE::programFolder() {
-    return QDir::currentPath();
+    return files::programFolder();
 }
 
 int VKWSPACE::showModal() {
@@ -82,7 +77,7 @@ int VKWSPACE::showModal() {
 
 void VKWSPACE::Form_Load() {
     velk::CenterForm(*this);
-    if (STATE->currentText() < QLatin1String("!")) STATE->setCurrentText(QStringLiteral("PA"));
+    if (dataset::isEmptyText(STATE->currentText())) STATE->setCurrentText(QStringLiteral("PA"));
     if (WORKSPACE->currentText().isEmpty()) WORKSPACE->setEditText(QStringLiteral("INITIAL"));
 }
 
@@ -113,39 +108,37 @@ bool VKWSPACE::WorkspaceInList() const {
 
 void VKWSPACE::OK_Click() {
     using namespace ui;
-    if (STATE->currentText() < QLatin1String("!")) STATE->setCurrentText(QStringLiteral("PA"));
-    velk::CurrentState = STATE->currentText();
+    if (dataset::isEmptyText(STATE->currentText())) STATE->setCurrentText(QStringLiteral("PA"));
+    dataset::DataSet chosen;
+    chosen.code = STATE->currentText();
     const QString folder = programFolder();
 
     // The connect string first, so a pending restore opens the state database with this data
     // set's password; a data set without a Setup row gets none rather than the previous one's.
-    velk::StateDbConnect.clear();
     try {
-        auto indexDb = dao::Database::open(files::findFileNoCase(startPath(), loading::indexDatabaseName()),
-                                           false, false, velk::IndexDbConnect);
+        auto indexDb = dao::Database::open(files::findFileNoCase(folder, dataset::indexDatabaseName()), false,
+                                           false, dataset::indexDbConnect());
         auto SetupTable = indexDb->OpenTable(QStringLiteral("Setup"));
         SetupTable->setIndex(QStringLiteral("Key"));
-        SetupTable->Seek(QStringLiteral("="), {velk::CurrentState});
-        if (!SetupTable->NoMatch()) velk::StateDbConnect = SetupTable->text(QStringLiteral("pwd"));
+        SetupTable->Seek(QStringLiteral("="), {chosen.code});
+        if (!SetupTable->NoMatch()) chosen.connect = SetupTable->text(QStringLiteral("pwd"));
         SetupTable->Close();
         indexDb->close();
     } catch (const std::exception&) {
         // No settings database or no Setup table: the data set is opened without a password, and
         // a database that has one reports the mismatch when it is opened.
     }
+    dataset::setCurrent(chosen);
     velk::WorkspaceChosen = false;
 
     // A restore left pending by an update. The marker goes only when the restore succeeded, so a
     // failed one is tried again at the next acceptance.
-    const QString marker =
-        files::findFileNoCase(folder, QStringLiteral("REST") + velk::CurrentState + ".DAT");
+    const QString marker = files::findFileNoCase(folder, QStringLiteral("REST") + chosen.code + ".DAT");
     if (files::fileLength(marker) > 0) {
-        const QString backup =
-            files::findFileNoCase(folder, QStringLiteral("BACKUP") + velk::CurrentState + ".MDB");
+        const QString backup = files::findFileNoCase(folder, QStringLiteral("BACKUP") + chosen.code + ".MDB");
         try {
-            velk::RestoreUserData(startPath() + QStringLiteral("VELK") + velk::CurrentState +
-                                      QStringLiteral(".MDB"),
-                                  backup, velk::CurrentState);
+            velk::RestoreUserData(files::joinPath(folder, dataset::stateDatabaseName(chosen.code)), backup,
+                                  chosen.code);
             QFile::remove(marker);
         } catch (const std::exception& e) {
             const auto* daoError = dynamic_cast<const dao::DaoError*>(&e);
@@ -215,7 +208,7 @@ void VKWSPACE::DELETE_Click() {
 
 void VKWSPACE::Command1_Click() {
     ui::BusyCursor busy;
-    ui::showHelp(startPath() + QStringLiteral("VELK.HLP"), ui::kHelpContents);
+    ui::showHelp(files::joinPath(programFolder(), QStringLiteral("VELK.HLP")), ui::kHelpContents);
 }
 
 void VKWSPACE::cmdExit_Click() {

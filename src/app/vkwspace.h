@@ -36,6 +36,6 @@ public:
 
 private:
     bool WorkspaceInList() const;
-    // The folder the workspaces lie in (the current folder, which is the program folder).
+    // The folder the workspaces lie in: the program folder.
     static QString programFolder();
 };

@@ -1,8 +1,9 @@
 #include "loading/state_schema.h"
 
+#include "dataset/categories.h"
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
-#include "loading/band_texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,25 +42,18 @@ ColumnDef yesNo(const QString& name) {
 const QString kPrimary = QStringLiteral("PRIMARY");
 
 void createCategoryTable(dao::Database& db, const QString& table, int codeWidth,
-                         const QVector<CategoryRow>& rows) {
+                         const QVector<dataset::CategoryRow>& rows) {
     db.createTable(table, {text(QStringLiteral("CODE"), codeWidth), text(QStringLiteral("DESCRIPTION"), 50)});
     db.createIndex(table, kPrimary, {QStringLiteral("CODE")}, true);
     // Rows go in in this order: the merit grid shows them unsorted, as stored.
     const QString insert = QStringLiteral("INSERT INTO %1 (CODE, DESCRIPTION) VALUES (?, ?)").arg(table);
-    for (const CategoryRow& r : rows)
+    for (const dataset::CategoryRow& r : rows)
         db.executeBound(insert, {r.code, r.description});
 }
 
 SetupOutcome fail(QString* error, const QString& message, SetupOutcome outcome = SetupOutcome::Failed) {
     if (error) *error = message;
     return outcome;
-}
-
-QVector<CategoryRow> bandRows(QString (*text)(const QVariant&)) {
-    QVector<CategoryRow> rows;
-    for (char c = '0'; c <= '9'; ++c)
-        rows.append({QString(QLatin1Char(c)), text(QString(QLatin1Char(c)))});
-    return rows;
 }
 
 void removeFile(const QString& path) {
@@ -82,52 +76,8 @@ template <typename Build> void buildDatabase(const QString& path, const QString&
 
 } // namespace
 
-const QStringList& dataSetCodes() {
-    static const QStringList codes{QStringLiteral("DE"), QStringLiteral("NJ"), QStringLiteral("NY"),
-                                   QStringLiteral("PA"), QStringLiteral("PM"), QStringLiteral("DM")};
-    return codes;
-}
-
-QString stateDatabaseName(const QString& stateCode) {
-    return QStringLiteral("VELK%1.MDB").arg(stateCode);
-}
-
-QString indexDatabaseName() {
-    return QStringLiteral("VELKI.MDB");
-}
-
-QString indexDbConnect() {
-    return QStringLiteral(";PWD=Trn58kwpzb");
-}
-
-QString defaultConnect(const QString& stateCode) {
-    return QStringLiteral(";PWD=velk%1db").arg(stateCode.toLower());
-}
-
-// The shipped band tables carry the texts the record detail form has built in.
-const QVector<CategoryRow>& employeeBands() {
-    static const QVector<CategoryRow> rows = bandRows(employeesText);
-    return rows;
-}
-
-const QVector<CategoryRow>& salesBands() {
-    static const QVector<CategoryRow> rows = bandRows(salesText);
-    return rows;
-}
-
-const QVector<CategoryRow>& meritClasses() {
-    // The code is the MOD value that stands for the class; searches use the description.
-    static const QVector<CategoryRow> rows{
-        {"9.884", "Neutral"},
-        {"9.885", "Credit"},
-        {"9.886", "Debit"},
-        {"8.888", "N/Q"},
-    };
-    return rows;
-}
-
 void createStateTables(dao::Database& db, const QString& stateCode) {
-    const bool ny = stateCode == QLatin1String("NY");
+    const bool ny = dataset::isNewYork(stateCode);
     const int fileWidth = ny ? 9 : 7;
     const int nameWidth = ny ? 35 : 40;
     const QString FILE = QStringLiteral("FILE"), SEQUENCE = QStringLiteral("SEQUENCE");
@@ -241,19 +191,19 @@ void createStateTables(dao::Database& db, const QString& stateCode) {
         db.createIndex(QStringLiteral("ADDRESSES"), kPrimary, {FILE, SEQUENCE}, true);
     }
 
-    createCategoryTable(db, QStringLiteral("EMPLOYEES"), 1, employeeBands());
-    createCategoryTable(db, QStringLiteral("SALES"), 1, salesBands());
-    if (stateCode == QLatin1String("PM") || stateCode == QLatin1String("DM"))
-        createCategoryTable(db, QStringLiteral("MERIT"), 5, meritClasses());
+    createCategoryTable(db, QStringLiteral("EMPLOYEES"), 1, dataset::employeeBands());
+    createCategoryTable(db, QStringLiteral("SALES"), 1, dataset::salesBands());
+    if (dataset::hasMeritClasses(stateCode))
+        createCategoryTable(db, QStringLiteral("MERIT"), 5, dataset::meritClasses());
 }
 
 void createIndexDatabase(dao::Database& db) {
     db.createTable(QStringLiteral("Setup"),
                    {text(QStringLiteral("STATE"), 2), text(QStringLiteral("pwd"), 255)});
     db.createIndex(QStringLiteral("Setup"), QStringLiteral("Key"), {QStringLiteral("STATE")}, true);
-    for (const QString& st : dataSetCodes())
+    for (const QString& st : dataset::codes())
         db.executeBound(QStringLiteral("INSERT INTO Setup (STATE, pwd) VALUES (?, ?)"),
-                        {st, defaultConnect(st)});
+                        {st, dataset::defaultConnect(st)});
 }
 
 bool installProgramFiles(const QString& folder, QString* error) {
@@ -296,9 +246,9 @@ SetupOutcome createProgramFolder(const QString& folder, bool force, QString* err
         const QString final = files::findFileNoCase(folder, name);
         targets.append({name, final, files::joinPath(folder, name + tag), password, state});
     };
-    addTarget(indexDatabaseName(), dao::passwordFromConnect(indexDbConnect()), QString());
-    for (const QString& st : dataSetCodes())
-        addTarget(stateDatabaseName(st), dao::passwordFromConnect(defaultConnect(st)), st);
+    addTarget(dataset::indexDatabaseName(), dao::passwordFromConnect(dataset::indexDbConnect()), QString());
+    for (const QString& st : dataset::codes())
+        addTarget(dataset::stateDatabaseName(st), dao::passwordFromConnect(dataset::defaultConnect(st)), st);
 
     if (!force) {
         for (const Target& t : targets)

@@ -3,34 +3,12 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
-#include <QVector>
 
 namespace dao {
 class Database;
 }
 
 namespace loading {
-
-// The data sets, in the order the workspace dialog lists them.
-const QStringList& dataSetCodes();
-
-QString stateDatabaseName(const QString& stateCode); // "VELK" + st + ".MDB"
-QString indexDatabaseName();                         // "VELKI.MDB"
-
-// Connect string of VELKI.MDB (the start-up's IndexDbConnect).
-QString indexDbConnect();
-// The connect string written into Setup for a data set; the program reads it from there only.
-QString defaultConnect(const QString& stateCode);
-
-// A row of a category table that ships inside the database (no loader fills it).
-struct CategoryRow {
-    QString code;
-    QString description;
-};
-const QVector<CategoryRow>& employeeBands();
-const QVector<CategoryRow>& salesBands();
-const QVector<CategoryRow>& meritClasses(); // PM and DM only
 
 // Creates every table and index of a data set's database in an empty database, and fills the
 // category tables. The New York database also gets ADDRESSES; PM and DM also get MERIT.

@@ -1,8 +1,11 @@
 #include "results/address_override.h"
 
-#include "results/user_fields.h"
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 
 namespace results {
+
+using dataset::trimBlanks;
 
 AddressParts parseCityStZip(const QString& user3Text) {
     AddressParts parts;
@@ -28,7 +31,7 @@ AddressParts parseCityStZip(const QString& user3Text) {
 }
 
 int streetWidth(const QString& stateCode) {
-    return stateCode == QLatin1String("NY") ? 34 : 40;
+    return dataset::isNewYork(stateCode) ? 34 : 40;
 }
 
 namespace {

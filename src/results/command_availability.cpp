@@ -1,15 +1,8 @@
 #include "results/command_availability.h"
 
+#include "dataset/text_rules.h"
+
 namespace results {
-
-namespace {
-
-// A caption counts as present when it sorts after "!" by character code.
-bool captionEmpty(const QString& caption) {
-    return caption < QLatin1String("!");
-}
-
-} // namespace
 
 CommandAvailability commandAvailability(const ListCommandState& state) {
     // Everything on first; each rule below may take back what an earlier one gave.
@@ -23,7 +16,7 @@ CommandAvailability commandAvailability(const ListCommandState& state) {
         a.ribbon[kPrintLookup] = a.ribbon[kExportLookup] = false;
         a.mnuPrintSearch = a.mnuExport = false;
     }
-    if (captionEmpty(state.firstSearchCaption)) {
+    if (dataset::isEmptyText(state.firstSearchCaption)) {
         a.ribbon[kPrintLookup] = a.ribbon[kExportLookup] = false;
         a.mnuEditSearch = a.mnuPrintSearch = a.mnuExport = false;
     }

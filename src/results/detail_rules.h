@@ -2,7 +2,7 @@
 // the note's date stamp and the list panel's refresh after the form closes.
 #pragma once
 
-#include "loading/band_texts.h"
+#include "dataset/categories.h"
 
 #include <QDate>
 #include <QString>
@@ -12,8 +12,8 @@
 
 namespace results {
 
-using loading::employeesText;
-using loading::salesText;
+using dataset::employeesText;
+using dataset::salesText;
 
 // The assigned-risk date "MM/YY" from NJAR (year x 100 + month, 9905 -> "05/99"). Values of fewer
 // than four digits (years 2000 to 2009) are read with leading zeros (507 -> "07/05"); no value

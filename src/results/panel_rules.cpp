@@ -1,24 +1,20 @@
 #include "results/panel_rules.h"
 
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/dao/jet_sql.h"
-#include "results/user_fields.h"
 
 #include <cmath>
 
 namespace results {
 
-bool sortsAfter(const QVariant& v, const QString& threshold) {
-    if (!v.isValid() || v.isNull()) return false;
-    return QString::compare(v.toString(), threshold, Qt::CaseSensitive) > 0;
-}
+namespace {
+using dataset::sortsAfter;
 
-QString withoutTrailingBlanks(QString s) {
-    qsizetype n = s.size();
-    while (n > 0 && s.at(n - 1) == QLatin1Char(' '))
-        --n;
-    s.truncate(n);
-    return s;
+QString withoutTrailingBlanks(const QString& s) {
+    return dataset::trimBlanks(s, dataset::BlankEnds::Trailing);
 }
+} // namespace
 
 QString name2Threshold(PanelTab tab) {
     return QString(tab == PanelTab::AllRecords ? 3 : 10, QLatin1Char(' ')) + QLatin1Char('!');
@@ -72,7 +68,7 @@ bool assignedRiskShown(const QVariant& njar) {
 }
 
 ModsHeadings modsHeadings(const QString& state) {
-    if (state == QLatin1String("NY")) {
+    if (dataset::isNewYork(state)) {
         return {QStringLiteral(" "), QStringLiteral("STANDARD"), QStringLiteral("Anniversary")};
     }
     return {QStringLiteral("Effective"), QStringLiteral("MM/DD/YY"), QStringLiteral("Expires")};
@@ -108,7 +104,7 @@ QString toggledOmit(const QVariant& omit) {
 
 std::optional<int> trimmedNoteLength(const QVariant& note) {
     if (!note.isValid() || note.isNull()) return std::nullopt;
-    const qsizetype n = trimBlanks(note.toString()).size();
+    const qsizetype n = dataset::trimBlanks(note.toString()).size();
     if (n > 32767) return std::nullopt;
     return int(n);
 }

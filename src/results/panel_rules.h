@@ -16,11 +16,6 @@ namespace results {
 // The two fills differ in a few thresholds: tab 0 (all records) and the search tabs.
 enum class PanelTab { AllRecords, Search };
 
-// v compares greater than threshold by character code; Null never does.
-bool sortsAfter(const QVariant& v, const QString& threshold);
-// s without trailing blanks (the space character only).
-QString withoutTrailingBlanks(QString s);
-
 // Second name line threshold: three blanks and "!" on tab 0, ten blanks and "!" on a search tab.
 QString name2Threshold(PanelTab tab);
 

@@ -1,5 +1,7 @@
 #include "results/user_fields.h"
 
+#include "dataset/text_rules.h"
+
 namespace results {
 
 namespace {
@@ -26,18 +28,9 @@ int userFieldMaxLength(const QString& field) {
     return 0;
 }
 
-QString trimBlanks(const QString& text) {
-    qsizetype from = 0, to = text.size();
-    while (from < to && text.at(from) == QLatin1Char(' '))
-        ++from;
-    while (to > from && text.at(to - 1) == QLatin1Char(' '))
-        --to;
-    return text.mid(from, to - from);
-}
-
 QVariant userFieldValue(const QString& boxText) {
     if (boxText.isEmpty()) return QVariant();
-    QString value = trimBlanks(boxText);
+    QString value = dataset::trimBlanks(boxText);
     if (value.isNull()) // a real empty text, never a null one that could be stored as no value
         value = QStringLiteral("");
     return QVariant(value);

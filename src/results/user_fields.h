@@ -15,9 +15,6 @@ QStringList userFieldNames();
 // 12 for UserPhone and UserFax; 0 for a name that is not a user field.
 int userFieldMaxLength(const QString& field);
 
-// The text without leading and trailing blanks (the space character only; tabs and line breaks stay).
-QString trimBlanks(const QString& text);
-
 // The value a box writes into its field: no value for an empty box, otherwise the text without
 // leading and trailing blanks (so a box of blanks stores an empty text).
 QVariant userFieldValue(const QString& boxText);

@@ -1,8 +1,9 @@
 #include "results/vklist.h"
 
-#include "app/globals.h"
 #include "app/master.h"
-#include "loading/state_schema.h"
+#include "dataset/categories.h"
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
@@ -58,7 +59,7 @@ QVector<grid::ColumnSpec> modsColumns() {
     // The loaders store 01/01/50 for a missing date; the grid shows it as a blank.
     const QVector<grid::ValueItem> noDate = {{QStringLiteral("01/01/50"), QStringLiteral(" ")}};
     QVector<grid::ValueItem> merit;
-    for (const loading::CategoryRow& c : loading::meritClasses())
+    for (const dataset::CategoryRow& c : dataset::meritClasses())
         merit.append({c.code.toDouble(), c.description});
     return {
         {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
@@ -89,7 +90,7 @@ QVariant fieldOf(dao::Recordset* rs, const QString& name) {
 }
 
 bool isNY() {
-    return velk::CurrentState == QLatin1String("NY");
+    return dataset::current().isNY();
 }
 
 MASTER* mainWindowOf(QWidget* w) {
@@ -249,8 +250,9 @@ void VKLIST::buildForm() {
 // --- Load, activation, unload -------------------------------------------------------------------
 
 void VKLIST::Form_Load() {
-    const QString path = velk::stateDatabasePath(files::programFolder());
-    VELKDB = dao::Database::open(path, false, false, velk::StateDbConnect);
+    const dataset::DataSet& dataSet = dataset::current();
+    const QString path = dataSet.databasePath();
+    VELKDB = dao::Database::open(path, false, false, dataSet.connect);
     notes_ = std::make_unique<results::NotesStore>(*VELKDB, results::lockFileFor(path));
     PRIMETB = VELKDB->OpenTable(QStringLiteral("PRIME"));
     PRIMETB->setIndex(QStringLiteral("PRIMARY"));
@@ -272,7 +274,7 @@ void VKLIST::Form_Load() {
     setPalette(p);
 
     TDBGrid2->setColumnVisible(1, !isNY());
-    const bool merit = velk::CurrentState == QLatin1String("DM") || velk::CurrentState == QLatin1String("PM");
+    const bool merit = dataSet.hasMerit();
     TDBGrid2->setColumnCaption(3, merit ? QStringLiteral("Merit Class") : QStringLiteral("MOD"));
     // Omit is read for the red rows, never shown.
     TDBGrid1->setColumnVisible(4, false);
@@ -416,7 +418,7 @@ void VKLIST::SetUpSQL() {
     MASTER* m = mainWindowOf(this);
     const bool copyMarked = m && m->mnuSQLcopy && m->mnuSQLcopy->isChecked();
     const search::PreparedSearch run =
-        search::prepareSearch(CURPATH, velk::SearchFiles[tab], velk::CurrentState, copyMarked);
+        search::prepareSearch(CURPATH, velk::SearchFiles[tab], dataset::current().code, copyMarked);
     if (!run.ok) {
         SSTab1->setCurrentIndex(0);
         return;
@@ -443,7 +445,7 @@ void VKLIST::SORTSRCH(int COLNUM) {
     SFOR->clear();
     if (COLNUM == 1) return;
     markSortColumn(TDBGrid4, COLNUM);
-    TDBGrid4->setColumnCaption(3, search::expiresCaption(velk::CurrentState));
+    TDBGrid4->setColumnCaption(3, search::expiresCaption(dataset::current().code));
     SortField = TDBGrid4->columnSpec(COLNUM).field;
     if (SearchSQL.isEmpty()) return;
     const QString sorted = search::sortedSearchSQL(SearchSQL, COLNUM);
@@ -586,7 +588,7 @@ void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QS
     if (!result) return;
     ui::BusyCursor busy;
     try {
-        if (text.isEmpty() || QString::compare(text, QStringLiteral("!"), Qt::CaseSensitive) < 0) {
+        if (text.isEmpty() || dataset::isEmptyText(text)) {
             result->MoveFirst();
             SFILE->notifyMoved();
             return;
@@ -669,7 +671,7 @@ void VKLIST::clearPanel() {
 }
 
 void VKLIST::fillModsGrid(const QString& file, const QString& sequence, bool searchTab) {
-    const results::ModsHeadings h = results::modsHeadings(velk::CurrentState);
+    const results::ModsHeadings h = results::modsHeadings(dataset::current().code);
     TDBGrid2->setColumnCaption(2, h.col2Caption);
     TDBGrid2->setColumnCaption(1, h.col1Caption);
     TDBGrid2->setColumnFormat(1, h.col1Format);
@@ -732,7 +734,7 @@ void VKLIST::ShowSearchRow() {
     }
     const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
     fillRecordText(field, results::PanelTab::Search);
-    if (velk::CurrentState == QLatin1String("NJ"))
+    if (dataset::current().isNJ())
         Label8->setVisible(results::assignedRiskShown(field("NJAR")));
     fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), true);
     MarkIt->setText(results::markItCaption(field("Omit")));

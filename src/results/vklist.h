@@ -27,8 +27,8 @@ public:
     explicit VKLIST(QWidget* parent = nullptr);
     ~VKLIST() override;
 
-    // The form's load: opens the state database of velk::CurrentState in the program folder with
-    // velk::StateDbConnect and its table recordsets. Throws dao::DaoError when it cannot.
+    // The form's load: opens the state database of the data set in use (dataset::current()) in the
+    // program folder, and its table recordsets. Throws dao::DaoError when it cannot.
     void Form_Load();
     // Runs when the form is shown: commands, tabs and layout follow the selected tab (only while
     // the main window is enabled).

@@ -1,6 +1,7 @@
 #include "results/vklisti.h"
 
-#include "app/globals.h"
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/jet_sql.h"
 #include "platform/grid/data_control.h"
@@ -377,13 +378,13 @@ void VKLISTI::User1_Change() {
 }
 
 void VKLISTI::User1_GotFocus() {
-    User1->setText(results::trimBlanks(User1->text()));
+    User1->setText(dataset::trimBlanks(User1->text()));
 }
 void VKLISTI::User2_GotFocus() {
-    User2->setText(results::trimBlanks(User2->text()));
+    User2->setText(dataset::trimBlanks(User2->text()));
 }
 void VKLISTI::User3_GotFocus() {
-    User3->setText(results::trimBlanks(User3->text()));
+    User3->setText(dataset::trimBlanks(User3->text()));
 }
 
 QString VKLISTI::writeFields(const QList<QPair<QString, QVariant>>& values) {
@@ -421,10 +422,10 @@ VKLISTI::Refusal VKLISTI::leaveBox(QLineEdit* box) {
         Refusal refusal;
         if (marker) {
             const results::AddressParts parts = results::parseCityStZip(User3->text());
-            const QString street = results::trimBlanks(User2->text());
+            const QString street = dataset::trimBlanks(User2->text());
             // Street and city line are written apart, each only when it fits its columns; the box
             // that does not fit gets the focus for correction.
-            if (const QString p = results::streetWidthProblem(street, velk::CurrentState); !p.isEmpty()) {
+            if (const QString p = results::streetWidthProblem(street, dataset::current().code); !p.isEmpty()) {
                 refusal = {p, User2};
             } else if (!street.isEmpty()) {
                 values.append({QStringLiteral("STREET"), street});
@@ -436,7 +437,7 @@ VKLISTI::Refusal VKLISTI::leaveBox(QLineEdit* box) {
                 const std::pair<const char*, QString> partFields[] = {
                     {"CITY", parts.CITY}, {"ST", parts.ST}, {"ZIP", parts.ZIP}, {"ZIPEXT", parts.ZIPEXT}};
                 for (const auto& [field, part] : partFields)
-                    if (!results::trimBlanks(part).isEmpty())
+                    if (!dataset::trimBlanks(part).isEmpty())
                         values.append({QString::fromLatin1(field), part});
             }
         }
@@ -447,7 +448,7 @@ VKLISTI::Refusal VKLISTI::leaveBox(QLineEdit* box) {
     if (box == User2) {
         if (Refusal r = saveOne(User2); r.refused()) return r;
         if (!marker) return {};
-        if (const QString problem = results::streetProblem(User2->text(), velk::CurrentState);
+        if (const QString problem = results::streetProblem(User2->text(), dataset::current().code);
             !problem.isEmpty())
             return {problem, User2};
         return {writeFields({{QStringLiteral("STREET"), User2->text()}}), User2};

@@ -1,6 +1,6 @@
 #include "results/vknyaddr.h"
 
-#include "app/globals.h"
+#include "dataset/data_set.h"
 #include "platform/files/folders.h"
 #include "platform/ui/centre.h"
 #include "platform/ui/modal.h"
@@ -46,7 +46,7 @@ VKNYADDR::~VKNYADDR() {
 
 void VKNYADDR::Form_Load() {
     const QString path = files::findFileNoCase(files::programFolder(), QStringLiteral("VELKNY.MDB"));
-    db_ = dao::Database::open(path, false, false, velk::StateDbConnect);
+    db_ = dao::Database::open(path, false, false, dataset::current().connect);
     addressesTb_ = db_->OpenTable(QStringLiteral("ADDRESSES"));
     addressesTb_->setIndex(QStringLiteral("PRIMARY"));
     ui::centerForm(*this);

@@ -1,5 +1,7 @@
 #include "search/field_rules.h"
 
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/files/win1252.h"
 #include "search/sql_builder.h"
 
@@ -71,7 +73,7 @@ const LookupField& lookupField(int pos) {
 }
 
 QString fieldCaption(int pos, const QString& state) {
-    if (pos == kExpire && state == QLatin1String("NY")) return QStringLiteral("Anniversary");
+    if (pos == kExpire && dataset::isNewYork(state)) return QStringLiteral("Anniversary");
     return lookupField(pos).caption;
 }
 
@@ -93,11 +95,11 @@ QString dataSetMessage(int pos, const QString& state) {
     if (!isValidField(pos)) return QString();
     switch (lookupField(pos).dataSets) {
     case DataSets::PmDmOnly:
-        if (state != QLatin1String("PM") && state != QLatin1String("DM"))
+        if (!dataset::hasMeritClasses(state))
             return QString::fromLatin1(msg::kPmDmOnly);
         break;
     case DataSets::NjOnly:
-        if (state != QLatin1String("NJ")) return QString::fromLatin1(msg::kNjOnly);
+        if (!dataset::isNewJersey(state)) return QString::fromLatin1(msg::kNjOnly);
         break;
     case DataSets::All:
         break;
@@ -250,10 +252,6 @@ AcceptResult acceptEntry(int pos, const QString& state, const QString& from, con
     return r;
 }
 
-bool isEmptyValue(const QString& text) {
-    return QString::compare(text, QLatin1String("!"), Qt::CaseSensitive) < 0;
-}
-
 PickResult pickCategory(int pos, const QString& from, const QString& thru, const QString& code,
                         const QString& description) {
     PickResult r{from, thru};
@@ -263,10 +261,10 @@ PickResult pickCategory(int pos, const QString& from, const QString& thru, const
         return r;
     }
     QString* placed = nullptr;
-    if (isEmptyValue(from)) {
+    if (dataset::isEmptyText(from)) {
         r.from = code;
         placed = &r.from;
-    } else if (isEmptyValue(thru)) {
+    } else if (dataset::isEmptyText(thru)) {
         r.thru = code;
         placed = &r.thru;
     }

@@ -142,10 +142,8 @@ struct AcceptResult {
 AcceptResult acceptEntry(int pos, const QString& state, const QString& from, const QString& thru,
                          bool exclude, const SqlParameters& lookups);
 
-// A text counts as empty when it sorts before "!" by character code.
-bool isEmptyValue(const QString& text);
-
-// Picking a category row: where the row's value goes.
+// Picking a category row: where the row's value goes (into FROM when it is empty, else into THRU
+// when that is; empty as dataset::isEmptyText says).
 struct PickResult {
     QString from;
     QString thru;

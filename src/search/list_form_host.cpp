@@ -1,7 +1,6 @@
 #include "search/list_form_host.h"
 
 #include "app/master.h"
-#include "platform/files/folders.h"
 #include "results/vklist.h"
 #include "search/vkeddel.h"
 
@@ -38,11 +37,6 @@ QString ListLookupHost::workspaceFolder() const {
 
 QString ListLookupHost::curSQLFile() const {
     return list_ ? list_->CurSQLFile : QString();
-}
-
-QString ListLookupHost::startPath() const {
-    if (MASTER* m = MASTER::instance(); m && !m->StartPath.isEmpty()) return m->StartPath;
-    return files::programFolder() + QLatin1Char('/');
 }
 
 void ListLookupHost::SETTABS() {

@@ -18,7 +18,6 @@ public:
 
     QString workspaceFolder() const override;
     QString curSQLFile() const override;
-    QString startPath() const override; // the main window's StartPath, else the program folder
     void SETTABS() override;
     void SetUpSQL() override;
     void selectTab(int k) override;

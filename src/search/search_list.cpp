@@ -1,5 +1,6 @@
 #include "search/search_list.h"
 
+#include "dataset/text_rules.h"
 #include "platform/ui/msgbox.h"
 #include "search/search_file.h"
 
@@ -94,7 +95,7 @@ QStringList editableTitles(const std::array<QString, 10>& captions) {
     static const QString floor = QStringLiteral("    !");
     QStringList titles;
     for (int k = 1; k <= kSearchTabs; ++k) {
-        if (QString::compare(captions[k], floor, Qt::CaseSensitive) <= 0) break;
+        if (!dataset::sortsAfter(captions[k], floor)) break;
         titles << captions[k];
     }
     return titles;

@@ -1,5 +1,7 @@
 #include "search/search_sort.h"
 
+#include "dataset/data_set.h"
+
 namespace search {
 
 QString searchColumnField(int colnum) {
@@ -20,7 +22,7 @@ QString searchColumnField(int colnum) {
 }
 
 QString expiresCaption(const QString& state) {
-    return state == QLatin1String("NY") ? QStringLiteral("Anniversary") : QStringLiteral("Expires");
+    return dataset::isNewYork(state) ? QStringLiteral("Anniversary") : QStringLiteral("Expires");
 }
 
 QString searchOrderClause(int colnum) {

@@ -1,6 +1,8 @@
 #include "search/sql_builder.h"
 
-#include "loading/state_schema.h"
+#include "dataset/categories.h"
+#include "dataset/data_set.h"
+#include "dataset/text_rules.h"
 #include "platform/dao/jet_sql.h"
 
 #include <QRegularExpression>
@@ -13,7 +15,7 @@ const QString kExpiry = QStringLiteral("(MONTH(EXPIRE)*100+DAY(EXPIRE))");
 
 // The MOD value that stands for a merit class, "0" for a name that is none.
 QString meritValue(const QString& from) {
-    for (const loading::CategoryRow& c : loading::meritClasses())
+    for (const dataset::CategoryRow& c : dataset::meritClasses())
         if (c.description == from) return c.code;
     return QStringLiteral("0");
 }
@@ -33,10 +35,6 @@ QString fieldName(const SQLPARAMETER& p) {
     return p.SQLFIELD.isEmpty() ? p.SQLEXPR : p.SQLFIELD;
 }
 
-bool present(const QString& text) {
-    return QString::compare(text, QLatin1String("!"), Qt::CaseSensitive) > 0;
-}
-
 } // namespace
 
 bool isFourDigits(const QString& text) {
@@ -53,7 +51,7 @@ QString verifyLookups(const SqlParameters& lookups, const QString& state) {
     for (const SQLPARAMETER& p : lookups) {
         bool valid = true;
         if (p.SQLEXPR == QLatin1String("NJARONLY")) {
-            if (state != QLatin1String("NJ"))
+            if (!dataset::isNewJersey(state))
                 return QStringLiteral(
                     "This lookup contains a field that can only be used with the state of NJ!");
             valid = isFourDigits(p.SQLFROM) && isFourDigits(p.SQLTHRU);
@@ -134,26 +132,26 @@ QString buildWhereClause(const SqlParameters& lookups) {
         // NEWREC and unknown codes add nothing.
     }
 
-    if (present(andList)) andList.chop(5);
+    if (dataset::isPresent(andList)) andList.chop(5);
     for (QString* list : {&classInclude, &classExclude})
-        if (present(*list)) list->chop(4);
+        if (dataset::isPresent(*list)) list->chop(4);
     for (QString& g : groups)
-        if (present(g)) g = "(" + g.left(g.size() - 4) + ")";
+        if (dataset::isPresent(g)) g = "(" + g.left(g.size() - 4) + ")";
 
     QString clause;
     const QString sub = QStringLiteral("FILESEQ IN (SELECT FILESEQ FROM CLASS WHERE ");
     const QString notSub = QStringLiteral("FILESEQ NOT IN (SELECT FILESEQ FROM CLASS WHERE ");
-    if (present(classInclude) && present(classExclude))
+    if (dataset::isPresent(classInclude) && dataset::isPresent(classExclude))
         clause = sub + classInclude + ") AND " + notSub + classExclude + ")";
-    else if (present(classInclude))
+    else if (dataset::isPresent(classInclude))
         clause = sub + classInclude + ")";
-    else if (present(classExclude))
+    else if (dataset::isPresent(classExclude))
         clause = notSub + classExclude + ")";
 
     for (const QString* part : {&andList, &groups[County], &groups[Zip], &groups[Area], &groups[Sic],
                                 &groups[User1], &groups[User2], &groups[User3]}) {
-        if (!present(*part)) continue;
-        if (present(clause)) clause += " AND ";
+        if (!dataset::isPresent(*part)) continue;
+        if (dataset::isPresent(clause)) clause += " AND ";
         clause += *part;
     }
     return clause;
@@ -161,7 +159,7 @@ QString buildWhereClause(const SqlParameters& lookups) {
 
 QString buildSearchSQL(const SqlParameters& lookups) {
     const QString clause = buildWhereClause(lookups);
-    if (!present(clause)) return QStringLiteral("SELECT * FROM PRIME");
+    if (!dataset::isPresent(clause)) return QStringLiteral("SELECT * FROM PRIME");
     return QStringLiteral("SELECT * FROM PRIME WHERE ") + clause;
 }
 

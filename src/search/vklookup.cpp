@@ -1,6 +1,6 @@
 #include "search/vklookup.h"
 
-#include "app/globals.h"
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_grid.h"
@@ -143,7 +143,7 @@ VKLOOKUP::~VKLOOKUP() {
 
 void VKLOOKUP::Form_Load() {
     ui::centerForm(*this);
-    CUEFILE_DatabaseName = velk::stateDatabasePath(host_->startPath());
+    CUEFILE_DatabaseName = dataset::current().databasePath();
 }
 
 // Refuses what the saved-search file cannot carry as it is typed or pasted: the characters are
@@ -171,7 +171,7 @@ int VKLOOKUP::selectedField() const {
 }
 
 bool VKLOOKUP::Form_Activate() {
-    List1->item(search::kExpire)->setText(search::fieldCaption(search::kExpire, velk::CurrentState));
+    List1->item(search::kExpire)->setText(search::fieldCaption(search::kExpire, dataset::current().code));
     Label4->hide();
     SFOR->hide();
     TDBGrid5->hide();
@@ -187,7 +187,7 @@ bool VKLOOKUP::Form_Activate() {
     THRU->setEnabled(true);
     THRU->show();
     clearCategoryGrid();
-    if (CUEFILE_DatabaseName != velk::stateDatabasePath(host_->startPath())) Form_Load();
+    if (CUEFILE_DatabaseName != dataset::current().databasePath()) Form_Load();
 
     Lookups.clear();
     const QString file = host_->curSQLFile();
@@ -248,14 +248,14 @@ void VKLOOKUP::List1_Click(int pos) {
         List1->setCurrentRow(pos, QItemSelectionModel::ClearAndSelect);
     }
     if (pos == search::kMerit) {
-        if (const QString m = search::dataSetMessage(pos, velk::CurrentState); !m.isEmpty()) {
+        if (const QString m = search::dataSetMessage(pos, dataset::current().code); !m.isEmpty()) {
             warn(m);
             return;
         }
     }
     TDBGrid5->setColumnVisible(0, true);
     if (pos == search::kNjArOnly) {
-        if (const QString m = search::dataSetMessage(pos, velk::CurrentState); !m.isEmpty()) {
+        if (const QString m = search::dataSetMessage(pos, dataset::current().code); !m.isEmpty()) {
             warn(m);
             return;
         }
@@ -294,7 +294,7 @@ void VKLOOKUP::List1_Click(int pos) {
 }
 
 bool VKLOOKUP::ADD_Click() {
-    const search::AcceptResult r = search::acceptEntry(selectedField(), velk::CurrentState, FROM->text(),
+    const search::AcceptResult r = search::acceptEntry(selectedField(), dataset::current().code, FROM->text(),
                                                        THRU->text(), SQLEXCLUDE->isChecked(), Lookups);
     if (!r.check.ok()) {
         warn(r.check.message);
@@ -373,7 +373,7 @@ void VKLOOKUP::LoadCategoryGrid(int ColIdx) {
         // The rows are read whole (category tables are small) and the database closed again, so
         // "Search for" works in memory and the editor holds no connection while it waits.
         try {
-            auto db = dao::Database::open(CUEFILE_DatabaseName, false, true, velk::StateDbConnect);
+            auto db = dao::Database::open(CUEFILE_DatabaseName, false, true, dataset::current().connect);
             auto rs = db->OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
             for (; !rs->atEOF(); rs->MoveNext())
                 categoryRows_.append({rs->text(codeField), rs->text(nameField)});

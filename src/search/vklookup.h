@@ -36,7 +36,6 @@ public:
     virtual ~LookupEditorHost() = default;
     virtual QString workspaceFolder() const = 0; // VKLIST.CURPATH
     virtual QString curSQLFile() const = 0;      // VKLIST.CurSQLFile: "" for a new search
-    virtual QString startPath() const = 0;       // MASTER.StartPath: the program folder
     virtual void SETTABS() = 0;
     virtual void SetUpSQL() = 0; // runs the search of the selected tab again
     virtual void selectTab(int k) = 0;

@@ -9,6 +9,7 @@
 #include "app/title.h"
 #include "app/upgrade_form.h"
 #include "app/vkwspace.h"
+#include "dataset/data_set.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
@@ -35,9 +36,7 @@ protected:
         ASSERT_FALSE(files::GetTempDir().isEmpty()); // creates the private folder
         previousCwd = QDir::currentPath();
         QDir::setCurrent(programDir);
-        velk::CurrentState = QStringLiteral("PA");
-        velk::StateDbConnect.clear();
-        velk::IndexDbConnect = loading::indexDbConnect();
+        dataset::setCurrent({QStringLiteral("PA"), QString()});
         velk::WorkspaceChosen = false;
         velk::UpgradeDone = false;
         velk::LoadCancelled = false;
@@ -60,7 +59,7 @@ protected:
     // Makes the settings database give data set st a password its database does not have.
     void giveWrongPassword(const QString& st) {
         auto index = dao::Database::open(programFile(QStringLiteral("VELKI.MDB")), false, false,
-                                         loading::indexDbConnect());
+                                         dataset::indexDbConnect());
         index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = ?"), {st});
     }
 

@@ -2,6 +2,7 @@
 // company-name order; the workspace loop's answers; a data set that cannot be opened.
 #include "commands_fixture.h"
 
+#include "dataset/data_set.h"
 #include "platform/grid/data_grid.h"
 #include "platform/grid/recordset_model.h"
 
@@ -70,7 +71,7 @@ TEST_F(ChangeState, MenuOpensANewListOnTheNewWorkspaceAndState) {
     EXPECT_EQ(old->VELKDB, nullptr) << "the old list's database is closed at once";
     flushDeletes();
     EXPECT_TRUE(old.isNull()) << "the old list form is discarded";
-    EXPECT_EQ(velk::CurrentState, QStringLiteral("NJ"));
+    EXPECT_EQ(dataset::current().code, QStringLiteral("NJ"));
 
     // The new list runs the new workspace's searches on the new data set.
     selectTab(2);

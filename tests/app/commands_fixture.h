@@ -5,6 +5,7 @@
 #include "app_fixture.h"
 
 #include "app/form_places.h"
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/msgbox.h"
@@ -42,7 +43,7 @@ protected:
     void seed(const QString& st, const QStringList& names,
               const QString& version = QStringLiteral("2004-06-30")) {
         auto db =
-            dao::Database::open(programFile("VELK" + st + ".MDB"), false, false, loading::defaultConnect(st));
+            dao::Database::open(programFile("VELK" + st + ".MDB"), false, false, dataset::defaultConnect(st));
         for (int i = 0; i < names.size(); ++i) {
             const QString file = QStringLiteral("F%1").arg(i + 1);
             const QString county = QStringLiteral("%1").arg(i + 1, 3, 10, QLatin1Char('0'));

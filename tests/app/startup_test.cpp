@@ -1,6 +1,7 @@
 // The start-up sequence end to end: splash, workspace loop, state database, hand-over to the list.
 #include "app_fixture.h"
 
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/msgbox.h"
 #include "results/vklist.h"
@@ -40,10 +41,10 @@ TEST_F(AppTest, StartupHandsOverToTheListForm) {
     EXPECT_EQ(master->lblProgram->text(), "2.30.0");
     EXPECT_EQ(master->StartPath, programDir + "/");
     EXPECT_EQ(master->CURPATH, programDir);
-    EXPECT_EQ(velk::IndexDbConnect, ";PWD=Trn58kwpzb");
+    EXPECT_EQ(dataset::indexDbConnect(), ";PWD=Trn58kwpzb");
     EXPECT_EQ(master->windowTitle(), "VELK - Workspace is INITIAL and State is PA");
-    EXPECT_EQ(velk::CurrentState, "PA");
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("PA"));
+    EXPECT_EQ(dataset::current().code, "PA");
+    EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("PA"));
 
     VKLIST* list = master->listForm();
     ASSERT_NE(list, nullptr);
@@ -83,7 +84,7 @@ TEST_F(AppTest, NoChoiceThenNoOrADatabaseOnlyUpdateShowsTheDialogAgain) {
     MASTER* master = MASTER::instance();
     EXPECT_EQ(master->windowTitle(), "VELK - Workspace is Claims 2024 and State is NY");
     EXPECT_EQ(master->listForm()->CURPATH, programDir + "/Claims 2024/");
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("NY"));
+    EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("NY"));
 }
 
 TEST_F(AppTest, NoChoiceThenUpdateCancelledEndsWithoutAList) {
@@ -148,7 +149,7 @@ TEST_F(AppTest, AStateDatabaseThatCannotBeUsedIsReportedAndEndsWithAnError) {
          [&] {
              QFile::remove(programFile("VELKNY.MDB"));
              dao::Database::create(programFile("VELKNY.MDB"),
-                                   dao::passwordFromConnect(loading::defaultConnect("NY")));
+                                   dao::passwordFromConnect(dataset::defaultConnect("NY")));
          }},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,7 @@
 // The workspace dialog: listing, VELK.INI, OK's checks and questions, Delete, the restore marker.
 #include "app_fixture.h"
 
+#include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/msgbox.h"
@@ -88,8 +89,8 @@ TEST_F(WorkspaceDialogTest, WorkspacesAreListedSortedAndOnceOnEveryShowing) {
 TEST_F(WorkspaceDialogTest, OkAcceptsAndTheChoiceIsRestoredFromVelkIni) {
     QDir(programDir).mkdir("Work");
     EXPECT_TRUE(show(choose("Work", "NY")));
-    EXPECT_EQ(velk::CurrentState, "NY");
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("NY"));
+    EXPECT_EQ(dataset::current().code, "NY");
+    EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("NY"));
     EXPECT_EQ(readFile(iniFile()), "\"Work\",\"NY\"\r\n");
     EXPECT_EQ(master->workspaceDialog().result(), QDialog::Accepted);
     EXPECT_EQ(master->workspaceDialog().WORKSPACE->currentText(), "Work") << "the caller reads the boxes";
@@ -150,7 +151,7 @@ TEST_F(WorkspaceDialogTest, EmptyNameBecomesInitialAndEmptyStateBecomesPA) {
         return d.result();
     }));
     EXPECT_EQ(master->workspaceDialog().WORKSPACE->currentText(), "INITIAL");
-    EXPECT_EQ(velk::CurrentState, "PA");
+    EXPECT_EQ(dataset::current().code, "PA");
 }
 
 TEST_F(WorkspaceDialogTest, WorkspaceChosenIsClearedBeforeEveryShowing) {
@@ -160,18 +161,18 @@ TEST_F(WorkspaceDialogTest, WorkspaceChosenIsClearedBeforeEveryShowing) {
 
 TEST_F(WorkspaceDialogTest, ConnectStringIsNeverAnotherDataSets) {
     {
-        auto index = dao::Database::open(programFile("VELKI.MDB"), false, false, loading::indexDbConnect());
+        auto index = dao::Database::open(programFile("VELKI.MDB"), false, false, dataset::indexDbConnect());
         index->execute("DELETE * FROM Setup WHERE STATE = 'PM'");
     }
     EXPECT_TRUE(show(choose("INITIAL", "NJ")));
-    EXPECT_EQ(velk::StateDbConnect, loading::defaultConnect("NJ"));
+    EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("NJ"));
     EXPECT_TRUE(show(choose("INITIAL", "PM")));
-    EXPECT_EQ(velk::StateDbConnect, QString()) << "a data set without a Setup row";
+    EXPECT_EQ(dataset::current().connect, QString()) << "a data set without a Setup row";
     // Without the settings database the choice is still accepted, and nothing is created.
-    velk::StateDbConnect = ";PWD=stale";
+    dataset::setCurrent({dataset::current().code, ";PWD=stale"});
     ASSERT_TRUE(QFile::remove(programFile("VELKI.MDB")));
     EXPECT_TRUE(show(choose("INITIAL", "PA")));
-    EXPECT_EQ(velk::StateDbConnect, QString());
+    EXPECT_EQ(dataset::current().connect, QString());
     EXPECT_FALSE(exists("VELKI.MDB"));
 }
 
@@ -182,11 +183,11 @@ TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenD
     QString connectAtCall;
     velk::setRestoreUserData([&](const QString& main, const QString& backup, const QString& st) {
         call = {main, backup, st};
-        connectAtCall = velk::StateDbConnect;
+        connectAtCall = dataset::current().connect;
     });
     EXPECT_TRUE(show(choose("INITIAL", "NJ")));
     EXPECT_EQ(call, QStringList({programDir + "/VELKNJ.MDB", programFile("BACKUPNJ.MDB"), "NJ"}));
-    EXPECT_EQ(connectAtCall, loading::defaultConnect("NJ"));
+    EXPECT_EQ(connectAtCall, dataset::defaultConnect("NJ"));
     EXPECT_FALSE(exists("RESTNJ.DAT"));
     EXPECT_TRUE(exists("RESTPA.DAT")) << "only the accepted state's marker counts";
 }

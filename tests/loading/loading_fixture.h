@@ -2,6 +2,7 @@
 // temporary program folder, and a load context that records what the loaders show.
 #pragma once
 
+#include "dataset/data_set.h"
 #include "loading/load_context.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
@@ -90,7 +91,7 @@ class LoadingTest : public testsupport::TempDirTest {
 protected:
     void openState(const QString& state) {
         state_ = state;
-        db_ = dao::Database::create(path(loading::stateDatabaseName(state)));
+        db_ = dao::Database::create(path(dataset::stateDatabaseName(state)));
         loading::createStateTables(*db_, state);
         ctx_.db = db_.get();
         ctx_.folder = folder();

@@ -3,6 +3,7 @@
 #include "app/app_fixture.h"
 #include "app/release_check.h"
 #include "loading_fixture.h"
+#include "dataset/data_set.h"
 #include "platform/ui/events.h"
 #include "platform/ui/msgbox.h"
 #include "support/modal_script.h"
@@ -39,7 +40,7 @@ protected:
     }
     bool exists(const QString& name) const { return QFile::exists(programFile(name)); }
     std::unique_ptr<dao::Database> stateDb() {
-        return dao::Database::open(programFile("VELKPA.MDB"), false, true, loading::defaultConnect("PA"));
+        return dao::Database::open(programFile("VELKPA.MDB"), false, true, dataset::defaultConnect("PA"));
     }
     void chooseParkland(ModalScript& modals) {
         modals.expect<VKWSPACE>([](VKWSPACE& d) { return chooseInDialog(d, "INITIAL", "PA"); });

@@ -1,5 +1,6 @@
 // The data set database and the program folder: tables, indexes and fields, the Setup rows, the
 // shipped category texts, and a setup that refuses to overwrite.
+#include "dataset/data_set.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 
@@ -80,7 +81,7 @@ TEST_F(SetupFolder, DatabasesWorkspaceAndSetupRows) {
     // Each Setup row opens its data set and nothing else opens it.
     for (const QString& st : kStates) {
         const QString connect = connectFromSetup(folder, st);
-        EXPECT_EQ(connect, defaultConnect(st));
+        EXPECT_EQ(connect, dataset::defaultConnect(st));
         EXPECT_NO_THROW(dao::Database::open(folder + "/VELK" + st + ".MDB", false, false, connect));
         EXPECT_THROW(dao::Database::open(folder + "/VELK" + st + ".MDB", false, false, ";PWD=wrong"),
                      dao::DaoError);

@@ -1,6 +1,7 @@
 // The record detail form headless: a standard, a New Jersey and a New York record, the note's
 // stamp, save, cancel and lock, the jump to an associated record, the panel refresh afterwards,
 // Export Record and Full Address.
+#include "dataset/data_set.h"
 #include "results/vklisti.h"
 #include "results/vknyaddr.h"
 
@@ -311,7 +312,7 @@ TEST_F(DetailFixture, FullAddressShowsEveryLineAndReleasesItsConnection) {
 
 TEST_F(DetailFixture, FullAddressOfAMissingDatabaseIsReportedNotShown) {
     files::setProgramFolder(folder());
-    velk::CurrentState = "NY";
+    dataset::setCurrent({"NY", dataset::current().connect});
     boxes.expectContaining("VELKNY.MDB", ui::vbOK);
     ModalScript modal; // no dialog expected
     results::showFullAddress("123 45 67", "01", "ACME SUPPLY CO");

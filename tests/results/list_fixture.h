@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/globals.h"
+#include "dataset/data_set.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
@@ -74,11 +75,10 @@ protected:
     void makeDataSet(const QString& st) {
         state = st;
         files::setProgramFolder(folder());
-        velk::CurrentState = st;
-        velk::StateDbConnect = loading::defaultConnect(st);
+        dataset::setCurrent({st, dataset::defaultConnect(st)});
         velk::SearchFiles.fill(QString());
-        dbPath = path(loading::stateDatabaseName(st));
-        db = dao::Database::create(dbPath, dao::passwordFromConnect(velk::StateDbConnect));
+        dbPath = path(dataset::stateDatabaseName(st));
+        db = dao::Database::create(dbPath, dao::passwordFromConnect(dataset::current().connect));
         loading::createStateTables(*db, st);
         db->executeBound("INSERT INTO VERSION (Dummy, Version) VALUES ('1', '2004-06-30')", {});
     }
@@ -122,7 +122,7 @@ protected:
         db.reset();
         files::setProgramFolder(QString());
         velk::SearchFiles.fill(QString());
-        velk::CurrentState = "PA";
+        dataset::setCurrent({});
     }
 
     // A PRIME row with blank user fields; fields given override the defaults.

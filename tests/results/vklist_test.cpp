@@ -1,5 +1,6 @@
 // The list form headless: index orders and type-ahead on tab 0, search tabs with their counts,
 // the detail panel for standard, NY and NJ records, the MODS grid, notes and the exclusion mark.
+#include "dataset/data_set.h"
 #include "results/vklist.h"
 
 #include "list_fixture.h"
@@ -325,7 +326,7 @@ TEST_F(ListFixture, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
 
 TEST_F(ListFixture, MissingDatabaseIsReported) {
     files::setProgramFolder(folder());
-    velk::CurrentState = "DE";
+    dataset::setCurrent({"DE", dataset::current().connect});
     VKLIST list;
     EXPECT_THROW(list.Form_Load(), dao::DaoError);
 }

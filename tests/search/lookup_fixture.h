@@ -2,9 +2,10 @@
 // what the lookup editor asks of it, and helpers to drive the editor as a user would.
 #pragma once
 
-#include "app/globals.h"
+#include "dataset/data_set.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
+#include "platform/files/folders.h"
 #include "platform/grid/data_grid.h"
 #include "platform/ui/msgbox.h"
 #include "search/field_rules.h"
@@ -32,13 +33,11 @@ inline const QString kTitle = "Enter Selection Parameters";
 class FakeList : public search::LookupEditorHost {
 public:
     QString folder;
-    QString program;
     QString CurSQLFile;
     QStringList calls;
 
     QString workspaceFolder() const override { return folder + "/"; }
     QString curSQLFile() const override { return CurSQLFile; }
-    QString startPath() const override { return program + "/"; }
     void SETTABS() override { calls << "SETTABS"; }
     void SetUpSQL() override { calls << "SetUpSQL"; }
     void selectTab(int k) override { calls << QStringLiteral("tab %1").arg(k); }
@@ -72,25 +71,23 @@ class LookupEditorTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        list.program = dir.path();
         list.folder = dir.filePath("INITIAL");
         ASSERT_TRUE(QDir().mkpath(list.folder));
-        savedState = velk::CurrentState;
-        savedConnect = velk::StateDbConnect;
+        saved = dataset::current();
+        files::setProgramFolder(dir.path());
         useState("PA");
     }
 
     void TearDown() override {
         search::unloadLookupEditor();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        velk::CurrentState = savedState;
-        velk::StateDbConnect = savedConnect;
+        dataset::setCurrent(saved);
+        files::setProgramFolder(QString());
     }
 
     // Makes st the current data set, creating its database with a few category rows.
     void useState(const QString& st) {
-        velk::CurrentState = st;
-        velk::StateDbConnect = QString();
+        dataset::setCurrent({st, QString()});
         const QString path = dir.filePath("VELK" + st + ".MDB");
         if (QFile::exists(path)) return;
         auto db = dao::Database::create(path);
@@ -117,7 +114,7 @@ protected:
     FakeList list;
     testsupport::ScriptedMsgBoxes boxes;
     testsupport::ModalScript modals;
-    QString savedState, savedConnect;
+    dataset::DataSet saved;
 };
 
 } // namespace lookuptest

@@ -1,6 +1,7 @@
 // The list form's search tabs on the real form: listing the workspace's saved searches, running one,
 // sorting it, refusing a bad one, and the lookup editor and the edit/delete dialog working on it.
 #include "app/globals.h"
+#include "dataset/data_set.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
@@ -44,8 +45,7 @@ const QString kCounties =
 class SearchTabsTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        velk::CurrentState = "PA";
-        velk::StateDbConnect.clear();
+        dataset::setCurrent({"PA", QString()});
         velk::SearchFiles.fill(QString());
         files::setProgramFolder(dir.path());
         searchtest::createSeededDatabase(dir.filePath("VELKPA.MDB"))
@@ -253,10 +253,10 @@ TEST_F(SearchTabsTest, ApostropheRunsAndTheLookupTextMakesWayForTheFirstRecord) 
     EXPECT_FALSE(list->ADDRESS->toPlainText().contains("PERFORMING LOOKUP"));
 
     // In NY the expiry column is "Anniversary" once the search is sorted.
-    velk::CurrentState = "NY";
+    dataset::setCurrent({"NY", dataset::current().connect});
     list->TDBGrid4_HeadClick(0);
     EXPECT_EQ(list->TDBGrid4->columnSpec(3).caption, "Anniversary");
-    velk::CurrentState = "PA";
+    dataset::setCurrent({"PA", dataset::current().connect});
 }
 
 TEST_F(SearchTabsTest, EmptyResultEmptiesTheAddressAndSortsSilently) {

@@ -1,8 +1,9 @@
-#include "loading/band_texts.h"
+#include "dataset/categories.h"
 
-namespace loading {
+namespace dataset {
 
 namespace {
+
 const char* const kEmployees[] = {"Unknown", "1 - 4",     "5 - 9",     "10 - 19",   "20 - 49",
                                   "50 - 99", "100 - 249", "250 - 499", "500 - 999", "1000+"};
 const char* const kSales[] = {"Unknown",         "Under 1 million", "1MM - 4.9MM",    "5MM - 9.9MM",
@@ -15,6 +16,15 @@ QString bandText(const QVariant& code, const char* const (&texts)[10]) {
         return QString::fromLatin1(texts[c.at(0).unicode() - '0']);
     return QString();
 }
+
+// The shipped band tables carry the texts the record detail form has built in.
+QVector<CategoryRow> bandRows(QString (*text)(const QVariant&)) {
+    QVector<CategoryRow> rows;
+    for (char c = '0'; c <= '9'; ++c)
+        rows.append({QString(QLatin1Char(c)), text(QString(QLatin1Char(c)))});
+    return rows;
+}
+
 } // namespace
 
 QString employeesText(const QVariant& code) {
@@ -25,4 +35,24 @@ QString salesText(const QVariant& code) {
     return bandText(code, kSales);
 }
 
-} // namespace loading
+const QVector<CategoryRow>& employeeBands() {
+    static const QVector<CategoryRow> rows = bandRows(employeesText);
+    return rows;
+}
+
+const QVector<CategoryRow>& salesBands() {
+    static const QVector<CategoryRow> rows = bandRows(salesText);
+    return rows;
+}
+
+const QVector<CategoryRow>& meritClasses() {
+    static const QVector<CategoryRow> rows{
+        {"9.884", "Neutral"},
+        {"9.885", "Credit"},
+        {"9.886", "Debit"},
+        {"8.888", "N/Q"},
+    };
+    return rows;
+}
+
+} // namespace dataset

@@ -1,0 +1,64 @@
+#include "dataset/data_set.h"
+
+#include "platform/files/folders.h"
+
+namespace dataset {
+
+namespace {
+DataSet& inUse() {
+    static DataSet dataSet;
+    return dataSet;
+}
+} // namespace
+
+const QStringList& codes() {
+    static const QStringList list{QStringLiteral("DE"), QStringLiteral("NJ"), QStringLiteral("NY"),
+                                  QStringLiteral("PA"), QStringLiteral("PM"), QStringLiteral("DM")};
+    return list;
+}
+
+QString stateDatabaseName(const QString& code) {
+    return QStringLiteral("VELK%1.MDB").arg(code);
+}
+
+QString indexDatabaseName() {
+    return QStringLiteral("VELKI.MDB");
+}
+
+QString indexDbConnect() {
+    return QStringLiteral(";PWD=Trn58kwpzb");
+}
+
+QString defaultConnect(const QString& code) {
+    return QStringLiteral(";PWD=velk%1db").arg(code.toLower());
+}
+
+bool isNewYork(const QString& code) {
+    return code == QLatin1String("NY");
+}
+
+bool isNewJersey(const QString& code) {
+    return code == QLatin1String("NJ");
+}
+
+bool hasMeritClasses(const QString& code) {
+    return code == QLatin1String("PM") || code == QLatin1String("DM");
+}
+
+QString DataSet::databasePath(const QString& folder) const {
+    return files::findFileNoCase(folder, stateDatabaseName(code));
+}
+
+QString DataSet::databasePath() const {
+    return databasePath(files::programFolder());
+}
+
+const DataSet& current() {
+    return inUse();
+}
+
+void setCurrent(const DataSet& dataSet) {
+    inUse() = dataSet;
+}
+
+} // namespace dataset

@@ -1,0 +1,45 @@
+// The data sets: their codes, the names and connect strings of their databases, the rules that
+// differ by data set, and the one in use.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace dataset {
+
+// The data sets, in the order the workspace dialog lists them.
+const QStringList& codes();
+
+QString stateDatabaseName(const QString& code); // "VELK" + st + ".MDB"
+QString indexDatabaseName();                    // "VELKI.MDB", the settings database
+
+// Connect string of VELKI.MDB.
+QString indexDbConnect();
+// The connect string written into Setup for a data set; the program reads it from there only.
+QString defaultConnect(const QString& code);
+
+bool isNewYork(const QString& code);
+bool isNewJersey(const QString& code);
+// PM and DM: the data sets whose MOD can stand for a merit class.
+bool hasMeritClasses(const QString& code);
+
+// A data set as it is opened: its code and the connect string its database is opened with.
+struct DataSet {
+    QString code = QStringLiteral("PA");
+    QString connect;
+
+    bool isNY() const { return isNewYork(code); }
+    bool isNJ() const { return isNewJersey(code); }
+    bool hasMerit() const { return hasMeritClasses(code); }
+    // VELK<st>.MDB in folder, its name matched without regard to case.
+    QString databasePath(const QString& folder) const;
+    // The same in the program folder.
+    QString databasePath() const;
+};
+
+// The data set in use: PA without a connect string until a workspace is chosen.
+const DataSet& current();
+// Set by the workspace dialog when a data set is chosen (and by tests).
+void setCurrent(const DataSet& dataSet);
+
+} // namespace dataset
