@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -72,6 +73,51 @@ RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& seq
                      .arg(path_, QString::fromLocal8Bit(strerror(errno)));
     }
     return Result::Failed;
+}
+
+RowLockFile::Result RowLockFile::lockAllFree(std::vector<HeldRange>& held, QString* error) {
+    held.clear();
+    if (!ensureOpen(error)) return Result::Failed;
+    // lockOffset gives offsets below 2^62; the ranges to take are split around each range another
+    // holder has, so the work grows with what others hold, not with the records.
+    std::vector<HeldRange> todo{{0, off_t(1) << 62}};
+    int retries = 0;
+    auto failed = [&](const char* what) {
+        if (error)
+            *error = QStringLiteral("Cannot lock the records in %1: %2").arg(path_, QLatin1String(what));
+        close(); // drops what was taken so far
+        held.clear();
+        return Result::Failed;
+    };
+    while (!todo.empty()) {
+        const HeldRange r = todo.back();
+        todo.pop_back();
+        if (r.start >= r.end) continue;
+        struct flock fl;
+        std::memset(&fl, 0, sizeof fl);
+        fl.l_type = F_WRLCK;
+        fl.l_whence = SEEK_SET;
+        fl.l_start = r.start;
+        fl.l_len = r.end - r.start;
+        if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0) return failed(strerror(errno));
+        if (fl.l_type == F_UNLCK) {
+            fl.l_type = F_WRLCK;
+            fl.l_start = r.start;
+            fl.l_len = r.end - r.start;
+            if (::fcntl(fd_, F_OFD_SETLK, &fl) == 0) continue;
+            if (errno != EAGAIN && errno != EACCES) return failed(strerror(errno));
+            // Someone took a lock in the range since it was looked at: look again.
+            if (++retries > 1000) return failed("other users keep taking locks");
+            todo.push_back(r);
+            continue;
+        }
+        const off_t start = std::max(fl.l_start, r.start);
+        const off_t end = fl.l_len == 0 ? r.end : std::min(off_t(fl.l_start + fl.l_len), r.end);
+        held.push_back({start, end});
+        todo.push_back({r.start, start});
+        todo.push_back({end, r.end});
+    }
+    return Result::Locked;
 }
 
 void RowLockFile::unlock(const QString& file, const QString& sequence) {

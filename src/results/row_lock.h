@@ -7,6 +7,8 @@
 
 #include <sys/types.h>
 
+#include <vector>
+
 namespace results {
 
 // "/x/VELKPA.MDB" -> "/x/VELKPA.LDB"
@@ -28,6 +30,15 @@ public:
     // RowLockFile in this one) has it. Failed: the lock file cannot be opened or locked; error says why.
     Result tryLock(const QString& file, const QString& sequence, QString* error = nullptr);
     void unlock(const QString& file, const QString& sequence);
+
+    // Byte ranges [start, end) of the lock file that other holders have.
+    struct HeldRange {
+        off_t start = 0, end = 0;
+    };
+    // Takes every record's lock that no other holder has: the whole file but the ranges others
+    // hold, in a few calls however many records there are. Those ranges go to held (a record
+    // whose lockOffset lies in one is busy). Locked or Failed; the locks stay until close().
+    Result lockAllFree(std::vector<HeldRange>& held, QString* error = nullptr);
     // Drops every lock this object holds.
     void close();
 

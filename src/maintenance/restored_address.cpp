@@ -1,0 +1,27 @@
+#include "maintenance/restored_address.h"
+
+#include "results/address_override.h"
+#include "results/user_fields.h"
+
+namespace maintenance {
+
+RestoredAddress restoredAddress(const QVariant& User1, const QVariant& User2, const QVariant& User3,
+                                const QString& stateCode) {
+    RestoredAddress a;
+    a.override = results::hasOverrideMarker(User1.toString());
+    if (!a.override) return a;
+    // The street is stored as typed; the detail form trimmed it when it saved User2.
+    const QString street = User2.toString();
+    const results::AddressParts parts = results::parseCityStZip(User3.toString());
+    a.problem = results::streetProblem(street, stateCode);
+    if (a.problem.isEmpty()) a.problem = results::cityStZipProblem(parts);
+    if (!a.problem.isEmpty()) return a;
+    a.STREET = street;
+    a.CITY = parts.CITY;
+    a.ST = parts.ST;
+    a.ZIP = parts.ZIP;
+    if (!parts.ZIPEXT.isEmpty()) a.ZIPEXT = parts.ZIPEXT;
+    return a;
+}
+
+} // namespace maintenance

@@ -1,0 +1,298 @@
+#include "maintenance/user_data.h"
+
+#include "maintenance/backup_database.h"
+#include "maintenance/restored_address.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/msgbox.h"
+#include "results/row_lock.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace maintenance {
+
+namespace {
+
+const QString kBackupOp = QStringLiteral("Back up user notes and fields");
+const QString kRestoreOp = QStringLiteral("Restore user notes and fields");
+const QString kFILE = QStringLiteral("FILE");
+const QString kSEQUENCE = QStringLiteral("SEQUENCE");
+const QString kNOTES = QStringLiteral("NOTES");
+constexpr int kNamedAtMost = 10;
+
+// The file's own spelling when one of another letter case is there.
+QString existingSpelling(const QString& path) {
+    const QFileInfo fi(path);
+    return files::findFileNoCase(fi.path(), fi.fileName());
+}
+
+bool absent(const QVariant& v) {
+    return !v.isValid() || v.isNull();
+}
+
+// Rolls back the database's open transaction when the scope is left by a failure.
+class RollbackGuard {
+public:
+    explicit RollbackGuard(dao::Database& db) : db_(db) {}
+    ~RollbackGuard() {
+        if (!db_.isOpen()) return;
+        try {
+            while (db_.inTransaction())
+                db_.Rollback();
+        } catch (const dao::DaoError&) {
+            db_.close(); // closing rolls back whatever is left
+        }
+    }
+    RollbackGuard(const RollbackGuard&) = delete;
+    RollbackGuard& operator=(const RollbackGuard&) = delete;
+
+private:
+    dao::Database& db_;
+};
+
+void removeDatabaseFiles(const QString& path) {
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral("-journal"));
+}
+
+// Puts the finished file temp in place of target; the replacement keeps target's permissions.
+void replaceFile(const QString& temp, const QString& target) {
+    const QByteArray t = QFile::encodeName(temp), f = QFile::encodeName(target);
+    struct stat st;
+    if (::stat(f.constData(), &st) == 0 && S_ISREG(st.st_mode)) (void)::chmod(t.constData(), st.st_mode & 07777);
+    // A journal left beside the file it replaces would be rolled back into the new one.
+    QFile::remove(target + QStringLiteral("-journal"));
+    if (::rename(t.constData(), f.constData()) != 0)
+        throw dao::DaoError(target, kBackupOp,
+                            QStringLiteral("it cannot be replaced: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd); // makes the rename itself durable
+        ::close(fd);
+    }
+}
+
+// Copies the rows of a query on from into table of to; returns how many.
+long long copyRows(dao::Database& from, const QString& sql, dao::Database& to, const QString& table,
+                   const QStringList& fields) {
+    const QString insert = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                               .arg(table, fields.join(QStringLiteral(", ")),
+                                    QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    auto rows = from.OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    long long n = 0;
+    QVariantList values;
+    for (; !rows->atEOF(); rows->MoveNext()) {
+        values.clear();
+        for (int i = 0; i < fields.size(); ++i)
+            values << rows->value(i);
+        to.executeBound(insert, values);
+        ++n;
+    }
+    return n;
+}
+
+QString namedList(const QStringList& names, const QString& separator) {
+    QString text = names.mid(0, kNamedAtMost).join(separator);
+    if (names.size() > kNamedAtMost)
+        text += separator + QStringLiteral("and %1 more").arg(names.size() - kNamedAtMost);
+    return text;
+}
+
+} // namespace
+
+QString recordName(const RecordKey& key) {
+    return key.FILE + QLatin1Char('-') + key.SEQUENCE;
+}
+
+BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPath, const QString& connect) {
+    auto state = dao::Database::open(existingSpelling(mainDbPath), false, true, connect);
+    const QString target = existingSpelling(backupDbPath);
+    // Only a backup of ours is replaced; anything else at that name is the user's to keep.
+    if (QFileInfo::exists(target)) dao::Database::open(target, false, true);
+
+    const QString temp = target + QStringLiteral(".new-%1").arg(::getpid());
+    removeDatabaseFiles(temp); // left over by a run that was killed
+    BackupCounts counts;
+    try {
+        auto backup = dao::Database::create(temp);
+        createBackupTables(*backup);
+        RollbackGuard stateGuard(*state), backupGuard(*backup);
+        state->BeginTrans(); // notes and fields read at one moment
+        backup->BeginTrans();
+        counts.notes = copyRows(*state, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES WHERE NOTES > ''"),
+                                *backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
+        counts.fields = copyRows(
+            *state,
+            QStringLiteral("SELECT %1 FROM PRIME WHERE (User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
+                           "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')")
+                .arg(backupUserFields().join(QStringLiteral(", "))),
+            *backup, QStringLiteral("USER"), backupUserFields());
+        backup->CommitTrans();
+        state->CommitTrans();
+        backup->close();
+        state->close();
+        replaceFile(temp, target);
+    } catch (...) {
+        removeDatabaseFiles(temp);
+        throw;
+    }
+    return counts;
+}
+
+RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath, const QString& stateCode,
+                              const QString& connect, NotesPass pass) {
+    const QString mainPath = existingSpelling(mainDbPath);
+    auto state = dao::Database::open(mainPath, false, false, connect);
+    auto backup = dao::Database::open(existingSpelling(backupDbPath), false, true);
+    for (const QString& table : {QStringLiteral("USER"), kNOTES}) {
+        if (!backup->tableExists(table))
+            throw dao::DaoError(backup->name(), kRestoreOp,
+                                QStringLiteral("it is not a backup of user notes and fields (it has no table %1)")
+                                    .arg(table));
+    }
+
+    // Every note that nobody is editing is locked until the writes are committed, so that no other
+    // copy of the program opens one meanwhile and writes its older text over the restored one.
+    results::RowLockFile locks(results::lockFileFor(mainPath));
+    std::vector<results::RowLockFile::HeldRange> held;
+    QString lockError;
+    if (locks.lockAllFree(held, &lockError) != results::RowLockFile::Result::Locked)
+        throw dao::DaoError(mainPath, kRestoreOp, lockError);
+    auto beingEdited = [&held](const RecordKey& key) {
+        const off_t at = results::lockOffset(key.FILE, key.SEQUENCE);
+        return std::any_of(held.begin(), held.end(),
+                           [at](const results::RowLockFile::HeldRange& r) { return at >= r.start && at < r.end; });
+    };
+
+    RestoreCounts counts;
+    RollbackGuard guard(*state);
+    state->BeginTrans();
+
+    auto notes = state->OpenTable(kNOTES);
+    notes->setIndex(QStringLiteral("PRIMARY"));
+    auto savedNotes = backup->OpenRecordset(kNOTES, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    for (; !savedNotes->atEOF(); savedNotes->MoveNext()) {
+        notes->Seek(QStringLiteral("="), {savedNotes->value(kFILE), savedNotes->value(kSEQUENCE)});
+        if (notes->NoMatch()) continue; // no such record here: no row is added
+        const RecordKey key{notes->text(kFILE), notes->text(kSEQUENCE)};
+        if (beingEdited(key)) {
+            counts.lockedNotes.append(key);
+            continue;
+        }
+        QVariant note = savedNotes->value(kNOTES);
+        if (pass == NotesPass::Append) {
+            if (absent(note)) continue; // nothing to add, and the record's note is kept
+            const QVariant current = notes->value(kNOTES);
+            if (!absent(current) && !current.toString().isEmpty())
+                note = current.toString() + QStringLiteral("\r\n") + note.toString();
+        }
+        notes->Edit();
+        notes->setValue(kNOTES, note);
+        notes->Update();
+        ++counts.notes;
+    }
+    notes->Close();
+
+    const QStringList fields = restoredUserFields();
+    const QString setFields = QStringLiteral("UPDATE PRIME SET %1 = ? WHERE FILE = ? AND SEQUENCE = ?")
+                                  .arg(fields.join(QStringLiteral(" = ?, ")));
+    const QString setAddress = QStringLiteral(
+        "UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?");
+    auto users = backup->OpenRecordset(QStringLiteral("USER"), dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    QVariantList values;
+    for (; !users->atEOF(); users->MoveNext()) {
+        const QVariant file = users->value(kFILE), sequence = users->value(kSEQUENCE);
+        values.clear();
+        for (const QString& f : fields)
+            values << users->value(f);
+        values << file << sequence;
+        if (state->executeBound(setFields, values) == 0) continue; // no such record here
+        ++counts.fields;
+        const RestoredAddress a = restoredAddress(users->value(QStringLiteral("User1")),
+                                                  users->value(QStringLiteral("User2")),
+                                                  users->value(QStringLiteral("User3")), stateCode);
+        if (!a.override) continue;
+        if (!a.applies()) {
+            counts.unappliedAddresses.append({{file.toString(), sequence.toString()}, a.problem});
+            continue;
+        }
+        state->executeBound(setAddress, {a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence});
+    }
+
+    state->CommitTrans();
+    return counts;
+}
+
+QString backupMessage(const BackupCounts& counts, const QString& backupDbPath) {
+    return QString::number(counts.notes) + QStringLiteral(" User Notes and ") + QString::number(counts.fields) +
+           QStringLiteral(" Fields Saved to ") + backupDbPath;
+}
+
+QString restoreMessage(const RestoreCounts& counts, const QString& backupDbPath) {
+    QString text = QString::number(counts.notes) + QStringLiteral(" User Notes and ") +
+                   QString::number(counts.fields) + QStringLiteral(" Fields Restored From ") + backupDbPath;
+    if (!counts.lockedNotes.isEmpty()) {
+        QStringList names;
+        for (const RecordKey& k : counts.lockedNotes)
+            names << recordName(k);
+        text += QStringLiteral("\r\n\r\nNotes left unchanged because another user is editing them (%1): ")
+                    .arg(names.size()) +
+                namedList(names, QStringLiteral(", "));
+    }
+    if (!counts.unappliedAddresses.isEmpty()) {
+        QStringList lines;
+        for (const UnappliedAddress& u : counts.unappliedAddresses)
+            lines << recordName(u.key) + QStringLiteral(": ") + u.reason;
+        text += QStringLiteral("\r\n\r\nCustom addresses not applied, the released address kept (%1):\r\n")
+                    .arg(lines.size()) +
+                namedList(lines, QStringLiteral("\r\n"));
+    }
+    return text;
+}
+
+void BackupUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
+                    const QString& connect) {
+    Q_UNUSED(StateCode);
+    BackupCounts counts;
+    {
+        ui::BusyCursor busy;
+        counts = backupUserData(MainDbPath, BackupDbPath, connect);
+    }
+    ui::MsgBox(backupMessage(counts, BackupDbPath), ui::vbOKOnly | ui::vbInformation,
+               QStringLiteral("Backup Complete"));
+}
+
+namespace {
+void runRestore(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
+                const QString& connect, NotesPass pass, const QString& title) {
+    RestoreCounts counts;
+    {
+        ui::BusyCursor busy;
+        counts = restoreUserData(MainDbPath, BackupDbPath, StateCode, connect, pass);
+    }
+    ui::MsgBox(restoreMessage(counts, BackupDbPath), ui::vbOKOnly | ui::vbInformation, title);
+}
+} // namespace
+
+void RestoreUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
+                     const QString& connect) {
+    runRestore(MainDbPath, BackupDbPath, StateCode, connect, NotesPass::Replace,
+               QStringLiteral("Restore Complete"));
+}
+
+void MergeUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
+                   const QString& connect) {
+    runRestore(MainDbPath, BackupDbPath, StateCode, connect, NotesPass::Append, QStringLiteral("Merge Complete"));
+}
+
+} // namespace maintenance
