@@ -44,8 +44,9 @@ QStringList restoredUserFields() {
 
 void createBackupTables(dao::Database& db) {
     db.createTable(QStringLiteral("USER"), userColumns());
-    db.createTable(QStringLiteral("NOTES"), {userColumns()[0], userColumns()[1],
-                                             {QStringLiteral("NOTES"), QStringLiteral("MEMO"), 0}});
+    db.createTable(
+        QStringLiteral("NOTES"),
+        {userColumns()[0], userColumns()[1], {QStringLiteral("NOTES"), QStringLiteral("MEMO"), 0}});
 }
 
 } // namespace maintenance

@@ -68,12 +68,14 @@ void removeDatabaseFiles(const QString& path) {
 void replaceFile(const QString& temp, const QString& target) {
     const QByteArray t = QFile::encodeName(temp), f = QFile::encodeName(target);
     struct stat st;
-    if (::stat(f.constData(), &st) == 0 && S_ISREG(st.st_mode)) (void)::chmod(t.constData(), st.st_mode & 07777);
+    if (::stat(f.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        (void)::chmod(t.constData(), st.st_mode & 07777);
     // A journal left beside the file it replaces would be rolled back into the new one.
     QFile::remove(target + QStringLiteral("-journal"));
     if (::rename(t.constData(), f.constData()) != 0)
-        throw dao::DaoError(target, kBackupOp,
-                            QStringLiteral("it cannot be replaced: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+        throw dao::DaoError(
+            target, kBackupOp,
+            QStringLiteral("it cannot be replaced: %1").arg(QString::fromLocal8Bit(strerror(errno))));
     const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -85,9 +87,10 @@ void replaceFile(const QString& temp, const QString& target) {
 // Copies the rows of a query on from into table of to; returns how many.
 long long copyRows(dao::Database& from, const QString& sql, dao::Database& to, const QString& table,
                    const QStringList& fields) {
-    const QString insert = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-                               .arg(table, fields.join(QStringLiteral(", ")),
-                                    QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
+    const QString insert =
+        QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+            .arg(table, fields.join(QStringLiteral(", ")),
+                 QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
     auto rows = from.OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
     long long n = 0;
     QVariantList values;
@@ -129,12 +132,14 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
         RollbackGuard stateGuard(*state), backupGuard(*backup);
         state->BeginTrans(); // notes and fields read at one moment
         backup->BeginTrans();
-        counts.notes = copyRows(*state, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES WHERE NOTES > ''"),
-                                *backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
+        counts.notes =
+            copyRows(*state, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES WHERE NOTES > ''"),
+                     *backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
         counts.fields = copyRows(
             *state,
-            QStringLiteral("SELECT %1 FROM PRIME WHERE (User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
-                           "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')")
+            QStringLiteral(
+                "SELECT %1 FROM PRIME WHERE (User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
+                "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')")
                 .arg(backupUserFields().join(QStringLiteral(", "))),
             *backup, QStringLiteral("USER"), backupUserFields());
         backup->CommitTrans();
@@ -149,16 +154,17 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
     return counts;
 }
 
-RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath, const QString& stateCode,
-                              const QString& connect, NotesPass pass) {
+RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
+                              const QString& stateCode, const QString& connect, NotesPass pass) {
     const QString mainPath = existingSpelling(mainDbPath);
     auto state = dao::Database::open(mainPath, false, false, connect);
     auto backup = dao::Database::open(existingSpelling(backupDbPath), false, true);
     for (const QString& table : {QStringLiteral("USER"), kNOTES}) {
         if (!backup->tableExists(table))
-            throw dao::DaoError(backup->name(), kRestoreOp,
-                                QStringLiteral("it is not a backup of user notes and fields (it has no table %1)")
-                                    .arg(table));
+            throw dao::DaoError(
+                backup->name(), kRestoreOp,
+                QStringLiteral("it is not a backup of user notes and fields (it has no table %1)")
+                    .arg(table));
     }
 
     // Every note that nobody is editing is locked until the writes are committed, so that no other
@@ -170,8 +176,9 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
         throw dao::DaoError(mainPath, kRestoreOp, lockError);
     auto beingEdited = [&held](const RecordKey& key) {
         const off_t at = results::lockOffset(key.FILE, key.SEQUENCE);
-        return std::any_of(held.begin(), held.end(),
-                           [at](const results::RowLockFile::HeldRange& r) { return at >= r.start && at < r.end; });
+        return std::any_of(held.begin(), held.end(), [at](const results::RowLockFile::HeldRange& r) {
+            return at >= r.start && at < r.end;
+        });
     };
 
     RestoreCounts counts;
@@ -208,7 +215,8 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
                                   .arg(fields.join(QStringLiteral(" = ?, ")));
     const QString setAddress = QStringLiteral(
         "UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?");
-    auto users = backup->OpenRecordset(QStringLiteral("USER"), dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    auto users =
+        backup->OpenRecordset(QStringLiteral("USER"), dao::RecordsetType::Snapshot, dao::ForwardOnly);
     QVariantList values;
     for (; !users->atEOF(); users->MoveNext()) {
         const QVariant file = users->value(kFILE), sequence = users->value(kSEQUENCE);
@@ -218,9 +226,9 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
         values << file << sequence;
         if (state->executeBound(setFields, values) == 0) continue; // no such record here
         ++counts.fields;
-        const RestoredAddress a = restoredAddress(users->value(QStringLiteral("User1")),
-                                                  users->value(QStringLiteral("User2")),
-                                                  users->value(QStringLiteral("User3")), stateCode);
+        const RestoredAddress a =
+            restoredAddress(users->value(QStringLiteral("User1")), users->value(QStringLiteral("User2")),
+                            users->value(QStringLiteral("User3")), stateCode);
         if (!a.override) continue;
         if (!a.applies()) {
             counts.unappliedAddresses.append({{file.toString(), sequence.toString()}, a.problem});
@@ -234,8 +242,8 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
 }
 
 QString backupMessage(const BackupCounts& counts, const QString& backupDbPath) {
-    return QString::number(counts.notes) + QStringLiteral(" User Notes and ") + QString::number(counts.fields) +
-           QStringLiteral(" Fields Saved to ") + backupDbPath;
+    return QString::number(counts.notes) + QStringLiteral(" User Notes and ") +
+           QString::number(counts.fields) + QStringLiteral(" Fields Saved to ") + backupDbPath;
 }
 
 QString restoreMessage(const RestoreCounts& counts, const QString& backupDbPath) {
@@ -292,7 +300,8 @@ void RestoreUserData(const QString& MainDbPath, const QString& BackupDbPath, con
 
 void MergeUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
                    const QString& connect) {
-    runRestore(MainDbPath, BackupDbPath, StateCode, connect, NotesPass::Append, QStringLiteral("Merge Complete"));
+    runRestore(MainDbPath, BackupDbPath, StateCode, connect, NotesPass::Append,
+               QStringLiteral("Merge Complete"));
 }
 
 } // namespace maintenance

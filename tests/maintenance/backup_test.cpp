@@ -6,8 +6,6 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 
-
-
 using namespace maintenancetest;
 using maintenance::backupUserData;
 using testsupport::readFile;
@@ -38,14 +36,14 @@ TEST_F(Backup, SelectsNotesWithACharacterAndRecordsWithUserData) {
     setNote(1, "Call back in May");
     setNote(2, "");
     setNote(3, QVariant());
-    setUser(4, {});                                               // nothing at all: not saved
-    setUser(5, {"", "", "", "", "", "", "", "Y"});                // only Omit: saved with its empty fields
-    setUser(6, {QVariant(), QVariant(), QVariant(), " "});        // one blank telephone counts
+    setUser(4, {});                                        // nothing at all: not saved
+    setUser(5, {"", "", "", "", "", "", "", "Y"});         // only Omit: saved with its empty fields
+    setUser(6, {QVariant(), QVariant(), QVariant(), " "}); // one blank telephone counts
     const auto counts = backupUserData(mainPath, backupPath, kConnect);
     EXPECT_EQ(counts.notes, 4);
     EXPECT_EQ(counts.fields, 5);
-    EXPECT_EQ(savedNotes(), QStringList({"1000001|01|Call back in May", "1000004|01| ", "1000005|01| ",
-                                         "1000006|01| "}));
+    EXPECT_EQ(savedNotes(),
+              QStringList({"1000001|01|Call back in May", "1000004|01| ", "1000005|01| ", "1000006|01| "}));
     EXPECT_EQ(savedUsers(), QStringList({"1000001|01| | | |~|~|~|~| ", "1000002|01| | | |~|~|~|~| ",
                                          "1000003|01| | | |~|~|~|~| ", "1000005|01||||||||Y",
                                          "1000006|01|~|~|~| |~|~|~|~"}));
@@ -113,8 +111,8 @@ TEST_F(Backup, FailuresLeaveTheEarlierBackupAndTheStateDatabaseAsTheyWere) {
             {"state database missing", [&] { QFile::rename(mainPath, path("moved.MDB")); }, kConnect,
              "VELKPA.MDB"},
             {"state database without NOTES",
-             [&] { dao::Database::open(mainPath, false, false, kConnect)->execute("DROP TABLE NOTES"); }, kConnect,
-             "NOTES"},
+             [&] { dao::Database::open(mainPath, false, false, kConnect)->execute("DROP TABLE NOTES"); },
+             kConnect, "NOTES"},
         },
         [&](const QString& connect) { maintenance::BackupUserData(mainPath, backupPath, "PA", connect); });
     EXPECT_EQ(savedNotes().first(), "1000001|01|kept");

@@ -18,7 +18,8 @@ class Restore : public UserDataTest {};
 
 TEST_F(Restore, BringsBackWhatAReleaseAndANewDatabaseTookAway) {
     setNote(1, "Called in May\r\nWants a quote");
-    setUser(1, {"!&", "12 Oak St", "Erie PA 16501-1234", "814-555-0101", "814-555-0102", "Ann Lee", "Owner", "Y"});
+    setUser(1, {"!&", "12 Oak St", "Erie PA 16501-1234", "814-555-0101", "814-555-0102", "Ann Lee", "Owner",
+                "Y"});
     setUser(2, {"customer", "", "", QVariant(), QVariant(), "Bob", QVariant(), " "});
     setUser(3, {"!&", "9 Elm St", "Erie PA", QVariant(), QVariant(), QVariant(), QVariant(), " "}); // no zip
     maintenance::backupUserData(mainPath, backupPath, kConnect);
@@ -37,8 +38,8 @@ TEST_F(Restore, BringsBackWhatAReleaseAndANewDatabaseTookAway) {
     EXPECT_EQ(note(1).toString(), "Called in May\r\nWants a quote");
     EXPECT_EQ(note(2).toString(), " ");
     const QStringList fields = maintenance::restoredUserFields();
-    const QVariantList expected1 = {"!&", "12 Oak St", "Erie PA 16501-1234", "814-555-0101", "814-555-0102",
-                                    "Ann Lee", "Owner", "Y"};
+    const QVariantList expected1 = {
+        "!&", "12 Oak St", "Erie PA 16501-1234", "814-555-0101", "814-555-0102", "Ann Lee", "Owner", "Y"};
     for (int k = 0; k < fields.size(); ++k)
         EXPECT_EQ(prime(1, fields[k]), expected1[k]) << fields[k].toStdString();
     EXPECT_EQ(prime(2, "User1").toString(), "customer");
@@ -118,8 +119,8 @@ TEST_F(Restore, RowsWithoutARecordAndNullOrMissingValuesDoNotStopIt) {
     addSavedNote(*backup, "9999999", "lost record");
     addSavedNote(*backup, fileNo(2), "two");
     addSavedUser(*backup, "9999999", {"!&", "1 Elm", "Erie PA 16501"});
-    addSavedUser(*backup, fileNo(1), {});                                 // all Null, User1 included
-    addSavedUser(*backup, fileNo(2), {"!&", "1 Elm"});                    // Null City ST Zip
+    addSavedUser(*backup, fileNo(1), {});                                  // all Null, User1 included
+    addSavedUser(*backup, fileNo(2), {"!&", "1 Elm"});                     // Null City ST Zip
     addSavedUser(*backup, fileNo(3), {"!&", QVariant(), "Erie PA 16501"}); // Null street
     backup->close();
     const auto counts = restore();
@@ -201,14 +202,16 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
     expectFailuresChangeNothing(
         {
             {"wrong password", [] {}, ";PWD=wrong", "password"},
-            {"backup missing", [&] { QFile::rename(backupPath, path("moved.MDB")); }, kConnect, "BACKUPPA.MDB"},
-            {"backup without USER", [&] { dao::Database::open(backupPath)->execute("DROP TABLE USER"); }, kConnect,
-             "no table USER"},
+            {"backup missing", [&] { QFile::rename(backupPath, path("moved.MDB")); }, kConnect,
+             "BACKUPPA.MDB"},
+            {"backup without USER", [&] { dao::Database::open(backupPath)->execute("DROP TABLE USER"); },
+             kConnect, "no table USER"},
             {"a record refuses its user fields after the notes were written",
              [&] {
                  dao::Database::open(mainPath, false, false, kConnect)
-                     ->execute("CREATE TRIGGER refuse BEFORE UPDATE OF User1 ON PRIME WHEN NEW.FILE = '1000004' "
-                               "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+                     ->execute(
+                         "CREATE TRIGGER refuse BEFORE UPDATE OF User1 ON PRIME WHEN NEW.FILE = '1000004' "
+                         "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
              },
              kConnect, "refused by the test"},
         },
