@@ -3,11 +3,11 @@
 // new database would be and restored. Prints the seconds of the backup and of the restore.
 //
 // Usage: bench_user_data [EMPLOYERS] [FOLDER]   (defaults: 150000, a temporary folder)
+#include "maintenance/user_data.h"
 #include "loading/load_context.h"
 #include "loading/loaders.h"
 #include "loading/release_generator.h"
 #include "loading/state_schema.h"
-#include "maintenance/user_data.h"
 #include "platform/dao/dao.h"
 
 #include <QCoreApplication>
@@ -58,11 +58,13 @@ int main(int argc, char** argv) {
 
         auto giveUserData = [&] {
             db->BeginTrans();
-            db->execute("UPDATE NOTES SET NOTES = 'Called ' || FILE || ' about the renewal.' || char(13, 10) || "
-                        "'Wants a quote before the mod changes.'");
-            db->execute("UPDATE PRIME SET User1 = CASE WHEN rowid % 10 = 0 THEN '!&' ELSE 'Prospect' END, "
-                        "User2 = '12 Oak Street', User3 = 'Harrisburg PA 17101-1234', UserPhone = '717-555-0101', "
-                        "UserFax = '717-555-0102', UserContact = 'Ann Lee', UserTitle = 'Owner', Omit = ' '");
+            db->execute(
+                "UPDATE NOTES SET NOTES = 'Called ' || FILE || ' about the renewal.' || char(13, 10) || "
+                "'Wants a quote before the mod changes.'");
+            db->execute(
+                "UPDATE PRIME SET User1 = CASE WHEN rowid % 10 = 0 THEN '!&' ELSE 'Prospect' END, "
+                "User2 = '12 Oak Street', User3 = 'Harrisburg PA 17101-1234', UserPhone = '717-555-0101', "
+                "UserFax = '717-555-0102', UserContact = 'Ann Lee', UserTitle = 'Owner', Omit = ' '");
             db->CommitTrans();
         };
         giveUserData();
@@ -77,14 +79,15 @@ int main(int argc, char** argv) {
         db = dao::Database::open(mainPath, false, false, kConnect);
         db->BeginTrans();
         db->execute("UPDATE NOTES SET NOTES = ' '");
-        db->execute("UPDATE PRIME SET User1 = ' ', User2 = ' ', User3 = ' ', UserPhone = NULL, UserFax = NULL, "
-                    "UserContact = NULL, UserTitle = NULL");
+        db->execute(
+            "UPDATE PRIME SET User1 = ' ', User2 = ' ', User3 = ' ', UserPhone = NULL, UserFax = NULL, "
+            "UserContact = NULL, UserTitle = NULL");
         db->CommitTrans();
         db->close();
 
         t.restart();
-        const auto restored =
-            maintenance::restoreUserData(mainPath, backupPath, kState, kConnect, maintenance::NotesPass::Replace);
+        const auto restored = maintenance::restoreUserData(mainPath, backupPath, kState, kConnect,
+                                                           maintenance::NotesPass::Replace);
         const double restoreSeconds = t.elapsed() / 1000.0;
 
         t.restart();
@@ -92,7 +95,8 @@ int main(int argc, char** argv) {
         const double mergeSeconds = t.elapsed() / 1000.0;
 
         std::printf("%lld employers in %s\n", records, qPrintable(folder));
-        std::printf("backup:  %lld notes, %lld field rows in %.2f s\n", saved.notes, saved.fields, backupSeconds);
+        std::printf("backup:  %lld notes, %lld field rows in %.2f s\n", saved.notes, saved.fields,
+                    backupSeconds);
         std::printf("restore: %lld notes, %lld field rows in %.2f s\n", restored.notes, restored.fields,
                     restoreSeconds);
         std::printf("merge:   %.2f s\n", mergeSeconds);
