@@ -1,0 +1,407 @@
+#include "platform/report/layout.h"
+
+#include "platform/report/report.h"
+
+#include <QFontMetricsF>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace report {
+
+namespace {
+
+// Metrics are taken at this pixel size and scaled: without hinting, widths grow with the size.
+constexpr qreal kReferenceSize = 100;
+// Rounding of the scaled measures must not turn a fitting text into one that does not.
+constexpr qreal kSlack = 0.01;
+// How far a text may shrink to fit before it is cut short.
+constexpr qreal kSmallest = 0.7;
+
+} // namespace
+
+QFont makeFont(const FontSpec& spec) {
+    QFont f(spec.family);
+    f.setBold(spec.bold);
+    f.setItalic(spec.italic);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    f.setStyleStrategy(QFont::ForceOutline);
+    f.setKerning(false);
+    f.setPointSizeF(spec.size);
+    return f;
+}
+
+TextMeasure::TextMeasure() = default;
+TextMeasure::~TextMeasure() = default;
+
+const QFontMetricsF& TextMeasure::metrics(const FontSpec& spec) {
+    const QString key = spec.family + QLatin1Char('|') + QLatin1Char(spec.bold ? 'b' : '-') +
+                        QLatin1Char(spec.italic ? 'i' : '-');
+    auto it = cache_.find(key);
+    if (it == cache_.end()) {
+        QFont f = makeFont(spec);
+        f.setPixelSize(int(kReferenceSize));
+        it = cache_.emplace(key, std::make_unique<QFontMetricsF>(f)).first;
+    }
+    return *it->second;
+}
+
+qreal TextMeasure::width(const FontSpec& font, const QString& text) {
+    return metrics(font).horizontalAdvance(text) * font.size / kReferenceSize;
+}
+
+qreal TextMeasure::height(const FontSpec& font) {
+    const QFontMetricsF& m = metrics(font);
+    return (m.ascent() + m.descent()) * font.size / kReferenceSize;
+}
+
+qreal TextMeasure::lineSpacing(const FontSpec& font) {
+    return metrics(font).lineSpacing() * font.size / kReferenceSize;
+}
+
+TextRun TextMeasure::fit(const QString& source, const FontSpec& font, const QRectF& box,
+                         Qt::Alignment align) {
+    TextRun run{box, source.trimmed(), font, align};
+    const qreal w = width(font, run.text), h = height(font);
+    if (w <= box.width() + kSlack && h <= box.height() + kSlack) return run;
+    const qreal scale = std::min({box.width() / std::max(w, kSlack), box.height() / h, 1.0});
+    run.font.size = std::max(font.size * scale * (1 - kSlack), font.size * kSmallest);
+    if (width(run.font, run.text) > box.width() + kSlack) {
+        const QFontMetricsF& m = metrics(run.font);
+        run.text = m.elidedText(run.text, Qt::ElideRight, box.width() * kReferenceSize / run.font.size);
+    }
+    return run;
+}
+
+QStringList TextMeasure::wrap(const QString& text, const FontSpec& font, qreal maxWidth) {
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    normalized.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    QStringList lines;
+    for (const QString& paragraph : normalized.split(QLatin1Char('\n'))) {
+        QString line;
+        for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (width(font, joined) <= maxWidth) {
+                line = joined;
+                continue;
+            }
+            if (!line.isEmpty()) lines.append(line);
+            // A word wider than a line is broken where it must be.
+            while (word.size() > 1 && width(font, word) > maxWidth) {
+                qsizetype n = 1;
+                while (n < word.size() && width(font, word.left(n + 1)) <= maxWidth)
+                    ++n;
+                lines.append(word.left(n));
+                word.remove(0, n);
+            }
+            line = word;
+        }
+        lines.append(line);
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+Paginator::Paginator(const Document& doc) : doc_(doc), def_(doc.definition()) {}
+
+bool Paginator::atEnd() const {
+    return pos_.record >= doc_.recordCount();
+}
+
+bool Paginator::next(Page& page) {
+    if (atEnd()) return false;
+    page = Page();
+    page.number = pageNumber_ = ++pos_.page;
+    page.paper = def_.paperSize();
+    const int first = pos_.record;
+    int last = first;
+    if (def_.labels) {
+        placeLabels(page);
+        last = pos_.record - 1;
+    } else {
+        last = placeBands(page);
+    }
+    const QMarginsF& m = def_.margins;
+    if (shown(def_.pageHeader.when, first))
+        placeItems(page, def_.pageHeader.items, QPointF(m.left(), m.top()), first);
+    if (shown(def_.pageFooter.when, last))
+        placeItems(page, def_.pageFooter.items,
+                   QPointF(m.left(), page.paper.height() - m.bottom() - def_.pageFooter.height), last);
+    return true;
+}
+
+void Paginator::placeLabels(Page& page) {
+    const LabelSheet& l = *def_.labels;
+    for (int slot = 0; slot < l.rows * l.columns && !atEnd(); ++slot, ++pos_.record) {
+        const int row = slot / l.columns, column = slot % l.columns;
+        const QPointF corner(l.left + column * (l.width + l.columnGap), l.top + row * (l.height + l.rowGap));
+        placeItems(page, l.items, corner, pos_.record);
+    }
+}
+
+int Paginator::placeBands(Page& page) {
+    const QMarginsF& m = def_.margins;
+    const qreal top = m.top() + def_.pageHeader.height;
+    const qreal bottom = page.paper.height() - m.bottom() - def_.pageFooter.height;
+    qreal y = top;
+    int onPage = 0;
+    int last = pos_.record;
+    while (!atEnd()) {
+        const int r = pos_.record;
+        if (pos_.section == 0 && pos_.memoLine == 0) {
+            if (def_.perPage > 0 && onPage >= def_.perPage) break;
+            if (y > top && y + keepHeight(r) > bottom + kSlack) break;
+        }
+        last = r;
+        bool full = false;
+        while (pos_.section < def_.sections.size()) {
+            const Section& s = def_.sections[pos_.section];
+            if (!shown(s.when, r)) {
+                ++pos_.section;
+                continue;
+            }
+            const Compaction c = compaction(s, r);
+            QStringList memo;
+            const qreal h = sectionHeight(s, r, c, &memo);
+            const Item* memoItem = s.memo >= 0 ? &s.items[s.memo] : nullptr;
+            const qreal lh = memoItem ? lineHeight(*memoItem) : 0;
+            const QPointF memoAt =
+                memoItem ? memoItem->box.topLeft() - QPointF(0, memoItem->box.top() >= c.below ? c.shrink : 0)
+                         : QPointF();
+            if (pos_.memoLine > 0 && memoItem) {
+                // The rest of a memo begun on an earlier page, under its caption.
+                const qreal x = m.left() + memoItem->box.x();
+                qreal cy = y;
+                const QString caption = expand(memoItem->continued, r);
+                if (!caption.trimmed().isEmpty()) {
+                    FontSpec bold = memoItem->font;
+                    bold.bold = true;
+                    page.texts.append(
+                        measure_.fit(caption, bold, QRectF(x, cy, memoItem->box.width(), lh), Qt::AlignLeft));
+                    cy += lh;
+                }
+                const int room = std::max(1, int(std::floor((bottom - cy) / lh + kSlack)));
+                const int count = std::min(room, int(memo.size()) - pos_.memoLine);
+                placeMemoLines(page, *memoItem, memo, pos_.memoLine, count, QPointF(x, cy), lh);
+                pos_.memoLine += count;
+                if (pos_.memoLine < memo.size()) {
+                    full = true;
+                    break;
+                }
+                pos_.memoLine = 0;
+                ++pos_.section;
+                y = cy + count * lh + std::max<qreal>(0, s.height - memoItem->box.bottom());
+                continue;
+            }
+            if (y + h <= bottom + kSlack || (y <= top + kSlack && !memoItem)) {
+                // Whole; a section taller than a page without a memo goes out as far as the page reaches.
+                placeSection(page, s, QPointF(m.left(), y), r, c);
+                if (memoItem)
+                    placeMemoLines(page, *memoItem, memo, 0, int(memo.size()), QPointF(m.left(), y) + memoAt,
+                                   lh);
+                y += h;
+                ++pos_.section;
+                continue;
+            }
+            if (memoItem) {
+                // The section with as much of its memo as fits; the rest follows on the next page.
+                const int room = int(std::floor((bottom - y - memoAt.y()) / lh + kSlack));
+                if (room >= 1 || y <= top + kSlack) {
+                    const int count = std::clamp(room, 1, int(memo.size()));
+                    placeSection(page, s, QPointF(m.left(), y), r, c);
+                    placeMemoLines(page, *memoItem, memo, 0, count, QPointF(m.left(), y) + memoAt, lh);
+                    if (count < memo.size()) {
+                        pos_.memoLine = count;
+                    } else {
+                        ++pos_.section;
+                    }
+                    full = true;
+                    break;
+                }
+            }
+            full = true; // the section starts on the next page
+            break;
+        }
+        if (full) break;
+        pos_.section = 0;
+        ++pos_.record;
+        ++onPage;
+    }
+    return last;
+}
+
+Paginator::Compaction Paginator::compaction(const Section& s, int record) const {
+    Compaction c;
+    if (s.repeats.isEmpty()) return c;
+    c.shrink = std::numeric_limits<qreal>::max();
+    for (const CompactRepeat& rep : s.repeats) {
+        int n = 0;
+        while (n < rep.columns.size() && !isEmptyValue(doc_.value(record, rep.columns[n])))
+            ++n;
+        c.shown.append(n);
+        // Side by side, the longest one decides how much room is left over.
+        c.shrink = std::min(c.shrink, (rep.columns.size() - n) * rep.step);
+        c.below = std::max(c.below, rep.bottom);
+    }
+    return c;
+}
+
+void Paginator::placeSection(Page& page, const Section& s, QPointF origin, int record, const Compaction& c) {
+    for (int i = 0; i < s.items.size(); ++i) {
+        const Item& it = s.items[i];
+        if (i == s.memo || !shown(it.when, record)) continue;
+        if (it.repeat >= 0 && it.slot >= c.shown[it.repeat]) continue;
+        const bool below = it.repeat < 0 && std::min(it.box.top(), it.box.bottom()) >= c.below - kSlack;
+        placeItem(page, it, origin - QPointF(0, below ? c.shrink : 0), record);
+    }
+}
+
+void Paginator::placeItems(Page& page, const QVector<Item>& items, QPointF origin, int record, int except) {
+    for (int i = 0; i < items.size(); ++i)
+        if (i != except && shown(items[i].when, record)) placeItem(page, items[i], origin, record);
+}
+
+void Paginator::placeItem(Page& page, const Item& item, QPointF origin, int record) {
+    const QRectF box = item.box.translated(origin);
+    switch (item.kind) {
+    case ItemKind::Line:
+        page.rules.append({QLineF(box.topLeft(), box.bottomRight()), item.penWidth});
+        return;
+    case ItemKind::Text:
+    case ItemKind::Field: {
+        const QString text =
+            item.kind == ItemKind::Text ? expand(item.text, record) : fieldText(item, record);
+        if (!text.trimmed().isEmpty()) page.texts.append(measure_.fit(text, item.font, box, item.align));
+        return;
+    }
+    case ItemKind::Lines: {
+        QStringList lines;
+        for (const Template& t : item.lines) {
+            bool anyValue = false;
+            const QString line = expand(t, record, &anyValue);
+            if (anyValue && !line.trimmed().isEmpty()) lines.append(line);
+        }
+        if (lines.isEmpty()) return;
+        FontSpec font = item.font;
+        qreal lh = lineHeight(item);
+        // More lines than the box holds: all of them, smaller.
+        if (lines.size() * lh > box.height() + kSlack) {
+            const qreal scale = box.height() / (lines.size() * lh);
+            lh *= scale;
+            font.size *= scale;
+        }
+        for (int i = 0; i < lines.size(); ++i)
+            page.texts.append(
+                measure_.fit(lines[i], font, QRectF(box.x(), box.y() + i * lh, box.width(), lh), item.align));
+        return;
+    }
+    case ItemKind::Memo: {
+        const QStringList lines = measure_.wrap(fieldText(item, record), item.font, item.box.width());
+        placeMemoLines(page, item, lines, 0, int(lines.size()), box.topLeft(), lineHeight(item));
+        return;
+    }
+    }
+}
+
+void Paginator::placeMemoLines(Page& page, const Item& memo, const QStringList& lines, int from, int count,
+                               QPointF at, qreal lh) {
+    for (int i = 0; i < count; ++i) {
+        const QString& line = lines[from + i];
+        if (line.trimmed().isEmpty()) continue;
+        // Wrapped to the width already; the box is the line's own.
+        TextRun run{QRectF(at.x(), at.y() + i * lh, memo.box.width(), lh), line, memo.font, memo.align};
+        if (measure_.height(memo.font) > lh + kSlack)
+            run = measure_.fit(line, memo.font, run.box, memo.align);
+        page.texts.append(run);
+    }
+}
+
+QString Paginator::expand(const Template& t, int record, bool* anyValue) const {
+    QString out;
+    for (const Segment& s : t) {
+        QString part;
+        switch (s.kind) {
+        case Segment::Literal:
+            out += s.text;
+            continue;
+        case Segment::Field:
+            part = formatValue(doc_.value(record, s.column), QString()).trimmed();
+            break;
+        case Segment::Formula:
+            part = doc_.formula(s.text);
+            break;
+        case Segment::PageNumber:
+            part = QString::number(pageNumber_);
+            break;
+        case Segment::PrintDate:
+            part = doc_.runDate().toString(QStringLiteral("MM/dd/yyyy"));
+            break;
+        }
+        if (anyValue && !part.trimmed().isEmpty()) *anyValue = true;
+        out += part;
+    }
+    return out;
+}
+
+QString Paginator::fieldText(const Item& item, int record) const {
+    const QVariant& v = doc_.value(record, item.column);
+    if (!item.valueItems.isEmpty()) {
+        if (const QVector<grid::ValueItem>* list = doc_.valueItems(item.valueItems)) {
+            for (const grid::ValueItem& vi : *list)
+                if (grid::sameValue(v, vi.value)) return vi.display;
+        }
+    }
+    return formatValue(v, item.format);
+}
+
+bool Paginator::shown(const std::optional<Condition>& when, int record) const {
+    if (!when) return true;
+    const QString value = (when->formula.isEmpty() ? formatValue(doc_.value(record, when->column), QString())
+                                                   : doc_.formula(when->formula))
+                              .trimmed();
+    bool in = false;
+    for (const QString& v : when->values)
+        if (v.trimmed().compare(value, Qt::CaseInsensitive) == 0) in = true;
+    return in != when->negate;
+}
+
+qreal Paginator::lineHeight(const Item& item) {
+    return item.lineHeight > 0 ? item.lineHeight : measure_.lineSpacing(item.font);
+}
+
+qreal Paginator::sectionHeight(const Section& s, int record, const Compaction& c, QStringList* memoLines) {
+    if (s.memo < 0) return s.height - c.shrink;
+    const Item& memo = s.items[s.memo];
+    *memoLines = measure_.wrap(fieldText(memo, record), memo.font, memo.box.width());
+    const qreal grown = memoLines->size() * lineHeight(memo) - memo.box.height();
+    return s.height - c.shrink + std::max<qreal>(0, grown);
+}
+
+qreal Paginator::keepHeight(int record) {
+    qreal h = 0;
+    for (const Section& s : def_.sections) {
+        if (!shown(s.when, record)) continue;
+        const Compaction c = compaction(s, record);
+        if (s.memo >= 0) {
+            const Item& memo = s.items[s.memo];
+            return h + memo.box.y() - (memo.box.top() >= c.below ? c.shrink : 0) + lineHeight(memo);
+        }
+        h += s.height - c.shrink;
+    }
+    return h;
+}
+
+QVector<Page> layoutAll(const Document& doc) {
+    QVector<Page> pages;
+    Paginator p(doc);
+    Page page;
+    while (p.next(page))
+        pages.append(page);
+    return pages;
+}
+
+} // namespace report

@@ -1,0 +1,126 @@
+// Laying a document out into pages of positioned text and lines, one page at a time, so that
+// printing never holds more than one page's drawing.
+#pragma once
+
+#include "platform/report/definition.h"
+
+#include <QFont>
+#include <QLineF>
+#include <QRectF>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <map>
+#include <memory>
+
+class QFontMetricsF;
+
+namespace report {
+
+class Document;
+
+// One line of text, fitted into its box (positions in points from the paper's top left corner).
+struct TextRun {
+    QRectF box;
+    QString text;
+    FontSpec font; // as drawn: smaller than the item's when the text had to shrink to fit
+    Qt::Alignment align = Qt::AlignLeft;
+};
+
+struct Rule {
+    QLineF line;
+    qreal width = 0.5;
+};
+
+struct Page {
+    int number = 0; // from 1
+    QSizeF paper;   // points
+    QVector<TextRun> texts;
+    QVector<Rule> rules;
+};
+
+// The font a spec stands for, drawn without hinting so widths scale with the size.
+QFont makeFont(const FontSpec& spec);
+
+// Measures text in points.
+class TextMeasure {
+public:
+    TextMeasure();
+    ~TextMeasure();
+    TextMeasure(const TextMeasure&) = delete;
+    TextMeasure& operator=(const TextMeasure&) = delete;
+
+    qreal width(const FontSpec& font, const QString& text);
+    qreal height(const FontSpec& font);      // ascent and descent
+    qreal lineSpacing(const FontSpec& font); // distance of lines
+    // The text in its box: at the item's size when it fits; else smaller, down to seven tenths of
+    // it; else cut short with "...". Leading and trailing blanks are dropped.
+    TextRun fit(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
+    // Lines of text no wider than width: broken at blanks, a word longer than a line broken where
+    // it must be; the text's own line breaks kept, empty lines included.
+    QStringList wrap(const QString& text, const FontSpec& font, qreal width);
+
+private:
+    const QFontMetricsF& metrics(const FontSpec& font);
+    std::map<QString, std::unique_ptr<QFontMetricsF>> cache_;
+};
+
+// Lays out a document's pages in order. A position can be kept and sought back to, so a page can
+// be laid out again without the ones before it.
+class Paginator {
+public:
+    // Where the next page begins: its record, the record's section and memo line, the page number before it.
+    struct Position {
+        int record = 0;
+        int section = 0;
+        int memoLine = 0;
+        int page = 0;
+    };
+
+    explicit Paginator(const Document& doc);
+
+    bool atEnd() const;
+    const Position& position() const { return pos_; }
+    void seek(const Position& p) { pos_ = p; }
+    // Lays out the next page into page; false (and page untouched) after the last one.
+    bool next(Page& page);
+
+private:
+    // What compact repeats leave out of a section for a record: the slots each shows, and how far
+    // the items below them move up.
+    struct Compaction {
+        QVector<int> shown;
+        qreal shrink = 0;
+        qreal below = 0; // items from here down move up
+    };
+    Compaction compaction(const Section& s, int record) const;
+    // The section's items for a record, its memo left to the caller.
+    void placeSection(Page& page, const Section& s, QPointF origin, int record, const Compaction& c);
+    int placeBands(Page& page);
+    void placeLabels(Page& page);
+    void placeItems(Page& page, const QVector<Item>& items, QPointF origin, int record, int except = -1);
+    void placeItem(Page& page, const Item& item, QPointF origin, int record);
+    void placeMemoLines(Page& page, const Item& memo, const QStringList& lines, int from, int count,
+                        QPointF at, qreal lineHeight);
+    QString expand(const Template& t, int record, bool* anyValue = nullptr) const;
+    QString fieldText(const Item& item, int record) const;
+    bool shown(const std::optional<Condition>& when, int record) const;
+    qreal lineHeight(const Item& item);
+    // Height of a section for a record, grown with its memo; the memo's lines go to memoLines.
+    qreal sectionHeight(const Section& s, int record, const Compaction& c, QStringList* memoLines);
+    // What of a record must fit on a page before it starts there: all of it, or up to the first
+    // line of its memo.
+    qreal keepHeight(int record);
+
+    const Document& doc_;
+    const Definition& def_;
+    Position pos_;
+    int pageNumber_ = 0; // of the page being laid out
+    TextMeasure measure_;
+};
+
+// Every page of a document (tests and small reports; printing goes page by page).
+QVector<Page> layoutAll(const Document& doc);
+
+} // namespace report

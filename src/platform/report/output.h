@@ -1,0 +1,29 @@
+// Drawing laid-out pages: onto any painter (the preview), a printer, or a PDF file. Printer and
+// PDF output lay out and draw one page at a time.
+#pragma once
+
+#include "platform/report/layout.h"
+
+#include <QString>
+
+class QPainter;
+class QPrinter;
+
+namespace report {
+
+class Document;
+
+// Draws page with its top left corner at the painter's origin, scale device pixels to a point.
+void paintPage(QPainter& painter, const Page& page, qreal scale);
+
+// Prints every page of doc on printer (its copies and other settings as they are), page by page.
+// Returns the number of pages; a document without records prints nothing and returns 0. Throws
+// ReportError when the printer cannot be started or fails.
+int printDocument(const Document& doc, QPrinter& printer);
+
+// Writes every page of doc to a PDF file at path, replacing it only when the whole file is
+// written. Returns the number of pages; without records no file is written and 0 is returned.
+// Throws ReportError when the file cannot be written.
+int writePdf(const Document& doc, const QString& path);
+
+} // namespace report
