@@ -1,0 +1,22 @@
+// The report database REPORT.MDB: the empty template kept in the program folder, whose copy each
+// print run, Print Record and the export's expiry order fill and the report files read.
+#pragma once
+
+#include <QString>
+
+namespace dao {
+class Database;
+}
+
+namespace printing {
+
+QString reportDatabaseName(); // "REPORT.MDB"
+
+// Slots of the numbered families: mods 0 to 19, classes 0 to 20.
+constexpr int kModSlots = 20;
+constexpr int kClassSlots = 21;
+
+// Creates the tables PRIME (one row per employer) and CLASS (its classes) in an empty database.
+void createReportTables(dao::Database& db);
+
+} // namespace printing
