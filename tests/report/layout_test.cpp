@@ -169,6 +169,12 @@ TEST_F(Layout, RepeatFamiliesNumberTheirFields) {
     EXPECT_EQ(textsOf(pages[0]), QStringList({"0.950", "1.100"}));
     EXPECT_EQ(pages[0].texts[1].box, QRectF(36 + 10, 36 + 5 + 12, 50, 12));
     EXPECT_EQ(pages[0].texts[1].align, Qt::AlignRight);
+    // Drawn from where its right end meets the box's, its baseline inside the box.
+    TextMeasure m;
+    const TextRun& t = pages[0].texts[1];
+    EXPECT_NEAR(t.origin.x() + m.width(t.font, t.text), t.box.right(), 0.001);
+    EXPECT_GT(t.origin.y(), t.box.top() + m.ascent(t.font) - 0.001);
+    EXPECT_LT(t.origin.y(), t.box.bottom());
 }
 
 TEST_F(Layout, SortWithTiesAndEmptyValues) {

@@ -35,43 +35,71 @@ QFont makeFont(const FontSpec& spec) {
 TextMeasure::TextMeasure() = default;
 TextMeasure::~TextMeasure() = default;
 
-const QFontMetricsF& TextMeasure::metrics(const FontSpec& spec) {
-    const QString key = spec.family + QLatin1Char('|') + QLatin1Char(spec.bold ? 'b' : '-') +
-                        QLatin1Char(spec.italic ? 'i' : '-');
-    auto it = cache_.find(key);
-    if (it == cache_.end()) {
-        QFont f = makeFont(spec);
-        f.setPixelSize(int(kReferenceSize));
-        it = cache_.emplace(key, std::make_unique<QFontMetricsF>(f)).first;
+TextMeasure::Face& TextMeasure::face(const FontSpec& spec) {
+    if (last_ && spec.family == lastSpec_.family && spec.bold == lastSpec_.bold &&
+        spec.italic == lastSpec_.italic)
+        return *last_;
+    Face& f = faces_[std::make_tuple(spec.family, spec.bold, spec.italic)];
+    if (!f.metrics) {
+        QFont font = makeFont(spec);
+        font.setPixelSize(int(kReferenceSize));
+        f.metrics = std::make_unique<QFontMetricsF>(font);
+        f.ascent = f.metrics->ascent();
+        f.descent = f.metrics->descent();
+        f.lineSpacing = f.metrics->lineSpacing();
     }
-    return *it->second;
+    last_ = &f;
+    lastSpec_ = spec;
+    return f;
 }
 
 qreal TextMeasure::width(const FontSpec& font, const QString& text) {
-    return metrics(font).horizontalAdvance(text) * font.size / kReferenceSize;
+    Face& f = face(font);
+    auto it = f.widths.constFind(text);
+    if (it != f.widths.constEnd()) return *it * font.size / kReferenceSize;
+    const qreal w = f.metrics->horizontalAdvance(text);
+    if (f.widths.size() < 50000) f.widths.insert(text, w);
+    return w * font.size / kReferenceSize;
 }
 
 qreal TextMeasure::height(const FontSpec& font) {
-    const QFontMetricsF& m = metrics(font);
-    return (m.ascent() + m.descent()) * font.size / kReferenceSize;
+    const Face& f = face(font);
+    return (f.ascent + f.descent) * font.size / kReferenceSize;
 }
 
 qreal TextMeasure::lineSpacing(const FontSpec& font) {
-    return metrics(font).lineSpacing() * font.size / kReferenceSize;
+    return face(font).lineSpacing * font.size / kReferenceSize;
+}
+
+qreal TextMeasure::ascent(const FontSpec& font) {
+    return face(font).ascent * font.size / kReferenceSize;
+}
+
+TextRun TextMeasure::place(const QString& text, const FontSpec& font, const QRectF& box,
+                           Qt::Alignment align) {
+    TextRun run{box, text, font, align, {}};
+    const qreal w = align & (Qt::AlignRight | Qt::AlignHCenter) ? width(font, text) : 0;
+    qreal x = box.left();
+    if (align & Qt::AlignRight)
+        x = box.right() - w;
+    else if (align & Qt::AlignHCenter)
+        x = box.center().x() - w / 2;
+    run.origin = QPointF(x, box.top() + (box.height() - height(font)) / 2 + ascent(font));
+    return run;
 }
 
 TextRun TextMeasure::fit(const QString& source, const FontSpec& font, const QRectF& box,
                          Qt::Alignment align) {
-    TextRun run{box, source.trimmed(), font, align};
-    const qreal w = width(font, run.text), h = height(font);
-    if (w <= box.width() + kSlack && h <= box.height() + kSlack) return run;
+    const QString text = source.trimmed();
+    const qreal w = width(font, text), h = height(font);
+    if (w <= box.width() + kSlack && h <= box.height() + kSlack) return place(text, font, box, align);
     const qreal scale = std::min({box.width() / std::max(w, kSlack), box.height() / h, 1.0});
-    run.font.size = std::max(font.size * scale * (1 - kSlack), font.size * kSmallest);
-    if (width(run.font, run.text) > box.width() + kSlack) {
-        const QFontMetricsF& m = metrics(run.font);
-        run.text = m.elidedText(run.text, Qt::ElideRight, box.width() * kReferenceSize / run.font.size);
-    }
-    return run;
+    FontSpec smaller = font;
+    smaller.size = std::max(font.size * scale * (1 - kSlack), font.size * kSmallest);
+    if (width(smaller, text) <= box.width() + kSlack) return place(text, smaller, box, align);
+    const QString cut =
+        metrics(smaller).elidedText(text, Qt::ElideRight, box.width() * kReferenceSize / smaller.size);
+    return place(cut, smaller, box, align);
 }
 
 QStringList TextMeasure::wrap(const QString& text, const FontSpec& font, qreal maxWidth) {
@@ -313,10 +341,10 @@ void Paginator::placeMemoLines(Page& page, const Item& memo, const QStringList& 
         const QString& line = lines[from + i];
         if (line.trimmed().isEmpty()) continue;
         // Wrapped to the width already; the box is the line's own.
-        TextRun run{QRectF(at.x(), at.y() + i * lh, memo.box.width(), lh), line, memo.font, memo.align};
-        if (measure_.height(memo.font) > lh + kSlack)
-            run = measure_.fit(line, memo.font, run.box, memo.align);
-        page.texts.append(run);
+        const QRectF box(at.x(), at.y() + i * lh, memo.box.width(), lh);
+        page.texts.append(measure_.height(memo.font) > lh + kSlack
+                              ? measure_.fit(line, memo.font, box, memo.align)
+                              : measure_.place(line, memo.font, box, memo.align));
     }
 }
 

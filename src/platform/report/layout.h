@@ -5,6 +5,7 @@
 #include "platform/report/definition.h"
 
 #include <QFont>
+#include <QHash>
 #include <QLineF>
 #include <QRectF>
 #include <QString>
@@ -13,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <tuple>
 
 class QFontMetricsF;
 
@@ -26,6 +28,7 @@ struct TextRun {
     QString text;
     FontSpec font; // as drawn: smaller than the item's when the text had to shrink to fit
     Qt::Alignment align = Qt::AlignLeft;
+    QPointF origin; // where the text's baseline starts, by its alignment in the box
 };
 
 struct Rule {
@@ -54,16 +57,29 @@ public:
     qreal width(const FontSpec& font, const QString& text);
     qreal height(const FontSpec& font);      // ascent and descent
     qreal lineSpacing(const FontSpec& font); // distance of lines
+    qreal ascent(const FontSpec& font);
     // The text in its box: at the item's size when it fits; else smaller, down to seven tenths of
     // it; else cut short with "...". Leading and trailing blanks are dropped.
     TextRun fit(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
     // Lines of text no wider than width: broken at blanks, a word longer than a line broken where
     // it must be; the text's own line breaks kept, empty lines included.
     QStringList wrap(const QString& text, const FontSpec& font, qreal width);
+    // A run of text as it stands, placed in its box: aligned across, centred down.
+    TextRun place(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
 
 private:
-    const QFontMetricsF& metrics(const FontSpec& font);
-    std::map<QString, std::unique_ptr<QFontMetricsF>> cache_;
+    // A family and style measured at the reference size; the widths of texts met before are kept,
+    // since the same captions and values come back on every page.
+    struct Face {
+        std::unique_ptr<QFontMetricsF> metrics;
+        qreal ascent = 0, descent = 0, lineSpacing = 0;
+        QHash<QString, qreal> widths;
+    };
+    Face& face(const FontSpec& font);
+    const QFontMetricsF& metrics(const FontSpec& font) { return *face(font).metrics; }
+    std::map<std::tuple<QString, bool, bool>, Face> faces_;
+    Face* last_ = nullptr;
+    FontSpec lastSpec_;
 };
 
 // Lays out a document's pages in order. A position can be kept and sought back to, so a page can

@@ -7,12 +7,27 @@
 #include <QPrinter>
 #include <QSaveFile>
 
+#include <malloc.h>
+
 namespace report {
 
 namespace {
 
+// Qt's PDF output (also behind printing) takes two buffers of 10 MB for every page it compresses.
+// With glibc's default thresholds they are mapped, touched and given back to the system on every
+// page, which costs more than drawing the page; kept in the heap, they are reused.
+void keepPageBuffers() {
+    static const bool done = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024);
+        return true;
+    }();
+    (void)done;
+}
+
 // Lays out and draws the pages one after the other on a painter begun on device.
 int drawPages(const Document& doc, QPainter& painter, QPagedPaintDevice& device) {
+    keepPageBuffers();
     const qreal scale = device.logicalDpiX() / 72.0;
     Paginator paginator(doc);
     Page page;
@@ -51,9 +66,7 @@ void paintPage(QPainter& painter, const Page& page, qreal scale) {
             f.setPointSizeF(t.font.size * scale * 72.0 / dpi);
             painter.setFont(f);
         }
-        const QRectF box(t.box.topLeft() * scale, t.box.size() * scale);
-        painter.drawText(box, int(t.align | Qt::AlignVCenter | Qt::TextSingleLine | Qt::TextDontClip),
-                         t.text);
+        painter.drawText(t.origin * scale, t.text);
     }
     painter.restore();
 }
