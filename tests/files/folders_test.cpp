@@ -1,25 +1,20 @@
 #include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
+#include "support/file_size_limit.h"
 #include "support/temp_dir.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace files;
+using testsupport::modeOf;
 using testsupport::readFile;
 using testsupport::writeFile;
 
 namespace {
-
-mode_t modeOf(const QString& path) {
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
-}
 
 class Folders : public testsupport::TempDirTest {
 protected:
@@ -93,17 +88,12 @@ TEST_F(Folders, AtomicWriteReplacesKeepingTheModeAndNoTemporaryFile) {
 TEST_F(Folders, FailedAtomicWriteKeepsTheOldFile) {
     const QString search = path("SEARCH1.VKD");
     writeFile(search, "old");
-    // Files may not grow beyond 8 bytes while this runs: the write fails part way, even as root.
-    rlimit old{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit small = old;
-    small.rlim_cur = 8;
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     QString error;
-    const bool ok = atomicWrite(search, QByteArray(100, 'x'), &error);
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
+    bool ok;
+    {
+        testsupport::FileSizeLimit limit(8);
+        ok = atomicWrite(search, QByteArray(100, 'x'), &error);
+    }
     EXPECT_FALSE(ok);
     EXPECT_TRUE(error.contains("SEARCH1.VKD"));
     EXPECT_EQ(readFile(search), "old");

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace testsupport {
 
@@ -14,6 +15,12 @@ namespace testsupport {
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Permission bits of a file; 0 when it is missing.
+inline mode_t modeOf(const QString& path) {
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? (st.st_mode & 07777) : 0;
 }
 
 // Replaces path with contents; a failure fails the test.

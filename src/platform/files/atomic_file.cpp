@@ -12,26 +12,6 @@ namespace files {
 
 namespace {
 
-bool failWith(QString* error, const QString& path, const QString& what, int err) {
-    if (error)
-        *error = QStringLiteral("Cannot write %1: %2 (%3)")
-                     .arg(path, what, QString::fromLocal8Bit(std::strerror(err)));
-    return false;
-}
-
-bool writeAll(int fd, const char* data, qsizetype size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size_t(size));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += n;
-        size -= n;
-    }
-    return true;
-}
-
 mode_t currentUmask() {
     const mode_t m = ::umask(0);
     ::umask(m);
@@ -40,49 +20,79 @@ mode_t currentUmask() {
 
 } // namespace
 
-bool atomicWrite(const QString& path, const QByteArray& contents, QString* error) {
-    const QByteArray target = QFile::encodeName(path);
-    const qsizetype slash = target.lastIndexOf('/');
-    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+ReplacingFile::ReplacingFile(const QString& target, mode_t newFileMode)
+    : target_(QFile::encodeName(target)), newFileMode_(newFileMode) {
+    const qsizetype slash = target_.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : target_.left(slash + 1);
+    const QByteArray base = slash < 0 ? target_ : target_.mid(slash + 1);
+    // Hidden, so that a listing of the folder never offers a half-written file.
+    temp_ = (slash < 0 ? QByteArray() : dir) + '.' + (base.size() <= 200 ? base : QByteArray("replacement")) + ".XXXXXX";
+    fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
+    if (fd_ < 0) {
+        fail("no temporary file can be created beside it", errno);
+        temp_.clear();
+    }
+}
 
-    // The replacement keeps the permissions of the file it replaces; a new file gets the usual ones.
+ReplacingFile::~ReplacingFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.isEmpty()) ::unlink(temp_.constData());
+}
+
+bool ReplacingFile::fail(const char* what, int err) {
+    if (what_.isEmpty()) {
+        what_ = QString::fromUtf8(what);
+        err_ = err;
+    }
+    return false;
+}
+
+QString ReplacingFile::reason() const {
+    return QStringLiteral("%1 (%2)").arg(what_, QString::fromLocal8Bit(std::strerror(err_)));
+}
+
+bool ReplacingFile::write(const char* data, qint64 size) {
+    if (!ok() || fd_ < 0) return fail("writing failed", EBADF);
+    while (size > 0) {
+        const ssize_t n = ::write(fd_, data, size_t(size));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("writing failed", errno);
+        }
+        data += n;
+        size -= n;
+    }
+    return true;
+}
+
+bool ReplacingFile::commit() {
+    if (!ok() || fd_ < 0) return fail("writing failed", EBADF);
     struct stat st;
-    const mode_t mode = ::stat(target.constData(), &st) == 0 && S_ISREG(st.st_mode)
-                            ? (st.st_mode & 07777)
-                            : (0666 & ~currentUmask());
-
-    QByteArray temp = target + ".XXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return failWith(error, path, QStringLiteral("no temporary file can be created beside it"), errno);
-
-    auto abandon = [&](const QString& what) {
-        const int err = errno;
-        ::close(fd);
-        ::unlink(temp.constData());
-        return failWith(error, path, what, err);
-    };
-    if (!writeAll(fd, contents.constData(), contents.size()))
-        return abandon(QStringLiteral("writing failed"));
-    if (::fchmod(fd, mode) != 0) return abandon(QStringLiteral("setting its permissions failed"));
-    if (::fsync(fd) != 0) return abandon(QStringLiteral("flushing failed"));
-    if (::close(fd) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        return failWith(error, path, QStringLiteral("closing failed"), err);
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int err = errno;
-        ::unlink(temp.constData());
-        return failWith(error, path, QStringLiteral("it cannot be replaced"), err);
-    }
+    const mode_t mode = ::stat(target_.constData(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
+                                                                                     : (newFileMode_ & ~currentUmask());
+    if (::fchmod(fd_, mode) != 0) return fail("setting its permissions failed", errno);
+    if (::fsync(fd_) != 0) return fail("flushing failed", errno);
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) return fail("closing failed", errno);
+    if (::rename(temp_.constData(), target_.constData()) != 0) return fail("it cannot be replaced", errno);
+    temp_.clear();
     // Make the rename itself durable.
+    const qsizetype slash = target_.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target_.left(slash);
     const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {
         ::fsync(dfd);
         ::close(dfd);
     }
     return true;
+}
+
+bool atomicWrite(const QString& path, const QByteArray& contents, QString* error) {
+    ReplacingFile file(path);
+    if (file.write(contents.constData(), contents.size()) && file.commit()) return true;
+    if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, file.reason());
+    return false;
 }
 
 } // namespace files

@@ -1,11 +1,41 @@
-// Writing a file that replaces another: written under a temporary name beside it, flushed, then
-// renamed into place, so a failure leaves the old file whole.
+// Writing a file that replaces another: written under a hidden temporary name beside it, flushed,
+// then renamed into place, so a failure leaves the old file whole.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 
+#include <sys/types.h>
+
 namespace files {
+
+// The streaming form, for contents that arrive in pieces (an archive entry, a download). The
+// temporary file is created at construction; commit() puts it in place of target. Destroyed
+// without a successful commit, it removes the temporary file and target stays as it was.
+class ReplacingFile {
+public:
+    // A new file gets newFileMode less the umask; a replaced one keeps its own permissions.
+    explicit ReplacingFile(const QString& target, mode_t newFileMode = 0666);
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    bool ok() const { return what_.isEmpty(); }
+    bool write(const char* data, qint64 size);
+    bool commit();
+    // What failed and the system's reason, e.g. "writing failed (No space left on device)".
+    QString reason() const;
+
+private:
+    bool fail(const char* what, int err);
+
+    QByteArray target_;
+    QByteArray temp_;
+    mode_t newFileMode_;
+    int fd_ = -1;
+    QString what_;
+    int err_ = 0;
+};
 
 // Returns false and sets error (a readable reason) when the file could not be written.
 bool atomicWrite(const QString& path, const QByteArray& contents, QString* error = nullptr);
