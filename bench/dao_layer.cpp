@@ -3,6 +3,7 @@
 //
 // Usage: bench_dao_layer [rows]   (default 500000)
 #include "platform/dao/dao.h"
+#include "platform/dao/sqlite_util.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -91,7 +92,7 @@ void check(int rc, sqlite3* db) {
 }
 
 double insertRaw(dao::Database& db, int rows) {
-    sqlite3* h = db.handle();
+    sqlite3* h = dao::detail::rawHandle(db);
     QElapsedTimer t;
     t.start();
     QStringList names, marks;

@@ -10,6 +10,7 @@
 #include "loading/release_records.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/sqlite_util.h"
 #include "platform/files/fixed_records.h"
 
 #include <QCoreApplication>
@@ -104,7 +105,7 @@ QString iso(const QDate& d) {
 // The same rows as the loaders write, without their look-ups, repeated-key handling and frame.
 double rawBaseline(const QString& folder, const QString& release) {
     auto db = freshDatabase(folder);
-    sqlite3* h = db->handle();
+    sqlite3* h = dao::detail::rawHandle(*db);
     const QString classes = release + "/" + classLineFileName(kState);
     const QString employers = release + "/" + employerFileName(kState);
     QElapsedTimer t;

@@ -2,6 +2,7 @@
 
 #include "loading/loaders.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 #include "platform/files/folders.h"
 
 namespace loading {
@@ -58,16 +59,11 @@ LoadOutcome runLoadSequence(LoadContext& ctx, const ReleaseFileLengths& l) {
 }
 
 void stampVersion(dao::Database& db, const QDate& day) {
-    db.BeginTrans();
-    try {
-        db.execute(QStringLiteral("DELETE * FROM VERSION"));
-        db.executeBound(QStringLiteral("INSERT INTO VERSION (Dummy, Version) VALUES (?, ?)"),
-                        {QStringLiteral("1"), dao::dateToStorage(day)});
-        db.CommitTrans();
-    } catch (...) {
-        if (db.inTransaction()) db.Rollback();
-        throw;
-    }
+    dao::Transaction stamp(db);
+    db.execute(QStringLiteral("DELETE * FROM VERSION"));
+    db.executeBound(QStringLiteral("INSERT INTO VERSION (Dummy, Version) VALUES (?, ?)"),
+                    {QStringLiteral("1"), dao::dateToStorage(day)});
+    stamp.commit();
 }
 
 } // namespace loading

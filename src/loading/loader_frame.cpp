@@ -2,34 +2,43 @@
 
 #include "loading/release_records.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 #include "platform/files/fixed_records.h"
 #include "platform/files/folders.h"
 
 #include <QFile>
 #include <QFileInfo>
 
+#include <exception>
 #include <memory>
+#include <optional>
 
 namespace loading {
 
 namespace {
 
-// A batched loader loses its open batch; a plain loader, which saves its rows one by one, keeps
-// the rows it wrote before the failure.
-void endAfterFailure(dao::Database& db, bool keepRows) {
+// A plain loader saves its rows one by one: a failure keeps the rows written before it. (A batched
+// loader loses its open batch, which its transaction rolls back as it goes.)
+void keepWrittenRows(dao::Transaction& rows) {
     try {
-        if (!db.inTransaction()) return;
-        if (keepRows) {
-            try {
-                db.CommitTrans();
-                return;
-            } catch (...) {
-                if (!db.inTransaction()) return;
-            }
-        }
-        db.Rollback();
+        if (!rows.committed()) rows.commit();
     } catch (...) {
-        // The failure being reported matters more than one of its rollback.
+        // Not kept after all; the failure being reported matters more.
+    }
+}
+
+// The failure of a loader as the user reads it: the file, the record and the reason.
+LoadFailure failureOf(std::exception_ptr error, const QString& name, long long record) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const LoadFailure& f) {
+        return f;
+    } catch (const files::MalformedFile& e) {
+        return LoadFailure(name, e.recordNumber(), e.reason());
+    } catch (const dao::DaoError& e) {
+        return LoadFailure(name, record, e.message());
+    } catch (const std::exception& e) {
+        return LoadFailure(name, record, QString::fromUtf8(e.what()));
     }
 }
 
@@ -45,6 +54,7 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
     const QString path = files::findFileNoCase(ctx.folder, spec.fileName);
     const QString name = QFileInfo(path).fileName(); // as spelt on disk, for messages
     std::unique_ptr<files::FixedRecordReader> reader;
+    std::optional<dao::Transaction> batch;
     try {
         reader = std::make_unique<files::FixedRecordReader>(path, spec.recordLength);
         for (const QString& table : spec.emptied)
@@ -57,7 +67,7 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
             ctx.showProgress(spec.progressText + QString::number(ctx.LoadTotal));
             ctx.letEventsRun();
         }
-        db.BeginTrans();
+        batch.emplace(db);
         QByteArray rec;
         while (!(batched && ctx.isCancelled()) && reader->next(rec)) {
             if (batched) {
@@ -66,27 +76,18 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
             }
             if (!spec.filter || sortsAfter(rec, spec.filter)) handle(rec);
             if (batched && batchCount > spec.batchSize) {
-                db.CommitTrans();
+                batch->commit();
                 ctx.LoadTotal += spec.batchSize;
                 ctx.showProgress(spec.progressText + QString::number(ctx.LoadTotal));
                 batchCount = 0;
                 ctx.letEventsRun();
-                db.BeginTrans();
+                batch.emplace(db);
             }
         }
-        db.CommitTrans();
-    } catch (const LoadFailure&) {
-        endAfterFailure(db, !batched);
-        throw;
-    } catch (const files::MalformedFile& e) {
-        endAfterFailure(db, !batched);
-        throw LoadFailure(name, e.recordNumber(), e.reason());
-    } catch (const dao::DaoError& e) {
-        endAfterFailure(db, !batched);
-        throw LoadFailure(name, reader ? reader->recordNumber() : 0, e.message());
-    } catch (const std::exception& e) {
-        endAfterFailure(db, !batched);
-        throw LoadFailure(name, reader ? reader->recordNumber() : 0, QString::fromUtf8(e.what()));
+        batch->commit();
+    } catch (...) {
+        if (!batched && batch) keepWrittenRows(*batch);
+        throw failureOf(std::current_exception(), name, reader ? reader->recordNumber() : 0);
     }
     reader.reset();
 

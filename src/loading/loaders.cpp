@@ -2,8 +2,8 @@
 
 #include "loading/loader_frame.h"
 #include "loading/release_records.h"
-#include "loading/sql_statement.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 
 #include <QHash>
 #include <QSet>
@@ -34,7 +34,7 @@ QString keyOf(const QString& a, const QString& b, const QString& c) {
 // A code table read whole: the category tables are small and do not change during a load.
 QHash<QString, QString> readCodeTable(dao::Database& db, const QString& sql) {
     QHash<QString, QString> map;
-    SqlStatement q(db, sql);
+    dao::Statement q(db, sql);
     while (q.step()) {
         const QString code = keyOf(q.column(0).toString());
         if (!map.contains(code)) map.insert(code, q.column(1).toString());
@@ -46,7 +46,7 @@ QHash<QString, QString> readCodeTable(dao::Database& db, const QString& sql) {
 RecordHandler
 codeTableHandler(LoadContext& ctx, const QString& fileName, const QString& table, const QString& insertSql,
                  std::function<std::optional<std::pair<QString, QString>>(const QByteArray&)> parse) {
-    auto insert = std::make_shared<SqlStatement>(*ctx.db, insertSql);
+    auto insert = std::make_shared<dao::Statement>(*ctx.db, insertSql);
     auto seen = std::make_shared<QSet<QString>>();
     return [&ctx, fileName, table, insert, seen, parse](const QByteArray& rec) {
         const auto entry = parse(rec);
@@ -135,7 +135,7 @@ private:
     QString fileName_;
     QHash<QString, QString> descriptions_;
     QSet<QString> seen_;
-    SqlStatement select_, insert_, update_;
+    dao::Statement select_, insert_, update_;
 };
 
 void runClassLoader(LoadContext& ctx, Layout layout) {
@@ -230,7 +230,7 @@ public:
         insertNote_.bindText(2, r.sequence);
         if (insertNote_.run() > 0) ++ctx_.rowsAdded[QStringLiteral("NOTES")];
 
-        SqlStatement& write = repeated ? update_ : insert_;
+        dao::Statement& write = repeated ? update_ : insert_;
         const int n = bindRow(write, r, carry);
         if (repeated) {
             write.bindText(n + 1, r.file);
@@ -273,7 +273,7 @@ private:
     }
 
     // Binds the columns of columns_ in order; returns how many were bound.
-    int bindRow(SqlStatement& s, const EmployerRecord& r, const PrimeCarry& c) const {
+    int bindRow(dao::Statement& s, const EmployerRecord& r, const PrimeCarry& c) const {
         const QString blank = QStringLiteral(" ");
         const QVariant values[] = {r.state,
                                    r.file,
@@ -326,7 +326,7 @@ private:
     QStringList columns_;
     QHash<QString, QString> counties_;
     QSet<QString> seen_;
-    SqlStatement select_, insert_, update_, insertMod_, insertNote_;
+    dao::Statement select_, insert_, update_, insertMod_, insertNote_;
 };
 
 void runEmployerLoader(LoadContext& ctx, Layout layout) {
@@ -389,7 +389,7 @@ public:
 private:
     LoadContext& ctx_;
     QSet<QString> seen_;
-    SqlStatement select_, insert_, update_;
+    dao::Statement select_, insert_, update_;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "dataset/categories.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 #include "platform/files/folders.h"
 
 #include <QDir>
@@ -63,13 +64,10 @@ void removeFile(const QString& path) {
 // Builds one database at path (which must not exist) with build, closing it afterwards.
 template <typename Build> void buildDatabase(const QString& path, const QString& password, Build build) {
     std::unique_ptr<dao::Database> db = dao::Database::create(path, password);
-    db->BeginTrans();
-    try {
+    {
+        dao::Transaction whole(*db);
         build(*db);
-        db->CommitTrans();
-    } catch (...) {
-        if (db->inTransaction()) db->Rollback();
-        throw;
+        whole.commit();
     }
     db->close();
 }

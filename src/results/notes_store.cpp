@@ -73,7 +73,8 @@ NotesStore::Opened NotesStore::open(const QString& file, const QString& sequence
 
 NotesStore::WriteResult NotesStore::write(QString& text) {
     if (!notes_ || file_.isNull()) {
-        throw dao::DaoError(QString(), QStringLiteral("Write note"), QStringLiteral("no note was opened"));
+        throw dao::DaoError(QString(), QStringLiteral("save the note in"),
+                            QStringLiteral("no note was opened"));
     }
     if (!editing_) {
         if (lock_.tryLock(file_, sequence_) != RowLockFile::Result::Locked) return WriteResult::Busy;

@@ -734,8 +734,7 @@ void VKLIST::ShowSearchRow() {
     }
     const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
     fillRecordText(field, results::PanelTab::Search);
-    if (dataset::current().isNJ())
-        Label8->setVisible(results::assignedRiskShown(field("NJAR")));
+    if (dataset::current().isNJ()) Label8->setVisible(results::assignedRiskShown(field("NJAR")));
     fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), true);
     MarkIt->setText(results::markItCaption(field("Omit")));
     setRecordButtons(true);
@@ -768,13 +767,15 @@ bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextE
 
 void VKLIST::SETNOTES(QPlainTextEdit* NOTE) {
     if (!notes_)
-        throw dao::DaoError(QString(), QStringLiteral("SETNOTES"), QStringLiteral("the list is closed"));
+        throw dao::DaoError(QString(), QStringLiteral("save the note in"),
+                            QStringLiteral("the list is closed"));
     // Notes are stored with CR LF line ends, as printing, export and backups of them expect.
     QString text = NOTE->toPlainText();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     if (notes_->write(text) == results::NotesStore::WriteResult::Busy) {
-        throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("SETNOTES"), kLockMessage);
+        throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("save the note in"),
+                            kLockMessage);
     }
     const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (NOTE->toPlainText() != shown) NOTE->setPlainText(shown);

@@ -425,7 +425,8 @@ VKLISTI::Refusal VKLISTI::leaveBox(QLineEdit* box) {
             const QString street = dataset::trimBlanks(User2->text());
             // Street and city line are written apart, each only when it fits its columns; the box
             // that does not fit gets the focus for correction.
-            if (const QString p = results::streetWidthProblem(street, dataset::current().code); !p.isEmpty()) {
+            if (const QString p = results::streetWidthProblem(street, dataset::current().code);
+                !p.isEmpty()) {
                 refusal = {p, User2};
             } else if (!street.isEmpty()) {
                 values.append({QStringLiteral("STREET"), street});

@@ -95,8 +95,7 @@ QString dataSetMessage(int pos, const QString& state) {
     if (!isValidField(pos)) return QString();
     switch (lookupField(pos).dataSets) {
     case DataSets::PmDmOnly:
-        if (!dataset::hasMeritClasses(state))
-            return QString::fromLatin1(msg::kPmDmOnly);
+        if (!dataset::hasMeritClasses(state)) return QString::fromLatin1(msg::kPmDmOnly);
         break;
     case DataSets::NjOnly:
         if (!dataset::isNewJersey(state)) return QString::fromLatin1(msg::kNjOnly);

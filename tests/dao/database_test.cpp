@@ -1,6 +1,7 @@
 // Opening and creating databases, statements, transactions, functions, dates and text comparison.
 #include "dao_fixture.h"
 #include "platform/dao/query_recordset.h"
+#include "platform/dao/sqlite_util.h"
 
 #include <gtest/gtest.h>
 
@@ -28,7 +29,7 @@ template <typename F> void expectError(F&& f, std::initializer_list<QString> par
 TEST_F(OpenTest, MissingFileIsRefusedAndNothingIsCreated) {
     const QString file = path("VELKDE.MDB");
     expectError([&] { Database::open(file, false, false, ";PWD=secret"); },
-                {"Open database", file, "does not exist"});
+                {"VELK could not open " + file + ".", "does not exist"});
     expectError([&] { Database::open(file, false, true); }, {"does not exist"});
     EXPECT_TRUE(files().isEmpty());
 }
@@ -68,7 +69,7 @@ TEST_F(OpenTest, FilesThatAreNotOursAreRefused) {
 TEST_F(OpenTest, CreateRefusesAnExistingFile) {
     const QString file = path("A.MDB");
     Database::create(file)->close();
-    expectError([&] { Database::create(file, "x"); }, {"Create database", "already exists"});
+    expectError([&] { Database::create(file, "x"); }, {"VELK could not create", "already exists"});
     auto db = Database::open(file); // an empty password matches an empty connect string
     EXPECT_TRUE(db->tableNames().isEmpty());
 }
@@ -102,7 +103,8 @@ TEST_F(DaoTest, ExecuteReportsChangedRowsAndBadSql) {
     EXPECT_EQ(db->execute("UPDATE PRIME SET NAME1 = \"C\" WHERE FILE = \"1\""), 1);
     EXPECT_EQ(db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = '1'").toString(), "C");
     EXPECT_EQ(db->execute("DELETE * FROM PRIME"), 2);
-    expectError([&] { db->execute("DELETE * FROM NOSUCH"); }, {"Execute", "TEST.MDB", "no such table"});
+    expectError([&] { db->execute("DELETE * FROM NOSUCH"); },
+                {"could not change the data in", "TEST.MDB", "no such table"});
     EXPECT_FALSE(db->scalar("SELECT NAME1 FROM PRIME").isValid()); // no row: Null
 }
 
@@ -155,7 +157,7 @@ TEST_F(DaoTest, SharedUseRollbackJournalAndReadersBesideAWriter) {
     // A small query read to its end holds no lock: the other user can write at once.
     auto rs = db->OpenRecordset("SELECT * FROM PRIME");
     EXPECT_FALSE(rs->atEOF());
-    sqlite3_busy_timeout(other->handle(), 0); // no waiting: a held lock would fail the insert
+    sqlite3_busy_timeout(dao::detail::rawHandle(*other), 0); // no waiting: a held lock would fail the insert
     EXPECT_NO_THROW(other->execute("INSERT INTO PRIME (FILE, SEQUENCE) VALUES ('2', '01')"));
 }
 
@@ -320,9 +322,11 @@ TEST(Connect, PasswordFromConnectString) {
 }
 
 TEST(Errors, MessageNamesFileOperationAndReason) {
-    const DaoError e("/data/VELKNJ.MDB", "Open database", "Not a valid password.");
-    EXPECT_EQ(e.message(), "Open database failed on /data/VELKNJ.MDB: Not a valid password.");
-    EXPECT_STREQ(e.what(), "Open database failed on /data/VELKNJ.MDB: Not a valid password.");
+    const DaoError e("/data/VELKNJ.MDB", "open", "Not a valid password.");
+    EXPECT_EQ(e.message(), "VELK could not open /data/VELKNJ.MDB.\r\nNot a valid password.");
+    EXPECT_STREQ(e.what(), "VELK could not open /data/VELKNJ.MDB.\r\nNot a valid password.");
+    EXPECT_EQ(DaoError("", "save the note in", "").message(),
+              "VELK could not save the note in the database.");
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // failures, and the notes that must survive a release.
 #include "loading/loaders.h"
 #include "loading_fixture.h"
+#include "platform/dao/sqlite_util.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
@@ -347,7 +348,7 @@ TEST_F(EmployerLoaders, FailureInALaterBatchKeepsEarlierBatchesAndTheFile) {
 
 TEST_F(EmployerLoaders, WriteFailureRollsBackTheOpenBatch) {
     openState("PA");
-    sqlite3_exec(db_->handle(),
+    sqlite3_exec(dao::detail::rawHandle(*db_),
                  "CREATE TRIGGER refuse BEFORE INSERT ON PRIME WHEN NEW.FILE = '1000005' "
                  "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
                  nullptr, nullptr, nullptr);

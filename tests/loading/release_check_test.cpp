@@ -2,8 +2,8 @@
 // the program's end, and the next start on the new data.
 #include "app/app_fixture.h"
 #include "app/release_check.h"
-#include "loading_fixture.h"
 #include "dataset/data_set.h"
+#include "loading_fixture.h"
 #include "platform/ui/events.h"
 #include "platform/ui/msgbox.h"
 #include "support/modal_script.h"

@@ -24,9 +24,9 @@ namespace {
 const char* const kMetaTable = "_velk_meta";
 
 QString messageOf(const QString& file, const QString& operation, const QString& reason) {
-    QString m = operation + QStringLiteral(" failed");
-    if (!file.isEmpty()) m += QStringLiteral(" on ") + file;
-    if (!reason.isEmpty()) m += QStringLiteral(": ") + reason;
+    QString m = QStringLiteral("VELK could not ") + operation + u' ' +
+                (file.isEmpty() ? QStringLiteral("the database") : file) + u'.';
+    if (!reason.isEmpty()) m += QStringLiteral("\r\n") + reason;
     return m;
 }
 
@@ -164,7 +164,7 @@ QString passwordFromConnect(const QString& connect) {
 
 std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bool readOnly,
                                          const QString& connect) {
-    const QString op = QStringLiteral("Open database");
+    const QString op = QStringLiteral("open");
     const QFileInfo info(path);
     if (!info.exists()) throw DaoError(path, op, QStringLiteral("the file does not exist"));
     if (!info.isFile()) throw DaoError(path, op, QStringLiteral("the name is not a database file"));
@@ -193,7 +193,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bo
 }
 
 std::unique_ptr<Database> Database::create(const QString& path, const QString& password) {
-    const QString op = QStringLiteral("Create database");
+    const QString op = QStringLiteral("create");
     if (QFileInfo::exists(path)) throw DaoError(path, op, QStringLiteral("the file already exists"));
     std::unique_ptr<Database> d(new Database);
     d->path_ = path;
@@ -225,6 +225,12 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& p
     return d;
 }
 
+sqlite3* detail::rawHandle(const Database& db) {
+    return db.db_;
+}
+
+Database::Database() : statements_(std::make_unique<StatementCache>(200)) {}
+
 Database::~Database() {
     close();
 }
@@ -235,9 +241,7 @@ void Database::close() {
         rs->db_ = nullptr;
     }
     recordsets_.clear();
-    for (sqlite3_stmt* st : std::as_const(statements_))
-        sqlite3_finalize(st);
-    statements_.clear();
+    statements_->clear();
     if (db_) {
         if (transDepth_ > 0)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); // never commit half a batch
@@ -248,7 +252,7 @@ void Database::close() {
 }
 
 void Database::checkOurs(const QString& connect) {
-    const QString op = QStringLiteral("Open database");
+    const QString op = QStringLiteral("open");
     sqlite3_stmt* st = nullptr;
     const int rc = sqlite3_prepare_v2(db_, "SELECT key, value FROM _velk_meta WHERE key IN ('app', 'pwd')",
                                       -1, &st, nullptr);
@@ -280,7 +284,7 @@ void Database::checkOurs(const QString& connect) {
 }
 
 void Database::configure(bool exclusive) {
-    const QString op = QStringLiteral("Open database");
+    const QString op = QStringLiteral("open");
     if (!readOnly_) runSql("PRAGMA journal_mode=DELETE", op);
     runSql("PRAGMA foreign_keys=OFF", op);
     runSql("PRAGMA synchronous=FULL", op);
@@ -320,28 +324,15 @@ void Database::runSql(const char* sql, const QString& operation) {
 
 sqlite3_stmt* Database::cached(const QString& sql, const QString& operation) {
     checkOpen(operation);
-    auto it = statements_.constFind(sql);
-    if (it != statements_.constEnd()) return it.value();
-    sqlite3_stmt* st = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    const int rc =
-        sqlite3_prepare_v3(db_, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr);
-    if (rc != SQLITE_OK) {
-        sqlite3_finalize(st);
-        fail(operation, reasonFor(db_, sqlite3_extended_errcode(db_)) + QStringLiteral(" in: ") + sql);
-    }
+    int rc = SQLITE_OK;
+    sqlite3_stmt* st = statements_->get(db_, sql, &rc);
+    if (rc != SQLITE_OK) fail(operation, reasonFor(db_, rc));
     if (!st) fail(operation, QStringLiteral("the SQL text is empty"));
-    if (statements_.size() > 200) { // keep the cache bounded
-        for (sqlite3_stmt* old : std::as_const(statements_))
-            sqlite3_finalize(old);
-        statements_.clear();
-    }
-    statements_.insert(sql, st);
     return st;
 }
 
 long long Database::execute(const QString& jetSql) {
-    const QString op = QStringLiteral("Execute");
+    const QString op = QStringLiteral("change the data in");
     checkOpen(op);
     const QByteArray utf8 = translateJetSql(jetSql).toUtf8();
     const char* tail = utf8.constData();
@@ -353,7 +344,7 @@ long long Database::execute(const QString& jetSql) {
         if (rc != SQLITE_OK) {
             const QString reason = reasonFor(db_, sqlite3_extended_errcode(db_));
             sqlite3_finalize(st);
-            fail(op, reason + QStringLiteral(" in: ") + jetSql);
+            fail(op, reason);
         }
         if (!st) // blanks or a comment
             continue;
@@ -362,8 +353,7 @@ long long Database::execute(const QString& jetSql) {
         }
         const bool readOnlyStmt = sqlite3_stmt_readonly(st);
         sqlite3_finalize(st);
-        if (step != SQLITE_DONE)
-            fail(op, reasonFor(db_, sqlite3_extended_errcode(db_)) + QStringLiteral(" in: ") + jetSql);
+        if (step != SQLITE_DONE) fail(op, reasonFor(db_, sqlite3_extended_errcode(db_)));
         if (!readOnlyStmt) {
             changed += sqlite3_changes64(db_);
             noteChange();
@@ -373,7 +363,7 @@ long long Database::execute(const QString& jetSql) {
 }
 
 long long Database::executeBound(const QString& sql, const QVariantList& params) {
-    const QString op = QStringLiteral("Execute");
+    const QString op = QStringLiteral("change the data in");
     sqlite3_stmt* st = cached(sql, op);
     for (int i = 0; i < params.size(); ++i)
         bindValue(st, i + 1, params[i]);
@@ -382,14 +372,14 @@ long long Database::executeBound(const QString& sql, const QVariantList& params)
     const bool readOnlyStmt = sqlite3_stmt_readonly(st);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (code != SQLITE_OK) fail(op, reasonFor(db_, code) + QStringLiteral(" in: ") + sql);
+    if (code != SQLITE_OK) fail(op, reasonFor(db_, code));
     if (readOnlyStmt) return 0;
     noteChange();
     return sqlite3_changes64(db_);
 }
 
 QVariant Database::scalar(const QString& jetSql, const QVariantList& params) {
-    const QString op = QStringLiteral("Query");
+    const QString op = QStringLiteral("read from");
     sqlite3_stmt* st = cached(translateJetSql(jetSql), op);
     for (int i = 0; i < params.size(); ++i)
         bindValue(st, i + 1, params[i]);
@@ -400,13 +390,13 @@ QVariant Database::scalar(const QString& jetSql, const QVariantList& params) {
     const int code = step == SQLITE_DONE || step == SQLITE_ROW ? SQLITE_OK : sqlite3_extended_errcode(db_);
     sqlite3_reset(st);
     sqlite3_clear_bindings(st);
-    if (code != SQLITE_OK) fail(op, reasonFor(db_, code) + QStringLiteral(" in: ") + jetSql);
+    if (code != SQLITE_OK) fail(op, reasonFor(db_, code));
     return result;
 }
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
                                                    std::optional<RecordsetType> type, int options) {
-    const QString op = QStringLiteral("Open recordset");
+    const QString op = QStringLiteral("read from");
     checkOpen(op);
     const QString bare = bareName(nameOrSql);
     const bool looksLikeName = !bare.isEmpty() && !bare.contains(QRegularExpression(QStringLiteral("\\s")));
@@ -422,7 +412,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
 }
 
 void Database::BeginTrans() {
-    const QString op = QStringLiteral("Begin transaction");
+    const QString op = QStringLiteral("begin changes to");
     // IMMEDIATE takes the write lock now, waiting out other users through the busy timeout; a
     // deferred BEGIN could deadlock two writers that both read first.
     if (transDepth_ == 0)
@@ -433,7 +423,7 @@ void Database::BeginTrans() {
 }
 
 void Database::CommitTrans() {
-    const QString op = QStringLiteral("Commit transaction");
+    const QString op = QStringLiteral("save the changes to");
     if (transDepth_ == 0) fail(op, QStringLiteral("there is no transaction to commit"));
     if (transDepth_ == 1)
         runSql("COMMIT", op); // on failure the transaction stays open for a retry or a rollback
@@ -443,7 +433,7 @@ void Database::CommitTrans() {
 }
 
 void Database::Rollback() {
-    const QString op = QStringLiteral("Roll back transaction");
+    const QString op = QStringLiteral("undo the unsaved changes to");
     if (transDepth_ == 0) fail(op, QStringLiteral("there is no transaction to roll back"));
     noteChange();
     if (transDepth_ == 1) {
@@ -460,7 +450,7 @@ void Database::Rollback() {
 }
 
 void Database::createTable(const QString& table, const QVector<ColumnDef>& columns) {
-    const QString op = QStringLiteral("Create table %1").arg(table);
+    const QString op = QStringLiteral("create the table %1 in").arg(table);
     checkOpen(op);
     if (columns.isEmpty()) fail(op, QStringLiteral("a table needs at least one column"));
     QStringList defs;
@@ -491,7 +481,7 @@ void Database::createTable(const QString& table, const QVector<ColumnDef>& colum
 
 void Database::createIndex(const QString& table, const QString& indexName, const QStringList& columns,
                            bool unique) {
-    const QString op = QStringLiteral("Create index %1 on %2").arg(indexName, table);
+    const QString op = QStringLiteral("create the index %1 of %2 in").arg(indexName, table);
     checkOpen(op);
     if (columns.isEmpty()) fail(op, QStringLiteral("an index needs at least one column"));
     QStringList cols;
@@ -510,7 +500,7 @@ bool Database::tableExists(const QString& table) const {
 }
 
 QStringList Database::tableNames() const {
-    const QString op = QStringLiteral("List tables");
+    const QString op = QStringLiteral("list the tables of");
     checkOpen(op);
     QStringList names;
     sqlite3_stmt* st = nullptr;
@@ -531,7 +521,7 @@ QStringList Database::tableNames() const {
 }
 
 QStringList Database::indexColumns(const QString& table, const QString& indexName) const {
-    const QString op = QStringLiteral("Read index %1 of %2").arg(indexName, table);
+    const QString op = QStringLiteral("read the index %1 of %2 in").arg(indexName, table);
     checkOpen(op);
     const QString wanted = bareName(table) + QStringLiteral("__") + indexName;
     auto query = [&](const QString& sql, int col, const QString& match, int matchCol) {
@@ -558,7 +548,7 @@ QStringList Database::indexColumns(const QString& table, const QString& indexNam
 }
 
 QString Database::columnType(const QString& table, const QString& column) const {
-    const QString op = QStringLiteral("Read columns of %1").arg(table);
+    const QString op = QStringLiteral("read the columns of %1 in").arg(table);
     checkOpen(op);
     sqlite3_stmt* st = nullptr;
     const QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(bareName(table)));
@@ -602,8 +592,7 @@ void Recordset::Close() {
 }
 
 void Recordset::fail(const QString& operation, const QString& reason) const {
-    throw DaoError(file_, source_.isEmpty() ? operation : operation + QStringLiteral(" (") + source_ + u')',
-                   reason);
+    throw DaoError(file_, operation, reason);
 }
 
 Database& Recordset::database(const QString& operation) const {
@@ -639,12 +628,13 @@ int Recordset::fieldIndex(const QString& name) const {
 
 QVariant Recordset::value(const QString& field) const {
     const int i = fieldIndex(field);
-    if (i < 0) fail(QStringLiteral("Read field"), QStringLiteral("there is no field named '%1'").arg(field));
+    if (i < 0)
+        fail(QStringLiteral("read a field from"), QStringLiteral("there is no field named '%1'").arg(field));
     return value(i);
 }
 
 QVariant Recordset::value(int index) const {
-    const QString op = QStringLiteral("Read field");
+    const QString op = QStringLiteral("read a field from");
     if (index < 0 || index >= fieldNames_.size())
         fail(op, QStringLiteral("there is no field number %1").arg(index));
     database(op);
@@ -658,7 +648,7 @@ void Recordset::abandonEdit() {
 }
 
 void Recordset::AddNew() {
-    const QString op = QStringLiteral("AddNew");
+    const QString op = QStringLiteral("add a row to");
     database(op);
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     editMode_ = EditMode::AddNew;
@@ -670,7 +660,7 @@ void Recordset::AddNew() {
 }
 
 void Recordset::Edit() {
-    const QString op = QStringLiteral("Edit");
+    const QString op = QStringLiteral("change a row in");
     database(op);
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     abandonEdit();
@@ -686,17 +676,18 @@ void Recordset::Edit() {
 
 void Recordset::setValue(const QString& field, const QVariant& v) {
     if (editMode_ == EditMode::None)
-        fail(QStringLiteral("Set field ") + field,
+        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
              QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     const int i = fieldIndex(field);
     if (i < 0)
-        fail(QStringLiteral("Set field ") + field, QStringLiteral("there is no field named '%1'").arg(field));
+        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
+             QStringLiteral("there is no field named '%1'").arg(field));
     bool ok = true;
     QVariant converted = convertForType(v, Kind(fieldKinds_[size_t(i)]), &ok);
     if (!ok) {
         const QString type =
             fieldTypes_.value(i) == u"DATE" ? QStringLiteral("date") : fieldTypes_.value(i).toLower();
-        fail(QStringLiteral("Set field ") + field,
+        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
              QStringLiteral("type conversion error: '%1' is not a valid %2").arg(v.toString(), type));
     }
     editBuf_[i] = std::move(converted);
@@ -704,7 +695,7 @@ void Recordset::setValue(const QString& field, const QVariant& v) {
 }
 
 void Recordset::Update() {
-    const QString op = QStringLiteral("Update");
+    const QString op = QStringLiteral("save a row in");
     database(op);
     if (editMode_ == EditMode::None)
         fail(op, QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
@@ -717,7 +708,7 @@ void Recordset::CancelUpdate() {
 }
 
 void Recordset::Delete() {
-    const QString op = QStringLiteral("Delete");
+    const QString op = QStringLiteral("delete a row from");
     database(op);
     abandonEdit();
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
@@ -726,11 +717,11 @@ void Recordset::Delete() {
 }
 
 void Recordset::setIndex(const QString&) {
-    fail(QStringLiteral("Set index"), QStringLiteral("only a table recordset has an index"));
+    fail(QStringLiteral("choose an index of"), QStringLiteral("only a table recordset has an index"));
 }
 
 void Recordset::Seek(const QString&, const QVariantList&) {
-    fail(QStringLiteral("Seek"), QStringLiteral("only a table recordset can seek"));
+    fail(QStringLiteral("search"), QStringLiteral("only a table recordset can seek"));
 }
 
 } // namespace dao

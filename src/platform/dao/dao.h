@@ -11,8 +11,6 @@
 #include <QVariant>
 #include <QVector>
 
-#include <QHash>
-
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -23,14 +21,24 @@ struct sqlite3_stmt;
 
 namespace dao {
 
-// Every failure of the layer: a message a user can read, naming the file, the operation and the reason.
+class Database;
+
+namespace detail {
+class StatementCache;
+sqlite3* rawHandle(const Database& db);
+} // namespace detail
+
+// Every failure of the layer. operation says what could not be done, as a verb phrase that the
+// database's file completes ("open", "save a row in"); reason is the engine's account of why.
 class DaoError : public std::runtime_error {
 public:
     DaoError(const QString& file, const QString& operation, const QString& reason);
     QString file() const { return file_; }
     QString operation() const { return operation_; }
     QString reason() const { return reason_; }
-    QString message() const; // "<operation> failed on <file>: <reason>"
+    // What the user reads, also what(): a plain sentence naming the file and what could not be
+    // done ("VELK could not open /data/VELKNJ.MDB."), then the reason on a line of its own. No SQL.
+    QString message() const;
 
 private:
     QString file_, operation_, reason_;
@@ -108,7 +116,6 @@ public:
     // Declared column type (upper case, e.g. "TEXT", "DATE") of table.column, "" when unknown.
     QString columnType(const QString& table, const QString& column) const;
 
-    sqlite3* handle() const { return db_; }
     bool readOnly() const { return readOnly_; }
 
     // Counts every change made through this connection; recordsets use it to know their cached
@@ -117,17 +124,20 @@ public:
     void noteChange() { ++changeSeq_; }
 
 private:
-    Database() = default;
+    Database();
     void configure(bool exclusive);
     void checkOurs(const QString& connect);
     [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
-    // A prepared statement kept for reuse (reset before it is handed out); the caller resets it after use.
+    // A prepared statement kept for reuse; the caller resets it after use.
     sqlite3_stmt* cached(const QString& sql, const QString& operation);
+    sqlite3* handle() const { return db_; }
     void runSql(const char* sql, const QString& operation);
     void checkOpen(const QString& operation) const;
     friend class Recordset;
     friend class TableRecordset;
     friend class QueryRecordset;
+    friend class Statement;
+    friend sqlite3* detail::rawHandle(const Database& db);
 
     QString path_;
     sqlite3* db_ = nullptr;
@@ -135,7 +145,7 @@ private:
     int transDepth_ = 0;
     qint64 changeSeq_ = 0;
     std::vector<Recordset*> recordsets_;
-    QHash<QString, sqlite3_stmt*> statements_;
+    std::unique_ptr<detail::StatementCache> statements_;
 };
 
 // Opaque position of a row in its recordset; valid for the recordset that gave it.
@@ -228,7 +238,6 @@ protected:
     QVariantList editBuf_;
     QVector<bool> changed_;
     bool noMatch_ = false;
-    QString source_;
 };
 
 // Converts a value read from or written to a DATE column. Accepts QDate, ISO "YYYY-MM-DD",

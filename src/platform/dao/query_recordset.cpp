@@ -160,9 +160,7 @@ QuerySource analyseQuerySource(const QString& sql) {
 
 QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetType type, int options)
     : Recordset(db, type) {
-    const QString op = QStringLiteral("Open recordset");
-    source_ = jetSql.simplified();
-    if (source_.size() > 200) source_ = source_.left(200) + QStringLiteral("...");
+    const QString op = QStringLiteral("read from");
     forwardOnly_ = type == RecordsetType::Snapshot && (options & ForwardOnly);
     const bool wantUpdates = type == RecordsetType::Dynaset && !(options & ReadOnly) && !db.readOnly();
     updatable_ = false;
@@ -289,7 +287,7 @@ void QueryRecordset::forgetOldest(size_t count, long long keep) const {
 const QVariantList& QueryRecordset::rowAt(long long n) const {
     QVariantList& row = rows_[size_t(n - base_)];
     if (!row.isEmpty() || refetchSql_.isEmpty() || deleted_[size_t(n - base_)]) return row;
-    const QString op = QStringLiteral("Read row");
+    const QString op = QStringLiteral("read from");
     Database& db = database(op);
     if (!refetch_) {
         const QByteArray utf8 = refetchSql_.toUtf8();
@@ -326,7 +324,7 @@ bool QueryRecordset::fetchTo(long long n) {
     if (n < loaded()) return true;
     if (done_) return false;
     if (db_ && !stmt_ && !tailSql_.isEmpty()) startTail();
-    if (!db_ || !stmt_) fail(QStringLiteral("Read rows"), QStringLiteral("the recordset is closed"));
+    if (!db_ || !stmt_) fail(QStringLiteral("read from"), QStringLiteral("the recordset is closed"));
     const int cols = sqlite3_column_count(stmt_);
     const long long want = forwardOnly_ ? n : std::max(n, loaded() + kReadAhead - 1);
     // Rows well before the one asked for are only passed over: when they can be read again by
@@ -349,7 +347,7 @@ bool QueryRecordset::fetchTo(long long n) {
             const QString reason = reasonFor(db_->handle(), sqlite3_extended_errcode(db_->handle()));
             finishRead();
             done_ = true;
-            fail(QStringLiteral("Read rows"), reason);
+            fail(QStringLiteral("read from"), reason);
         }
         if (!headRowids_.isEmpty() && headRowids_.remove(sqlite3_column_int64(stmt_, 0)))
             continue;       // read with the head already
@@ -381,7 +379,7 @@ bool QueryRecordset::fetchTo(long long n) {
 }
 
 void QueryRecordset::startTail() {
-    const QString op = QStringLiteral("Read rows");
+    const QString op = QStringLiteral("read from");
     const QByteArray utf8 = tailSql_.toUtf8();
     if (sqlite3_prepare_v2(db_->handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
         const QString reason = reasonFor(db_->handle(), sqlite3_extended_errcode(db_->handle()));
@@ -422,7 +420,7 @@ void QueryRecordset::requireScrollable(const QString& operation, long long targe
 }
 
 void QueryRecordset::MoveFirst() {
-    const QString op = QStringLiteral("MoveFirst");
+    const QString op = QStringLiteral("move to the first row of");
     database(op);
     abandonEdit();
     requireScrollable(op, 0);
@@ -435,7 +433,7 @@ void QueryRecordset::MoveFirst() {
 }
 
 void QueryRecordset::MoveLast() {
-    const QString op = QStringLiteral("MoveLast");
+    const QString op = QStringLiteral("move to the last row of");
     database(op);
     abandonEdit();
     // Passes every remaining row (a result opened on its head knows its count already); the last
@@ -450,7 +448,7 @@ void QueryRecordset::MoveLast() {
 }
 
 void QueryRecordset::MoveNext() {
-    const QString op = QStringLiteral("MoveNext");
+    const QString op = QStringLiteral("move to the next row of");
     database(op);
     abandonEdit();
     if (eof_) fail(op, QStringLiteral("No current record."));
@@ -465,7 +463,7 @@ void QueryRecordset::MoveNext() {
 }
 
 void QueryRecordset::MovePrevious() {
-    const QString op = QStringLiteral("MovePrevious");
+    const QString op = QStringLiteral("move to the previous row of");
     database(op);
     abandonEdit();
     if (pos_ < 0) fail(op, QStringLiteral("No current record."));
@@ -478,12 +476,12 @@ void QueryRecordset::MovePrevious() {
 }
 
 long long QueryRecordset::AbsolutePosition() {
-    database(QStringLiteral("AbsolutePosition"));
+    database(QStringLiteral("move to a row of"));
     return pos_ >= 0 && !eof_ ? pos_ : -1;
 }
 
 void QueryRecordset::setAbsolutePosition(long long n) {
-    const QString op = QStringLiteral("Set AbsolutePosition");
+    const QString op = QStringLiteral("move to a row of");
     database(op);
     abandonEdit();
     if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
@@ -499,12 +497,13 @@ void QueryRecordset::setAbsolutePosition(long long n) {
 }
 
 Bookmark QueryRecordset::bookmark() const {
-    if (pos_ < 0 || eof_) fail(QStringLiteral("Bookmark"), QStringLiteral("No current record."));
+    if (pos_ < 0 || eof_)
+        fail(QStringLiteral("mark the current row of"), QStringLiteral("No current record."));
     return pos_;
 }
 
 void QueryRecordset::setBookmark(Bookmark b) {
-    const QString op = QStringLiteral("Set bookmark");
+    const QString op = QStringLiteral("return to a marked row of");
     database(op);
     abandonEdit();
     if (b < 0 || b >= known() || b < base_) fail(op, QStringLiteral("Not a valid bookmark."));
@@ -527,20 +526,20 @@ bool QueryRecordset::currentDeleted() const {
 }
 
 QVariant QueryRecordset::currentValue(int index) const {
-    if (currentDeleted()) fail(QStringLiteral("Read field"), QStringLiteral("Record is deleted."));
-    if (!hasCurrent()) fail(QStringLiteral("Read field"), QStringLiteral("No current record."));
+    if (currentDeleted()) fail(QStringLiteral("read a field from"), QStringLiteral("Record is deleted."));
+    if (!hasCurrent()) fail(QStringLiteral("read a field from"), QStringLiteral("No current record."));
     return fromStorage(rowAt(pos_).value(index), Kind(fieldKinds_[size_t(index)]));
 }
 
 void QueryRecordset::deleteRow() {
-    Database& db = database(QStringLiteral("Delete"));
+    Database& db = database(QStringLiteral("delete a row from"));
     db.executeBound(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteName(baseTable_)),
                     {rowids_[size_t(pos_ - base_)]});
     deleted_[size_t(pos_ - base_)] = true;
 }
 
 void QueryRecordset::writeRow(bool isNew) {
-    const QString op = QStringLiteral("Update");
+    const QString op = QStringLiteral("save a row in");
     Database& db = database(op);
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     if (!isNew && !hasCurrent()) fail(op, QStringLiteral("No current record."));

@@ -5,6 +5,7 @@
 #include <QDateTime>
 
 #include <cmath>
+#include <cstdio>
 
 namespace dao::detail {
 
@@ -160,9 +161,14 @@ int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
     case QMetaType::Double:
     case QMetaType::Float:
         return sqlite3_bind_double(st, index, v.toDouble());
-    case QMetaType::QDate:
-        return sqlite3_bind_text(st, index, dateToStorage(v.toDate()).toUtf8().constData(), -1,
-                                 SQLITE_TRANSIENT);
+    case QMetaType::QDate: {
+        // The storage form "YYYY-MM-DD" written directly: a release load binds millions of dates.
+        const QDate d = v.toDate();
+        if (!d.isValid()) return sqlite3_bind_text(st, index, "", 0, SQLITE_STATIC);
+        char buf[16];
+        const int n = std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+        return sqlite3_bind_text(st, index, buf, n, SQLITE_TRANSIENT);
+    }
     case QMetaType::QDateTime:
         return sqlite3_bind_text(st, index, dateToStorage(v.toDateTime().date()).toUtf8().constData(), -1,
                                  SQLITE_TRANSIENT);
@@ -221,6 +227,29 @@ QString reasonFor(sqlite3* db, int rc) {
     default:
         return detail;
     }
+}
+
+sqlite3_stmt* StatementCache::get(sqlite3* db, const QString& sql, int* rc) {
+    *rc = SQLITE_OK;
+    if (auto it = statements_.constFind(sql); it != statements_.constEnd()) return it.value();
+    sqlite3_stmt* st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v3(db, utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st, nullptr) !=
+        SQLITE_OK) {
+        *rc = sqlite3_extended_errcode(db);
+        sqlite3_finalize(st);
+        return nullptr;
+    }
+    if (!st) return nullptr;
+    if (limit_ > 0 && statements_.size() >= limit_) clear();
+    statements_.insert(sql, st);
+    return st;
+}
+
+void StatementCache::clear() {
+    for (sqlite3_stmt* st : std::as_const(statements_))
+        sqlite3_finalize(st);
+    statements_.clear();
 }
 
 QString errorText(sqlite3* db) {

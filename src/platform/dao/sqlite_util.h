@@ -2,12 +2,42 @@
 // binding, reading, and quoting of names.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QVariant>
 
 #include <sqlite3.h>
 
+namespace dao {
+class Database;
+}
+
 namespace dao::detail {
+
+// The engine's connection behind a database: for the benchmarks' engine-alone baselines and for
+// tests that reach below the layer. The program goes through the layer.
+sqlite3* rawHandle(const Database& db);
+
+// Prepared statements kept for reuse by their SQL text (prepared once, persistent). A statement
+// is handed out as the last user left it: the user resets it after use.
+class StatementCache {
+public:
+    // A cache that holds more than limit statements (0: no limit) drops them all and starts again.
+    explicit StatementCache(int limit = 0) : limit_(limit) {}
+    ~StatementCache() { clear(); }
+    StatementCache(const StatementCache&) = delete;
+    StatementCache& operator=(const StatementCache&) = delete;
+
+    // The statement for sql; nullptr when it cannot be prepared (*rc holds the extended result
+    // code) or the text holds no statement (*rc is SQLITE_OK).
+    sqlite3_stmt* get(sqlite3* db, const QString& sql, int* rc);
+    // Finalises every statement.
+    void clear();
+
+private:
+    QHash<QString, sqlite3_stmt*> statements_;
+    int limit_;
+};
 
 // Upper-case first word of a declared column type: "MEMO TEXT" -> "MEMO", "" for none.
 QString normalizeType(const char* declType);

@@ -17,8 +17,7 @@ constexpr long long kStepLimit = 300; // farther jumps use an OFFSET query
 
 TableRecordset::TableRecordset(Database& db, const QString& table, int options)
     : Recordset(db, RecordsetType::Table) {
-    const QString op = QStringLiteral("Open table %1").arg(table);
-    source_ = table;
+    const QString op = QStringLiteral("open the table %1 in").arg(table);
     updatable_ = !(options & ReadOnly) && !db.readOnly();
 
     // Columns in table order, with their declared types.
@@ -59,24 +58,14 @@ TableRecordset::~TableRecordset() {
 void TableRecordset::release() {
     writeStatements_.clear(); // owned through statements_
     levelStatements_.clear();
-    for (sqlite3_stmt* st : std::as_const(statements_))
-        sqlite3_finalize(st);
     statements_.clear();
 }
 
 sqlite3_stmt* TableRecordset::statement(const QString& sql) const {
-    auto it = statements_.constFind(sql);
-    if (it != statements_.constEnd()) return it.value();
-    Database& db = database(QStringLiteral("Read table"));
-    sqlite3_stmt* st = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    if (sqlite3_prepare_v3(db.handle(), utf8.constData(), int(utf8.size()), SQLITE_PREPARE_PERSISTENT, &st,
-                           nullptr) != SQLITE_OK) {
-        const QString reason = reasonFor(db.handle(), sqlite3_extended_errcode(db.handle()));
-        sqlite3_finalize(st);
-        fail(QStringLiteral("Read table"), reason);
-    }
-    statements_.insert(sql, st);
+    Database& db = database(QStringLiteral("read from"));
+    int rc = SQLITE_OK;
+    sqlite3_stmt* st = statements_.get(db.handle(), sql, &rc);
+    if (!st) fail(QStringLiteral("read from"), reasonFor(db.handle(), rc));
     return st;
 }
 
@@ -96,7 +85,7 @@ std::vector<TableRecordset::Row> TableRecordset::readRows(sqlite3_stmt* st, int 
         const QString reason =
             reasonFor(sqlite3_db_handle(st), sqlite3_extended_errcode(sqlite3_db_handle(st)));
         sqlite3_reset(st);
-        fail(QStringLiteral("Read table"), reason);
+        fail(QStringLiteral("read from"), reason);
     }
     sqlite3_reset(st); // a finished read holds no lock
     return rows;
@@ -176,7 +165,7 @@ long long TableRecordset::countLevel(const Level& lv, const QVariantList& keys, 
     const int rc = sqlite3_step(st);
     if (rc == SQLITE_ROW) n = sqlite3_column_int64(st, 0);
     sqlite3_reset(st);
-    if (rc != SQLITE_ROW) fail(QStringLiteral("Count rows"), reasonFor(sqlite3_db_handle(st), rc));
+    if (rc != SQLITE_ROW) fail(QStringLiteral("count the rows of"), reasonFor(sqlite3_db_handle(st), rc));
     return n;
 }
 
@@ -257,7 +246,7 @@ bool TableRecordset::refreshCurrent() const {
 }
 
 void TableRecordset::moveToEnd(bool first) {
-    database(first ? QStringLiteral("MoveFirst") : QStringLiteral("MoveLast"));
+    database(first ? QStringLiteral("move to the first row of") : QStringLiteral("move to the last row of"));
     abandonEdit();
     std::vector<Row> rows = scanEnd(first, chunk_);
     if (rows.empty()) {
@@ -289,7 +278,8 @@ void TableRecordset::MovePrevious() {
 // One row on in the index order: from the window when it holds the row, else by a scan from the
 // current key, in chunks that grow while the caller keeps moving.
 void TableRecordset::step(bool forward) {
-    const QString op = forward ? QStringLiteral("MoveNext") : QStringLiteral("MovePrevious");
+    const QString op =
+        forward ? QStringLiteral("move to the next row of") : QStringLiteral("move to the previous row of");
     database(op);
     abandonEdit();
     if (at_ == At::Empty || at_ == (forward ? At::EOF_ : At::BOF))
@@ -318,7 +308,7 @@ void TableRecordset::step(bool forward) {
 }
 
 long long TableRecordset::RecordCount() {
-    Database& db = database(QStringLiteral("RecordCount"));
+    Database& db = database(QStringLiteral("count the rows of"));
     if (count_ >= 0 && countSeq_ == db.changeSeq()) return count_;
     count_ = countLevel(Level{0, false, false, false}, {}, 0);
     countSeq_ = db.changeSeq();
@@ -326,7 +316,7 @@ long long TableRecordset::RecordCount() {
 }
 
 long long TableRecordset::AbsolutePosition() {
-    Database& db = database(QStringLiteral("AbsolutePosition"));
+    Database& db = database(QStringLiteral("move to a row of"));
     if (!hasCurrent()) return -1;
     if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
     // Rows before the current one: the backward scan's steps, counted.
@@ -345,7 +335,7 @@ long long TableRecordset::AbsolutePosition() {
 }
 
 void TableRecordset::setAbsolutePosition(long long n) {
-    const QString op = QStringLiteral("Set AbsolutePosition");
+    const QString op = QStringLiteral("move to a row of");
     Database& db = database(op);
     abandonEdit();
     if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
@@ -373,12 +363,12 @@ void TableRecordset::setAbsolutePosition(long long n) {
 }
 
 Bookmark TableRecordset::bookmark() const {
-    if (!hasCurrent()) fail(QStringLiteral("Bookmark"), QStringLiteral("No current record."));
+    if (!hasCurrent()) fail(QStringLiteral("mark the current row of"), QStringLiteral("No current record."));
     return cur_.rowid;
 }
 
 void TableRecordset::setBookmark(Bookmark b) {
-    const QString op = QStringLiteral("Set bookmark");
+    const QString op = QStringLiteral("return to a marked row of");
     database(op);
     abandonEdit();
     const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
@@ -392,7 +382,7 @@ void TableRecordset::setBookmark(Bookmark b) {
 }
 
 void TableRecordset::setIndex(const QString& indexName) {
-    const QString op = QStringLiteral("Set index %1").arg(indexName);
+    const QString op = QStringLiteral("choose the index %1 of").arg(indexName);
     Database& db = database(op);
     abandonEdit();
     std::vector<int> cols;
@@ -425,7 +415,7 @@ QVariant TableRecordset::keyForBinding(int keyPos, const QVariant& v) const {
 }
 
 void TableRecordset::Seek(const QString& op, const QVariantList& given) {
-    const QString opName = QStringLiteral("Seek");
+    const QString opName = QStringLiteral("search");
     database(opName);
     abandonEdit();
     if (keyCols_.empty()) fail(opName, QStringLiteral("Operation invalid without a current index."));
@@ -468,7 +458,7 @@ void TableRecordset::Seek(const QString& op, const QVariantList& given) {
 }
 
 void TableRecordset::deleteRow() {
-    const QString op = QStringLiteral("Delete");
+    const QString op = QStringLiteral("delete a row from");
     Database& db = database(op);
     sqlite3_stmt* st = statement(QStringLiteral("DELETE FROM ") + quotedTable_ + " WHERE rowid = ?");
     sqlite3_bind_int64(st, 1, cur_.rowid);
@@ -483,7 +473,7 @@ void TableRecordset::deleteRow() {
 
 QVariant TableRecordset::currentValue(int index) const {
     if (!refreshCurrent())
-        fail(QStringLiteral("Read field"),
+        fail(QStringLiteral("read a field from"),
              curDeleted_ ? QStringLiteral("Record is deleted.") : QStringLiteral("No current record."));
     return fromStorage(cur_.raw.value(index), Kind(fieldKinds_[size_t(index)]));
 }
@@ -493,7 +483,7 @@ bool TableRecordset::hasCurrent() const {
 }
 
 void TableRecordset::writeRow(bool isNew) {
-    const QString op = QStringLiteral("Update");
+    const QString op = QStringLiteral("save a row in");
     Database& db = database(op);
     // The statement for this set of changed fields; a loader sets the same fields row after row.
     QByteArray mask(changed_.size() + 1, '0');

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/dao/dao.h"
+#include "platform/dao/sqlite_util.h"
 
 #include <vector>
 
@@ -93,7 +94,7 @@ private:
     qint64 countSeq_ = -1;
     int chunk_ = 16;
 
-    mutable QHash<QString, sqlite3_stmt*> statements_;
+    mutable detail::StatementCache statements_;
     QHash<QByteArray, sqlite3_stmt*> writeStatements_;  // by changed-field mask
     mutable QHash<int, sqlite3_stmt*> levelStatements_; // by scan-step shape, for the current index
 };

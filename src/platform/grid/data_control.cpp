@@ -16,7 +16,8 @@ void DataControl::Refresh() {
     rs_.reset();
     if (!db_) {
         emit refreshed();
-        throw dao::DaoError(DatabaseName, QStringLiteral("Refresh"), QStringLiteral("no database is open"));
+        throw dao::DaoError(DatabaseName, QStringLiteral("show the rows of"),
+                            QStringLiteral("no database is open"));
     }
     try {
         rs_ = db_->OpenRecordset(RecordSource, RecordsetType);
