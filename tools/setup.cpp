@@ -1,6 +1,6 @@
 // velk-setup: creates a complete, empty program folder (settings database, one database per data
 // set, the workspace folder INITIAL, the help file).
-#include "loading/state_schema.h"
+#include "app/program_folder.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -43,10 +43,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     QString error;
-    const loading::SetupOutcome outcome = loading::createProgramFolder(folders.first(), force, &error);
-    if (outcome != loading::SetupOutcome::Created) {
+    const velk::SetupOutcome outcome = velk::createProgramFolder(folders.first(), force, &error);
+    if (outcome != velk::SetupOutcome::Created) {
         std::fprintf(stderr, "velk-setup: %s\n", qPrintable(error));
-        if (outcome == loading::SetupOutcome::AlreadyExists)
+        if (outcome == velk::SetupOutcome::AlreadyExists)
             std::fputs("velk-setup: use --force to replace the existing databases\n", stderr);
         return 1;
     }

@@ -3,17 +3,6 @@
 #include "dataset/categories.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
-#include "platform/dao/statement.h"
-#include "platform/files/folders.h"
-
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 namespace loading {
 
@@ -50,26 +39,6 @@ void createCategoryTable(dao::Database& db, const QString& table, int codeWidth,
     const QString insert = QStringLiteral("INSERT INTO %1 (CODE, DESCRIPTION) VALUES (?, ?)").arg(table);
     for (const dataset::CategoryRow& r : rows)
         db.executeBound(insert, {r.code, r.description});
-}
-
-SetupOutcome fail(QString* error, const QString& message, SetupOutcome outcome = SetupOutcome::Failed) {
-    if (error) *error = message;
-    return outcome;
-}
-
-void removeFile(const QString& path) {
-    QFile::remove(path);
-}
-
-// Builds one database at path (which must not exist) with build, closing it afterwards.
-template <typename Build> void buildDatabase(const QString& path, const QString& password, Build build) {
-    std::unique_ptr<dao::Database> db = dao::Database::create(path, password);
-    {
-        dao::Transaction whole(*db);
-        build(*db);
-        whole.commit();
-    }
-    db->close();
 }
 
 } // namespace
@@ -193,105 +162,6 @@ void createStateTables(dao::Database& db, const QString& stateCode) {
     createCategoryTable(db, QStringLiteral("SALES"), 1, dataset::salesBands());
     if (dataset::hasMeritClasses(stateCode))
         createCategoryTable(db, QStringLiteral("MERIT"), 5, dataset::meritClasses());
-}
-
-void createIndexDatabase(dao::Database& db) {
-    db.createTable(QStringLiteral("Setup"),
-                   {text(QStringLiteral("STATE"), 2), text(QStringLiteral("pwd"), 255)});
-    db.createIndex(QStringLiteral("Setup"), QStringLiteral("Key"), {QStringLiteral("STATE")}, true);
-    for (const QString& st : dataset::codes())
-        db.executeBound(QStringLiteral("INSERT INTO Setup (STATE, pwd) VALUES (?, ?)"),
-                        {st, dataset::defaultConnect(st)});
-}
-
-bool installProgramFiles(const QString& folder, QString* error) {
-    const QDir data(QStringLiteral(":/data"));
-    for (const QString& name : data.entryList(QDir::Files)) {
-        // Replaced under its own spelling, so no second copy in another case remains.
-        const QString target = files::findFileNoCase(folder, name);
-        const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
-        removeFile(temp);
-        if (!QFile::copy(data.filePath(name), temp)) {
-            fail(error, QStringLiteral("Cannot write %1").arg(temp));
-            return false;
-        }
-        // Copies out of the program's resources are read-only.
-        QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            removeFile(temp);
-            fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
-            return false;
-        }
-    }
-    return true;
-}
-
-SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error) {
-    if (folder.isEmpty()) return fail(error, QStringLiteral("No program folder given"));
-    if (!QDir().mkpath(folder)) return fail(error, QStringLiteral("Cannot create the folder %1").arg(folder));
-    if (!QFileInfo(folder).isWritable())
-        return fail(error, QStringLiteral("Cannot write into the folder %1").arg(folder));
-
-    struct Target {
-        QString name, final, temp, password, state; // state empty: the settings database
-    };
-    QVector<Target> targets;
-    const QString tag = QStringLiteral(".setup-%1").arg(::getpid());
-    auto addTarget = [&](const QString& name, const QString& password, const QString& state) {
-        // An existing file is replaced under its own spelling, so no second copy in another case remains.
-        const QString final = files::findFileNoCase(folder, name);
-        targets.append({name, final, files::joinPath(folder, name + tag), password, state});
-    };
-    addTarget(dataset::indexDatabaseName(), dao::passwordFromConnect(dataset::indexDbConnect()), QString());
-    for (const QString& st : dataset::codes())
-        addTarget(dataset::stateDatabaseName(st), dao::passwordFromConnect(dataset::defaultConnect(st)), st);
-
-    if (!force) {
-        for (const Target& t : targets)
-            if (QFileInfo::exists(t.final))
-                return fail(error, QStringLiteral("%1 already exists; nothing was changed").arg(t.final),
-                            SetupOutcome::AlreadyExists);
-    }
-
-    auto removeTemps = [&] {
-        for (const Target& t : targets) {
-            removeFile(t.temp);
-            removeFile(t.temp + QStringLiteral("-journal"));
-        }
-    };
-    removeTemps(); // leftovers of an interrupted run
-    try {
-        for (const Target& t : targets) {
-            if (t.state.isEmpty())
-                buildDatabase(t.temp, t.password, [](dao::Database& db) { createIndexDatabase(db); });
-            else
-                buildDatabase(t.temp, t.password, [&](dao::Database& db) { createStateTables(db, t.state); });
-        }
-    } catch (const dao::DaoError& e) {
-        removeTemps();
-        return fail(error, e.message());
-    } catch (const std::exception& e) {
-        removeTemps();
-        return fail(error, QString::fromLocal8Bit(e.what()));
-    }
-
-    for (const Target& t : targets) {
-        // A journal left beside a replaced database would be rolled back into the new one.
-        removeFile(t.final + QStringLiteral("-journal"));
-        if (std::rename(QFile::encodeName(t.temp).constData(), QFile::encodeName(t.final).constData()) != 0) {
-            const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-            removeTemps();
-            return fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(t.final, reason));
-        }
-    }
-
-    const QString workspace = files::joinPath(folder, QStringLiteral("INITIAL"));
-    if (!QDir().mkpath(workspace))
-        return fail(error, QStringLiteral("Cannot create the workspace folder %1").arg(workspace));
-    if (!installProgramFiles(folder, error)) return SetupOutcome::Failed;
-    return SetupOutcome::Created;
 }
 
 } // namespace loading

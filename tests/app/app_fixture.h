@@ -5,12 +5,12 @@
 #include "app/globals.h"
 #include "app/master.h"
 #include "app/program.h"
+#include "app/program_folder.h"
 #include "app/rsmain1.h"
 #include "app/title.h"
 #include "app/upgrade_form.h"
 #include "app/vkwspace.h"
 #include "dataset/data_set.h"
-#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -29,7 +29,7 @@ protected:
         programDir = path("VELK");
         stateDir = path("state");
         QString error;
-        ASSERT_EQ(loading::createProgramFolder(programDir, false, &error), loading::SetupOutcome::Created)
+        ASSERT_EQ(velk::createProgramFolder(programDir, false, &error), velk::SetupOutcome::Created)
             << error.toStdString();
         files::setProgramFolder(programDir);
         files::setTempDirOverride(stateDir);

@@ -3,8 +3,8 @@
 #include "printing/report_files.h"
 #include "printing/report_schema.h"
 
+#include "app/program_folder.h"
 #include "dataset/data_set.h"
-#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/report/layout.h"
@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         TempDirTest::SetUp();
         files::setProgramFolder(folder());
-        ASSERT_TRUE(loading::installProgramFiles(folder()));
+        ASSERT_TRUE(velk::installProgramFiles(folder()));
         db = path("REPORT.MDB");
         std::unique_ptr<dao::Database> d = dao::Database::create(db);
         printing::createReportTables(*d);

@@ -1,7 +1,7 @@
 // The data set database and the program folder: tables, indexes and fields, the Setup rows, the
 // shipped category texts, and a setup that refuses to overwrite.
+#include "app/program_folder.h"
 #include "dataset/data_set.h"
-#include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 
 #include <QCoreApplication>
@@ -16,7 +16,7 @@
 
 #include <map>
 
-using namespace loading;
+using namespace velk;
 
 namespace {
 

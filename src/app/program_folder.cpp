@@ -1,0 +1,148 @@
+#include "app/program_folder.h"
+
+#include "dataset/data_set.h"
+#include "loading/state_schema.h"
+#include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
+#include "platform/files/folders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace velk {
+
+namespace {
+
+SetupOutcome fail(QString* error, const QString& message, SetupOutcome outcome = SetupOutcome::Failed) {
+    if (error) *error = message;
+    return outcome;
+}
+
+// Builds one database at path (which must not exist), closing it afterwards.
+void buildDatabase(const QString& path, const ProgramDatabase& spec) {
+    std::unique_ptr<dao::Database> db = dao::Database::create(path, spec.password);
+    {
+        dao::Transaction whole(*db);
+        spec.build(*db);
+        whole.commit();
+    }
+    db->close();
+}
+
+// Moves temp over target; "" when it worked, else why not.
+QString putInPlace(const QString& temp, const QString& target) {
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) == 0)
+        return QString();
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+} // namespace
+
+QVector<ProgramDatabase> programDatabases() {
+    QVector<ProgramDatabase> list;
+    list.append({dataset::indexDatabaseName(), dao::passwordFromConnect(dataset::indexDbConnect()),
+                 createIndexDatabase});
+    for (const QString& st : dataset::codes())
+        list.append({dataset::stateDatabaseName(st), dao::passwordFromConnect(dataset::defaultConnect(st)),
+                     [st](dao::Database& db) { loading::createStateTables(db, st); }});
+    return list;
+}
+
+void createIndexDatabase(dao::Database& db) {
+    db.createTable(QStringLiteral("Setup"), {{QStringLiteral("STATE"), QStringLiteral("TEXT"), 2},
+                                             {QStringLiteral("pwd"), QStringLiteral("TEXT"), 255}});
+    db.createIndex(QStringLiteral("Setup"), QStringLiteral("Key"), {QStringLiteral("STATE")}, true);
+    for (const QString& st : dataset::codes())
+        db.executeBound(QStringLiteral("INSERT INTO Setup (STATE, pwd) VALUES (?, ?)"),
+                        {st, dataset::defaultConnect(st)});
+}
+
+bool installProgramFiles(const QString& folder, QString* error) {
+    const QDir data(QStringLiteral(":/data"));
+    for (const QString& name : data.entryList(QDir::Files)) {
+        // Replaced under its own spelling, so no second copy in another case remains.
+        const QString target = files::findFileNoCase(folder, name);
+        const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
+        QFile::remove(temp);
+        if (!QFile::copy(data.filePath(name), temp)) {
+            fail(error, QStringLiteral("Cannot write %1").arg(temp));
+            return false;
+        }
+        // Copies out of the program's resources are read-only.
+        QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
+        if (const QString reason = putInPlace(temp, target); !reason.isEmpty()) {
+            QFile::remove(temp);
+            fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
+            return false;
+        }
+    }
+    return true;
+}
+
+SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error) {
+    if (folder.isEmpty()) return fail(error, QStringLiteral("No program folder given"));
+    if (!QDir().mkpath(folder)) return fail(error, QStringLiteral("Cannot create the folder %1").arg(folder));
+    if (!QFileInfo(folder).isWritable())
+        return fail(error, QStringLiteral("Cannot write into the folder %1").arg(folder));
+
+    struct Target {
+        ProgramDatabase spec;
+        QString final, temp;
+    };
+    QVector<Target> targets;
+    const QString tag = QStringLiteral(".setup-%1").arg(::getpid());
+    for (const ProgramDatabase& spec : programDatabases()) {
+        // An existing file is replaced under its own spelling, so no second copy in another case remains.
+        targets.append(
+            {spec, files::findFileNoCase(folder, spec.name), files::joinPath(folder, spec.name + tag)});
+    }
+
+    if (!force) {
+        for (const Target& t : targets)
+            if (QFileInfo::exists(t.final))
+                return fail(error, QStringLiteral("%1 already exists; nothing was changed").arg(t.final),
+                            SetupOutcome::AlreadyExists);
+    }
+
+    auto removeTemps = [&] {
+        for (const Target& t : targets) {
+            QFile::remove(t.temp);
+            QFile::remove(t.temp + QStringLiteral("-journal"));
+        }
+    };
+    removeTemps(); // leftovers of an interrupted run
+    try {
+        for (const Target& t : targets)
+            buildDatabase(t.temp, t.spec);
+    } catch (const dao::DaoError& e) {
+        removeTemps();
+        return fail(error, e.message());
+    } catch (const std::exception& e) {
+        removeTemps();
+        return fail(error, QString::fromLocal8Bit(e.what()));
+    }
+
+    for (const Target& t : targets) {
+        // A journal left beside a replaced database would be rolled back into the new one.
+        QFile::remove(t.final + QStringLiteral("-journal"));
+        if (const QString reason = putInPlace(t.temp, t.final); !reason.isEmpty()) {
+            removeTemps();
+            return fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(t.final, reason));
+        }
+    }
+
+    const QString workspace = files::joinPath(folder, QStringLiteral("INITIAL"));
+    if (!QDir().mkpath(workspace))
+        return fail(error, QStringLiteral("Cannot create the workspace folder %1").arg(workspace));
+    if (!installProgramFiles(folder, error)) return SetupOutcome::Failed;
+    return SetupOutcome::Created;
+}
+
+} // namespace velk

@@ -1,0 +1,45 @@
+// A program folder from scratch: every database the program opens, built empty with its tables,
+// the workspace folder INITIAL and the files kept with the program (velk-setup, the demo, tests).
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+namespace dao {
+class Database;
+}
+
+namespace velk {
+
+// A database of a new program folder: its file name, the password its connect string carries and
+// the function that creates its tables in an empty database. Each subsystem keeps the schema of
+// its own database; a subsystem that brings a database adds it to this list.
+struct ProgramDatabase {
+    QString name;
+    QString password;
+    std::function<void(dao::Database&)> build;
+};
+// VELKI.MDB, then one VELK<st>.MDB per data set.
+QVector<ProgramDatabase> programDatabases();
+
+// The settings database VELKI.MDB: the table Setup with one row per data set holding its connect
+// string.
+void createIndexDatabase(dao::Database& db);
+
+// Puts the files kept with the program (the help file VELK.HLP and the like, from data/) into
+// folder, replacing older copies. Sets error (naming the file) and returns false when one cannot be
+// written.
+bool installProgramFiles(const QString& folder, QString* error = nullptr);
+
+// Creates folder (when missing) with the databases of programDatabases(), the workspace folder
+// INITIAL and the program files of installProgramFiles. An existing database (of any letter case) is
+// refused unless force is set; then every database is replaced. The new databases are built under
+// temporary names and renamed into place only when all of them are complete, so a failure leaves the
+// folder as it was.
+// Sets error (naming the file and the reason) unless the folder was created.
+enum class SetupOutcome { Created, AlreadyExists, Failed };
+SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error = nullptr);
+
+} // namespace velk
