@@ -4,9 +4,9 @@
 //
 // Usage: bench_load [EMPLOYERS] [FOLDER]   (defaults: 150000, a temporary folder)
 #include "dataset/data_set.h"
+#include "generator/release_generator.h"
 #include "loading/load_context.h"
 #include "loading/loaders.h"
-#include "loading/release_generator.h"
 #include "loading/release_records.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <memory>
 
+using namespace generator;
 using namespace loading;
 
 namespace {

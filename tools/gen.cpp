@@ -1,7 +1,7 @@
 // velk-gen: writes a synthetic data release (every release file of one data set) in the exact
 // record layouts, the same for the same seed.
 #include "dataset/data_set.h"
-#include "loading/release_generator.h"
+#include "generator/release_generator.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -33,7 +33,7 @@ bool readNumber(const QString& text, qulonglong* out) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    loading::GeneratorOptions o;
+    generator::GeneratorOptions o;
     QString out;
     bool haveState = false, haveEmployers = false, haveSeed = false;
     const QStringList args = app.arguments().mid(1);
@@ -83,9 +83,9 @@ int main(int argc, char** argv) {
                      qPrintable(o.state));
         return 2;
     }
-    loading::GeneratedRelease result;
+    generator::GeneratedRelease result;
     QString error;
-    if (!loading::generateRelease(o, out, &result, &error)) {
+    if (!generator::generateRelease(o, out, &result, &error)) {
         std::fprintf(stderr, "velk-gen: %s\n", qPrintable(error));
         return 1;
     }

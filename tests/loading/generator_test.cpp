@@ -1,14 +1,15 @@
 // The synthetic releases: deterministic, in the exact layouts, referentially consistent, and
 // loadable end to end with their edge cases.
+#include "generator/release_generator.h"
 #include "loading/load_sequence.h"
 #include "loading/loaders.h"
-#include "loading/release_generator.h"
 #include "loading_fixture.h"
 
 #include <QCryptographicHash>
 
 #include <gtest/gtest.h>
 
+using namespace generator;
 using namespace loading;
 using namespace loadingtest;
 

@@ -1,4 +1,4 @@
-#include "loading/release_generator.h"
+#include "generator/release_generator.h"
 
 #include "loading/loaders.h"
 #include "loading/release_records.h"
@@ -13,7 +13,9 @@
 #include <algorithm>
 #include <vector>
 
-namespace loading {
+namespace generator {
+
+using namespace loading;
 
 namespace {
 
@@ -613,4 +615,4 @@ bool generateRelease(const GeneratorOptions& options, const QString& folder, Gen
     return g.run(error);
 }
 
-} // namespace loading
+} // namespace generator

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-namespace loading {
+namespace generator {
 
 struct GeneratorOptions {
     QString state = QStringLiteral("PA");
@@ -44,4 +44,4 @@ private:
     QByteArray rec_;
 };
 
-} // namespace loading
+} // namespace generator
