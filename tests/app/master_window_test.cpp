@@ -74,3 +74,13 @@ TEST_F(MasterWindowTest, MenusInOrder) {
     EXPECT_EQ(master->mnuExit->text(), "E&xit");
     EXPECT_EQ(master->windowTitle(), "VELK");
 }
+
+// Rounding each button's left from twips on its own overlapped buttons 1 and 2 (and 5 and 6) by a
+// pixel; the buttons of a group must stand edge to edge on screen.
+TEST_F(MasterWindowTest, RibbonButtonsStandEdgeToEdgeInPixels) {
+    for (int k = 1; k < 10; ++k) {
+        const QRect previous = master->SSRibbon1[k - 1]->geometry();
+        const int advance = (k == 3 || k == 9) ? previous.width() * 3 / 2 : previous.width();
+        EXPECT_EQ(master->SSRibbon1[k]->x(), previous.x() + advance) << "button " << k;
+    }
+}

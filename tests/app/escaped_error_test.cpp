@@ -1,22 +1,9 @@
-// Faults found in review of the application shell.
+// An error that escapes an event handler: reported once, naming the file, and the program ends.
 #include "app_fixture.h"
 
 #include "platform/ui/msgbox.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
-
-#include <QToolButton>
-
-// Rounding each button's left from twips on its own overlapped buttons 1 and 2 (and 5 and 6) by a
-// pixel; the buttons of a group must stand edge to edge on screen.
-TEST_F(AppTest, RibbonButtonsStandEdgeToEdgeInPixels) {
-    MASTER* master = new MASTER;
-    for (int k = 1; k < 10; ++k) {
-        const QRect previous = master->SSRibbon1[k - 1]->geometry();
-        const int advance = (k == 3 || k == 9) ? previous.width() * 3 / 2 : previous.width();
-        EXPECT_EQ(master->SSRibbon1[k]->x(), previous.x() + advance) << "button " << k;
-    }
-}
 
 // A database error escaping a command's handler unwound through the event loop and aborted the
 // program without a word; it is now reported, naming the file, and the program ends with status 1.
@@ -30,7 +17,7 @@ TEST_F(AppTest, ErrorEscapingAHandlerIsReportedOnceAndEndsTheProgram) {
     testsupport::ScriptedMsgBoxes boxes;
     boxes.expectContaining(QStringLiteral("VELKPA.MDB"), ui::vbOK);
     const auto escaped = std::make_exception_ptr(dao::DaoError(
-        programFile("VELKPA.MDB"), QStringLiteral("Update"), QStringLiteral("database is locked")));
+        programFile("VELKPA.MDB"), QStringLiteral("save a row in"), QStringLiteral("database is locked")));
     velk::endAfterEscapedError(escaped);
     ASSERT_EQ(boxes.shown().size(), 1);
     EXPECT_TRUE(boxes.shown().front().text.startsWith(QStringLiteral("VELK must close")));

@@ -1,4 +1,4 @@
-// Faults found in review of the lookup editor: each test holds one of them fixed.
+// Mouse clicks on the lookup editor's field list, as the window system delivers them.
 #include "lookup_fixture.h"
 
 #include <QApplication>

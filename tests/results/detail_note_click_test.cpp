@@ -1,4 +1,4 @@
-// Faults found in review of the record detail form: each test holds one of them fixed.
+// A mouse click into the record detail form's note, as the window system delivers it.
 #include "results/vklisti.h"
 
 #include "detail_fixture.h"
