@@ -4,9 +4,9 @@
 //
 // Usage: bench_user_data [EMPLOYERS] [FOLDER]   (defaults: 150000, a temporary folder)
 #include "maintenance/user_data.h"
+#include "generator/release_generator.h"
 #include "loading/load_context.h"
 #include "loading/loaders.h"
-#include "loading/release_generator.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 
@@ -41,12 +41,12 @@ int main(int argc, char** argv) {
     QFile::remove(backupPath);
 
     try {
-        loading::GeneratorOptions o;
+        generator::GeneratorOptions o;
         o.state = kState;
         o.employers = employers;
         o.seed = 2024;
         QString error;
-        if (!loading::generateRelease(o, folder, nullptr, &error)) die(error);
+        if (!generator::generateRelease(o, folder, nullptr, &error)) die(error);
         auto db = dao::Database::create(mainPath, QStringLiteral("bench"));
         loading::createStateTables(*db, kState);
         loading::LoadContext ctx;

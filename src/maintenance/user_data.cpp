@@ -3,6 +3,7 @@
 #include "maintenance/backup_database.h"
 #include "maintenance/restored_address.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
@@ -38,26 +39,6 @@ QString existingSpelling(const QString& path) {
 bool absent(const QVariant& v) {
     return !v.isValid() || v.isNull();
 }
-
-// Rolls back the database's open transaction when the scope is left by a failure.
-class RollbackGuard {
-public:
-    explicit RollbackGuard(dao::Database& db) : db_(db) {}
-    ~RollbackGuard() {
-        if (!db_.isOpen()) return;
-        try {
-            while (db_.inTransaction())
-                db_.Rollback();
-        } catch (const dao::DaoError&) {
-            db_.close(); // closing rolls back whatever is left
-        }
-    }
-    RollbackGuard(const RollbackGuard&) = delete;
-    RollbackGuard& operator=(const RollbackGuard&) = delete;
-
-private:
-    dao::Database& db_;
-};
 
 void removeDatabaseFiles(const QString& path) {
     QFile::remove(path);
@@ -129,9 +110,8 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
     try {
         auto backup = dao::Database::create(temp);
         createBackupTables(*backup);
-        RollbackGuard stateGuard(*state), backupGuard(*backup);
-        state->BeginTrans(); // notes and fields read at one moment
-        backup->BeginTrans();
+        dao::Transaction reading(*state); // notes and fields read at one moment
+        dao::Transaction writing(*backup);
         counts.notes =
             copyRows(*state, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES WHERE NOTES > ''"),
                      *backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
@@ -142,8 +122,8 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
                 "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')")
                 .arg(backupUserFields().join(QStringLiteral(", "))),
             *backup, QStringLiteral("USER"), backupUserFields());
-        backup->CommitTrans();
-        state->CommitTrans();
+        writing.commit();
+        reading.commit();
         backup->close();
         state->close();
         replaceFile(temp, target);
@@ -182,8 +162,7 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
     };
 
     RestoreCounts counts;
-    RollbackGuard guard(*state);
-    state->BeginTrans();
+    dao::Transaction restore(*state);
 
     auto notes = state->OpenTable(kNOTES);
     notes->setIndex(QStringLiteral("PRIMARY"));
@@ -237,7 +216,7 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
         state->executeBound(setAddress, {a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence});
     }
 
-    state->CommitTrans();
+    restore.commit();
     return counts;
 }
 
