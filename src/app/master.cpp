@@ -1,13 +1,13 @@
 #include "app/master.h"
 
-#include "app/form_places.h"
 #include "app/globals.h"
+#include "app/list_search_host.h"
 #include "app/program.h"
 #include "app/release_check.h"
 #include "app/ribbon_layout.h"
 #include "app/rsmain1.h"
+#include "app/subsystem_forms.h"
 #include "app/title.h"
-#include "app/upgrade_form.h"
 #include "app/vkwspace.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
@@ -19,10 +19,7 @@
 #include "platform/ui/printer.h"
 #include "platform/ui/twips.h"
 #include "results/command_availability.h"
-#include "results/export_place.h"
 #include "results/vklist.h"
-#include "search/list_form_host.h"
-#include "search/list_tabs_host.h"
 #include "search/vklookup.h"
 
 #include <QCloseEvent>
@@ -97,7 +94,6 @@ MASTER::MASTER(QWidget* parent) : QMainWindow(parent) {
 
     buildMenus();
     buildRibbon();
-    search::installLookupEditor(); // Edit in "Edit/Delete Lookup" opens the editor on this list
 }
 
 MASTER::~MASTER() {
@@ -167,15 +163,15 @@ StartOutcome MASTER::MDIForm_Load() {
     MyDocuments = GetSpecialFolderPath(velk::CSIDL_PERSONAL);
     lblProgram->setText(QString::fromLatin1(kProgramVersion));
     if (TITLE* splash = TITLE::instance()) splash->Label4->setText(lblProgram->text());
-    CURPATH = QDir::currentPath();
-    StartPath = CURPATH.endsWith(QLatin1Char('/')) ? CURPATH : CURPATH + QLatin1Char('/');
+    CURPATH = files::programFolder();
+    StartPath = CURPATH + QLatin1Char('/');
     velk::CenterForm(*this);
     layOutRibbon();
 
     if (!chooseWorkspace()) return StartOutcome::Ended;
 
     const dataset::DataSet& dataSet = dataset::current();
-    StateDb = dao::Database::open(dataSet.databasePath(StartPath), false, false, dataSet.connect);
+    StateDb = dao::Database::open(dataSet.databasePath(), false, false, dataSet.connect);
     if (velk::runReleaseCheck(*this)) {
         if (!ended_) endProgram(0);
         return StartOutcome::Ended;
@@ -198,7 +194,7 @@ bool MASTER::chooseWorkspace() {
         unloadWorkspaceDialog(); // closed without a choice: loaded afresh on the next pass
         if (ui::MsgBox(QStringLiteral("Update Database?"), ui::vbYesNo) != ui::vbYes) continue;
         velk::UpgradeDone = false;
-        velk::showUpgradeForm();
+        velk::subsystemForms().showUpgrade();
         if (ended_) return false;
         if (velk::UpgradeDone) continue;
         endProgram(0);
@@ -232,6 +228,20 @@ void MASTER::applyCommandAvailability(const results::CommandAvailability& availa
     mnuUpdate->setEnabled(availability.mnuUpdate);
 }
 
+void MASTER::enableSearchCommands() {
+    dummySearch->setEnabled(true);
+    for (int i : {0, 1})
+        SSRibbon1[i]->setEnabled(true);
+}
+
+void MASTER::setDataVersion(const QString& text) {
+    lblVersion->setText(text);
+}
+
+bool MASTER::copySqlMarked() const {
+    return mnuSQLcopy->isChecked();
+}
+
 VKLIST* MASTER::listForm() const {
     return list_.data();
 }
@@ -239,6 +249,7 @@ VKLIST* MASTER::listForm() const {
 VKLIST& MASTER::loadListForm() {
     if (list_) return *list_;
     auto* list = new VKLIST;
+    list->setCommandSurface(this);
     try {
         list->Form_Load();
     } catch (...) {
@@ -329,7 +340,6 @@ void MASTER::SubExit() {
 }
 
 QString MASTER::programFile(const QString& name) const {
-    if (!StartPath.isEmpty()) return StartPath + name;
     return files::joinPath(files::programFolder(), name);
 }
 
@@ -347,7 +357,7 @@ void MASTER::SubHelp() {
 
 void MASTER::SubUpgrade() {
     velk::UpgradeDone = false;
-    velk::showUpgradeForm();
+    velk::subsystemForms().showUpgrade();
     if (ended_) return;
     // An update that replaced databases took the list form down: the data set is chosen again.
     // So is one that failed after taking it down, rather than leaving a window without a list.
@@ -357,7 +367,7 @@ void MASTER::SubUpgrade() {
 }
 
 void MASTER::SubProcessNotes() {
-    velk::notesForm().show(true);
+    velk::subsystemForms().showNotes(true);
 }
 
 void MASTER::SubChangeState() {
@@ -386,15 +396,15 @@ void MASTER::SubChangeState() {
 }
 
 void MASTER::SubPrintSearch() {
-    velk::printSearchForm().show(true);
+    velk::subsystemForms().showPrintSearch();
 }
 
 void MASTER::SubExport() {
-    results::showExportForm();
+    velk::subsystemForms().showExport();
 }
 
 void MASTER::SubPrintManual() {
-    velk::printManualForm().show(true);
+    velk::subsystemForms().showPrintManual();
 }
 
 void MASTER::SSRibbon1_Click(int Index) {
@@ -402,10 +412,10 @@ void MASTER::SSRibbon1_Click(int Index) {
     if (list_) list_->SetCurSQLFile(false); // the lookup editor would open the selected tab's search
     switch (Index) {
     case 0:
-        if (list_) search::newLookup(*list_); // a new, untitled search whatever tab is selected
+        if (list_) velk::newLookup(*list_); // a new, untitled search whatever tab is selected
         break;
     case 1:
-        if (list_) search::showEditDeleteDialog(*list_);
+        if (list_) velk::showEditDeleteDialog(*list_);
         break;
     case 2:
         SubProcessNotes();
@@ -443,7 +453,7 @@ void MASTER::mnuNewState_Click() {
 }
 
 void MASTER::mnuBackup_Click() {
-    velk::notesForm().show(false); // the one command that does not wait for its form
+    velk::subsystemForms().showNotes(false); // the one command that does not wait for its form
 }
 
 void MASTER::mnuPrinter_Click() {
@@ -457,13 +467,13 @@ void MASTER::mnuExit_Click() {
 
 void MASTER::mnuNewSearch_Click() {
     if (!list_) return;
-    search::newLookup(*list_);
+    velk::newLookup(*list_);
     if (!ended_ && list_) list_->SETTABS();
 }
 
 void MASTER::mnuEditSearch_Click() {
     if (!list_) return;
-    search::showEditDeleteDialog(*list_);
+    velk::showEditDeleteDialog(*list_);
     returnToList();
 }
 

@@ -2,6 +2,8 @@
 // buttons. Its load runs the whole start-up (workspace choice, state database, hand-over to the list).
 #pragma once
 
+#include "results/command_surface.h"
+
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -22,15 +24,12 @@ class VKWSPACE;
 namespace dao {
 class Database;
 }
-namespace results {
-struct CommandAvailability;
-}
 
 // How the start-up ended: the main window is up, the program ended quietly (no choice and no
 // update, or a completed data load), or an error was reported and the program must end.
 enum class StartOutcome { Running, Ended, Failed };
 
-class MASTER : public QMainWindow {
+class MASTER : public QMainWindow, public results::CommandSurface {
     Q_OBJECT
 public:
     explicit MASTER(QWidget* parent = nullptr);
@@ -44,8 +43,8 @@ public:
     StartOutcome MDIForm_Load();
 
     // Folders recorded at start-up.
-    QString StartPath;   // program folder with one trailing "/"
-    QString CURPATH;     // program folder as the platform returns it
+    QString StartPath;   // the program folder (files::programFolder()) with one trailing "/"
+    QString CURPATH;     // the program folder without it
     QString MyDocuments; // Documents folder (or the home folder), no trailing "/"
 
     QLabel* lblProgram = nullptr; // program version
@@ -106,9 +105,14 @@ public:
     void mnuAbout_Click();
     void mnuVersion_Click();
 
-    // Enables and disables the ribbon buttons and the Search and Update items as the list form's
-    // state allows; the File and Help menus are not touched.
-    void applyCommandAvailability(const results::CommandAvailability& availability);
+    // What the list form keeps up to date. applyCommandAvailability enables and disables the ribbon
+    // buttons and the Search and Update items as the list form's state allows; the File and Help
+    // menus are not touched.
+    bool acceptsCommands() const override { return isEnabled(); }
+    void applyCommandAvailability(const results::CommandAvailability& availability) override;
+    void enableSearchCommands() override;
+    void setDataVersion(const QString& text) override;
+    bool copySqlMarked() const override;
 
     // Forms owned by the main window.
     VKLIST* listForm() const; // nullptr when not loaded

@@ -6,6 +6,7 @@
 #include "dataset/data_set.h"
 #include "loading/load_sequence.h"
 #include "platform/dao/dao.h"
+#include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
 #include "platform/ui/msgbox.h"
@@ -77,7 +78,7 @@ bool runReleaseCheck(MASTER& master) {
     if (!master.StateDb) return false;
     loading::ReleaseFileLengths lengths;
     try {
-        lengths = loading::measureReleaseFiles(master.StartPath, dataset::current().code);
+        lengths = loading::measureReleaseFiles(files::programFolder(), dataset::current().code);
     } catch (...) {
         return false; // lengths that cannot be taken count as no release
     }
@@ -87,7 +88,7 @@ bool runReleaseCheck(MASTER& master) {
     prepareSplash(master);
     loading::LoadContext ctx;
     ctx.db = master.StateDb.get();
-    ctx.folder = master.StartPath;
+    ctx.folder = files::programFolder();
     ctx.state = dataset::current().code;
     ctx.cancelled = &LoadCancelled;
     ctx.progress = [&](const QString& text) { showProgress(master, ctx, text); };

@@ -1,5 +1,6 @@
 #include "app/rsmain1.h"
 
+#include "app/subsystem_forms.h"
 #include "dataset/text_rules.h"
 #include "platform/files/folders.h"
 #include "platform/ui/centre.h"
@@ -9,9 +10,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-
-#include <stdexcept>
-#include <utility>
 
 namespace velk {
 
@@ -41,21 +39,8 @@ QString GetSpecialFolderPath(int CSIDL) {
     return folder;
 }
 
-namespace {
-RestoreUserDataFn& restoreFn() {
-    static RestoreUserDataFn fn;
-    return fn;
-}
-} // namespace
-
 void RestoreUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode) {
-    if (!restoreFn())
-        throw std::runtime_error("restoring user notes and fields is not installed in this version of VELK");
-    restoreFn()(MainDbPath, BackupDbPath, StateCode);
-}
-
-void setRestoreUserData(RestoreUserDataFn fn) {
-    restoreFn() = std::move(fn);
+    subsystemForms().restoreUserData(MainDbPath, BackupDbPath, StateCode);
 }
 
 } // namespace velk

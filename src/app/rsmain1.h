@@ -1,10 +1,9 @@
-// Small shared helpers of the application: form placement, the temporary folder, proper case, the
-// digits-only key rule, special folders and the restore of saved user data.
+// The application's shared helpers under their original names. The rules themselves live lower, so
+// that every subsystem reaches them without the application: ui::centerForm, files::GetTempDir,
+// dataset::properCase, ui::digitsOnlyKey; the restore goes to subsystemForms().
 #pragma once
 
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -28,12 +27,8 @@ void DigitsOnlyKeyPress(int& KeyAscii);
 QString GetSpecialFolderPath(int CSIDL);
 constexpr int CSIDL_PERSONAL = 5;
 
-// Copies the notes and user fields saved in the backup database into the state database.
-// Throws (std::exception) when it cannot; a restore that fails must keep its marker.
+// Copies the notes and user fields saved in the backup database into the state database (through
+// subsystemForms()). Throws (std::exception) when it cannot; a restore that fails must keep its marker.
 void RestoreUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode);
-using RestoreUserDataFn = std::function<void(const QString&, const QString&, const QString&)>;
-// Installs the restore (the backup subsystem; tests); empty leaves the restore uninstalled, which
-// RestoreUserData reports by throwing.
-void setRestoreUserData(RestoreUserDataFn fn);
 
 } // namespace velk

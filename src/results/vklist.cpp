@@ -1,6 +1,5 @@
 #include "results/vklist.h"
 
-#include "app/master.h"
 #include "dataset/categories.h"
 #include "dataset/data_set.h"
 #include "dataset/text_rules.h"
@@ -9,6 +8,7 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
 #include "results/command_availability.h"
+#include "results/command_surface.h"
 #include "results/panel_rules.h"
 #include "results/record_commands.h"
 #include "search/search_list.h"
@@ -91,10 +91,6 @@ QVariant fieldOf(dao::Recordset* rs, const QString& name) {
 
 bool isNY() {
     return dataset::current().isNY();
-}
-
-MASTER* mainWindowOf(QWidget* w) {
-    return qobject_cast<MASTER*>(w->window());
 }
 
 QLabel* label(const QString& text, QWidget* parent) {
@@ -289,7 +285,7 @@ void VKLIST::showEvent(QShowEvent* event) {
 
 void VKLIST::Form_Activate() {
     if (!VELKDB) return;
-    if (MASTER* m = mainWindowOf(this); m && !m->isEnabled()) return;
+    if (commands_ && !commands_->acceptsCommands()) return;
     SETBUTTONS();
     SETTABS();
     ArrangeListLayout();
@@ -326,25 +322,19 @@ void VKLIST::ArrangeListLayout() {
     MarkIt->setVisible(!allRecords);
     EXPORTCUR->setVisible(allRecords);
 
-    MASTER* m = mainWindowOf(this);
-    if (m) {
-        if (m->dummySearch) m->dummySearch->setEnabled(true);
-        for (int i : {0, 1}) {
-            if (m->SSRibbon1[i]) m->SSRibbon1[i]->setEnabled(true);
-        }
-    }
+    if (commands_) commands_->enableSearchCommands();
     FULLADDR->setEnabled(isNY() && (allRecords ? TDBGrid1 : TDBGrid4)->currentRow() >= 0);
     if (allRecords && GFILE->Recordset())
         VIEWCOUNT->setText(QString::number(GFILE->Recordset()->RecordCount()));
-    if (m && m->lblVersion && VERTB) {
+    if (commands_ && VERTB) {
         QVariant version;
         try {
             if (!VERTB->NoMatch() && !VERTB->atEOF()) version = VERTB->value(QStringLiteral("Version"));
         } catch (const dao::DaoError&) {
         }
-        m->lblVersion->setText(version.typeId() == QMetaType::QDate
-                                   ? version.toDate().toString(QStringLiteral("M/d/yyyy"))
-                                   : version.toString());
+        commands_->setDataVersion(version.typeId() == QMetaType::QDate
+                                      ? version.toDate().toString(QStringLiteral("M/d/yyyy"))
+                                      : version.toString());
     }
     SFOR->setFocus();
 }
@@ -415,8 +405,7 @@ void VKLIST::SetUpSQL() {
         showSearchResult(SearchSQL);
         return;
     }
-    MASTER* m = mainWindowOf(this);
-    const bool copyMarked = m && m->mnuSQLcopy && m->mnuSQLcopy->isChecked();
+    const bool copyMarked = commands_ && commands_->copySqlMarked();
     const search::PreparedSearch run =
         search::prepareSearch(CURPATH, velk::SearchFiles[tab], dataset::current().code, copyMarked);
     if (!run.ok) {
@@ -459,11 +448,10 @@ void VKLIST::SORTSRCH(int COLNUM) {
 }
 
 void VKLIST::SETBUTTONS() {
-    MASTER* m = mainWindowOf(this);
-    if (!m) return;
+    if (!commands_) return;
     const int tab = SSTab1->currentIndex();
     const QString file = tab >= 0 && tab < int(velk::SearchFiles.size()) ? velk::SearchFiles[tab] : QString();
-    m->applyCommandAvailability(results::commandAvailability({true, tab, SSTab1->tabText(1), file}));
+    commands_->applyCommandAvailability(results::commandAvailability({true, tab, SSTab1->tabText(1), file}));
 }
 
 void VKLIST::showSearchResult(const QString& recordSource) {

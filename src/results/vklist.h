@@ -21,6 +21,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabBar;
 
+namespace results {
+class CommandSurface;
+}
+
 class VKLIST : public QWidget {
     Q_OBJECT
 public:
@@ -35,6 +39,8 @@ public:
     void Form_Activate();
     // Closes the recordsets and the state database; errors are ignored. Runs once.
     void Form_Unload();
+    // The main window's commands and labels that the list keeps up to date (none: it keeps none).
+    void setCommandSurface(results::CommandSurface* commands) { commands_ = commands; }
 
     // Set by the main window before showing the form.
     QString WORKSPACE;
@@ -179,6 +185,7 @@ private:
     void onTabChanged(int index);
     void buildForm();
 
+    results::CommandSurface* commands_ = nullptr;
     std::unique_ptr<results::NotesStore> notes_;
     std::array<QString, 10> tabSources_;
     int previousTab_ = 0;

@@ -12,12 +12,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 
-namespace search {
-
-std::function<void()> showLookupEditor;
-
-} // namespace search
-
 namespace {
 
 const QString kCaption = QStringLiteral("Edit/Delete Lookup");
@@ -70,7 +64,7 @@ void VKEDDEL::Command1_Click() {
     }
     host_.setCurSQLFile(velk::SearchFiles[row + 1]);
     unload();
-    if (search::showLookupEditor) search::showLookupEditor();
+    host_.editLookup();
 }
 
 void VKEDDEL::Command2_Click() {

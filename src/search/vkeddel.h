@@ -4,14 +4,12 @@
 #include <QDialog>
 #include <QString>
 
-#include <functional>
-
 class QListWidget;
 class QPushButton;
 
 namespace search {
 
-// What the dialog needs of the list form (VKLIST implements it through a small adapter).
+// What the dialog needs of the list form; the application implements it.
 class SearchTabsHost {
 public:
     virtual ~SearchTabsHost() = default;
@@ -21,11 +19,9 @@ public:
     virtual void SETTABS() = 0;
     virtual void selectTab(int k) = 0;
     virtual void showList() = 0;
+    // Shows the lookup editor modally on the saved search that CurSQLFile names.
+    virtual void editLookup() = 0;
 };
-
-// Shows the lookup editor modally for the list form's CurSQLFile; installed by the lookup editor.
-// Empty until then, and Edit only closes the dialog.
-extern std::function<void()> showLookupEditor;
 
 } // namespace search
 

@@ -30,7 +30,7 @@ extern bool LookupIsNew;
 
 namespace search {
 
-// What the editor needs of the list form and the main window (the list form provides an adapter).
+// What the editor needs of the list form and the main window; the application implements it.
 class LookupEditorHost {
 public:
     virtual ~LookupEditorHost() = default;

@@ -7,8 +7,8 @@
 #include "app/program.h"
 #include "app/program_folder.h"
 #include "app/rsmain1.h"
+#include "app/subsystem_forms.h"
 #include "app/title.h"
-#include "app/upgrade_form.h"
 #include "app/vkwspace.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
@@ -21,6 +21,23 @@
 
 using testsupport::readFile;
 using testsupport::writeFile;
+
+// Subsystem forms that run what a test gives them, and say "not installed" as the program does
+// where a test gives nothing.
+class FakeForms : public velk::SubsystemForms {
+public:
+    std::function<void(bool modal)> printSearch, printManual, notes;
+    std::function<void()> upgrade;
+    std::function<void(const QString& main, const QString& backup, const QString& state)> restore;
+
+    void showPrintSearch() override { printSearch ? printSearch(true) : SubsystemForms::showPrintSearch(); }
+    void showPrintManual() override { printManual ? printManual(true) : SubsystemForms::showPrintManual(); }
+    void showNotes(bool modal) override { notes ? notes(modal) : SubsystemForms::showNotes(modal); }
+    void showUpgrade() override { upgrade ? upgrade() : SubsystemForms::showUpgrade(); }
+    void restoreUserData(const QString& main, const QString& backup, const QString& state) override {
+        restore ? restore(main, backup, state) : SubsystemForms::restoreUserData(main, backup, state);
+    }
+};
 
 class AppTest : public testsupport::TempDirTest {
 protected:
@@ -40,12 +57,12 @@ protected:
         velk::WorkspaceChosen = false;
         velk::UpgradeDone = false;
         velk::LoadCancelled = false;
+        velk::setSubsystemForms(&forms);
     }
 
     void TearDown() override {
         velk::unloadAllForms();
-        velk::setUpgradeForm({});
-        velk::setRestoreUserData({});
+        velk::setSubsystemForms(nullptr);
         ui::setDefaultPointer();
         QDir::setCurrent(previousCwd);
         files::setProgramFolder(QString());
@@ -63,6 +80,7 @@ protected:
         index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = ?"), {st});
     }
 
+    FakeForms forms;
     QString programDir;
     QString stateDir;
     QString previousCwd;

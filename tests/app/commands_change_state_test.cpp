@@ -80,11 +80,11 @@ TEST_F(ChangeState, MenuOpensANewListOnTheNewWorkspaceAndState) {
 
 TEST_F(ChangeState, NoToUpdateOrADatabaseOnlyUpdateShowsTheDialogAgain) {
     int updates = 0;
-    velk::setUpgradeForm([&] {
+    forms.upgrade = [&] {
         ++updates;
         EXPECT_FALSE(velk::UpgradeDone);
         velk::UpgradeDone = true;
-    });
+    };
     ScriptedMsgBoxes boxes;
     boxes.expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbYes);
     ModalScript modals;
@@ -97,7 +97,7 @@ TEST_F(ChangeState, NoToUpdateOrADatabaseOnlyUpdateShowsTheDialogAgain) {
 }
 
 TEST_F(ChangeState, NoChoiceAndNoDatabaseUpdateEndsTheProgram) {
-    velk::setUpgradeForm([] {}); // program files installed, or the update cancelled
+    forms.upgrade = [] {}; // program files installed, or the update cancelled
     ScriptedMsgBoxes boxes;
     boxes.expect(kUpdate, ui::vbYes);
     ModalScript modals;

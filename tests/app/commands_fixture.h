@@ -4,7 +4,6 @@
 
 #include "app_fixture.h"
 
-#include "app/form_places.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/help_viewer.h"
@@ -29,12 +28,8 @@ protected:
     }
     void TearDown() override {
         search::unloadLookupEditor();
-        velk::printSearchForm().install({});
-        velk::printManualForm().install({});
-        velk::notesForm().install({});
         ui::setHelpHook({});
         AppTest::TearDown();
-        search::showLookupEditor = nullptr;
         velk::SearchFiles.fill(QString());
     }
 

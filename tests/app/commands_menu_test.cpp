@@ -140,9 +140,9 @@ TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
 
 TEST_F(MenuCommands, InstalledFormsAreShownModallyExceptBackupFromTheMenu) {
     QStringList calls;
-    velk::printSearchForm().install([&](bool modal) { calls << QStringLiteral("print %1").arg(modal); });
-    velk::printManualForm().install([&](bool modal) { calls << QStringLiteral("manual %1").arg(modal); });
-    velk::notesForm().install([&](bool modal) { calls << QStringLiteral("notes %1").arg(modal); });
+    forms.printSearch = [&](bool modal) { calls << QStringLiteral("print %1").arg(modal); };
+    forms.printManual = [&](bool modal) { calls << QStringLiteral("manual %1").arg(modal); };
+    forms.notes = [&](bool modal) { calls << QStringLiteral("notes %1").arg(modal); };
     ScriptedMsgBoxes none;
     master->mnuBackup->trigger();
     selectTab(1);
@@ -244,7 +244,7 @@ TEST_F(MenuCommands, ButtonClickArrivingUnpressedDoesNothing) {
 TEST_F(MenuCommands, UpdateThatClosedTheListChoosesTheDataSetAgainWhetherItFailedOrNot) {
     seed("NJ", {"JERSEY ONE"});
     // An update closes the list before it replaces a database; the first one fails afterwards.
-    velk::setUpgradeForm([&] { master->unloadListForm(); });
+    forms.upgrade = [&] { master->unloadListForm(); };
     ScriptedMsgBoxes none;
     ModalScript modals;
     modals.expect<VKWSPACE>(choose("INITIAL", "PA"));
@@ -253,11 +253,11 @@ TEST_F(MenuCommands, UpdateThatClosedTheListChoosesTheDataSetAgainWhetherItFaile
     EXPECT_TRUE(list()->isVisible());
     EXPECT_EQ(list()->VIEWCOUNT->text(), "3");
 
-    velk::setUpgradeForm([&] {
+    forms.upgrade = [&] {
         EXPECT_FALSE(velk::UpgradeDone);
         master->unloadListForm();
         velk::UpgradeDone = true;
-    });
+    };
     modals.expect<VKWSPACE>(choose("INITIAL", "NJ"));
     master->SSRibbon1[7]->click();
     ASSERT_NE(list(), nullptr);
@@ -268,7 +268,7 @@ TEST_F(MenuCommands, UpdateThatClosedTheListChoosesTheDataSetAgainWhetherItFaile
 }
 
 TEST_F(MenuCommands, UpdateThatEndsTheProgramLeavesNothingShown) {
-    velk::setUpgradeForm([&] { master->endProgram(0); });
+    forms.upgrade = [&] { master->endProgram(0); };
     ScriptedMsgBoxes none;
     master->mnuUpdate->trigger();
     EXPECT_TRUE(master->programEnded());

@@ -65,10 +65,10 @@ TEST_F(AppTest, StartupHandsOverToTheListForm) {
 TEST_F(AppTest, NoChoiceThenNoOrADatabaseOnlyUpdateShowsTheDialogAgain) {
     QDir(programDir).mkdir("Claims 2024");
     int updates = 0;
-    velk::setUpgradeForm([&] {
+    forms.upgrade = [&] {
         ++updates;
         velk::UpgradeDone = true;
-    });
+    };
     ScriptedMsgBoxes boxes;
     boxes.expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbNo).expect(kUpdate, ui::vbYes);
     ModalScript modals;
@@ -89,10 +89,10 @@ TEST_F(AppTest, NoChoiceThenNoOrADatabaseOnlyUpdateShowsTheDialogAgain) {
 
 TEST_F(AppTest, NoChoiceThenUpdateCancelledEndsWithoutAList) {
     bool updateShown = false;
-    velk::setUpgradeForm([&] {
+    forms.upgrade = [&] {
         updateShown = true;
         EXPECT_FALSE(velk::UpgradeDone) << "cleared before the update form is shown";
-    });
+    };
     velk::UpgradeDone = true;
     ScriptedMsgBoxes boxes;
     boxes.expect(kUpdate, ui::vbYes);
@@ -123,10 +123,10 @@ TEST_F(AppTest, UpdateNotInstalledIsReportedAndTheProgramEndsWithStatusZero) {
 TEST_F(AppTest, EarlierAcceptanceDoesNotCountForALaterClosedDialog) {
     // The update form shows the dialog itself and the user accepts there; the start-up's own
     // showing afterwards is closed: that is no choice.
-    velk::setUpgradeForm([] {
+    forms.upgrade = [] {
         MASTER::instance()->workspaceDialog().showModal();
         velk::UpgradeDone = true;
-    });
+    };
     ScriptedMsgBoxes boxes;
     boxes.expect(kUpdate, ui::vbYes).expect(kUpdate, ui::vbNo);
     ModalScript modals;

@@ -181,10 +181,10 @@ TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenD
     writeFile(programFile("RESTPA.DAT"), " \r\n");
     QStringList call;
     QString connectAtCall;
-    velk::setRestoreUserData([&](const QString& main, const QString& backup, const QString& st) {
+    forms.restore = [&](const QString& main, const QString& backup, const QString& st) {
         call = {main, backup, st};
         connectAtCall = dataset::current().connect;
-    });
+    };
     EXPECT_TRUE(show(choose("INITIAL", "NJ")));
     EXPECT_EQ(call, QStringList({programDir + "/VELKNJ.MDB", programFile("BACKUPNJ.MDB"), "NJ"}));
     EXPECT_EQ(connectAtCall, dataset::defaultConnect("NJ"));
@@ -195,14 +195,14 @@ TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenD
 TEST_F(WorkspaceDialogTest, EmptyMarkerStartsNoRestore) {
     writeFile(programFile("RESTPA.DAT"), "");
     int calls = 0;
-    velk::setRestoreUserData([&](const QString&, const QString&, const QString&) { ++calls; });
+    forms.restore = [&](const QString&, const QString&, const QString&) { ++calls; };
     EXPECT_TRUE(show(choose("INITIAL", "PA")));
     EXPECT_EQ(calls, 0);
 }
 
 TEST_F(WorkspaceDialogTest, FailedOrUninstalledRestoreIsReportedAndKeepsTheMarker) {
     writeFile(programFile("RESTPA.DAT"), " \r\n");
-    const std::pair<velk::RestoreUserDataFn, QString> cases[] = {
+    const std::pair<decltype(forms.restore), QString> cases[] = {
         {[](const QString& main, const QString&, const QString&) {
              throw dao::DaoError(main, "Open", "the file is locked");
          },
@@ -210,7 +210,7 @@ TEST_F(WorkspaceDialogTest, FailedOrUninstalledRestoreIsReportedAndKeepsTheMarke
         {{}, "not installed"},
     };
     for (const auto& [restore, reason] : cases) {
-        velk::setRestoreUserData(restore);
+        forms.restore = restore;
         ScriptedMsgBoxes boxes;
         boxes.expectContaining(reason, ui::vbOK);
         EXPECT_TRUE(show(choose("INITIAL", "PA")));

@@ -1,6 +1,7 @@
 // The list form's search tabs on the real form: listing the workspace's saved searches, running one,
 // sorting it, refusing a bad one, and the lookup editor and the edit/delete dialog working on it.
 #include "app/globals.h"
+#include "app/list_search_host.h"
 #include "dataset/data_set.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
@@ -8,8 +9,6 @@
 #include "platform/ui/msgbox.h"
 #include "results/vklist.h"
 #include "search/field_rules.h"
-#include "search/list_form_host.h"
-#include "search/list_tabs_host.h"
 #include "search/search_list.h"
 
 #include "search_test_support.h"
@@ -28,6 +27,8 @@
 using namespace search;
 using searchtest::line;
 using searchtest::writeBytes;
+using velk::newLookup;
+using velk::showEditDeleteDialog;
 
 namespace {
 
@@ -69,7 +70,6 @@ protected:
         list.reset();
         files::setProgramFolder(QString());
         velk::SearchFiles.fill(QString());
-        installLookupEditor(); // as the program starts
     }
     QTemporaryDir dir;
     QString ws;
@@ -223,9 +223,12 @@ TEST_F(SearchTabsTest, EditDeleteDialogWithoutSelectionNoCancelAndAFileAlreadyGo
     showEditDeleteDialog(*list);
     EXPECT_EQ(list->SSTab1->currentIndex(), 0);
     EXPECT_EQ(list->SSTab1->tabText(2), "");
-    // Without a lookup editor installed Edit only closes the dialog.
-    showLookupEditor = nullptr;
+    // Edit closes the dialog and opens the editor on the picked search.
     modals.expect<VKEDDEL>([&](VKEDDEL& d) { return pickAnd(d, 0, d.Command1); });
+    modals.expect<VKLOOKUP>([](VKLOOKUP& d) {
+        d.CANCEL_Click();
+        return d.result();
+    });
     showEditDeleteDialog(*list);
     EXPECT_EQ(list->CurSQLFile, "SEARCH1.VKD");
 }

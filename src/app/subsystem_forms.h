@@ -1,0 +1,37 @@
+// The forms of other subsystems that the main window and the workspace dialog open: printing, the
+// manual, export, backup of user data, the update, and the restore an update leaves pending. A
+// form not in this build tells the user plainly that its function is not installed yet; as the
+// subsystems are built, their forms are called from here. Tests put recording forms in place.
+#pragma once
+
+#include <QString>
+
+namespace velk {
+
+class SubsystemForms {
+public:
+    virtual ~SubsystemForms() = default;
+
+    // VKPRINT: prints the search of the list form's selected tab (modal).
+    virtual void showPrintSearch();
+    // VKMANUAL: prints MANUAL.TXT (modal).
+    virtual void showPrintManual();
+    // VKNOTES: backup, restore and merge of notes and user fields.
+    virtual void showNotes(bool modal);
+    // VKEXPORT: exports the search of the list form's selected tab (modal).
+    virtual void showExport();
+    // VKUPGRD (modal): sets UpgradeDone when it replaced only databases; the caller clears it first.
+    virtual void showUpgrade();
+    // Copies the notes and user fields saved in the backup database into the state database.
+    // Throws (std::exception) when it cannot; a restore that fails must keep its marker.
+    virtual void restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
+                                 const QString& stateCode);
+};
+
+// The forms in use.
+SubsystemForms& subsystemForms();
+// Puts forms in place of the ones of this build (tests); nullptr restores them. The caller keeps
+// ownership.
+void setSubsystemForms(SubsystemForms* forms);
+
+} // namespace velk
