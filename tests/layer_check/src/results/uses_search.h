@@ -1,0 +1,3 @@
+#include "dataset/data_set.h"
+#include "search/search_file.h"
+#include <QString>

@@ -1,0 +1,2 @@
+#include "results/vklist.h"
+#include "search/search_file.h"
