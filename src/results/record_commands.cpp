@@ -6,7 +6,7 @@
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "results/detail_rules.h"
-#include "results/export_place.h"
+#include "results/list_grids.h"
 #include "results/panel_rules.h"
 #include "results/vklist.h"
 #include "results/vklisti.h"
@@ -52,20 +52,20 @@ void fullAddress(VKLIST& list) {
                     row->text(QStringLiteral("NAME1")), &list);
 }
 
-void exportRecord(VKLIST& list) {
+bool narrowToCurrentRecord(VKLIST& list) {
     // The button shows on tab 0 only: the record is the all-records grid's current row.
     dao::Recordset* row = list.GFILE->Recordset();
-    if (!row || !row->isOpen() || row->atBOF() || row->atEOF()) return;
+    if (!hasCurrentRow(row)) return false;
     list.SFILE->RecordSource =
         oneRecordSource(row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE")));
     try {
         list.SFILE->Refresh();
     } catch (const dao::DaoError& e) {
         ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
-        return;
+        return false;
     }
     ui::doEvents();
-    showExportForm();
+    return true;
 }
 
 } // namespace results

@@ -13,8 +13,9 @@ void moreInfo(VKLIST& list);
 // Opens the New York full-address form for the record.
 void fullAddress(VKLIST& list);
 
-// Narrows the search data control to the all-records grid's current record and shows the export
-// form over it; the one-record source stays until a search tab is chosen.
-void exportRecord(VKLIST& list);
+// Export Record: narrows the search data control to the all-records grid's current record, the
+// source the export form reads; it stays until a search tab is chosen. False when there is no
+// current record or the record cannot be read (said).
+bool narrowToCurrentRecord(VKLIST& list);
 
 } // namespace results

@@ -1,32 +1,29 @@
 #include "results/vklist.h"
 
-#include "dataset/categories.h"
 #include "dataset/data_set.h"
-#include "dataset/text_rules.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
 #include "results/command_availability.h"
 #include "results/command_surface.h"
+#include "results/export_place.h"
+#include "results/list_grids.h"
 #include "results/panel_rules.h"
 #include "results/record_commands.h"
+#include "results/type_ahead.h"
 #include "search/search_list.h"
-#include "search/search_run.h"
 #include "search/search_sort.h"
 
 #include <QCoreApplication>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTabBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -35,50 +32,7 @@ const QString kLockedNote = QStringLiteral("***LOCKED***");
 const QString kLockMessage = QStringLiteral(
     "Another user is working with data which affects your notes.  Try again later to view your information.");
 
-QVector<grid::ColumnSpec> allRecordsColumns() {
-    return {
-        {QStringLiteral("File #"), QStringLiteral("FILE"), {}, true, {}, {}},
-        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
-        {QStringLiteral("Company Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
-        {QStringLiteral("County"), QStringLiteral("COUNTYNAME"), {}, true, {}, {}},
-        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
-    };
-}
-
-QVector<grid::ColumnSpec> searchColumns() {
-    return {
-        {QStringLiteral("File"), QStringLiteral("FILE"), {}, true, {}, {}},
-        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
-        {QStringLiteral("Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
-        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("MM/DD/YY"), true, {}, {}},
-        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
-    };
-}
-
-QVector<grid::ColumnSpec> modsColumns() {
-    // The loaders store 01/01/50 for a missing date; the grid shows it as a blank.
-    const QVector<grid::ValueItem> noDate = {{QStringLiteral("01/01/50"), QStringLiteral(" ")}};
-    QVector<grid::ValueItem> merit;
-    for (const dataset::CategoryRow& c : dataset::meritClasses())
-        merit.append({c.code.toDouble(), c.description});
-    return {
-        {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
-        {QStringLiteral("Effective"), QStringLiteral("EFFECTIVE"), QStringLiteral("Standard"), true, {}, {}},
-        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
-        {QStringLiteral("MOD"), QStringLiteral("MOD"), QStringLiteral("0.000"), true, {}, merit},
-    };
-}
-
-// Reaches the last row, which makes RecordCount exact, and goes back to the first.
-void countAllRows(dao::Recordset* rs) {
-    if (rs->atBOF() && rs->atEOF()) return;
-    rs->MoveLast();
-    rs->MoveFirst();
-}
-
-bool hasCurrentRow(const dao::Recordset* rs) {
-    return rs && rs->isOpen() && !rs->atBOF() && !rs->atEOF();
-}
+using results::hasCurrentRow;
 
 // A field of the current row, Null when it cannot be read.
 QVariant fieldOf(dao::Recordset* rs, const QString& name) {
@@ -89,18 +43,8 @@ QVariant fieldOf(dao::Recordset* rs, const QString& name) {
     }
 }
 
-bool isNY() {
-    return dataset::current().isNY();
-}
-
-QLabel* label(const QString& text, QWidget* parent) {
-    return new QLabel(text, parent);
-}
-
-QLineEdit* box(QWidget* parent) {
-    auto* e = new QLineEdit(parent);
-    e->setReadOnly(true);
-    return e;
+QString state() {
+    return dataset::current().code;
 }
 
 } // namespace
@@ -113,10 +57,9 @@ VKLIST::VKLIST(QWidget* parent) : QWidget(parent) {
     SFILE = new grid::DataControl(this);
     SFILE->Caption = QStringLiteral("SEARCH DATA");
     SFILE->RecordsetType = dao::RecordsetType::Dynaset;
-    MFILE = new grid::DataControl(this);
-    MFILE->RecordSource = QStringLiteral("MODS");
-    MFILE->RecordsetType = dao::RecordsetType::Snapshot;
     buildForm();
+    tabs_ = std::make_unique<results::SearchTabs>(
+        results::SearchTabs::Controls{SSTab1, SFILE, TDBGrid4, VIEWCOUNT, SFOR, panel});
 }
 
 VKLIST::~VKLIST() {
@@ -130,57 +73,47 @@ void VKLIST::buildForm() {
     for (int i = 1; i <= 9; ++i)
         SSTab1->addTab(QStringLiteral("Tab %1").arg(i));
 
-    Label1 = label(QStringLiteral("Search for"), this);
+    Label1 = new QLabel(QStringLiteral("Search for"), this);
     SFOR = new QLineEdit(this);
-    Label7 = label(QStringLiteral("Record Count:"), this);
-    VIEWCOUNT = box(this);
+    Label7 = new QLabel(QStringLiteral("Record Count:"), this);
+    VIEWCOUNT = new QLineEdit(this);
+    VIEWCOUNT->setReadOnly(true);
     VIEWCOUNT->setMaximumWidth(ui::twipsToPixels(1400));
 
     TDBGrid1 = new grid::DataGrid(this);
-    TDBGrid1->bind(GFILE, allRecordsColumns());
+    TDBGrid1->bind(GFILE, results::allRecordsColumns());
     TDBGrid4 = new grid::DataGrid(this);
-    TDBGrid4->bind(SFILE, searchColumns());
+    TDBGrid4->bind(SFILE, results::searchColumns());
     TDBGrid4->boundModel()->setRowStyle([this](int row) { return TDBGrid4_FetchRowStyle(row); });
     TDBGrid4->hide();
-    TDBGrid2 = new grid::DataGrid(this);
-    TDBGrid2->bind(MFILE, modsColumns());
-    TDBGrid2->setSelectionMode(QAbstractItemView::NoSelection);
     const int widths[] = {1300, 500, 4200, 2000}; // twips, as the list was laid out
     for (int c = 0; c < 4; ++c) {
         TDBGrid1->setColumnWidth(c, ui::twipsToPixels(widths[c]));
         TDBGrid4->setColumnWidth(c, ui::twipsToPixels(widths[c]));
-        TDBGrid2->setColumnWidth(c, ui::twipsToPixels(1300));
     }
-    TDBGrid2->setMaximumHeight(ui::twipsToPixels(1500));
 
-    ADDRESS = new QPlainTextEdit(this);
-    ADDRESS->setReadOnly(true);
-    ADDRESS->setLineWrapMode(QPlainTextEdit::NoWrap);
-    ADDRESS->setMaximumHeight(ui::twipsToPixels(1100));
-    Label3 = label(QStringLiteral("Phone:"), this);
-    PHONE = box(this);
-    lblFax = label(QStringLiteral("Fax:"), this);
-    txtFax = box(this);
-    Label6 = label(QStringLiteral("Contact:"), this);
-    CONTACT = box(this);
-    Label4 = label(QStringLiteral("Title:"), this);
-    TITLE = box(this);
-    Label2 = label(QStringLiteral("Associated Companies"), this);
-    Label5 = label(QStringLiteral("See Notes"), this);
-    Label8 = label(QStringLiteral("Assigned Risk"), this);
-    Label9 = label(QStringLiteral("Interstate"), this);
-    Label10 = label(QStringLiteral("Revised"), this);
-    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
-        l->hide();
-
-    Command1 = new QPushButton(QStringLiteral("More Info..."), this);
-    FULLADDR = new QPushButton(QStringLiteral("Full Address"), this);
-    EXPORTCUR = new QPushButton(QStringLiteral("Export Record"), this);
-    PRINTCUR = new QPushButton(QStringLiteral("Print Record"), this);
-    MarkIt = new QPushButton(QStringLiteral("Exclude"), this);
-    FULLADDR->setEnabled(false);
-    MarkIt->hide();
-    setRecordButtons(false);
+    panel = new results::DetailPanel(this);
+    MFILE = panel->MFILE;
+    TDBGrid2 = panel->TDBGrid2;
+    ADDRESS = panel->ADDRESS;
+    Label3 = panel->Label3;
+    PHONE = panel->PHONE;
+    lblFax = panel->lblFax;
+    txtFax = panel->txtFax;
+    Label6 = panel->Label6;
+    CONTACT = panel->CONTACT;
+    Label4 = panel->Label4;
+    TITLE = panel->TITLE;
+    Label2 = panel->Label2;
+    Label5 = panel->Label5;
+    Label8 = panel->Label8;
+    Label9 = panel->Label9;
+    Label10 = panel->Label10;
+    Command1 = panel->Command1;
+    FULLADDR = panel->FULLADDR;
+    EXPORTCUR = panel->EXPORTCUR;
+    PRINTCUR = panel->PRINTCUR;
+    MarkIt = panel->MarkIt;
 
     auto* top = new QHBoxLayout;
     top->addWidget(Label1);
@@ -189,46 +122,12 @@ void VKLIST::buildForm() {
     top->addWidget(Label7);
     top->addWidget(VIEWCOUNT);
 
-    auto* contacts = new QGridLayout;
-    contacts->addWidget(Label3, 0, 0);
-    contacts->addWidget(PHONE, 0, 1);
-    contacts->addWidget(lblFax, 0, 2);
-    contacts->addWidget(txtFax, 0, 3);
-    contacts->addWidget(Label6, 1, 0);
-    contacts->addWidget(CONTACT, 1, 1);
-    contacts->addWidget(Label4, 1, 2);
-    contacts->addWidget(TITLE, 1, 3);
-
-    auto* flags = new QVBoxLayout;
-    for (QLabel* l : {Label2, Label8, Label5})
-        flags->addWidget(l);
-    flags->addStretch(1);
-    auto* nyFlags = new QHBoxLayout;
-    nyFlags->addWidget(Label9);
-    nyFlags->addWidget(Label10);
-    nyFlags->addStretch(1);
-
-    auto* left = new QVBoxLayout;
-    left->addWidget(ADDRESS);
-    left->addLayout(nyFlags);
-    left->addLayout(contacts);
-    left->addWidget(TDBGrid2);
-
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* b : {Command1, FULLADDR, PRINTCUR, EXPORTCUR, MarkIt})
-        buttons->addWidget(b);
-    buttons->addLayout(flags);
-
-    auto* panel = new QHBoxLayout;
-    panel->addLayout(left, 1);
-    panel->addLayout(buttons);
-
     auto* main = new QVBoxLayout(this);
     main->addWidget(SSTab1);
     main->addLayout(top);
     main->addWidget(TDBGrid1, 1);
     main->addWidget(TDBGrid4, 1);
-    main->addLayout(panel);
+    main->addWidget(panel);
 
     connect(SSTab1, &QTabBar::currentChanged, this, &VKLIST::onTabChanged);
     connect(SFOR, &QLineEdit::textChanged, this, [this] { SFOR_Change(); });
@@ -259,8 +158,9 @@ void VKLIST::Form_Load() {
     VERTB->Seek(QStringLiteral("="), {QStringLiteral("1")});
 
     // The data controls share the form's connection to the state database.
-    for (grid::DataControl* dc : {GFILE, MFILE, SFILE})
-        dc->setDatabase(VELKDB.get());
+    GFILE->setDatabase(VELKDB.get());
+    panel->load(VELKDB.get(), dataSet.code);
+    SFILE->setDatabase(VELKDB.get());
     GFILE->Refresh();
 
     resize(ui::twipsToPixels(QSize(8190, 5700)));
@@ -269,9 +169,6 @@ void VKLIST::Form_Load() {
     p.setColor(QPalette::Window, p.color(QPalette::Dark));
     setPalette(p);
 
-    TDBGrid2->setColumnVisible(1, !isNY());
-    const bool merit = dataSet.hasMerit();
-    TDBGrid2->setColumnCaption(3, merit ? QStringLiteral("Merit Class") : QStringLiteral("MOD"));
     // Omit is read for the red rows, never shown.
     TDBGrid1->setColumnVisible(4, false);
     TDBGrid4->setColumnVisible(4, false);
@@ -315,15 +212,13 @@ void VKLIST::Form_Unload() {
 
 void VKLIST::ArrangeListLayout() {
     const bool allRecords = SSTab1->currentIndex() == 0;
+    grid::DataGrid* shown = allRecords ? TDBGrid1 : TDBGrid4;
     TDBGrid1->setVisible(allRecords);
     TDBGrid4->setVisible(!allRecords);
-    (allRecords ? TDBGrid1 : TDBGrid4)->raise();
-    TDBGrid2->raise();
-    MarkIt->setVisible(!allRecords);
-    EXPORTCUR->setVisible(allRecords);
+    shown->raise();
+    panel->arrangeFor(allRecords, shown->currentRow() >= 0, state());
 
     if (commands_) commands_->enableSearchCommands();
-    FULLADDR->setEnabled(isNY() && (allRecords ? TDBGrid1 : TDBGrid4)->currentRow() >= 0);
     if (allRecords && GFILE->Recordset())
         VIEWCOUNT->setText(QString::number(GFILE->Recordset()->RecordCount()));
     if (commands_ && VERTB) {
@@ -366,85 +261,20 @@ void VKLIST::SSTab1_Click(int PreviousTab) {
     SFOR->clear();
 }
 
-void VKLIST::setSearchTab(int tab, const QString& caption, const QString& fileName) {
-    if (tab < 1 || tab > 9) return;
-    SSTab1->setTabText(tab, caption);
-    velk::SearchFiles[tab] = fileName;
-}
-
-void VKLIST::setTabRecordSource(int tab, const QString& sql) {
-    if (tab < 1 || tab > 9) return;
-    tabSources_[tab] = sql;
-}
-
 void VKLIST::SETTABS() {
-    search::TabsPlan plan;
-    {
-        ui::BusyCursor busy;
-        plan = search::planTabs(CURPATH, SSTab1->currentIndex());
-        velk::SearchFiles = plan.files;
-        for (int k = 1; k <= search::kSearchTabs; ++k)
-            SSTab1->setTabText(k, plan.captions[k]);
-    }
-    search::reportListingProblems(plan.problems);
-    // A tab whose search went away falls back to the list of all records.
-    if (plan.selectTab != SSTab1->currentIndex()) SSTab1->setCurrentIndex(plan.selectTab);
+    tabs_->list(CURPATH);
 }
 
 void VKLIST::SetCurSQLFile(bool NEWSEARCH) {
-    CurSQLFile.clear();
-    const int tab = SSTab1->currentIndex();
-    if (!NEWSEARCH && tab > 0) CurSQLFile = velk::SearchFiles[tab];
+    CurSQLFile = NEWSEARCH ? QString() : tabs_->selectedFile();
 }
 
 void VKLIST::SetUpSQL() {
-    const int tab = SSTab1->currentIndex();
-    if (tab <= 0) return;
-    if (!tabSources_[tab].isEmpty()) {
-        SearchSQL = tabSources_[tab];
-        showSearchResult(SearchSQL);
-        return;
-    }
-    const bool copyMarked = commands_ && commands_->copySqlMarked();
-    const search::PreparedSearch run =
-        search::prepareSearch(CURPATH, velk::SearchFiles[tab], dataset::current().code, copyMarked);
-    if (!run.ok) {
-        SSTab1->setCurrentIndex(0);
-        return;
-    }
-    SearchSQL = run.sql;
-    ui::BusyCursor busy;
-    QPalette pal = ADDRESS->palette();
-    pal.setColor(QPalette::Text, QColor(255, 0, 0));
-    ADDRESS->setPalette(pal);
-    ADDRESS->setPlainText(QString(22, QLatin1Char(' ')) + QStringLiteral("*** PERFORMING LOOKUP ***\r\n"));
-    ADDRESS->repaint();
-    pal.setColor(QPalette::Text, QColor(0, 0, 0));
-    ADDRESS->setPalette(pal);
-    SORTSRCH(2); // loads SFILE, the count and the panel
-}
-
-void VKLIST::markSortColumn(grid::DataGrid* list, int column) {
-    for (int c = 0; c <= 3; ++c)
-        list->setHeaderColor(c, palette().color(QPalette::Button));
-    list->setHeaderColor(column, PHONE->palette().color(QPalette::Base));
+    tabs_->run(CURPATH, commands_ && commands_->copySqlMarked());
 }
 
 void VKLIST::SORTSRCH(int COLNUM) {
-    SFOR->clear();
-    if (COLNUM == 1) return;
-    markSortColumn(TDBGrid4, COLNUM);
-    TDBGrid4->setColumnCaption(3, search::expiresCaption(dataset::current().code));
-    SortField = TDBGrid4->columnSpec(COLNUM).field;
-    if (SearchSQL.isEmpty()) return;
-    const QString sorted = search::sortedSearchSQL(SearchSQL, COLNUM);
-    try {
-        showSearchResult(sorted.isEmpty() ? SFILE->RecordSource : sorted);
-    } catch (const dao::DaoError& e) {
-        // A search the database refuses is said and the list falls back to all records.
-        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
-        SSTab1->setCurrentIndex(0);
-    }
+    tabs_->sort(COLNUM);
 }
 
 void VKLIST::SETBUTTONS() {
@@ -454,28 +284,14 @@ void VKLIST::SETBUTTONS() {
     commands_->applyCommandAvailability(results::commandAvailability({true, tab, SSTab1->tabText(1), file}));
 }
 
-void VKLIST::showSearchResult(const QString& recordSource) {
-    ui::BusyCursor busy;
-    SFILE->RecordSource = recordSource;
-    SFILE->Refresh();
-    dao::Recordset* rs = SFILE->Recordset();
-    try {
-        countAllRows(rs);
-    } catch (const dao::DaoError&) {
-    }
-    TDBGrid4->rebind();
-    const long long count = rs->RecordCount();
-    VIEWCOUNT->setText(QString::number(count));
-    if (count == 0) clearPanel();
-}
-
 // --- Sorting and type-ahead ---------------------------------------------------------------------
 
 void VKLIST::SORT_SELECT(int COLNUM) {
     SFOR->clear();
     dao::Recordset* rs = GFILE->Recordset();
-    if (COLNUM != 1 && rs) {
-        markSortColumn(TDBGrid1, COLNUM);
+    if (COLNUM != search::kColSeq && rs) {
+        results::markSortColumn(*TDBGrid1, COLNUM, palette().color(QPalette::Button),
+                                PHONE->palette().color(QPalette::Base));
         ui::BusyCursor busy;
         switch (COLNUM) {
         case 0:
@@ -505,108 +321,33 @@ void VKLIST::SORT_SELECT(int COLNUM) {
 
 void VKLIST::SFOR_Change() {
     ui::BusyCursor busy;
-    if (SSTab1->currentIndex() == 0) {
-        dao::Recordset* rs = GFILE->Recordset();
-        if (!rs) return;
-        try {
-            if (!CurrentIndex.isEmpty() && rs->index() != CurrentIndex) {
-                rs->setIndex(CurrentIndex);
-                TDBGrid1->rebind();
-            }
-            const int before = TDBGrid1->currentRow();
-            rs->Seek(QStringLiteral(">="), {SFOR->text()});
-            // Past the last key the list stays where it was.
-            if (rs->NoMatch()) {
-                if (before >= 0) TDBGrid1->boundModel()->moveTo(before);
-                return;
-            }
-        } catch (const dao::DaoError&) {
-            // No order chosen yet: typing has nothing to seek on.
+    if (SSTab1->currentIndex() != 0) {
+        FindInResults(SFOR->text(), SFILE->Recordset(), tabs_->SortField);
+        SFOR->setFocus();
+        return;
+    }
+    dao::Recordset* rs = GFILE->Recordset();
+    if (!rs) return;
+    const int before = TDBGrid1->currentRow();
+    try {
+        const results::SeekResult seek = results::seekAllRecords(*rs, CurrentIndex, SFOR->text());
+        if (seek.reordered) TDBGrid1->rebind();
+        // Past the last key the list stays where it was.
+        if (!seek.found) {
+            if (before >= 0) TDBGrid1->boundModel()->moveTo(before);
             return;
         }
-        GFILE->notifyMoved();
-    } else {
-        FindInResults(SFOR->text(), SFILE->Recordset(), SortField);
-        SFOR->setFocus();
+    } catch (const dao::DaoError&) {
+        // No order chosen yet: typing has nothing to seek on.
+        return;
     }
+    GFILE->notifyMoved();
 }
-
-namespace {
-
-// Compares a field's value with typed text the way the database compares them in a criterion:
-// text without regard to case, dates and numbers as such. Nothing when they cannot be compared.
-std::optional<int> compareCriterion(const QVariant& v, const QString& text) {
-    if (!v.isValid() || v.isNull()) return std::nullopt;
-    if (v.typeId() == QMetaType::QDate) {
-        const QDate d = dao::toDate(text);
-        if (!d.isValid()) return std::nullopt;
-        return v.toDate() < d ? -1 : (v.toDate() > d ? 1 : 0);
-    }
-    if (v.typeId() == QMetaType::QString) return QString::compare(v.toString(), text, Qt::CaseInsensitive);
-    bool ok = false;
-    const double x = text.toDouble(&ok);
-    if (!ok) return std::nullopt;
-    const double y = v.toDouble();
-    return y < x ? -1 : (y > x ? 1 : 0);
-}
-
-enum class Find { Found, NotFound, Failed };
-
-// Walks from the row after (forward) or before the current one to the nearest row whose field is
-// not less (forward) or not greater (backward) than text. When the criterion cannot be evaluated
-// the recordset goes back to where it was, as a failed find leaves it.
-Find findFrom(dao::Recordset* rs, const QString& field, const QString& text, bool forward) {
-    const dao::Bookmark start = rs->bookmark();
-    auto step = [&] { forward ? rs->MoveNext() : rs->MovePrevious(); };
-    for (step(); forward ? !rs->atEOF() : !rs->atBOF(); step()) {
-        const QVariant v = rs->value(field);
-        const std::optional<int> c = compareCriterion(v, text);
-        if (c && (forward ? *c >= 0 : *c <= 0)) return Find::Found;
-        if (!c && v.isValid() && !v.isNull()) {
-            rs->setBookmark(start);
-            return Find::Failed;
-        }
-    }
-    return Find::NotFound;
-}
-
-} // namespace
 
 void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QString& field) {
     if (!result) return;
     ui::BusyCursor busy;
-    try {
-        if (text.isEmpty() || dataset::isEmptyText(text)) {
-            result->MoveFirst();
-            SFILE->notifyMoved();
-            return;
-        }
-        if (!hasCurrentRow(result) || field.isEmpty()) return;
-        const QString current = result->text(field).toUpper();
-        // The finds compare without regard to case, so the direction must too: a lower-case "b"
-        // typed at a name starting with M lies behind, not ahead.
-        const QString key = text.toUpper();
-        // A double quote would end the criterion's literal: such a find fails and is skipped.
-        const bool criterionValid = !text.contains(QLatin1Char('"'));
-        if (QString::compare(key, current, Qt::CaseSensitive) > 0) {
-            // Every later row sorts before the text: the last row is the nearest.
-            if (criterionValid && findFrom(result, field, text, true) == Find::NotFound) result->MoveLast();
-        } else {
-            if (criterionValid && findFrom(result, field, text, false) == Find::NotFound) {
-                // Every earlier row sorts after the text: the first row is the one wanted.
-                result->MoveFirst();
-                SFILE->notifyMoved();
-                return;
-            }
-            if (hasCurrentRow(result) &&
-                QString::compare(result->text(field).toUpper(), key, Qt::CaseSensitive) < 0) {
-                result->MoveNext();
-                if (result->atEOF()) result->MoveLast();
-            }
-        }
-    } catch (const dao::DaoError&) {
-    }
-    SFILE->notifyMoved();
+    if (results::findInResults(*result, field, text)) SFILE->notifyMoved();
 }
 
 void VKLIST::TDBGrid1_HeadClick(int ColIndex) {
@@ -637,95 +378,27 @@ QColor VKLIST::TDBGrid4_FetchRowStyle(int row) const {
 
 // --- Detail panel -------------------------------------------------------------------------------
 
-void VKLIST::setRecordButtons(bool enabled) {
-    Command1->setEnabled(enabled);
-    if (isNY()) FULLADDR->setEnabled(enabled);
-    PRINTCUR->setEnabled(enabled);
-    MarkIt->setEnabled(enabled);
-    EXPORTCUR->setEnabled(enabled);
-}
-
-void VKLIST::clearPanel() {
-    TDBGrid2->hide();
-    MFILE->Close();
-    ADDRESS->clear();
-    PHONE->clear();
-    txtFax->clear();
-    CONTACT->clear();
-    TITLE->clear();
-    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
-        l->hide();
-    setRecordButtons(false);
-}
-
-void VKLIST::fillModsGrid(const QString& file, const QString& sequence, bool searchTab) {
-    const results::ModsHeadings h = results::modsHeadings(dataset::current().code);
-    TDBGrid2->setColumnCaption(2, h.col2Caption);
-    TDBGrid2->setColumnCaption(1, h.col1Caption);
-    TDBGrid2->setColumnFormat(1, h.col1Format);
-    TDBGrid2->show();
-    MFILE->RecordSource = results::modsRecordSource(
-        file, sequence, searchTab ? results::PanelTab::Search : results::PanelTab::AllRecords);
-    try {
-        MFILE->Refresh();
-        // A record has a handful of mods: count them all so the grid shows every one at once.
-        countAllRows(MFILE->Recordset());
-        TDBGrid2->rebind();
-    } catch (const dao::DaoError&) {
-        TDBGrid2->hide();
+void VKLIST::showRow(dao::Recordset* rs, bool searchTab) {
+    if (!hasCurrentRow(rs)) {
+        // An empty list: nothing to act on.
+        panel->clear(state());
+        return;
     }
+    const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
+    const std::optional<int> noteLength =
+        GetNoteLength(field("FILE").toString(), field("SEQUENCE").toString());
+    if (searchTab)
+        panel->fillSearch(field, noteLength, state());
+    else
+        panel->fillAllRecords(field, noteLength, state());
 }
 
 void VKLIST::ShowAllRecordsRow() {
-    dao::Recordset* rs = GFILE->Recordset();
-    if (!hasCurrentRow(rs)) {
-        // An empty table: nothing to act on.
-        clearPanel();
-        return;
-    }
-    const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
-    setRecordButtons(true);
-
-    QPalette pal = ADDRESS->palette();
-    pal.setColor(QPalette::Base, results::addressMarked(field(QStringLiteral("User1")))
-                                     ? results::addressOverrideColor()
-                                     : palette().color(QPalette::Base));
-    ADDRESS->setPalette(pal);
-    fillRecordText(field, results::PanelTab::AllRecords);
-    Label8->setVisible(results::assignedRiskShown(field("NJAR")));
-    fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), false);
-}
-
-void VKLIST::fillRecordText(const results::FieldReader& field, results::PanelTab tab) {
-    ADDRESS->setPlainText(results::addressLines(field, tab).join(QLatin1Char('\n')));
-    PHONE->setText(results::contactBoxText(field("PHONE"), field("UserPhone"), results::kPhoneBlanks, tab));
-    txtFax->setText(results::contactBoxText(field("FAX"), field("UserFax"), results::kFaxBlanks, tab));
-    CONTACT->setText(
-        results::contactBoxText(field("CONTACT"), field("UserContact"), results::kContactBlanks, tab));
-    TITLE->setText(results::contactBoxText(field("TITLE"), field("UserTitle"), results::kTitleBlanks, tab));
-    Label2->setVisible(field("ASSOCIATES").toBool());
-    Label5->setVisible(
-        results::seeNotesShown(GetNoteLength(field("FILE").toString(), field("SEQUENCE").toString())));
-    if (isNY()) {
-        // A flag that cannot be read leaves its label as it was.
-        const QVariant interstate = field("INTERSTATE"), revised = field("REVISED");
-        if (interstate.isValid()) Label9->setVisible(interstate.toBool());
-        if (revised.isValid()) Label10->setVisible(revised.toBool());
-    }
+    showRow(GFILE->Recordset(), false);
 }
 
 void VKLIST::ShowSearchRow() {
-    dao::Recordset* rs = SFILE->Recordset();
-    if (!hasCurrentRow(rs)) {
-        clearPanel();
-        return;
-    }
-    const results::FieldReader field = [rs](const QString& name) { return fieldOf(rs, name); };
-    fillRecordText(field, results::PanelTab::Search);
-    if (dataset::current().isNJ()) Label8->setVisible(results::assignedRiskShown(field("NJAR")));
-    fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), true);
-    MarkIt->setText(results::markItCaption(field("Omit")));
-    setRecordButtons(true);
+    showRow(SFILE->Recordset(), true);
 }
 
 // --- Notes store and exclusion mark -------------------------------------------------------------
@@ -818,11 +491,7 @@ void VKLIST::showAssociatedRecord(const QString& file, const QString& sequence) 
 }
 
 void VKLIST::setPanelContact(const results::PanelRefresh& refresh) {
-    ADDRESS->setPlainText(refresh.addressLines.join(QLatin1Char('\n')));
-    PHONE->setText(refresh.PHONE);
-    txtFax->setText(refresh.txtFax);
-    CONTACT->setText(refresh.CONTACT);
-    TITLE->setText(refresh.TITLE);
+    panel->setContact(refresh);
 }
 
 void VKLIST::Command1_Click() {
@@ -834,7 +503,13 @@ void VKLIST::FULLADDR_Click() {
 }
 
 void VKLIST::EXPORTCUR_Click() {
-    results::exportRecord(*this);
+    if (!results::narrowToCurrentRecord(*this)) return;
+    // Until the export form is connected the button says so rather than doing nothing.
+    if (!isSignalConnected(QMetaMethod::fromSignal(&VKLIST::exportRecordRequested))) {
+        results::showExportForm();
+        return;
+    }
+    emit exportRecordRequested();
 }
 
 void VKLIST::PRINTCUR_Click() {

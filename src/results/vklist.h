@@ -1,17 +1,19 @@
-// The list form: all records on tab 0, one saved search per tab 1 to 9, the detail panel.
+// The list form: all records on tab 0, one saved search per tab 1 to 9, the detail panel. Its work
+// lives in parts: the detail panel (results::DetailPanel), the search tabs (results::SearchTabs),
+// the type-ahead finders (type_ahead.h) and the notes store; the form lays them out and keeps the
+// public members other forms use.
 #pragma once
 
 #include "platform/dao/dao.h"
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
-#include "results/detail_rules.h"
+#include "results/detail_panel.h"
 #include "results/notes_store.h"
-#include "results/panel_rules.h"
+#include "results/search_tabs.h"
 
 #include <QString>
 #include <QWidget>
 
-#include <array>
 #include <memory>
 #include <optional>
 
@@ -55,44 +57,30 @@ public:
     std::unique_ptr<dao::Recordset> SICCODESTB;
     std::unique_ptr<dao::Recordset> VERTB;
 
-    // Data controls: GFILE the table PRIME (tab 0), SFILE the search result (tabs 1 to 9),
-    // MFILE the current record's MODS rows.
+    // Data controls: GFILE the table PRIME (tab 0), SFILE the search result (tabs 1 to 9).
     grid::DataControl* GFILE = nullptr;
     grid::DataControl* SFILE = nullptr;
-    grid::DataControl* MFILE = nullptr;
 
     QTabBar* SSTab1 = nullptr;          // tab 0 "View All", tabs 1 to 9 the saved searches
     grid::DataGrid* TDBGrid1 = nullptr; // all records: File #, Seq, Company Name, County, (Omit)
     grid::DataGrid* TDBGrid4 = nullptr; // search result: File, Seq, Name, Expires, (Omit)
-    grid::DataGrid* TDBGrid2 = nullptr; // MODS: Issue, Effective, Expires, MOD
 
     QLabel* Label1 = nullptr; // "Search for"
     QLineEdit* SFOR = nullptr;
     QLabel* Label7 = nullptr; // "Record Count:"
     QLineEdit* VIEWCOUNT = nullptr;
 
-    // The detail panel.
+    // The detail panel (results::DetailPanel, which says what each control shows) and its
+    // controls under their names on the form.
+    results::DetailPanel* panel = nullptr;
     QPlainTextEdit* ADDRESS = nullptr;
-    QLabel* Label3 = nullptr; // "Phone:"
-    QLineEdit* PHONE = nullptr;
-    QLabel* lblFax = nullptr; // "Fax:"
-    QLineEdit* txtFax = nullptr;
-    QLabel* Label6 = nullptr; // "Contact:"
-    QLineEdit* CONTACT = nullptr;
-    QLabel* Label4 = nullptr; // "Title:"
-    QLineEdit* TITLE = nullptr;
-    QLabel* Label2 = nullptr;  // "Associated Companies"
-    QLabel* Label5 = nullptr;  // "See Notes"
-    QLabel* Label8 = nullptr;  // "Assigned Risk"
-    QLabel* Label9 = nullptr;  // "Interstate"
-    QLabel* Label10 = nullptr; // "Revised"
-
-    // Record buttons: enabled exactly while the shown list has a current row.
-    QPushButton* Command1 = nullptr;  // "More Info..."
-    QPushButton* FULLADDR = nullptr;  // "Full Address" (NY only)
-    QPushButton* EXPORTCUR = nullptr; // "Export Record" (tab 0 only)
-    QPushButton* PRINTCUR = nullptr;  // "Print Record"
-    QPushButton* MarkIt = nullptr;    // "Exclude" / "Include" (search tabs only)
+    QLineEdit *PHONE = nullptr, *txtFax = nullptr, *CONTACT = nullptr, *TITLE = nullptr;
+    QLabel *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr, *Label5 = nullptr, *Label6 = nullptr,
+           *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *lblFax = nullptr;
+    QPushButton *Command1 = nullptr, *FULLADDR = nullptr, *EXPORTCUR = nullptr, *PRINTCUR = nullptr,
+                *MarkIt = nullptr;
+    grid::DataControl* MFILE = nullptr; // the current record's MODS rows
+    grid::DataGrid* TDBGrid2 = nullptr; // MODS: Issue, Effective, Expires, MOD
 
     // Orders tab 0 by a column of TDBGrid1: 0 file number, 2 company name, 3 county; 1 keeps the order.
     void SORT_SELECT(int COLNUM);
@@ -133,8 +121,8 @@ public:
     // Rewrites the address and contact boxes (the refresh after the record detail form).
     void setPanelContact(const results::PanelRefresh& refresh);
 
-    // Tabs and searches. SETTABS lists the saved searches as tabs; SetUpSQL runs the selected
-    // tab's search; SORTSRCH orders it by a column of TDBGrid4.
+    // Tabs and searches (results::SearchTabs does the work). SETTABS lists the saved searches as
+    // tabs; SetUpSQL runs the selected tab's search; SORTSRCH orders it by a column of TDBGrid4.
     void SETTABS();
     // Sets CurSQLFile for the next opening of the lookup editor: "" for a new search, else the
     // selected search tab's file.
@@ -142,16 +130,7 @@ public:
     void SetUpSQL();
     void SORTSRCH(int COLNUM);
     void SETBUTTONS();
-    QString SearchSQL; // the shown search's SQL without ORDER BY
-    QString SortField; // field of the search grid's sorted column, read by the type-ahead
-    // Puts a search on tab (1 to 9): its caption and its saved-search file name (velk::SearchFiles).
-    // An empty file name leaves the tab without a search.
-    void setSearchTab(int tab, const QString& caption, const QString& fileName);
-    // Gives tab (1 to 9) a record source that SetUpSQL shows when the tab is chosen.
-    void setTabRecordSource(int tab, const QString& sql);
-    // Shows an SQL text's rows in TDBGrid4 through SFILE with their count, the first row current
-    // (or an empty panel with the record buttons disabled when there is none). Throws dao::DaoError.
-    void showSearchResult(const QString& recordSource);
+    results::SearchTabs& searchTabs() { return *tabs_; }
 
     // Events.
     void SSTab1_Click(int PreviousTab);
@@ -164,8 +143,8 @@ public:
     QColor TDBGrid4_FetchRowStyle(int row) const;
 
 signals:
-    void moreInfoRequested();
-    void fullAddressRequested();
+    // Export Record and Print Record, for the forms of export and printing. While nothing is
+    // connected the buttons say that their function is not installed yet.
     void exportRecordRequested();
     void printRecordRequested();
 
@@ -175,19 +154,15 @@ protected:
 private:
     void ArrangeListLayout();
     void FindInResults(const QString& text, dao::Recordset* result, const QString& field);
-    void clearPanel();
-    // Address, contact boxes, associates, "See Notes" and the New York flags of a row.
-    void fillRecordText(const results::FieldReader& field, results::PanelTab tab);
-    void fillModsGrid(const QString& file, const QString& sequence, bool searchTab);
-    void setRecordButtons(bool enabled);
-    // The sorted column's heading in the boxes' colour, the other headings plain.
-    void markSortColumn(grid::DataGrid* list, int column);
+    // The panel filled from rs's current row by the all-records or the search-tab rules, or
+    // emptied when there is none.
+    void showRow(dao::Recordset* rs, bool searchTab);
     void onTabChanged(int index);
     void buildForm();
 
     results::CommandSurface* commands_ = nullptr;
     std::unique_ptr<results::NotesStore> notes_;
-    std::array<QString, 10> tabSources_;
+    std::unique_ptr<results::SearchTabs> tabs_;
     int previousTab_ = 0;
     bool unloaded_ = false;
 };

@@ -215,8 +215,7 @@ TEST_F(DetailFixture, JumpToAnAssociatedRecordAsksToSaveAChangedNote) {
 
 TEST_F(DetailFixture, MoreInfoOnASearchTabRefreshesThePanelWithTheNewUserValues) {
     openList("PA", {{"NAME2", "    X DIVISION"}, {"ZIPEXT", "2200"}});
-    list->setSearchTab(1, "York", "SEARCH1.VKD");
-    list->setTabRecordSource(1, "SELECT * FROM PRIME WHERE COUNTYNAME = 'YORK' ORDER BY NAME1");
+    addSearch("SEARCH1.VKD", "York", "County", "COUNTY", "YOR", "YOR");
     list->SSTab1->setCurrentIndex(1);
     ModalScript modal;
     modal.expect<VKLISTI>([&](VKLISTI& f) {

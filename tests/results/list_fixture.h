@@ -10,6 +10,7 @@
 #include "platform/ui/msgbox.h"
 #include "results/vklist.h"
 #include "results/vklisti.h"
+#include "search/search_file.h"
 #include "search/search_list.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
@@ -128,15 +129,19 @@ protected:
     // A PRIME row with blank user fields; fields given override the defaults.
     void addEmployer(const QString& file, const QString& seq, const QString& name, const QString& county,
                      const Row& more = {}) {
-        Row r = {{"STATE", state},        {"FILE", file},         {"SEQUENCE", seq},
-                 {"NAME1", name},         {"NameSort", name},     {"NAME2", " "},
-                 {"STREET", "1 MAIN ST"}, {"CITY", "YORK"},       {"ST", state},
-                 {"ZIP", "17401"},        {"ZIPEXT", " "},        {"PHONE", "717-555-0100"},
-                 {"FAX", "717-555-0199"}, {"COUNTYNAME", county}, {"CountySort", county},
-                 {"FILESEQ", file + seq}, {"CONTACT", "PAT LEE"}, {"TITLE", "OWNER"},
-                 {"ASSOCIATES", false},   {"INTERSTATE", false},  {"REVISED", false},
-                 {"Omit", " "},           {"User1", " "},         {"User2", " "},
-                 {"User3", " "}};
+        Row r = {{"STATE", state},        {"FILE", file},
+                 {"SEQUENCE", seq},       {"NAME1", name},
+                 {"NameSort", name},      {"NAME2", " "},
+                 {"STREET", "1 MAIN ST"}, {"CITY", "YORK"},
+                 {"ST", state},           {"ZIP", "17401"},
+                 {"ZIPEXT", " "},         {"PHONE", "717-555-0100"},
+                 {"FAX", "717-555-0199"}, {"COUNTYNAME", county},
+                 {"CountySort", county},  {"COUNTY", county.left(3)},
+                 {"FILESEQ", file + seq}, {"CONTACT", "PAT LEE"},
+                 {"TITLE", "OWNER"},      {"ASSOCIATES", false},
+                 {"INTERSTATE", false},   {"REVISED", false},
+                 {"Omit", " "},           {"User1", " "},
+                 {"User2", " "},          {"User3", " "}};
         for (auto it = more.begin(); it != more.end(); ++it)
             r[it.key()] = it.value();
         insert("PRIME", r);
@@ -180,6 +185,28 @@ protected:
         const bool opened = other.GETNOTES(file, seq, &box);
         if (opened) other.releaseNote();
         return opened;
+    }
+
+    // Saves a search of one lookup as fileName in the list's workspace folder (WORK) and lists the
+    // workspace's searches as tabs.
+    void addSearch(const QString& fileName, const QString& title, const QString& caption, const QString& code,
+                   const QString& from, const QString& thru) {
+        const QString workspace = path("WORK");
+        QDir().mkpath(workspace);
+        SQLPARAMETER p;
+        p.SQLFIELD = caption;
+        p.SQLEXPR = code;
+        p.SQLFROM = from;
+        p.SQLTHRU = thru;
+        QString error;
+        ASSERT_TRUE(search::writeSearchFile(workspace + "/" + fileName, title, {p}, &error))
+            << error.toStdString();
+        list->CURPATH = workspace + "/";
+        list->SETTABS();
+    }
+    // A search of every record, ordered by name.
+    void addSearchOfAll(const QString& fileName, const QString& title) {
+        addSearch(fileName, title, "Employer Name", "NAME1", " ", "~");
     }
 
     // Makes a record current on tab 0, as a click in the all-records grid would.

@@ -178,13 +178,9 @@ class StandardListTabs : public StandardList {
 protected:
     void SetUp() override {
         StandardList::SetUp();
-        const char* const tabs[][2] = {
-            {"Adams", "WHERE COUNTYNAME = 'ADAMS' "}, {"Everyone", ""}, {"Nobody", "WHERE FILE = 'none' "}};
-        for (int k = 1; k <= 3; ++k) {
-            list->setSearchTab(k, tabs[k - 1][0], QString("SEARCH%1.VKD").arg(k));
-            list->setTabRecordSource(k, QString("SELECT * FROM PRIME %1ORDER BY NAME1").arg(tabs[k - 1][1]));
-        }
-        list->SortField = "NAME1";
+        addSearch("SEARCH1.VKD", "Adams", "County", "COUNTY", "ADA", "ADA");
+        addSearchOfAll("SEARCH2.VKD", "Everyone");
+        addSearch("SEARCH3.VKD", "Nobody", "File #", "FILENUM", "none", "none");
     }
 };
 
@@ -195,7 +191,8 @@ TEST_F(StandardListTabs, SwitchingTabsShowsEachListWithItsCount) {
     EXPECT_FALSE(list->TDBGrid4->isHidden());
     EXPECT_FALSE(list->MarkIt->isHidden());
     EXPECT_TRUE(list->EXPORTCUR->isHidden());
-    EXPECT_EQ(list->SFILE->RecordSource, "SELECT * FROM PRIME WHERE COUNTYNAME = 'ADAMS' ORDER BY NAME1");
+    EXPECT_EQ(list->SFILE->RecordSource,
+              "SELECT * FROM PRIME WHERE (COUNTY BETWEEN 'ADA' AND 'ADA') ORDER BY NAME1");
     EXPECT_EQ(cell(list->TDBGrid4, 0, 2), "SMILEY INC");
     EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "SMILEY INC");
 
@@ -302,8 +299,7 @@ TEST_F(ListFixture, AssignedRiskOnBothKindsOfTabInNewJersey) {
     addEmployer("200000001", "01", "GARDEN STATE CO", "ESSEX", {{"NJAR", 9905}});
     addEmployer("200000002", "01", "HUDSON LLC", "ESSEX", {{"NJAR", 0}});
     openList();
-    list->setSearchTab(1, "Essex", "SEARCH1.VKD");
-    list->setTabRecordSource(1, "SELECT * FROM PRIME ORDER BY NAME1");
+    addSearchOfAll("SEARCH1.VKD", "Essex");
     EXPECT_EQ(flags(*list), QStringList({"Assigned Risk"}));
     list->TDBGrid1->setCurrentRow(1);
     EXPECT_EQ(flags(*list), QStringList());

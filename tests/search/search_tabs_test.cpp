@@ -88,10 +88,10 @@ TEST_F(SearchTabsTest, TabsRunAndSortTheSavedSearches) {
     EXPECT_EQ(velk::SearchFiles[2], "SEARCH3.VKD");
 
     list->SSTab1->setCurrentIndex(1);
-    EXPECT_EQ(list->SearchSQL, kCounties);
+    EXPECT_EQ(list->searchTabs().SearchSQL, kCounties);
     EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY NAME1");
     EXPECT_EQ(list->VIEWCOUNT->text(), "6");
-    EXPECT_EQ(list->SortField, "NAME1");
+    EXPECT_EQ(list->searchTabs().SortField, "NAME1");
     EXPECT_TRUE(list->Command1->isEnabled());
 
     list->TDBGrid4_HeadClick(3);
@@ -251,7 +251,8 @@ TEST_F(SearchTabsTest, ApostropheRunsAndTheLookupTextMakesWayForTheFirstRecord) 
     writeBytes(ws + "SEARCH5.VKD", line("Irish", "Employer Name", "O'BRIEN", "O'BRIEN Z", "NAME1"));
     list->SETTABS();
     list->SSTab1->setCurrentIndex(4);
-    EXPECT_EQ(list->SearchSQL, "SELECT * FROM PRIME WHERE NAME1 BETWEEN 'O''BRIEN' AND 'O''BRIEN Z'");
+    EXPECT_EQ(list->searchTabs().SearchSQL,
+              "SELECT * FROM PRIME WHERE NAME1 BETWEEN 'O''BRIEN' AND 'O''BRIEN Z'");
     EXPECT_EQ(list->VIEWCOUNT->text(), "1");
     EXPECT_FALSE(list->ADDRESS->toPlainText().contains("PERFORMING LOOKUP"));
 
@@ -268,6 +269,7 @@ TEST_F(SearchTabsTest, EmptyResultEmptiesTheAddressAndSortsSilently) {
     EXPECT_EQ(list->ADDRESS->toPlainText(), "");
     EXPECT_FALSE(list->PRINTCUR->isEnabled());
     list->TDBGrid4_HeadClick(3); // no box: the scripted boxes fail on any unexpected one
-    EXPECT_EQ(list->SFILE->RecordSource, list->SearchSQL + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+    EXPECT_EQ(list->SFILE->RecordSource,
+              list->searchTabs().SearchSQL + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
     EXPECT_EQ(list->SSTab1->currentIndex(), 2);
 }

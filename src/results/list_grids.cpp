@@ -1,0 +1,59 @@
+#include "results/list_grids.h"
+
+#include "dataset/categories.h"
+#include "platform/dao/dao.h"
+#include "platform/grid/data_grid.h"
+
+namespace results {
+
+QVector<grid::ColumnSpec> allRecordsColumns() {
+    return {
+        {QStringLiteral("File #"), QStringLiteral("FILE"), {}, true, {}, {}},
+        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
+        {QStringLiteral("Company Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
+        {QStringLiteral("County"), QStringLiteral("COUNTYNAME"), {}, true, {}, {}},
+        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
+    };
+}
+
+QVector<grid::ColumnSpec> searchColumns() {
+    return {
+        {QStringLiteral("File"), QStringLiteral("FILE"), {}, true, {}, {}},
+        {QStringLiteral("Seq"), QStringLiteral("SEQUENCE"), {}, true, {}, {}},
+        {QStringLiteral("Name"), QStringLiteral("NAME1"), {}, true, {}, {}},
+        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("MM/DD/YY"), true, {}, {}},
+        {QStringLiteral("Omit"), QStringLiteral("Omit"), {}, true, {}, {}},
+    };
+}
+
+QVector<grid::ColumnSpec> modsColumns() {
+    // The loaders store 01/01/50 for a missing date; the grid shows it as a blank.
+    const QVector<grid::ValueItem> noDate = {{QStringLiteral("01/01/50"), QStringLiteral(" ")}};
+    QVector<grid::ValueItem> merit;
+    for (const dataset::CategoryRow& c : dataset::meritClasses())
+        merit.append({c.code.toDouble(), c.description});
+    return {
+        {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
+        {QStringLiteral("Effective"), QStringLiteral("EFFECTIVE"), QStringLiteral("Standard"), true, {}, {}},
+        {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
+        {QStringLiteral("MOD"), QStringLiteral("MOD"), QStringLiteral("0.000"), true, {}, merit},
+    };
+}
+
+void markSortColumn(grid::DataGrid& grid, int column, const QColor& face, const QColor& marked) {
+    for (int c = 0; c <= 3; ++c)
+        grid.setHeaderColor(c, face);
+    grid.setHeaderColor(column, marked);
+}
+
+void countAllRows(dao::Recordset& rs) {
+    if (rs.atBOF() && rs.atEOF()) return;
+    rs.MoveLast();
+    rs.MoveFirst();
+}
+
+bool hasCurrentRow(const dao::Recordset* rs) {
+    return rs && rs->isOpen() && !rs->atBOF() && !rs->atEOF();
+}
+
+} // namespace results

@@ -1,0 +1,86 @@
+#include "results/search_tabs.h"
+
+#include "dataset/data_set.h"
+#include "platform/dao/dao.h"
+#include "platform/grid/data_control.h"
+#include "platform/grid/data_grid.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/msgbox.h"
+#include "results/detail_panel.h"
+#include "results/list_grids.h"
+#include "search/search_list.h"
+#include "search/search_run.h"
+#include "search/search_sort.h"
+
+#include <QLineEdit>
+#include <QTabBar>
+
+namespace results {
+
+void SearchTabs::list(const QString& workspaceFolder) {
+    search::TabsPlan plan;
+    {
+        ui::BusyCursor busy;
+        plan = search::planTabs(workspaceFolder, c_.tabs->currentIndex());
+        velk::SearchFiles = plan.files;
+        for (int k = 1; k <= search::kSearchTabs; ++k)
+            c_.tabs->setTabText(k, plan.captions[k]);
+    }
+    search::reportListingProblems(plan.problems);
+    // A tab whose search went away falls back to the list of all records.
+    if (plan.selectTab != c_.tabs->currentIndex()) c_.tabs->setCurrentIndex(plan.selectTab);
+}
+
+QString SearchTabs::selectedFile() const {
+    const int tab = c_.tabs->currentIndex();
+    return tab > 0 && tab < int(velk::SearchFiles.size()) ? velk::SearchFiles[tab] : QString();
+}
+
+void SearchTabs::run(const QString& workspaceFolder, bool copySqlMarked) {
+    if (c_.tabs->currentIndex() <= 0) return;
+    const search::PreparedSearch prepared =
+        search::prepareSearch(workspaceFolder, selectedFile(), dataset::current().code, copySqlMarked);
+    if (!prepared.ok) {
+        c_.tabs->setCurrentIndex(0);
+        return;
+    }
+    SearchSQL = prepared.sql;
+    ui::BusyCursor busy;
+    c_.panel->showLookupRunning();
+    sort(search::kColName); // loads the result, the count and the panel
+}
+
+void SearchTabs::sort(int column) {
+    c_.typeAhead->clear();
+    if (column == search::kColSeq) return;
+    markSortColumn(*c_.grid, column, c_.grid->palette().color(QPalette::Button),
+                   c_.panel->PHONE->palette().color(QPalette::Base));
+    c_.grid->setColumnCaption(search::kColExpires, search::expiresCaption(dataset::current().code));
+    SortField = c_.grid->columnSpec(column).field;
+    if (SearchSQL.isEmpty()) return;
+    const QString sorted = search::sortedSearchSQL(SearchSQL, column);
+    try {
+        showResult(sorted.isEmpty() ? c_.result->RecordSource : sorted);
+    } catch (const dao::DaoError& e) {
+        // A search the database refuses is said and the list falls back to all records.
+        ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
+        c_.tabs->setCurrentIndex(0);
+    }
+}
+
+void SearchTabs::showResult(const QString& recordSource) {
+    ui::BusyCursor busy;
+    c_.result->RecordSource = recordSource;
+    c_.result->Refresh();
+    dao::Recordset* rs = c_.result->Recordset();
+    try {
+        countAllRows(*rs);
+    } catch (const dao::DaoError&) {
+    }
+    c_.grid->rebind();
+    const long long count = rs->RecordCount();
+    c_.count->setText(QString::number(count));
+    if (count == 0) c_.panel->clear(dataset::current().code);
+}
+
+} // namespace results

@@ -1,0 +1,55 @@
+// The list form's search tabs (1 to 9): the workspace's saved searches listed as tabs, the
+// selected tab's search run into the search grid with its count, and sorted by a grid column.
+// The list form owns the controls; this part works on them.
+#pragma once
+
+#include <QString>
+
+class QLineEdit;
+class QTabBar;
+
+namespace grid {
+class DataControl;
+class DataGrid;
+} // namespace grid
+
+namespace results {
+
+class DetailPanel;
+
+class SearchTabs {
+public:
+    struct Controls {
+        QTabBar* tabs;             // SSTab1
+        grid::DataControl* result; // SFILE
+        grid::DataGrid* grid;      // TDBGrid4
+        QLineEdit* count;          // VIEWCOUNT
+        QLineEdit* typeAhead;      // SFOR
+        DetailPanel* panel;
+    };
+    explicit SearchTabs(const Controls& controls) : c_(controls) {}
+
+    // Lists the saved searches of workspaceFolder as the captions of tabs 1 to 9 and in
+    // velk::SearchFiles, reports files that cannot be read, and selects tab 0 when the selected
+    // tab's search went away.
+    void list(const QString& workspaceFolder);
+    // The saved search behind the selected tab; "" on tab 0 and on a tab without one.
+    QString selectedFile() const;
+    // Reads, checks and runs the selected tab's search, sorted by name. A search that cannot be
+    // read or run is said and tab 0 selected instead. copySqlMarked copies the SQL to the clipboard.
+    void run(const QString& workspaceFolder, bool copySqlMarked);
+    // Orders the shown search by a column of the search grid: 0 file number, 2 name, 3 expiry (by
+    // month and day); 1 only empties the type-ahead box.
+    void sort(int column);
+    // Shows recordSource's rows in the search grid with their count, the first row current, or an
+    // empty panel when there is none. Throws dao::DaoError.
+    void showResult(const QString& recordSource);
+
+    QString SearchSQL; // the shown search's SQL without ORDER BY
+    QString SortField; // field of the search grid's sorted column, read by the type-ahead
+
+private:
+    Controls c_;
+};
+
+} // namespace results

@@ -1,0 +1,47 @@
+// The list form's Print Record and Export Record buttons while printing and export are not
+// connected, and what Export Record leaves on the all-records panel.
+#include "list_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class RecordButtons : public listtest::ListFixture {
+protected:
+    void SetUp() override {
+        ListFixture::SetUp();
+        makeDataSet("PA");
+        addEmployer("100000001", "01", "ACME TOOL CO", "YORK", {{"UserPhone", "!"}, {"NAME2", "    X"}});
+        openList();
+    }
+};
+
+TEST_F(RecordButtons, PrintRecordSaysSoWhileThePrintIsNotConnected) {
+    addSearchOfAll("SEARCH1.VKD", "Everyone");
+    list->SSTab1->setCurrentIndex(1);
+    boxes.expect("Printing a record is not installed yet.", ui::vbOK);
+    list->PRINTCUR->click();
+    EXPECT_EQ(boxes.pending(), 0);
+
+    int asked = 0;
+    QObject::connect(list.get(), &VKLIST::printRecordRequested, [&] { ++asked; });
+    list->PRINTCUR->click(); // no box now: the print runs
+    EXPECT_EQ(asked, 1);
+}
+
+TEST_F(RecordButtons, ExportRecordLeavesTheAllRecordsPanelAsItWas) {
+    ASSERT_EQ(list->PHONE->text(), "!");
+    boxes.expect("Export is not installed yet.", ui::vbOK);
+    list->EXPORTCUR->click();
+    // The export's one-record source fills the hidden search grid; the panel keeps tab 0's rules.
+    EXPECT_EQ(list->PHONE->text(), "!");
+    EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n1 MAIN ST\nYORK, PA  17401");
+    EXPECT_FALSE(list->MFILE->RecordSource.endsWith(' '));
+
+    int asked = 0;
+    QObject::connect(list.get(), &VKLIST::exportRecordRequested, [&] { ++asked; });
+    list->EXPORTCUR->click(); // no box now: the export form takes the record
+    EXPECT_EQ(asked, 1);
+}
+
+} // namespace
