@@ -2,7 +2,7 @@
 
 #include "dataset/data_set.h"
 #include "dataset/text_rules.h"
-#include "platform/files/win1252.h"
+#include "search/search_file.h"
 #include "search/sql_builder.h"
 
 #include <array>
@@ -189,35 +189,6 @@ QString paddedZip(const QString& from) {
     return from.leftJustified(5, u'0', false);
 }
 
-QString boxTextProblem(const QString& text) {
-    for (QChar c : text) {
-        if (c == u'"') return QStringLiteral("Double quotes cannot be used in a search.");
-        if (c == u'\r' || c == u'\n') return QStringLiteral("Line breaks cannot be used in a search.");
-    }
-    if (!files::isWin1252Encodable(text)) {
-        for (qsizetype i = 0; i < text.size();) {
-            const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-            const QString one = text.mid(i, len);
-            if (!files::isWin1252Encodable(one))
-                return QStringLiteral("The character \"%1\" cannot be saved in a search.").arg(one);
-            i += len;
-        }
-        return QStringLiteral("This text holds a character that cannot be saved in a search.");
-    }
-    return QString();
-}
-
-QString withoutUnstorable(const QString& text) {
-    QString out;
-    for (qsizetype i = 0; i < text.size();) {
-        const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        const QString one = text.mid(i, len);
-        if (boxTextProblem(one).isEmpty()) out += one;
-        i += len;
-    }
-    return out;
-}
-
 AcceptResult acceptEntry(int pos, const QString& state, const QString& from, const QString& thru,
                          bool exclude, const SqlParameters& lookups) {
     AcceptResult r;
@@ -232,7 +203,7 @@ AcceptResult acceptEntry(int pos, const QString& state, const QString& from, con
         return r;
     }
     for (const QString* box : {&from, &thru}) {
-        if (const QString m = boxTextProblem(*box); !m.isEmpty()) {
+        if (const QString m = storableTextProblem(*box); !m.isEmpty()) {
             r.check = EntryCheck{m, box == &from ? FocusBox::From : FocusBox::Thru};
             return r;
         }

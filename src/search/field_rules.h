@@ -128,12 +128,6 @@ QString adjustedThru(const QString& from, const QString& thru);
 // An empty box stays empty (padding it would make a range "00000").
 QString paddedZip(const QString& from);
 
-// Why text cannot go into a box of the editor ("" when it can): the saved-search file has no
-// escape for a double quote, and it holds only Windows-1252 text on one line.
-QString boxTextProblem(const QString& text);
-// text without the characters boxTextProblem objects to, for refusing them as they are typed.
-QString withoutUnstorable(const QString& text);
-
 // Accepting an entry: every rule in order. On success lookup is the new record (SQLDESC empty).
 struct AcceptResult {
     EntryCheck check;

@@ -51,12 +51,32 @@ QString twinName(const QString& fileName) {
 }
 
 QString storableTextProblem(const QString& text) {
-    if (text.contains(QLatin1Char('"'))) return QStringLiteral("A double quote cannot be saved in a search.");
-    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n')))
-        return QStringLiteral("A line break cannot be saved in a search.");
-    if (!files::isWin1252Encodable(text))
-        return QStringLiteral("\"%1\" holds characters that cannot be saved in a search.").arg(text);
+    for (QChar c : text) {
+        if (c == u'"') return QStringLiteral("Double quotes cannot be used in a search.");
+        if (c == u'\r' || c == u'\n') return QStringLiteral("Line breaks cannot be used in a search.");
+    }
+    if (!files::isWin1252Encodable(text)) {
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+            const QString one = text.mid(i, len);
+            if (!files::isWin1252Encodable(one))
+                return QStringLiteral("The character \"%1\" cannot be saved in a search.").arg(one);
+            i += len;
+        }
+        return QStringLiteral("This text holds a character that cannot be saved in a search.");
+    }
     return QString();
+}
+
+QString withoutUnstorable(const QString& text) {
+    QString out;
+    for (qsizetype i = 0; i < text.size();) {
+        const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const QString one = text.mid(i, len);
+        if (storableTextProblem(one).isEmpty()) out += one;
+        i += len;
+    }
+    return out;
 }
 
 QByteArray formatSearchFile(const QString& title, const SqlParameters& lookups) {

@@ -22,9 +22,12 @@ QString searchFileName(int n);
 // The twin of a search file: its name less the last three characters & "XCL" (SEARCH3.VKD -> SEARCH3.XCL).
 QString twinName(const QString& fileName);
 
-// Why text cannot be stored in a field of the file ("" when it can): a double quote, a line break or a
-// character outside Windows-1252 would not read back as written.
+// Why text cannot be stored in a field of the file ("" when it can): the format has no escape for a
+// double quote, and it holds only Windows-1252 text on one line. The lookup editor refuses such
+// text as it is typed, and the file is never written with it.
 QString storableTextProblem(const QString& text);
+// text without the characters storableTextProblem objects to.
+QString withoutUnstorable(const QString& text);
 
 // The file's bytes for a search: every line carries title as field 1 (SQLDESC of the lookups is ignored).
 QByteArray formatSearchFile(const QString& title, const SqlParameters& lookups);

@@ -150,7 +150,7 @@ void VKLOOKUP::Form_Load() {
 // dropped and the user is told why.
 void VKLOOKUP::guardBox(QLineEdit* box) {
     connect(box, &QLineEdit::textEdited, this, [this, box](const QString& text) {
-        const QString problem = search::boxTextProblem(text);
+        const QString problem = search::storableTextProblem(text);
         if (problem.isEmpty()) return;
         const int cursor = box->cursorPosition();
         const QString clean = search::withoutUnstorable(text);
@@ -433,7 +433,7 @@ void VKLOOKUP::OK_Click() {
         warn(QString::fromLatin1(search::msg::kNoTitle));
         return;
     }
-    if (const QString problem = search::boxTextProblem(title); !problem.isEmpty()) {
+    if (const QString problem = search::storableTextProblem(title); !problem.isEmpty()) {
         warn(problem);
         return;
     }

@@ -1,5 +1,6 @@
 // The lookup editor's field rules, case by case as a user would meet them.
 #include "search/field_rules.h"
+#include "search/search_file.h"
 
 #include <gtest/gtest.h>
 
@@ -191,11 +192,11 @@ TEST(FieldRules, BoxTexts) {
         {"190", "19000"}, {"1", "10000"}, {"19103", "19103"}, {"191031234", "191031234"}, {"", ""}};
     for (const auto& [typed, padded] : zips)
         EXPECT_EQ(paddedZip(typed), padded) << typed;
-    EXPECT_EQ(boxTextProblem("North"), "");
-    EXPECT_EQ(boxTextProblem(QStringLiteral("Caf\u00e9 \u20ac")), ""); // both in Windows-1252
-    EXPECT_EQ(boxTextProblem("say \"hi\""), "Double quotes cannot be used in a search.");
-    EXPECT_EQ(boxTextProblem("a\nb"), "Line breaks cannot be used in a search.");
-    EXPECT_EQ(boxTextProblem(QStringLiteral("x\U0001F600")),
+    EXPECT_EQ(storableTextProblem("North"), "");
+    EXPECT_EQ(storableTextProblem(QStringLiteral("Caf\u00e9 \u20ac")), ""); // both in Windows-1252
+    EXPECT_EQ(storableTextProblem("say \"hi\""), "Double quotes cannot be used in a search.");
+    EXPECT_EQ(storableTextProblem("a\nb"), "Line breaks cannot be used in a search.");
+    EXPECT_EQ(storableTextProblem(QStringLiteral("x\U0001F600")),
               QStringLiteral("The character \"\U0001F600\" cannot be saved in a search."));
     EXPECT_EQ(withoutUnstorable("say \"hi\""), "say hi");
     EXPECT_EQ(withoutUnstorable(QStringLiteral("a\U0001F600b\u4e2d\u00e9")), QStringLiteral("ab\u00e9"));
