@@ -6,8 +6,8 @@ namespace {
 const QString kBang = QStringLiteral("!");
 } // namespace
 
-bool isPresent(const QString& text) {
-    return QString::compare(text, kBang, Qt::CaseSensitive) > 0;
+bool isPresent(const QVariant& text) {
+    return sortsAfter(text, kBang);
 }
 
 bool isEmptyText(const QString& text) {

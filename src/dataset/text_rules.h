@@ -11,7 +11,7 @@ namespace dataset {
 // loaders store for "nothing" and any text that starts with a blank or a control character are
 // not. Rules that speak of an "empty" text test for one that sorts before "!"; "!" itself is
 // neither present nor empty.
-bool isPresent(const QString& text);
+bool isPresent(const QVariant& text); // Null is not present
 bool isEmptyText(const QString& text);
 // v sorts after threshold; Null sorts after nothing.
 bool sortsAfter(const QVariant& v, const QString& threshold);

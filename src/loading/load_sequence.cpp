@@ -1,5 +1,6 @@
 #include "loading/load_sequence.h"
 
+#include "dataset/data_set.h"
 #include "loading/loaders.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
@@ -41,7 +42,7 @@ bool offersLoad(const ReleaseFileLengths& l) {
 
 LoadOutcome runLoadSequence(LoadContext& ctx, const ReleaseFileLengths& l) {
     if (ctx.cancelled) *ctx.cancelled = false;
-    const bool ny = ctx.state == QLatin1String("NY");
+    const bool ny = dataset::isNewYork(ctx.state);
     if (step(ctx, l.sic, NEWSICSTD)) return LoadOutcome::Cancelled;
     if (step(ctx, l.classList, NEWCLASSLISTSTD)) return LoadOutcome::Cancelled;
     if (step(ctx, l.county, NEWCOUNTYSTD)) return LoadOutcome::Cancelled;

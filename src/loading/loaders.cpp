@@ -1,5 +1,6 @@
 #include "loading/loaders.h"
 
+#include "dataset/data_set.h"
 #include "loading/loader_frame.h"
 #include "loading/release_records.h"
 #include "platform/dao/dao.h"
@@ -176,7 +177,7 @@ struct PrimeCarry {
 class EmployerHandler {
 public:
     EmployerHandler(LoadContext& ctx, Layout layout, const QString& fileName)
-        : ctx_(ctx), layout_(layout), nj_(layout == Layout::Standard && ctx.state == QLatin1String("NJ")),
+        : ctx_(ctx), layout_(layout), nj_(layout == Layout::Standard && dataset::isNewJersey(ctx.state)),
           fileName_(fileName), columns_(primeColumns(layout_, nj_)),
           counties_(readCodeTable(*ctx.db, QStringLiteral("SELECT CODE, COUNTY FROM COUNTY"))),
           select_(*ctx.db, QStringLiteral("SELECT EXPIRE, MOD, ISSUE1, COUNTYNAME, NJAR FROM PRIME "

@@ -30,7 +30,7 @@ QStringList addressLines(const FieldReader& field, PanelTab tab) {
     QString last = withoutTrailingBlanks(text("CITY")) + QStringLiteral(", ") + text("ST") +
                    QStringLiteral("  ") + text("ZIP");
     const QVariant zipext = field(QStringLiteral("ZIPEXT"));
-    if (sortsAfter(zipext, QStringLiteral("!"))) last += QLatin1Char('-') + zipext.toString();
+    if (dataset::isPresent(zipext)) last += QLatin1Char('-') + zipext.toString();
     lines << last;
     return lines;
 }
@@ -38,7 +38,7 @@ QStringList addressLines(const FieldReader& field, PanelTab tab) {
 QString contactBoxText(const QVariant& stored, const QVariant& user, int blanks, PanelTab tab) {
     const QString storedText = stored.toString();
     const bool hasUser = user.isValid() && !user.isNull();
-    if (tab == PanelTab::Search) return sortsAfter(user, QStringLiteral("!")) ? user.toString() : storedText;
+    if (tab == PanelTab::Search) return dataset::isPresent(user) ? user.toString() : storedText;
     QString box = storedText;
     if (hasUser && !user.toString().isEmpty()) box = user.toString();
     if (box.isEmpty() || box == QString(blanks, QLatin1Char(' '))) box = storedText;

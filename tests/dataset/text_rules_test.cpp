@@ -19,7 +19,8 @@ TEST(TextRules, PresentSortsAfterBangEmptySortsBefore) {
         EXPECT_EQ(isPresent(c.text), c.present) << '"' << c.text << '"';
         EXPECT_EQ(isEmptyText(c.text), c.empty) << '"' << c.text << '"';
     }
-    EXPECT_FALSE(sortsAfter(QVariant(), QString()));
+    EXPECT_FALSE(isPresent(QVariant()));
+    EXPECT_TRUE(isPresent(QVariant(QStringLiteral("2200"))));
     // Four blanks and X: not after three blanks and "!", but after ten blanks and "!".
     EXPECT_FALSE(sortsAfter(QStringLiteral("    X"), QStringLiteral("   !")));
     EXPECT_TRUE(sortsAfter(QStringLiteral("    X"), QStringLiteral("          !")));
