@@ -104,6 +104,13 @@ bool existsNoCase(const QString& folder, const QString& name) {
     return QFileInfo::exists(findFileNoCase(folder, name));
 }
 
+bool sameFile(const QString& a, const QString& b) {
+    struct stat sa, sb;
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
 qint64 fileLength(const QString& path) {
     struct stat st;
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;

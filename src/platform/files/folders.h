@@ -25,6 +25,9 @@ bool existsNoCase(const QString& folder, const QString& name);
 // Length of a file in bytes; 0 when it is missing.
 qint64 fileLength(const QString& path);
 
+// True when both paths name one existing file, however each is spelled (links, "..", "//").
+bool sameFile(const QString& a, const QString& b);
+
 // Joins a folder and a name with exactly one separator.
 QString joinPath(const QString& folder, const QString& name);
 
