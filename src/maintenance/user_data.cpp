@@ -1,5 +1,6 @@
 #include "maintenance/user_data.h"
 
+#include "dataset/text_rules.h"
 #include "maintenance/backup_database.h"
 #include "maintenance/restored_address.h"
 #include "platform/dao/dao.h"
@@ -23,8 +24,6 @@ namespace maintenance {
 
 namespace {
 
-const QString kBackupOp = QStringLiteral("Back up user notes and fields");
-const QString kRestoreOp = QStringLiteral("Restore user notes and fields");
 const QString kFILE = QStringLiteral("FILE");
 const QString kSEQUENCE = QStringLiteral("SEQUENCE");
 const QString kNOTES = QStringLiteral("NOTES");
@@ -34,10 +33,6 @@ constexpr int kNamedAtMost = 10;
 QString existingSpelling(const QString& path) {
     const QFileInfo fi(path);
     return files::findFileNoCase(fi.path(), fi.fileName());
-}
-
-bool absent(const QVariant& v) {
-    return !v.isValid() || v.isNull();
 }
 
 void removeDatabaseFiles(const QString& path) {
@@ -54,9 +49,7 @@ void replaceFile(const QString& temp, const QString& target) {
     // A journal left beside the file it replaces would be rolled back into the new one.
     QFile::remove(target + QStringLiteral("-journal"));
     if (::rename(t.constData(), f.constData()) != 0)
-        throw dao::DaoError(
-            target, kBackupOp,
-            QStringLiteral("it cannot be replaced: %1").arg(QString::fromLocal8Bit(strerror(errno))));
+        throw dao::DaoError(target, QStringLiteral("replace"), QString::fromLocal8Bit(strerror(errno)));
     const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
     const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -65,21 +58,24 @@ void replaceFile(const QString& temp, const QString& target) {
     }
 }
 
-// Copies the rows of a query on from into table of to; returns how many.
-long long copyRows(dao::Database& from, const QString& sql, dao::Database& to, const QString& table,
-                   const QStringList& fields) {
-    const QString insert =
-        QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
-            .arg(table, fields.join(QStringLiteral(", ")),
-                 QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", ")));
-    auto rows = from.OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+QString columnList(const QStringList& fields) {
+    return fields.join(QStringLiteral(", "));
+}
+
+// Copies the rows a query on from gives (its columns named fields) into table of to; returns how many.
+long long copyRows(dao::Database& from, const QString& where, const QString& fromTable, dao::Database& to,
+                   const QString& table, const QStringList& fields) {
+    dao::Statement read(
+        from, QStringLiteral("SELECT %1 FROM %2 WHERE %3").arg(columnList(fields), fromTable, where));
+    dao::Statement insert(
+        to, QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                .arg(table, columnList(fields),
+                     QStringList(fields.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
     long long n = 0;
-    QVariantList values;
-    for (; !rows->atEOF(); rows->MoveNext()) {
-        values.clear();
+    while (read.step()) {
         for (int i = 0; i < fields.size(); ++i)
-            values << rows->value(i);
-        to.executeBound(insert, values);
+            insert.bind(i + 1, read.column(i));
+        insert.run();
         ++n;
     }
     return n;
@@ -110,20 +106,19 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
     try {
         auto backup = dao::Database::create(temp);
         createBackupTables(*backup);
-        dao::Transaction reading(*state); // notes and fields read at one moment
-        dao::Transaction writing(*backup);
-        counts.notes =
-            copyRows(*state, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES WHERE NOTES > ''"),
-                     *backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
-        counts.fields = copyRows(
-            *state,
-            QStringLiteral(
-                "SELECT %1 FROM PRIME WHERE (User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
-                "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')")
-                .arg(backupUserFields().join(QStringLiteral(", "))),
-            *backup, QStringLiteral("USER"), backupUserFields());
-        writing.commit();
-        reading.commit();
+        {
+            dao::Transaction reading(*state); // notes and fields read at one moment
+            dao::Transaction writing(*backup);
+            counts.notes = copyRows(*state, QStringLiteral("NOTES > ''"), kNOTES, *backup, kNOTES,
+                                    {kFILE, kSEQUENCE, kNOTES});
+            counts.fields =
+                copyRows(*state,
+                         QStringLiteral("(User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
+                                        "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')"),
+                         QStringLiteral("PRIME"), *backup, QStringLiteral("USER"), backupUserFields());
+            writing.commit();
+            reading.commit();
+        }
         backup->close();
         state->close();
         replaceFile(temp, target);
@@ -142,8 +137,8 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
     for (const QString& table : {QStringLiteral("USER"), kNOTES}) {
         if (!backup->tableExists(table))
             throw dao::DaoError(
-                backup->name(), kRestoreOp,
-                QStringLiteral("it is not a backup of user notes and fields (it has no table %1)")
+                backup->name(), QStringLiteral("restore user notes and fields from"),
+                QStringLiteral("It is not a backup of user notes and fields: it has no table %1.")
                     .arg(table));
     }
 
@@ -153,7 +148,7 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
     std::vector<results::RowLockFile::HeldRange> held;
     QString lockError;
     if (locks.lockAllFree(held, &lockError) != results::RowLockFile::Result::Locked)
-        throw dao::DaoError(mainPath, kRestoreOp, lockError);
+        throw dao::DaoError(mainPath, QStringLiteral("lock the notes in"), lockError);
     auto beingEdited = [&held](const RecordKey& key) {
         const off_t at = results::lockOffset(key.FILE, key.SEQUENCE);
         return std::any_of(held.begin(), held.end(), [at](const results::RowLockFile::HeldRange& r) {
@@ -164,56 +159,62 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
     RestoreCounts counts;
     dao::Transaction restore(*state);
 
-    auto notes = state->OpenTable(kNOTES);
-    notes->setIndex(QStringLiteral("PRIMARY"));
-    auto savedNotes = backup->OpenRecordset(kNOTES, dao::RecordsetType::Snapshot, dao::ForwardOnly);
-    for (; !savedNotes->atEOF(); savedNotes->MoveNext()) {
-        notes->Seek(QStringLiteral("="), {savedNotes->value(kFILE), savedNotes->value(kSEQUENCE)});
-        if (notes->NoMatch()) continue; // no such record here: no row is added
-        const RecordKey key{notes->text(kFILE), notes->text(kSEQUENCE)};
+    dao::Statement savedNotes(*backup, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES"));
+    dao::Statement findNote(
+        *state,
+        QStringLiteral("SELECT rowid, FILE, SEQUENCE, NOTES FROM NOTES WHERE FILE = ? AND SEQUENCE = ?"));
+    dao::Statement writeNote(*state, QStringLiteral("UPDATE NOTES SET NOTES = ? WHERE rowid = ?"));
+    while (savedNotes.step()) {
+        findNote.bind(1, savedNotes.column(0));
+        findNote.bind(2, savedNotes.column(1));
+        if (!findNote.step()) continue; // no such record here: no row is added
+        const QVariant rowid = findNote.column(0), current = findNote.column(3);
+        const RecordKey key{findNote.column(1).toString(), findNote.column(2).toString()};
+        findNote.reset();
         if (beingEdited(key)) {
             counts.lockedNotes.append(key);
             continue;
         }
-        QVariant note = savedNotes->value(kNOTES);
+        QVariant note = savedNotes.column(2);
         if (pass == NotesPass::Append) {
-            if (absent(note)) continue; // nothing to add, and the record's note is kept
-            const QVariant current = notes->value(kNOTES);
-            if (!absent(current) && !current.toString().isEmpty())
+            if (note.isNull()) continue; // nothing to add, and the record's note is kept
+            if (dataset::sortsAfter(current, QString()))
                 note = current.toString() + QStringLiteral("\r\n") + note.toString();
         }
-        notes->Edit();
-        notes->setValue(kNOTES, note);
-        notes->Update();
+        writeNote.bind(1, note);
+        writeNote.bind(2, rowid);
+        writeNote.run();
         ++counts.notes;
     }
-    notes->Close();
 
     const QStringList fields = restoredUserFields();
-    const QString setFields = QStringLiteral("UPDATE PRIME SET %1 = ? WHERE FILE = ? AND SEQUENCE = ?")
-                                  .arg(fields.join(QStringLiteral(" = ?, ")));
-    const QString setAddress = QStringLiteral(
-        "UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?");
-    auto users =
-        backup->OpenRecordset(QStringLiteral("USER"), dao::RecordsetType::Snapshot, dao::ForwardOnly);
-    QVariantList values;
-    for (; !users->atEOF(); users->MoveNext()) {
-        const QVariant file = users->value(kFILE), sequence = users->value(kSEQUENCE);
-        values.clear();
-        for (const QString& f : fields)
-            values << users->value(f);
-        values << file << sequence;
-        if (state->executeBound(setFields, values) == 0) continue; // no such record here
+    dao::Statement users(*backup,
+                         QStringLiteral("SELECT %1 FROM \"USER\"").arg(columnList(backupUserFields())));
+    dao::Statement setFields(*state, QStringLiteral("UPDATE PRIME SET %1 = ? WHERE FILE = ? AND SEQUENCE = ?")
+                                         .arg(fields.join(QStringLiteral(" = ?, "))));
+    dao::Statement setAddress(*state,
+                              QStringLiteral("UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, "
+                                             "ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?"));
+    // Columns of users: FILE, SEQUENCE, then the restored fields, User1 to User3 first.
+    while (users.step()) {
+        const QVariant file = users.column(0), sequence = users.column(1);
+        for (int i = 0; i < fields.size(); ++i)
+            setFields.bind(i + 1, users.column(i + 2));
+        setFields.bind(int(fields.size()) + 1, file);
+        setFields.bind(int(fields.size()) + 2, sequence);
+        if (setFields.run() == 0) continue; // no such record here
         ++counts.fields;
         const RestoredAddress a =
-            restoredAddress(users->value(QStringLiteral("User1")), users->value(QStringLiteral("User2")),
-                            users->value(QStringLiteral("User3")), stateCode);
+            restoredAddress(users.column(2), users.column(3), users.column(4), stateCode);
         if (!a.override) continue;
         if (!a.applies()) {
             counts.unappliedAddresses.append({{file.toString(), sequence.toString()}, a.problem});
             continue;
         }
-        state->executeBound(setAddress, {a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence});
+        const QVariantList values{a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence};
+        for (int i = 0; i < values.size(); ++i)
+            setAddress.bind(i + 1, values[i]);
+        setAddress.run();
     }
 
     restore.commit();
