@@ -1,19 +1,18 @@
-// The restore marker REST<st>.DAT: its bytes, when it counts as pending, and the restore it asks
-// for, which removes it only when the restore succeeded.
+// The restore marker REST<st>.DAT: its bytes, when it counts as pending, and taking it away.
 #include "maintenance/restore_marker.h"
-#include "support/scripted_msgbox.h"
-#include "user_data_fixture.h"
+#include "support/temp_dir.h"
 
-#include "platform/ui/msgbox.h"
+#include <QFile>
 
-using namespace maintenancetest;
+#include <gtest/gtest.h>
+
 using maintenance::restorePending;
 using testsupport::readFile;
 using testsupport::writeFile;
 
 namespace {
 
-class RestoreMarker : public UserDataTest {};
+class RestoreMarker : public testsupport::TempDirTest {};
 
 TEST_F(RestoreMarker, OneLineHoldingABlankReplacingAnyCase) {
     writeFile(path("restpa.dat"), "old text");
@@ -38,28 +37,11 @@ TEST_F(RestoreMarker, PendingOnlyWithALengthOtherThanZero) {
     EXPECT_TRUE(restorePending(folder(), "PA"));
 }
 
-TEST_F(RestoreMarker, PendingRestoreRunsOnceAndAFailedOneStaysPending) {
-    {
-        testsupport::ScriptedMsgBoxes none;
-        maintenance::runPendingRestore(folder(), "PA", kConnect); // nothing pending: nothing shown
-    }
-    setNote(1, "saved");
-    maintenance::backupUserData(mainPath, backupPath, kConnect);
-    setNote(1, "replaced by an update");
-    ASSERT_TRUE(maintenance::writeRestoreMarker(folder(), "PA"));
-
-    QFile::rename(backupPath, path("away"));
-    EXPECT_THROW(maintenance::runPendingRestore(folder(), "PA", kConnect), dao::DaoError);
-    EXPECT_TRUE(restorePending(folder(), "PA"));
-    EXPECT_EQ(note(1).toString(), "replaced by an update");
-
-    QFile::rename(path("away"), backupPath);
-    testsupport::ScriptedMsgBoxes boxes;
-    boxes.expect("6 User Notes and 6 Fields Restored From " + backupPath, ui::vbOK, "Restore Complete");
-    maintenance::runPendingRestore(folder(), "PA", kConnect);
-    EXPECT_FALSE(restorePending(folder(), "PA"));
-    EXPECT_FALSE(QFile::exists(path("RESTPA.DAT")));
-    EXPECT_EQ(note(1).toString(), "saved");
+TEST_F(RestoreMarker, ClearedByRemovingOrElseEmptying) {
+    EXPECT_TRUE(maintenance::clearRestoreMarker(folder(), "PA")); // none there
+    writeFile(path("RestPa.dat"), " \r\n");
+    EXPECT_TRUE(maintenance::clearRestoreMarker(folder(), "PA"));
+    EXPECT_FALSE(QFile::exists(path("RestPa.dat")));
 }
 
 } // namespace
