@@ -202,10 +202,7 @@ bool MASTER::chooseWorkspace() {
     }
 }
 
-void MASTER::handOverToList() {
-    VKWSPACE& dialog = workspaceDialog();
-    const QString workspace = dialog.WORKSPACE->currentText();
-    const QString state = dialog.STATE->currentText();
+VKLIST& MASTER::openListForm(const QString& workspace, const QString& state) {
     unloadListForm();
     VKLIST& list = loadListForm();
     list.WORKSPACE = workspace;
@@ -213,9 +210,44 @@ void MASTER::handOverToList() {
     list.CURPATH = StartPath + workspace + QLatin1Char('/');
     setWindowTitle(QStringLiteral("VELK - Workspace is ") + workspace + QStringLiteral(" and State is ") +
                    state);
+    return list;
+}
+
+void MASTER::handOverToList() {
+    VKWSPACE& dialog = workspaceDialog();
+    releasedList_.reset();
+    VKLIST& list = openListForm(dialog.WORKSPACE->currentText(), dialog.STATE->currentText());
     unloadWorkspaceDialog();
     showListForm();
     list.SORT_SELECT(2);
+}
+
+void MASTER::releaseStateDatabase() {
+    if (!list_) return;
+    releasedList_ = ReleasedList{list_->WORKSPACE, list_->STATE, list_->SSTab1->currentIndex()};
+    unloadListForm();
+}
+
+void MASTER::resumeStateDatabase() noexcept {
+    if (!releasedList_ || list_ || ended_) return;
+    const ReleasedList was = *releasedList_;
+    releasedList_.reset();
+    try {
+        VKLIST& list = openListForm(was.workspace, was.state);
+        showListForm();
+        list.SORT_SELECT(2);
+        if (was.tab < list.SSTab1->count()) list.SSTab1->setCurrentIndex(was.tab);
+    } catch (const std::exception& e) {
+        unloadListForm();
+        setWindowTitle(QStringLiteral("VELK"));
+        ui::setDefaultPointer();
+        ui::MsgBox(
+            QStringLiteral("The list of state ") + was.state +
+                QStringLiteral(" cannot be shown again.\r\n\r\n") + QString::fromUtf8(e.what()) +
+                QStringLiteral(
+                    "\r\n\r\nPlease choose the workspace and state again (File, Open New State/Workspace)."),
+            ui::vbExclamation);
+    }
 }
 
 void MASTER::applyCommandAvailability(const results::CommandAvailability& availability) {

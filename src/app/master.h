@@ -2,6 +2,7 @@
 // buttons. Its load runs the whole start-up (workspace choice, state database, hand-over to the list).
 #pragma once
 
+#include "maintenance/state_database_users.h"
 #include "results/command_surface.h"
 
 #include <QMainWindow>
@@ -10,6 +11,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFrame;
@@ -29,7 +31,7 @@ class Database;
 // update, or a completed data load), or an error was reported and the program must end.
 enum class StartOutcome { Running, Ended, Failed };
 
-class MASTER : public QMainWindow, public results::CommandSurface {
+class MASTER : public QMainWindow, public results::CommandSurface, public maintenance::StateDatabaseUsers {
     Q_OBJECT
 public:
     explicit MASTER(QWidget* parent = nullptr);
@@ -114,6 +116,11 @@ public:
     void setDataVersion(const QString& text) override;
     bool copySqlMarked() const override;
 
+    // While user data are written into the state database the list form is unloaded, then loaded
+    // again on the same workspace, data set and tab, so that it shows what was written.
+    void releaseStateDatabase() override;
+    void resumeStateDatabase() noexcept override;
+
     // Forms owned by the main window.
     VKLIST* listForm() const; // nullptr when not loaded
     // Creates the list form and runs its load (throws dao::DaoError when it cannot open the data set).
@@ -132,6 +139,8 @@ public:
     // Loads the list form for the dialog's choice, sets the caption, unloads the dialog and sorts
     // the list by company name. Throws dao::DaoError when the list form cannot be loaded.
     void handOverToList();
+    // Loads the list form for workspace and state and sets the caption (throws as loadListForm).
+    VKLIST& openListForm(const QString& workspace, const QString& state);
 
     // Unloads every form and ends the program with code (leaves the event loop when it runs).
     void endProgram(int code = 0);
@@ -157,6 +166,12 @@ private:
     QPointer<VKLIST> list_;
     QPointer<QMdiSubWindow> listWindow_;
     QPointer<VKWSPACE> wspace_;
+    // The list form unloaded by releaseStateDatabase: its workspace, data set and tab.
+    struct ReleasedList {
+        QString workspace, state;
+        int tab = 0;
+    };
+    std::optional<ReleasedList> releasedList_;
     bool ended_ = false;
     int exitCode_ = 0;
 };

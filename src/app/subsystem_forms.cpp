@@ -1,9 +1,14 @@
 #include "app/subsystem_forms.h"
 
+#include "app/master.h"
+#include "dataset/data_set.h"
+#include "maintenance/user_data.h"
+#include "maintenance/vknotes.h"
+#include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "results/export_place.h"
 
-#include <stdexcept>
+#include <QPointer>
 
 namespace velk {
 
@@ -28,8 +33,21 @@ void SubsystemForms::showPrintManual() {
     notInstalled("Printing the manual is not installed yet.");
 }
 
-void SubsystemForms::showNotes(bool) {
-    notInstalled("Backup and restore of user notes and fields is not installed yet.");
+void SubsystemForms::showNotes(bool modal) {
+    // One form, owned by the main window and gone when it closes.
+    static QPointer<VKNOTES> form;
+    if (!form) {
+        MASTER* master = MASTER::instance();
+        form = new VKNOTES(master, master);
+        QObject::connect(form, &QDialog::finished, form, &QObject::deleteLater); // unloaded when it closes
+    }
+    if (modal) {
+        ui::showModal(*form);
+    } else {
+        form->show();
+        form->raise();
+        form->activateWindow();
+    }
 }
 
 void SubsystemForms::showExport() {
@@ -40,8 +58,12 @@ void SubsystemForms::showUpgrade() {
     ui::MsgBox(QStringLiteral("No update is installed in this version of VELK."), ui::vbInformation);
 }
 
-void SubsystemForms::restoreUserData(const QString&, const QString&, const QString&) {
-    throw std::runtime_error("restoring user notes and fields is not installed in this version of VELK");
+void SubsystemForms::restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
+                                     const QString& stateCode) {
+    // The list form of the data set chosen before would hold the database open; the hand-over to
+    // the new choice loads it afresh.
+    if (MASTER* master = MASTER::instance()) master->releaseStateDatabase();
+    maintenance::RestoreUserData(mainDbPath, backupDbPath, stateCode, dataset::current().connect);
 }
 
 SubsystemForms& subsystemForms() {

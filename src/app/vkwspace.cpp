@@ -6,6 +6,8 @@
 #include "app/workspace_rules.h"
 #include "dataset/data_set.h"
 #include "dataset/text_rules.h"
+#include "maintenance/backup_database.h"
+#include "maintenance/restore_marker.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -133,13 +135,18 @@ void VKWSPACE::OK_Click() {
 
     // A restore left pending by an update. The marker goes only when the restore succeeded, so a
     // failed one is tried again at the next acceptance.
-    const QString marker = files::findFileNoCase(folder, QStringLiteral("REST") + chosen.code + ".DAT");
-    if (files::fileLength(marker) > 0) {
-        const QString backup = files::findFileNoCase(folder, QStringLiteral("BACKUP") + chosen.code + ".MDB");
+    if (maintenance::restorePending(folder, chosen.code)) {
+        const QString backup = files::findFileNoCase(folder, maintenance::backupDatabaseName(chosen.code));
         try {
             velk::RestoreUserData(files::joinPath(folder, dataset::stateDatabaseName(chosen.code)), backup,
                                   chosen.code);
-            QFile::remove(marker);
+            if (!maintenance::clearRestoreMarker(folder, chosen.code))
+                MsgBox(
+                    QStringLiteral("The user notes and fields were restored from ") + backup +
+                        QStringLiteral(", but ") + maintenance::restoreMarkerName(chosen.code) +
+                        QStringLiteral(" cannot be removed.  Remove it before this state is selected again, "
+                                       "or the restore will run again over later changes."),
+                    vbExclamation);
         } catch (const std::exception& e) {
             const auto* daoError = dynamic_cast<const dao::DaoError*>(&e);
             MsgBox(QStringLiteral("The user notes and fields saved in ") + backup +

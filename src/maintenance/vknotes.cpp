@@ -2,6 +2,7 @@
 
 #include "dataset/data_set.h"
 #include "maintenance/backup_database.h"
+#include "maintenance/state_database_users.h"
 #include "maintenance/user_data.h"
 #include "platform/dao/dao.h"
 #include "platform/files/atomic_file.h"
@@ -58,7 +59,7 @@ bool copyBackup(const QString& from, const QString& to, QString* error) {
 
 } // namespace
 
-VKNOTES::VKNOTES(QWidget* parent) : QDialog(parent) {
+VKNOTES::VKNOTES(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDialog(parent), users_(users) {
     setWindowTitle(QStringLiteral("Backup and Restore User Notes and Data"));
 
     SSFrame1 = new QFrame(this);
@@ -242,7 +243,18 @@ bool VKNOTES::bringBack(Action action, const QString& statePath, const QString& 
                    ui::vbYesNo, verb + QStringLiteral(" User Notes & Data")) != ui::vbYes)
         return true;
     const dataset::DataSet& set = dataset::current();
+    // The list form's open searches would keep the writes from being committed.
+    struct Released {
+        maintenance::StateDatabaseUsers* users;
+        explicit Released(maintenance::StateDatabaseUsers* u) : users(u) {
+            if (users) users->releaseStateDatabase();
+        }
+        ~Released() {
+            if (users) users->resumeStateDatabase();
+        }
+    };
     try {
+        Released released(users_);
         if (merge)
             maintenance::MergeUserData(statePath, chosenPath, set.code, set.connect);
         else

@@ -20,6 +20,8 @@ class FolderList;
 
 namespace maintenance {
 
+class StateDatabaseUsers;
+
 // The backup's path in folder: no doubled "/" after a root.
 QString backupPathIn(const QString& folder, const QString& stateCode);
 
@@ -28,7 +30,8 @@ QString backupPathIn(const QString& folder, const QString& stateCode);
 class VKNOTES : public QDialog {
     Q_OBJECT
 public:
-    explicit VKNOTES(QWidget* parent = nullptr);
+    // users, when given, let go of the state database while a restore or merge writes into it.
+    explicit VKNOTES(QWidget* parent = nullptr, maintenance::StateDatabaseUsers* users = nullptr);
     ~VKNOTES() override;
 
     QFrame* SSFrame1 = nullptr;
@@ -60,4 +63,6 @@ private:
     bool backUp(const QString& statePath, const QString& localPath, const QString& chosenPath);
     // The restore and merge half of OK; false when the form must stay open.
     bool bringBack(Action action, const QString& statePath, const QString& chosenPath);
+
+    maintenance::StateDatabaseUsers* users_;
 };

@@ -122,7 +122,6 @@ TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
     boxes.expect("Printing lookups is not installed yet.", ui::vbOK)
         .expect("Export is not installed yet.", ui::vbOK)
         .expect("Printing the manual is not installed yet.", ui::vbOK)
-        .expect("Backup and restore of user notes and fields is not installed yet.", ui::vbOK)
         .expect("No update is installed in this version of VELK.", ui::vbOK);
     selectTab(1);
     master->mnuPrintSearch->trigger();
@@ -131,7 +130,6 @@ TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
     VKLIST* before = list();
     master->mnuExport->trigger();
     master->mnuPrintManual->trigger();
-    master->mnuBackup->trigger();
     master->mnuUpdate->trigger();
     EXPECT_FALSE(velk::UpgradeDone);
     EXPECT_EQ(list(), before);

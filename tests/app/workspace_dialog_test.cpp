@@ -200,14 +200,14 @@ TEST_F(WorkspaceDialogTest, EmptyMarkerStartsNoRestore) {
     EXPECT_EQ(calls, 0);
 }
 
-TEST_F(WorkspaceDialogTest, FailedOrUninstalledRestoreIsReportedAndKeepsTheMarker) {
+TEST_F(WorkspaceDialogTest, FailedRestoreIsReportedAndKeepsTheMarker) {
     writeFile(programFile("RESTPA.DAT"), " \r\n");
     const std::pair<decltype(forms.restore), QString> cases[] = {
         {[](const QString& main, const QString&, const QString&) {
              throw dao::DaoError(main, "Open", "the file is locked");
          },
          "the file is locked"},
-        {{}, "not installed"},
+        {{}, "the file does not exist"}, // the program's own restore, without a backup
     };
     for (const auto& [restore, reason] : cases) {
         forms.restore = restore;
