@@ -1,10 +1,9 @@
 #include "search/search_file.h"
 
 #include "platform/files/atomic_file.h"
+#include "platform/files/bounded_read.h"
 #include "platform/files/quoted_line.h"
 #include "platform/files/win1252.h"
-
-#include <QFile>
 
 namespace search {
 
@@ -29,15 +28,23 @@ bool setError(QString* error, const QString& text) {
 }
 
 bool readWhole(const QString& path, QByteArray* contents, QString* error) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return setError(error,
-                        QStringLiteral("Cannot open the saved search %1: %2").arg(path, f.errorString()));
-    *contents = f.readAll();
-    if (f.error() != QFileDevice::NoError)
-        return setError(error,
-                        QStringLiteral("Cannot read the saved search %1: %2").arg(path, f.errorString()));
-    return true;
+    const files::BoundedRead r = files::readRegularFile(path, kMaxSearchFileBytes);
+    switch (r.outcome) {
+    case files::BoundedRead::Read:
+        *contents = r.bytes;
+        return true;
+    case files::BoundedRead::CannotOpen:
+        return setError(error, QStringLiteral("Cannot open the saved search %1: %2").arg(path, r.reason()));
+    case files::BoundedRead::NotRegular:
+        return setError(error, QStringLiteral("%1 is not a saved search: it is not a regular file.").arg(path));
+    case files::BoundedRead::TooLarge:
+        return setError(error, QStringLiteral("%1 is not a saved search: it is larger than %2 KB.")
+                                   .arg(path)
+                                   .arg(kMaxSearchFileBytes / 1024));
+    case files::BoundedRead::ReadFailed:
+        break;
+    }
+    return setError(error, QStringLiteral("Cannot read the saved search %1: %2").arg(path, r.reason()));
 }
 
 } // namespace

@@ -16,6 +16,9 @@ namespace search {
 inline constexpr int kMaxNamedSearches = 8; // SEARCH1.VKD to SEARCH8.VKD
 inline const char* const kUntitledFile = "UNTITLED.VKD";
 inline const char* const kUntitledTitle = "UNTITLED";
+// A saved search is a few short lines per lookup; a file larger than this is none the editor
+// wrote, and is refused before it is read.
+inline constexpr qint64 kMaxSearchFileBytes = 64 * 1024;
 
 // "SEARCH" & n & ".VKD".
 QString searchFileName(int n);
@@ -44,7 +47,7 @@ bool writeSearchFile(const QString& path, const QString& title, const SqlParamet
 bool parseSearchFile(const QByteArray& contents, SqlParameters* lookups, QString* error = nullptr);
 
 // Reads path into lookups (emptied first). Returns false and sets error (naming the file) when it
-// cannot be opened or parsed.
+// cannot be opened or parsed, is not a regular file, or is larger than kMaxSearchFileBytes.
 bool readSearchFile(const QString& path, SqlParameters* lookups, QString* error = nullptr);
 
 // Field 1 of the first line: the title shown on the search's tab. Returns false and sets error when

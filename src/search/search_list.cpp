@@ -41,8 +41,10 @@ SearchListing listSavedSearches(const QString& folder) {
     SearchListing listing;
     QStringList names;
     const QDir dir(folder);
-    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort))
-        if (fi.fileName().endsWith(QLatin1String(".VKD"), Qt::CaseInsensitive)) names << fi.fileName();
+    // Only regular files (or links to them): a FIFO or a device named like a search is none.
+    for (const QFileInfo& fi : dir.entryInfoList(QDir::Files | QDir::Hidden, QDir::NoSort))
+        if (fi.isFile() && fi.fileName().endsWith(QLatin1String(".VKD"), Qt::CaseInsensitive))
+            names << fi.fileName();
     std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
         const int c = a.compare(b, Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;

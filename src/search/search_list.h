@@ -35,9 +35,9 @@ struct SearchListing {
     QList<ListingProblem> problems;
 };
 
-// The *.VKD files of folder (the extension matched without regard to case), sorted by name, the first
-// nine that can be read. A file that cannot be read gets no tab and is reported instead, so one bad
-// file never hides the others.
+// The *.VKD regular files of folder (the extension matched without regard to case), sorted by name,
+// the first nine that can be read. A file that cannot be read (or is too large to be a saved search)
+// gets no tab and is reported instead, so one bad file never hides the others.
 SearchListing listSavedSearches(const QString& folder);
 
 // What SETTABS puts on the tab control.

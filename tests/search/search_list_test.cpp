@@ -1,4 +1,5 @@
 // The tab listing of a workspace's saved searches.
+#include "search/search_file.h"
 #include "search/search_list.h"
 
 #include "search_test_support.h"
@@ -6,7 +7,11 @@
 
 #include "platform/ui/msgbox.h"
 
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace search;
 using searchtest::line;
@@ -69,6 +74,39 @@ TEST(SearchList, EmptyAndUnreadableFilesAreReportedAndDoNotBreakTheList) {
     reportListingProblems(planTabs(dir.path(), 0).problems);
     ASSERT_EQ(boxes.shown().size(), 2);
     EXPECT_FALSE(boxes.shown()[1].text.contains("SEARCH2.VKD"));
+}
+
+// Names that once hung the start-up or ended it out of memory, beside searches that must still list.
+TEST(SearchList, OnlyRegularFilesOfASearchsSizeAreListed) {
+    QTemporaryDir dir;
+    const QByteArray first = line("First", "County", "001", "005", "COUNTY");
+    // Blank lines are skipped when read: a valid search of exactly the largest size, and one byte more.
+    QByteArray atLimit = first + QByteArray(kMaxSearchFileBytes - first.size(), '\n');
+    writeBytes(dir.filePath("SEARCH1.VKD"), atLimit);
+    writeBytes(dir.filePath("SEARCH2.VKD"), atLimit + '\n');
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("SEARCH3.VKD")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("SEARCH4.VKD")));
+    {
+        QFile huge(dir.filePath("SEARCH5.VKD")); // 3 GB, sparse
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(3LL << 30));
+    }
+    writeBytes(dir.filePath("SEARCH6.VKD"), line("Sixth", "County", "001", "005", "COUNTY"));
+
+    const TabsPlan plan = planTabs(dir.path(), 0);
+    EXPECT_EQ(plan.files, (Files{"", "SEARCH1.VKD", "SEARCH6.VKD"}));
+    EXPECT_EQ(plan.captions, (Captions{"", "First", "Sixth"}));
+    ASSERT_EQ(plan.problems.size(), 2);
+    for (const auto& [problem, name] : {std::pair{plan.problems[0], "SEARCH2.VKD"}, {plan.problems[1], "SEARCH5.VKD"}})
+        EXPECT_TRUE(problem.message.contains(name) && problem.message.contains("larger than 64 KB"))
+            << problem.message.toStdString();
+
+    // Opened by name (a tab listed before the file was replaced), they are refused, not read.
+    for (const char* name : {"SEARCH3.VKD", "SEARCH4.VKD"}) {
+        SqlParameters lookups;
+        QString error;
+        EXPECT_FALSE(readSearchFile(dir.filePath(name), &lookups, &error));
+        EXPECT_TRUE(error.contains(name) && error.contains("not a regular file")) << error.toStdString();
+    }
 }
 
 TEST(SearchList, EditableTitlesStopAtABlankTitle) {
