@@ -27,45 +27,57 @@ void NotesStore::cancel() {
     editing_ = false;
 }
 
+std::optional<QString> NotesStore::storedNote(const QString& file, const QString& sequence) {
+    if (seek(file, sequence) && !notes_->isNull(kNotes)) return notes_->text(kNotes);
+    return std::nullopt;
+}
+
 std::optional<int> NotesStore::noteLength(const QString& file, const QString& sequence) {
     cancel();
     if (!notes_) return std::nullopt;
-    if (lock_.tryLock(file, sequence) != RowLockFile::Result::Locked) return std::nullopt;
+    const RowLockFile::Result lock = lock_.tryLock(file, sequence);
+    if (lock == RowLockFile::Result::Busy) return std::nullopt;
     std::optional<int> n;
     try {
         n = seek(file, sequence) ? trimmedNoteLength(notes_->value(kNotes)) : std::optional<int>(0);
     } catch (const dao::DaoError&) {
         n.reset();
     }
-    lock_.unlock(file, sequence);
+    if (lock == RowLockFile::Result::Locked) lock_.unlock(file, sequence);
     return n;
 }
 
 NotesStore::Opened NotesStore::open(const QString& file, const QString& sequence) {
     cancel();
+    file_.clear();
+    sequence_.clear();
+    opened_.reset();
     Opened o;
     if (!notes_) {
         o.error = QStringLiteral("The notes are closed.");
         return o;
     }
-    switch (lock_.tryLock(file, sequence, &o.error)) {
-    case RowLockFile::Result::Busy:
+    QString lockProblem;
+    const RowLockFile::Result lock = lock_.tryLock(file, sequence, &lockProblem);
+    if (lock == RowLockFile::Result::Busy) {
         o.result = OpenResult::Busy;
         return o;
-    case RowLockFile::Result::Failed:
-        return o;
-    case RowLockFile::Result::Locked:
-        break;
     }
     try {
-        if (seek(file, sequence) && !notes_->isNull(kNotes)) o.text = notes_->text(kNotes);
+        o.text = storedNote(file, sequence);
     } catch (const dao::DaoError& e) {
-        lock_.unlock(file, sequence);
+        if (lock == RowLockFile::Result::Locked) lock_.unlock(file, sequence);
         o.error = e.message();
+        return o;
+    }
+    if (lock == RowLockFile::Result::Failed) {
+        o.result = OpenResult::ReadOnly;
+        o.error = lockProblem;
         return o;
     }
     file_ = file;
     sequence_ = sequence;
+    opened_ = o.text;
     editing_ = true;
     o.result = OpenResult::Opened;
     return o;
@@ -76,9 +88,16 @@ NotesStore::WriteResult NotesStore::write(QString& text) {
         throw dao::DaoError(QString(), QStringLiteral("save the note in"),
                             QStringLiteral("no note was opened"));
     }
-    if (!editing_) {
+    if (!editing_ || !lock_.stillAtPath()) {
+        editing_ = false;
         if (lock_.tryLock(file_, sequence_) != RowLockFile::Result::Locked) return WriteResult::Busy;
         editing_ = true;
+        // Without the lock someone else may have written the note: theirs is not replaced unseen.
+        const std::optional<QString> now = storedNote(file_, sequence_);
+        if (now != opened_) {
+            opened_ = now;
+            return WriteResult::Changed;
+        }
     }
     if (text.isEmpty()) text = QStringLiteral(" ");
     if (seek(file_, sequence_)) {
@@ -99,6 +118,7 @@ NotesStore::WriteResult NotesStore::write(QString& text) {
         }
         throw;
     }
+    opened_ = text;
     cancel();
     return WriteResult::Written;
 }

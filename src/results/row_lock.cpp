@@ -1,6 +1,7 @@
 #include "results/row_lock.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -49,33 +50,61 @@ RowLockFile::~RowLockFile() {
 
 bool RowLockFile::ensureOpen(QString* error) {
     if (fd_ >= 0) return true;
-    const QByteArray p = path_.toLocal8Bit();
-    fd_ = ::open(p.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd_ >= 0) {
-        // Every user of the program folder locks in this file, whatever the creator's umask.
-        (void)::fchmod(fd_, 0666);
-    } else if (errno == EEXIST) {
-        fd_ = ::open(p.constData(), O_RDWR | O_CLOEXEC);
-    }
+    const QByteArray p = QFile::encodeName(path_);
+    // Created with the user's umask: a lock file others may write is the folder owner's choice,
+    // never a world-writable file made here.
+    fd_ = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd_ < 0 && error) {
-        *error = QStringLiteral("Cannot open the lock file %1: %2")
+        *error = QStringLiteral("the lock file %1 cannot be opened for writing (%2)")
                      .arg(path_, QString::fromLocal8Bit(strerror(errno)));
     }
     return fd_ >= 0;
 }
 
+bool RowLockFile::stillAtPath() const {
+    if (fd_ < 0) return false;
+    struct stat open, named;
+    return ::fstat(fd_, &open) == 0 && ::stat(QFile::encodeName(path_).constData(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& sequence, QString* error) {
-    if (!ensureOpen(error)) return Result::Failed;
-    if (setByte(fd_, F_WRLCK, lockOffset(file, sequence)) == 0) return Result::Locked;
-    if (errno == EAGAIN || errno == EACCES) return Result::Busy;
-    if (error) {
-        *error = QStringLiteral("Cannot lock a record in %1: %2")
-                     .arg(path_, QString::fromLocal8Bit(strerror(errno)));
+    // A lock in a file that was removed or replaced since it was opened keeps nobody out: the
+    // others lock in the file now at the path. Take it again there.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!ensureOpen(error)) return Result::Failed;
+        if (setByte(fd_, F_WRLCK, lockOffset(file, sequence)) != 0) {
+            if (errno == EAGAIN || errno == EACCES) {
+                if (stillAtPath()) return Result::Busy;
+                close();
+                continue;
+            }
+            if (error) {
+                *error = QStringLiteral("a record cannot be locked in %1 (%2)")
+                             .arg(path_, QString::fromLocal8Bit(strerror(errno)));
+            }
+            return Result::Failed;
+        }
+        if (stillAtPath()) return Result::Locked;
+        close();
     }
+    if (error) *error = QStringLiteral("the lock file %1 keeps being replaced").arg(path_);
     return Result::Failed;
 }
 
 RowLockFile::Result RowLockFile::lockAllFree(std::vector<HeldRange>& held, QString* error) {
+    // As in tryLock: locks in a file no longer at the path are taken again in the one that is.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const Result r = lockAllFreeOnce(held, error);
+        if (r != Result::Locked || stillAtPath()) return r;
+        close();
+    }
+    held.clear();
+    if (error) *error = QStringLiteral("the lock file %1 keeps being replaced").arg(path_);
+    return Result::Failed;
+}
+
+RowLockFile::Result RowLockFile::lockAllFreeOnce(std::vector<HeldRange>& held, QString* error) {
     held.clear();
     if (!ensureOpen(error)) return Result::Failed;
     // lockOffset gives offsets below 2^62; the ranges to take are split around each range another

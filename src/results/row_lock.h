@@ -27,7 +27,10 @@ public:
 
     enum class Result { Locked, Busy, Failed };
     // Takes the record's lock without waiting. Busy: another holder (another program, or another
-    // RowLockFile in this one) has it. Failed: the lock file cannot be opened or locked; error says why.
+    // RowLockFile in this one) has it. Failed: the lock file cannot be opened for writing or
+    // locked; error says why. A lock is only ever reported taken in the file now at the path: when
+    // the open file was removed or replaced, it is opened again (which drops this object's other
+    // locks, worthless in a file nobody else will open).
     Result tryLock(const QString& file, const QString& sequence, QString* error = nullptr);
     void unlock(const QString& file, const QString& sequence);
 
@@ -41,11 +44,15 @@ public:
     Result lockAllFree(std::vector<HeldRange>& held, QString* error = nullptr);
     // Drops every lock this object holds.
     void close();
+    // True while the open lock file is the file at the path (same device and inode): the locks
+    // taken in it still keep others out.
+    bool stillAtPath() const;
 
     QString path() const { return path_; }
 
 private:
     bool ensureOpen(QString* error);
+    Result lockAllFreeOnce(std::vector<HeldRange>& held, QString* error);
 
     QString path_;
     int fd_ = -1;

@@ -32,6 +32,11 @@ const QString kLockedNote = QStringLiteral("***LOCKED***");
 const QString kLockMessage = QStringLiteral(
     "Another user is working with data which affects your notes.  Try again later to view your information.");
 
+const QString kReadOnlyNote = QStringLiteral("The notes are shown read-only: ");
+const QString kChangedMessage =
+    QStringLiteral("Another user changed this note while it was open here.  Your text is still in the box: "
+                   "press OK again to save it in place of theirs, or close the form to keep theirs.");
+
 using results::hasCurrentRow;
 
 // A field of the current row, Null when it cannot be read.
@@ -413,8 +418,13 @@ bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextE
     const results::NotesStore::Opened o = notes_->open(KEYFILE, KEYSEQ);
     switch (o.result) {
     case results::NotesStore::OpenResult::Opened:
+    case results::NotesStore::OpenResult::ReadOnly: {
+        const bool readOnly = o.result == results::NotesStore::OpenResult::ReadOnly;
         if (o.text) NOTE->setPlainText(QString(*o.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        NOTE->setReadOnly(readOnly);
+        if (readOnly) ui::MsgBox(kReadOnlyNote + o.error + QLatin1Char('.'), ui::vbOKOnly | ui::vbInformation);
         return true;
+    }
     case results::NotesStore::OpenResult::Busy:
         ui::MsgBox(kLockMessage, ui::vbOKOnly);
         break;
@@ -434,9 +444,15 @@ void VKLIST::SETNOTES(QPlainTextEdit* NOTE) {
     QString text = NOTE->toPlainText();
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"))
         .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    if (notes_->write(text) == results::NotesStore::WriteResult::Busy) {
+    switch (notes_->write(text)) {
+    case results::NotesStore::WriteResult::Written:
+        break;
+    case results::NotesStore::WriteResult::Busy:
         throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("save the note in"),
                             kLockMessage);
+    case results::NotesStore::WriteResult::Changed:
+        throw dao::DaoError(VELKDB ? VELKDB->name() : QString(), QStringLiteral("save the note in"),
+                            kChangedMessage);
     }
     const QString shown = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"));
     if (NOTE->toPlainText() != shown) NOTE->setPlainText(shown);

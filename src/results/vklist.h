@@ -91,11 +91,15 @@ public:
     void ShowSearchRow();
 
     // Notes store. GetNoteLength: the trimmed length of the record's note, nothing when it cannot
-    // be counted (another user has it open). GETNOTES opens the note for editing and returns
-    // true; false when it cannot (another user has it: the message is shown and the box reads
+    // be counted (another user has it open). GETNOTES puts the note into the box and returns true:
+    // opened for editing, or, when the lock file cannot be written, read-only (the box is made
+    // read-only and a message says why; notesStore()->isOpen() is then false). It returns false
+    // when it cannot (another user has it: the message is shown and the box reads
     // "***LOCKED***"). Callers decide by the result, never by the box's text. SETNOTES writes the
     // box back (an empty box becomes one blank) and releases the note; it throws dao::DaoError,
-    // showing nothing itself, when the note cannot be written (the box keeps the user's text).
+    // showing nothing itself, when the note cannot be written (the box keeps the user's text),
+    // among others when another user changed the note while the lock was lost (a second
+    // SETNOTES then writes).
     std::optional<int> GetNoteLength(const QString& KEYFILE, const QString& KEYSEQ);
     bool GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextEdit* NOTE);
     void SETNOTES(QPlainTextEdit* NOTE);

@@ -209,9 +209,11 @@ bool VKLISTI::Form_Activate() {
     TDBGrid8->rebind();
 
     settingNote_ = true;
-    noteHeld_ = list_.GETNOTES(KEYFILE, KEYSEQ, NOTES);
+    const bool shown = list_.GETNOTES(KEYFILE, KEYSEQ, NOTES);
     settingNote_ = false;
-    if (!noteHeld_) {
+    // A note shown read-only (its lock file cannot be written) is never written back.
+    noteHeld_ = shown && list_.notesStore() && list_.notesStore()->isOpen();
+    if (!shown) {
         outcome_ = Outcome::Locked;
         closing_ = true;
         hide();
@@ -277,6 +279,7 @@ void VKLISTI::setNoteText(const QString& text) {
 }
 
 void VKLISTI::NOTES_GotFocus() {
+    if (NOTES->isReadOnly()) return; // a stamp on a note that cannot be saved would only mislead
     const results::StampedNote stamped =
         results::stampNote(NOTES->toPlainText(), results::todayShortDate(), QStringLiteral("\n"));
     setNoteText(stamped.text);
@@ -306,6 +309,12 @@ bool VKLISTI::leaveFocusedBox() {
 void VKLISTI::Command1_Click() {
     if (closing_ || !leaveFocusedBox()) return;
     closing_ = true;
+    if (!noteHeld_) { // shown read-only: nothing to write
+        outcome_ = Outcome::Closed;
+        hide();
+        done(QDialog::Accepted);
+        return;
+    }
     try {
         list_.SETNOTES(NOTES);
     } catch (const dao::DaoError& e) {

@@ -6,10 +6,13 @@
 #include "results/vknyaddr.h"
 
 #include "detail_fixture.h"
+#include "support/other_user.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -166,6 +169,35 @@ TEST_F(DetailFixture, ANoteHeldByAnotherUserOrAFailingLoadReturnsStraightToTheLi
         list->Command1_Click();
     }
     EXPECT_TRUE(noteFree(fileA, "01"));
+}
+
+TEST_F(DetailFixture, WithoutAWritableLockFileTheNoteOpensReadOnlyAndSaysWhy) {
+    openList("PA");
+    list.reset();
+    const QString lock = path("VELKPA.LDB");
+    QFile::remove(lock);
+    testsupport::writeFile(lock); // another user's, without write access for the others
+    ::chmod(QFile::encodeName(lock).constData(), 0444);
+    ::chmod(QFile::encodeName(folder()).constData(), 0755);
+    boxes.expect("The notes are shown read-only: the lock file " + lock +
+                     " cannot be opened for writing (Permission denied).",
+                 ui::vbOK);
+    {
+        testsupport::FilesAsAnotherUser otherUser;
+        openList();
+        ModalScript modal;
+        modal.expect<VKLISTI>([&](VKLISTI& f) {
+            showForTyping(f);
+            EXPECT_EQ(f.NOTES->toPlainText(), "First note");
+            EXPECT_TRUE(f.NOTES->isReadOnly());
+            clickInto(f.NOTES); // no date stamp on a note that cannot be saved
+            EXPECT_EQ(f.NOTES->toPlainText(), "First note");
+            return testsupport::press(f, f.Command1);
+        });
+        list->Command1_Click();
+        EXPECT_EQ(modal.shownCount(), 1);
+    }
+    EXPECT_EQ(note(fileA, "01").toString(), "First note");
 }
 
 TEST_F(DetailFixture, JumpToAnAssociatedRecordAsksToSaveAChangedNote) {

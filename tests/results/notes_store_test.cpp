@@ -2,10 +2,14 @@
 // holders in one program and between two programs, one of which dies.
 #include "results/notes_store.h"
 #include "results/row_lock.h"
+#include "support/other_user.h"
 #include "support/temp_dir.h"
+
+#include <QFile>
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -175,12 +179,81 @@ TEST_F(NotesStoreTest, LockOfAProgramThatDiesIsReleased) {
     store.cancel();
 }
 
-TEST_F(NotesStoreTest, LockFileThatCannotBeOpenedIsReportedNotIgnored) {
-    NotesStore store(*db, path("no/such/folder/VELKPA.LDB"));
-    NotesStore::Opened o = store.open("100", "02");
-    EXPECT_EQ(o.result, NotesStore::OpenResult::Failed);
-    EXPECT_TRUE(o.error.contains("lock file")) << o.error.toStdString();
-    EXPECT_EQ(store.noteLength("100", "02"), std::nullopt);
+TEST_F(NotesStoreTest, RemovedLockFileIsTakenAgainAndAnotherUsersNoteIsNotReplacedUnseen) {
+    auto second = dao::Database::open(dbPath);
+    NotesStore a(*db, lockPath);
+    NotesStore b(*second, lockPath);
+    ASSERT_EQ(a.open("100", "02").result, NotesStore::OpenResult::Opened);
+    ASSERT_TRUE(QFile::remove(lockPath));
+    // b cannot see a lock in a removed file: it opens the note, and while b has it a cannot save.
+    ASSERT_EQ(b.open("100", "02").result, NotesStore::OpenResult::Opened);
+    QString aText = "A's words", bText = "B's words";
+    EXPECT_EQ(a.write(aText), NotesStore::WriteResult::Busy);
+    EXPECT_EQ(b.write(bText), NotesStore::WriteResult::Written);
+    // a's save does not replace b's note unseen; a holds the lock in the file now at the path.
+    EXPECT_EQ(a.write(aText), NotesStore::WriteResult::Changed);
+    EXPECT_EQ(stored("100", "02").toString(), "B's words");
+    EXPECT_EQ(b.open("100", "02").result, NotesStore::OpenResult::Busy);
+    // Told, a saves again on purpose.
+    EXPECT_EQ(a.write(aText), NotesStore::WriteResult::Written);
+    EXPECT_EQ(stored("100", "02").toString(), "A's words");
+
+    // Any new lock of a holder whose file went is taken in the file at the path.
+    results::RowLockFile x(lockPath), y(lockPath);
+    ASSERT_EQ(x.tryLock("200", "01"), results::RowLockFile::Result::Locked);
+    ASSERT_TRUE(QFile::remove(lockPath));
+    ASSERT_EQ(y.tryLock("200", "01"), results::RowLockFile::Result::Locked);
+    EXPECT_EQ(x.tryLock("200", "01"), results::RowLockFile::Result::Busy);
+    EXPECT_TRUE(x.stillAtPath());
+}
+
+TEST_F(NotesStoreTest, LockFileIsCreatedWithTheUsersUmask) {
+    for (const mode_t mask : {mode_t(022), mode_t(077)}) {
+        QFile::remove(lockPath);
+        const mode_t old = ::umask(mask);
+        results::RowLockFile lock(lockPath);
+        const results::RowLockFile::Result r = lock.tryLock("100", "02");
+        ::umask(old);
+        EXPECT_EQ(r, results::RowLockFile::Result::Locked);
+        EXPECT_EQ(testsupport::modeOf(lockPath), mode_t(0666 & ~mask)) << "umask " << mask;
+    }
+}
+
+TEST_F(NotesStoreTest, LockFileThatCannotBeWrittenShowsTheNoteReadOnly) {
+    const QByteArray dir = QFile::encodeName(folder());
+    const struct {
+        const char* what;
+        QString lock;
+        mode_t folderMode;
+        bool precreated; // by another user, read-only for the others
+    } cases[] = {
+        {"read-only program folder", lockPath, 0555, false},
+        {"lock file of another user", lockPath, 0755, true},
+        {"no folder for the lock file", path("no/such/folder/VELKPA.LDB"), 0755, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(lockPath);
+        if (c.precreated) {
+            testsupport::writeFile(lockPath);
+            ::chmod(QFile::encodeName(lockPath).constData(), 0444);
+        }
+        ::chmod(dir.constData(), c.folderMode);
+        {
+            testsupport::FilesAsAnotherUser otherUser;
+            NotesStore store(*db, c.lock);
+            const NotesStore::Opened o = store.open("100", "02");
+            EXPECT_EQ(o.result, NotesStore::OpenResult::ReadOnly);
+            EXPECT_EQ(o.text.value_or(QString()), "Called in May\r\nWants a quote");
+            EXPECT_TRUE(o.error.contains(c.lock + " cannot be opened for writing")) << o.error.toStdString();
+            EXPECT_FALSE(store.isOpen());
+            QString text = "Never stored";
+            EXPECT_THROW(store.write(text), dao::DaoError);
+            EXPECT_EQ(store.noteLength("100", "02"), 28); // counted without the lock
+        }
+        ::chmod(dir.constData(), 0700);
+        EXPECT_EQ(stored("100", "02").toString(), "Called in May\r\nWants a quote");
+    }
 }
 
 } // namespace
