@@ -28,16 +28,6 @@ void printUsage(std::FILE* to) {
                to);
 }
 
-// The connect string of the data set, from the Setup table of the settings database.
-QString stateConnect(const QString& folder, const QString& state) {
-    auto index = dao::Database::open(files::findFileNoCase(folder, dataset::indexDatabaseName()), false, true,
-                                     dataset::indexDbConnect());
-    auto setup = index->OpenTable(QStringLiteral("Setup"));
-    setup->setIndex(QStringLiteral("Key"));
-    setup->Seek(QStringLiteral("="), {state});
-    return setup->NoMatch() ? QString() : setup->text(QStringLiteral("pwd"));
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -68,7 +58,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<dao::Database> db;
     try {
         db = dao::Database::open(files::findFileNoCase(folder, dataset::stateDatabaseName(state)), false,
-                                 false, stateConnect(folder, state));
+                                 false, dataset::connectFromSetup(folder, state));
     } catch (const dao::DaoError& e) {
         std::fprintf(stderr, "velk-load: %s\n", qPrintable(e.message()));
         return 1;

@@ -116,19 +116,13 @@ void VKWSPACE::OK_Click() {
     const QString folder = programFolder();
 
     // The connect string first, so a pending restore opens the state database with this data
-    // set's password; a data set without a Setup row gets none rather than the previous one's.
+    // set's password. Without it the data set cannot be opened: the settings database is named
+    // with the real cause, and the dialog stays for another choice, Exit, or an update.
     try {
-        auto indexDb = dao::Database::open(files::findFileNoCase(folder, dataset::indexDatabaseName()), false,
-                                           false, dataset::indexDbConnect());
-        auto SetupTable = indexDb->OpenTable(QStringLiteral("Setup"));
-        SetupTable->setIndex(QStringLiteral("Key"));
-        SetupTable->Seek(QStringLiteral("="), {chosen.code});
-        if (!SetupTable->NoMatch()) chosen.connect = SetupTable->text(QStringLiteral("pwd"));
-        SetupTable->Close();
-        indexDb->close();
-    } catch (const std::exception&) {
-        // No settings database or no Setup table: the data set is opened without a password, and
-        // a database that has one reports the mismatch when it is opened.
+        chosen.connect = dataset::connectFromSetup(folder, chosen.code);
+    } catch (const dao::DaoError& e) {
+        MsgBox(e.message(), vbExclamation);
+        return;
     }
     dataset::setCurrent(chosen);
     velk::WorkspaceChosen = false;
@@ -176,10 +170,12 @@ void VKWSPACE::OK_Click() {
     }
 
     if (const QString temp = velk::GetTempDir(); !temp.isEmpty()) {
-        if (!velk::writeIni(velk::iniPath(temp), {name, STATE->currentText()})) {
-            MsgBox(kCannotCreate);
-            return;
-        }
+        // The choice stands even when it cannot be remembered: asking again would ask forever.
+        QString error;
+        if (!velk::writeIni(velk::iniPath(temp), {name, STATE->currentText()}, &error))
+            MsgBox(error + QStringLiteral("\r\nThe workspace and state chosen are used now, but the next start "
+                                          "will not offer them."),
+                   vbExclamation);
     }
 
     velk::WorkspaceChosen = true;

@@ -1,8 +1,10 @@
 #include "app/workspace_rules.h"
 
 #include "platform/files/atomic_file.h"
+#include "platform/files/bounded_read.h"
 #include "platform/files/folders.h"
 #include "platform/files/quoted_line.h"
+#include "platform/files/win1252.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,11 @@
 #include <algorithm>
 
 namespace velk {
+
+namespace {
+// One line of a workspace name and a state code; anything much larger is not ours.
+constexpr qint64 kMaxIniBytes = 64 * 1024;
+} // namespace
 
 QString workspaceNameProblem(const QString& name) {
     if (name.isEmpty()) return QStringLiteral("The workspace name is empty.");
@@ -60,12 +67,16 @@ QString iniPath(const QString& tempDir) {
 
 std::optional<WorkspaceChoice> readIni(const QString& path) {
     if (path.isEmpty()) return std::nullopt;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-    const QList<QByteArray> lines = files::splitLines(file.readAll());
+    // A link planted in place of the file is not followed.
+    const files::BoundedRead r = files::readRegularFile(path, kMaxIniBytes, false);
+    if (!r.ok()) return std::nullopt;
+    const QList<QByteArray> lines = files::splitLines(r.bytes);
     if (lines.isEmpty()) return std::nullopt;
+    // Written in UTF-8; a file of an earlier version is Windows-1252, which is (nearly) never valid UTF-8.
+    const files::LineCoding coding =
+        files::isValidUtf8(lines.front()) ? files::LineCoding::Utf8 : files::LineCoding::Win1252;
     bool ok = false;
-    const QVariantList fields = files::readQuotedLine(lines.front(), &ok);
+    const QVariantList fields = files::readQuotedLine(lines.front(), &ok, coding);
     if (!ok || fields.size() < 2) return std::nullopt;
     return WorkspaceChoice{fields[0].toString(), fields[1].toString()};
 }
@@ -75,7 +86,8 @@ bool writeIni(const QString& path, const WorkspaceChoice& choice, QString* error
         if (error) *error = QStringLiteral("no temporary folder");
         return false;
     }
-    return files::atomicWrite(path, files::writeQuotedLine({choice.workspace, choice.state}), error);
+    return files::atomicWrite(
+        path, files::writeQuotedLine({choice.workspace, choice.state}, files::LineCoding::Utf8), error);
 }
 
 } // namespace velk

@@ -1,5 +1,6 @@
 #include "dataset/data_set.h"
 
+#include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 
 namespace dataset {
@@ -51,6 +52,21 @@ QString DataSet::databasePath(const QString& folder) const {
 
 QString DataSet::databasePath() const {
     return databasePath(files::programFolder());
+}
+
+QString connectFromSetup(const QString& folder, const QString& code) {
+    const QString path = files::findFileNoCase(folder, indexDatabaseName());
+    auto indexDb = dao::Database::open(path, false, false, indexDbConnect());
+    if (!indexDb->tableExists(QStringLiteral("Setup")))
+        throw dao::DaoError(path, QStringLiteral("read the data sets from"),
+                            QStringLiteral("the file has no table Setup"));
+    auto setup = indexDb->OpenTable(QStringLiteral("Setup"));
+    setup->setIndex(QStringLiteral("Key"));
+    setup->Seek(QStringLiteral("="), {code});
+    if (setup->NoMatch())
+        throw dao::DaoError(path, QStringLiteral("find the data set %1 in").arg(code),
+                            QStringLiteral("its table Setup has no row for %1").arg(code));
+    return setup->text(QStringLiteral("pwd"));
 }
 
 const DataSet& current() {

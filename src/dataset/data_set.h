@@ -37,6 +37,12 @@ struct DataSet {
     QString databasePath() const;
 };
 
+// The connect string of data set code, read from the Setup table of VELKI.MDB in folder. Throws
+// dao::DaoError naming VELKI.MDB and the cause (the file missing, empty, damaged or not ours, no
+// table Setup, no row for the data set), so that it never shows as a wrong password on the data
+// set's own database.
+QString connectFromSetup(const QString& folder, const QString& code);
+
 // The data set in use: PA without a connect string until a workspace is chosen.
 const DataSet& current();
 // Set by the workspace dialog when a data set is chosen (and by tests).

@@ -5,10 +5,13 @@
 #include "platform/dao/dao.h"
 #include "platform/ui/help_viewer.h"
 #include "platform/ui/msgbox.h"
+#include "support/file_size_limit.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
 #include <QFileInfo>
+
+#include <optional>
 
 using testsupport::ModalScript;
 using testsupport::ScriptedMsgBoxes;
@@ -159,21 +162,82 @@ TEST_F(WorkspaceDialogTest, WorkspaceChosenIsClearedBeforeEveryShowing) {
     EXPECT_FALSE(show(closeDialog));
 }
 
-TEST_F(WorkspaceDialogTest, ConnectStringIsNeverAnotherDataSets) {
-    {
-        auto index = dao::Database::open(programFile("VELKI.MDB"), false, false, dataset::indexDbConnect());
-        index->execute("DELETE * FROM Setup WHERE STATE = 'PM'");
-    }
+TEST_F(WorkspaceDialogTest, ConnectStringComesFromTheDataSetsSetupRow) {
     EXPECT_TRUE(show(choose("INITIAL", "NJ")));
     EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("NJ"));
     EXPECT_TRUE(show(choose("INITIAL", "PM")));
-    EXPECT_EQ(dataset::current().connect, QString()) << "a data set without a Setup row";
-    // Without the settings database the choice is still accepted, and nothing is created.
-    dataset::setCurrent({dataset::current().code, ";PWD=stale"});
-    ASSERT_TRUE(QFile::remove(programFile("VELKI.MDB")));
-    EXPECT_TRUE(show(choose("INITIAL", "PA")));
-    EXPECT_EQ(dataset::current().connect, QString());
-    EXPECT_FALSE(exists("VELKI.MDB"));
+    EXPECT_EQ(dataset::current().connect, dataset::defaultConnect("PM"));
+}
+
+// Each of these was once reported as a wrong password on the data set's own database.
+TEST_F(WorkspaceDialogTest, SettingsDatabaseFaultsAreNamedAndTheDialogStays) {
+    const QString index = programFile("VELKI.MDB");
+    const QString saved = path("VELKI.saved");
+    ASSERT_TRUE(QFile::copy(index, saved));
+    const struct {
+        const char* fault;
+        std::function<void()> make;
+        const char* cause;
+    } cases[] = {
+        {"missing", [&] { QFile::remove(index); }, "the file does not exist"},
+        {"empty", [&] { writeFile(index, ""); }, "the file is empty"},
+        {"damaged", [&] { writeFile(index, QByteArray(4096, 'x')); }, "the file is not a VELK database"},
+        {"without the data set's row",
+         [&] {
+             auto db = dao::Database::open(index, false, false, dataset::indexDbConnect());
+             db->execute("DELETE * FROM Setup WHERE STATE = 'PM'");
+         },
+         "its table Setup has no row for PM"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        QFile::remove(index);
+        ASSERT_TRUE(QFile::copy(saved, index));
+        c.make();
+        dataset::setCurrent({"NJ", dataset::defaultConnect("NJ")});
+        ScriptedMsgBoxes boxes;
+        boxes.expectContaining(index, ui::vbOK);
+        EXPECT_FALSE(show([](VKWSPACE& d) {
+            EXPECT_NE(chooseInDialog(d, "INITIAL", "PM"), QDialog::Accepted);
+            return closeDialog(d);
+        }));
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_TRUE(boxes.shown().front().text.contains(c.cause)) << boxes.shown().front().text.toStdString();
+        EXPECT_FALSE(boxes.shown().front().text.contains("VELKPM.MDB"));
+        EXPECT_EQ(dataset::current().code, "NJ") << "the data set in use stays";
+        EXPECT_FALSE(QFileInfo::exists(iniFile()));
+    }
+}
+
+TEST_F(WorkspaceDialogTest, VelkIniThatCannotBeWrittenIsNamedAndTheChoiceStillGoesOn) {
+    const struct {
+        const char* fault;
+        bool folderInPlace;
+        rlim_t sizeLimit; // 0: none
+        const char* cause;
+    } cases[] = {
+        {"a folder in its place", true, 0, "Is a directory"},
+        {"no room to write it", false, 4, "File too large"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fault);
+        if (c.folderInPlace) {
+            ASSERT_TRUE(QDir().mkdir(iniFile()));
+        }
+        ScriptedMsgBoxes boxes;
+        boxes.expectContaining(iniFile(), ui::vbOK);
+        const bool chosen = show([&](VKWSPACE& d) {
+            std::optional<testsupport::FileSizeLimit> full;
+            if (c.sizeLimit) full.emplace(c.sizeLimit);
+            return chooseInDialog(d, "INITIAL", "NY");
+        });
+        EXPECT_TRUE(chosen) << "said once, not again after every OK";
+        EXPECT_EQ(dataset::current().code, "NY");
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_TRUE(boxes.shown().front().text.contains(c.cause)) << boxes.shown().front().text.toStdString();
+        EXPECT_FALSE(QFileInfo(iniFile()).isFile());
+        if (c.folderInPlace) QDir().rmdir(iniFile());
+    }
 }
 
 TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenDropsTheMarker) {

@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 using testsupport::readFile;
 using testsupport::writeFile;
 using WorkspaceRules = testsupport::TempDirTest;
@@ -64,4 +66,29 @@ TEST_F(WorkspaceRules, IniThatCannotBeReadOrWritten) {
     writeFile(ini, "\"A\",\"NY\"\n"); // a line end without CR is read all the same
     EXPECT_EQ(velk::readIni(ini)->state, "NY");
     EXPECT_FALSE(velk::writeIni(QString(), {"A", "PA"}));
+    // A link planted in its place is not followed, nor is a FIFO waited on.
+    writeFile(path("elsewhere"), "\"Planted\",\"NY\"\r\n");
+    QFile::remove(ini);
+    ASSERT_TRUE(QFile::link(path("elsewhere"), ini));
+    EXPECT_FALSE(velk::readIni(ini).has_value());
+    QFile::remove(ini);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    EXPECT_FALSE(velk::readIni(ini).has_value());
+}
+
+TEST_F(WorkspaceRules, IniIsWrittenInUtf8AndAnEarlierWindows1252FileStillReads) {
+    const QString ini = path("VELK.INI");
+    const QString name = QStringLiteral("Работа Zürich €"); // Cyrillic has no Windows-1252 byte
+    ASSERT_TRUE(velk::writeIni(ini, {name, "PA"}));
+    EXPECT_EQ(readFile(ini), "\"" + name.toUtf8() + "\",\"PA\"\r\n");
+    EXPECT_EQ(velk::readIni(ini)->workspace, name);
+    const std::pair<QByteArray, QString> earlier[] = {
+        {"\"Caf\xe9\",\"NJ\"\r\n", QStringLiteral("Café")},
+        {"\"\x80 Kunden\",\"NJ\"\r\n", QStringLiteral("€ Kunden")},
+        {"\"Plain\",\"NJ\"\r\n", QStringLiteral("Plain")},
+    };
+    for (const auto& [bytes, workspace] : earlier) {
+        writeFile(ini, bytes);
+        EXPECT_EQ(velk::readIni(ini)->workspace, workspace) << bytes.toStdString();
+    }
 }

@@ -168,6 +168,8 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bo
     const QFileInfo info(path);
     if (!info.exists()) throw DaoError(path, op, QStringLiteral("the file does not exist"));
     if (!info.isFile()) throw DaoError(path, op, QStringLiteral("the name is not a database file"));
+    // SQLite takes an empty file for an empty database; none of ours is empty.
+    if (info.size() == 0) throw DaoError(path, op, QStringLiteral("the file is empty"));
 
     std::unique_ptr<Database> d(new Database);
     d->path_ = path;

@@ -28,7 +28,7 @@ qsizetype closingQuote(const QByteArray& line, qsizetype from) {
 
 } // namespace
 
-QByteArray writeQuotedLine(const QVariantList& fields) {
+QByteArray writeQuotedLine(const QVariantList& fields, LineCoding coding) {
     QByteArray line;
     for (qsizetype i = 0; i < fields.size(); ++i) {
         if (i > 0) line.append(',');
@@ -37,7 +37,7 @@ QByteArray writeQuotedLine(const QVariantList& fields) {
             line.append(f.toBool() ? kTrue : kFalse);
         } else {
             line.append('"');
-            line.append(toWin1252(f.toString()));
+            line.append(coding == LineCoding::Utf8 ? f.toString().toUtf8() : toWin1252(f.toString()));
             line.append('"');
         }
     }
@@ -45,7 +45,10 @@ QByteArray writeQuotedLine(const QVariantList& fields) {
     return line;
 }
 
-QVariantList readQuotedLine(const QByteArray& raw, bool* ok) {
+QVariantList readQuotedLine(const QByteArray& raw, bool* ok, LineCoding coding) {
+    const auto decode = [coding](const QByteArray& bytes) {
+        return coding == LineCoding::Utf8 ? QString::fromUtf8(bytes) : fromWin1252(bytes);
+    };
     QByteArray line = raw;
     while (line.endsWith('\r') || line.endsWith('\n'))
         line.chop(1);
@@ -64,10 +67,10 @@ QVariantList readQuotedLine(const QByteArray& raw, bool* ok) {
             const qsizetype close = closingQuote(line, i + 1);
             if (close < 0) {
                 good = false;
-                fields.append(fromWin1252(line.mid(i + 1)));
+                fields.append(decode(line.mid(i + 1)));
                 break;
             }
-            fields.append(fromWin1252(line.mid(i + 1, close - i - 1)));
+            fields.append(decode(line.mid(i + 1, close - i - 1)));
             next = line.indexOf(',', close + 1);
             if (next < 0) next = line.size();
         } else {
@@ -79,7 +82,7 @@ QVariantList readQuotedLine(const QByteArray& raw, bool* ok) {
             else if (text.compare(kFalse, Qt::CaseInsensitive) == 0)
                 fields.append(false);
             else
-                fields.append(fromWin1252(text));
+                fields.append(decode(text));
         }
         if (next >= line.size()) break;
         i = next + 1;

@@ -1,6 +1,7 @@
 #include "platform/files/win1252.h"
 
 #include <QHash>
+#include <QStringDecoder>
 
 namespace files {
 
@@ -71,6 +72,12 @@ bool isWin1252Encodable(const QString& text) {
     for (QChar c : text)
         if (byteFor(c.unicode()) < 0) return false;
     return true;
+}
+
+bool isValidUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    (void)decoder.decode(bytes).operator QString();
+    return !decoder.hasError();
 }
 
 } // namespace files

@@ -13,4 +13,8 @@ QString fromWin1252(const char* data, qsizetype len);
 QByteArray toWin1252(const QString& text, bool* ok = nullptr);
 bool isWin1252Encodable(const QString& text);
 
+// True when bytes are well-formed UTF-8. Text written in Windows-1252 with any byte above 0x7F is
+// almost never well-formed UTF-8, so this tells the two apart in a file that may hold either.
+bool isValidUtf8(const QByteArray& bytes);
+
 } // namespace files
