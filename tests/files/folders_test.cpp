@@ -74,6 +74,20 @@ TEST_F(Folders, TempDirRefusesAFolderOthersCanWriteAndAPlainFile) {
     EXPECT_EQ(GetTempDir(), QString());
 }
 
+TEST_F(Folders, TempDirRefusesALinkPlantedInASharedStateFolder) {
+    // A folder of the user's own, private as required, and the link someone placed where the
+    // private folder would be created.
+    ASSERT_TRUE(QDir().mkdir(path("mine")));
+    ::chmod(QFile::encodeName(path("mine")).constData(), 0700);
+    ASSERT_TRUE(QDir().mkdir(path("shared")));
+    ASSERT_TRUE(QFile::link(path("mine"), path("shared/velk")));
+    const QByteArray oldXdg = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(path("shared")));
+    EXPECT_EQ(GetTempDir(), QString());
+    oldXdg.isNull() ? qunsetenv("XDG_STATE_HOME") : qputenv("XDG_STATE_HOME", oldXdg);
+    EXPECT_TRUE(QFileInfo(path("shared/velk")).isSymLink()) << "left as it was";
+}
+
 TEST_F(Folders, AtomicWriteReplacesKeepingTheModeAndNoTemporaryFile) {
     const QString ini = path("VELK.INI");
     ASSERT_TRUE(atomicWrite(ini, "\"A\",\"PA\"\r\n"));

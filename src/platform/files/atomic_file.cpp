@@ -68,7 +68,8 @@ bool ReplacingFile::write(const char* data, qint64 size) {
 bool ReplacingFile::commit() {
     if (!ok() || fd_ < 0) return fail("writing failed", EBADF);
     struct stat st;
-    const mode_t mode = ::stat(target_.constData(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
+    // lstat: a link in the target's place is replaced, so its target's permissions are not copied.
+    const mode_t mode = ::lstat(target_.constData(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
                                                                                      : (newFileMode_ & ~currentUmask());
     if (::fchmod(fd_, mode) != 0) return fail("setting its permissions failed", errno);
     if (::fsync(fd_) != 0) return fail("flushing failed", errno);

@@ -50,18 +50,23 @@ QString defaultTempDir() {
 // directory rules ask for state folders).
 bool makePrivatePath(const QByteArray& path) {
     struct stat st;
-    if (::stat(path.constData(), &st) == 0) return S_ISDIR(st.st_mode);
+    if (::lstat(path.constData(), &st) == 0) return true; // what it is, isPrivateFolder judges
     if (errno != ENOENT) return false;
     const qsizetype slash = path.lastIndexOf('/');
-    if (slash > 0 && !makePrivatePath(path.left(slash))) return false;
+    if (slash > 0) {
+        const QByteArray parent = path.left(slash);
+        // A parent may be a link of the user's own (a home on another disk); only the folder itself may not.
+        if (::stat(parent.constData(), &st) != 0 && !makePrivatePath(parent)) return false;
+    }
     return ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
 }
 
 // The folder may hold the last choice of workspace and copies of the user's data: accept it only
-// when it is a folder of ours that nobody else can write into.
+// when it is a folder of ours that nobody else can write into, and not a link to one (lstat): a
+// link planted where the folder belongs would lead the files elsewhere.
 bool isPrivateFolder(const QByteArray& path) {
     struct stat st;
-    if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
     return st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
 }
 

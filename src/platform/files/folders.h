@@ -12,7 +12,9 @@ void setProgramFolder(const QString& folder);
 
 // The per-user private folder standing in for the Windows temporary folder: it survives a reboot
 // ($XDG_STATE_HOME/velk or ~/.local/state/velk), is created with mode 0700 and is returned with a
-// trailing "/". "" when it cannot be had. setTempDirOverride("") restores the default.
+// trailing "/". "" when it cannot be had, or when what stands at its path is not a folder of this
+// user's that only they can write (a symbolic link is refused, not followed). Files in it are
+// opened without following links. setTempDirOverride("") restores the default.
 QString GetTempDir();
 void setTempDirOverride(const QString& folder);
 
