@@ -1,6 +1,14 @@
 #include "printing/report_schema.h"
 
 #include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
 
 namespace printing {
 
@@ -50,6 +58,41 @@ void createReportTables(dao::Database& db) {
                     typed(QStringLiteral("CLASSLOSS") + n, "DOUBLE")};
     }
     db.createTable(QStringLiteral("CLASS"), classes);
+}
+
+QString workingCopyPath() {
+    const QString folder = files::GetTempDir();
+    return folder.isEmpty() ? QString() : folder + reportDatabaseName();
+}
+
+bool replaceWorkingCopy(const QString& programFolder, QString* error) {
+    auto fail = [&](const QString& reason) {
+        if (error) *error = reason;
+        return false;
+    };
+    const QString target = workingCopyPath();
+    if (target.isEmpty())
+        return fail(QStringLiteral("The private folder for working files cannot be created."));
+    if (!files::existsNoCase(programFolder, reportDatabaseName()))
+        return fail(QStringLiteral("%1 is missing from the program folder %2.")
+                        .arg(reportDatabaseName(), programFolder));
+    const QString source = files::findFileNoCase(programFolder, reportDatabaseName());
+    const QString temp = target + QStringLiteral(".new-%1").arg(::getpid());
+    QFile::remove(temp);
+    QFile in(source);
+    if (!in.copy(temp)) {
+        QFile::remove(temp);
+        return fail(QStringLiteral("%1 cannot be copied to %2: %3").arg(source, temp, in.errorString()));
+    }
+    QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // A journal left by an interrupted run would be played back into the fresh copy.
+    QFile::remove(target + QStringLiteral("-journal"));
+    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(temp);
+        return fail(QStringLiteral("%1 cannot be replaced: %2").arg(target, reason));
+    }
+    return true;
 }
 
 } // namespace printing

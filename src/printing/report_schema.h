@@ -19,4 +19,11 @@ constexpr int kClassSlots = 21;
 // Creates the tables PRIME (one row per employer) and CLASS (its classes) in an empty database.
 void createReportTables(dao::Database& db);
 
+// The working copy: REPORT.MDB in the private per-user folder; "" when that folder cannot be had.
+QString workingCopyPath();
+// Replaces the working copy whole with a copy of the template REPORT.MDB of programFolder, so no
+// row of an earlier run is left. Returns false with a reason when the folder cannot be had, the
+// template is missing or the copy cannot be written; the earlier copy is then left as it was.
+bool replaceWorkingCopy(const QString& programFolder, QString* error = nullptr);
+
 } // namespace printing

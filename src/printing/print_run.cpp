@@ -1,0 +1,227 @@
+#include "printing/print_run.h"
+
+#include "dataset/text_rules.h"
+#include "platform/dao/dao.h"
+#include "platform/report/definition.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/msgbox.h"
+#include "printing/report_engine.h"
+#include "printing/report_rows.h"
+#include "printing/report_schema.h"
+
+#include <QWidget>
+
+namespace printing {
+
+namespace {
+
+QString missingReport(const QString& file) {
+    return QStringLiteral("The Report File (") + file + QStringLiteral(") Is Missing or Not Loading");
+}
+
+// A message with the normal pointer back: every way a run ends goes through here or succeeds.
+void say(const QString& text, int style = ui::vbOKOnly) {
+    ui::setDefaultPointer();
+    ui::MsgBox(text, style);
+}
+
+void reportFailure(const QString& what, const QString& reason) {
+    say(what + QStringLiteral("\n\n") + reason, ui::vbCritical);
+}
+
+// The reason of a failure of the database or report layers, or of anything else.
+QString reasonOf(const std::exception& e) {
+    if (const auto* d = dynamic_cast<const dao::DaoError*>(&e)) return d->message();
+    if (const auto* r = dynamic_cast<const report::ReportError*>(&e)) return r->message();
+    return QString::fromLocal8Bit(e.what());
+}
+
+RowWriter writerFor(const PrintRequest& request) {
+    switch (request.format) {
+    case PrintFormat::Detail:
+        return RowWriter::Detail;
+    case PrintFormat::Summary:
+        return RowWriter::Summary;
+    default:
+        // Labels carry EXPIRE only when they are to be sorted by it.
+        return request.sort == PrintSort::ExpirationDate ? RowWriter::LabelsByExpiry : RowWriter::Labels;
+    }
+}
+
+// Opens the state database of the data set as the list has it: shared, read-write.
+std::unique_ptr<dao::Database> openState(const dataset::DataSet& dataSet, const QString& programFolder) {
+    return dao::Database::open(dataSet.databasePath(programFolder), false, false, dataSet.connect);
+}
+
+// Enables a widget again when the scope ends, however it ends.
+class Disabled {
+public:
+    explicit Disabled(QWidget* w) : w_(w) {
+        if (w_) w_->setEnabled(false);
+    }
+    ~Disabled() {
+        if (w_) w_->setEnabled(true);
+    }
+    Disabled(const Disabled&) = delete;
+    Disabled& operator=(const Disabled&) = delete;
+
+private:
+    QWidget* w_;
+};
+
+} // namespace
+
+namespace {
+
+// Opens the format's report file, points it at the working copy, sets the formulas (detail and
+// summary) and the sort (when given), then previews or prints it.
+bool handToEngine(ReportEngine& engine, const PrintRequest& request, const QString& title,
+                  const dataset::DataSet& dataSet, const QString& sortField, const QString& failure) {
+    const QString file = reportFileFor(request.format, dataSet);
+    try {
+        engine.open(file);
+    } catch (const std::exception&) {
+        say(missingReport(file));
+        return false;
+    }
+    try {
+        const QString copy = workingCopyPath();
+        engine.setTableLocation(1, copy);
+        if (request.format == PrintFormat::Detail) engine.setTableLocation(2, copy);
+        if (request.format == PrintFormat::Detail || request.format == PrintFormat::Summary) {
+            // The title goes in as plain text: quotes in it are just characters.
+            engine.setFormula(QStringLiteral("SEARCHNAME"), title);
+            engine.setFormula(QStringLiteral("STATE"), dataSet.code);
+        }
+        if (!sortField.isEmpty()) engine.addSortField(sortField);
+        ui::setDefaultPointer();
+        if (request.toWindow) {
+            engine.preview();
+            return true;
+        }
+        return engine.print(request.copies);
+    } catch (const std::exception& e) {
+        reportFailure(failure, reasonOf(e));
+        return false;
+    }
+}
+
+} // namespace
+
+QString reportFileFor(PrintFormat format, const dataset::DataSet& dataSet) {
+    switch (format) {
+    case PrintFormat::Detail:
+        return dataSet.isNY() ? QStringLiteral("VKPRTANY.RPT") : QStringLiteral("VKPRTALL.RPT");
+    case PrintFormat::Summary:
+        return QStringLiteral("VKPRTSUM.RPT");
+    case PrintFormat::LaserLabels:
+        return QStringLiteral("VKLABELL.RPT");
+    case PrintFormat::DotMatrixLabels:
+        return QStringLiteral("VKLABELS.RPT");
+    }
+    return QString();
+}
+
+QString sortFieldFor(PrintSort sort) {
+    switch (sort) {
+    case PrintSort::Name:
+        return QStringLiteral("{PRIME.NAME1}");
+    case PrintSort::ExpirationDate:
+        return QStringLiteral("{PRIME.EXPIRE}");
+    case PrintSort::ZipCode:
+        return QStringLiteral("{PRIME.ZIP}");
+    }
+    return QString();
+}
+
+bool runPrint(const PrintRequest& request, const SearchToPrint& search, const dataset::DataSet& dataSet,
+              const QString& programFolder, ReportEngine& engine, PrintProgress& progress) {
+    ui::BusyCursor busy;
+    if (search.count <= 0) {
+        say(QStringLiteral("This search has no companies to print."));
+        return false;
+    }
+    if (!replaceWorkingCopy(programFolder)) {
+        say(QStringLiteral("VKPRINT CMD1 CANNOT FIND SYSTEM DIRECTORY!"));
+        return false;
+    }
+    const QString copy = workingCopyPath();
+
+    long long written = 0;
+    try {
+        std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
+        std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
+        ReportRowWriter writer(writerFor(request), dataSet, *state, *reportDb);
+        std::unique_ptr<dao::Recordset> list =
+            state->OpenRecordset(search.sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+        progress.gathering(search.count);
+        int batch = 0;
+        reportDb->BeginTrans();
+        try {
+            for (; !list->atEOF(); list->MoveNext()) {
+                // Only employers not marked to be left out: a blank (or empty) Omit; Null too is left out.
+                const QVariant omit = list->value(QStringLiteral("Omit"));
+                if (omit.isNull() || !dataset::isEmptyText(omit.toString())) continue;
+                ++written;
+                if (++batch == kPrintBatch) {
+                    reportDb->CommitTrans();
+                    reportDb->BeginTrans();
+                    batch = 0;
+                }
+                progress.written(written);
+                writer.write(*list);
+            }
+            reportDb->CommitTrans();
+        } catch (...) {
+            while (reportDb->inTransaction())
+                reportDb->Rollback();
+            throw;
+        }
+    } catch (const std::exception& e) {
+        reportFailure(QStringLiteral("The report could not be prepared, so nothing was printed."),
+                      reasonOf(e));
+        return false;
+    }
+    if (written == 0) {
+        say(QStringLiteral(
+            "Nothing was printed: every company of this search is marked to be left out of printing."));
+        return false;
+    }
+
+    return handToEngine(engine, request, search.title, dataSet, sortFieldFor(request.sort),
+                        QStringLiteral("The report could not be printed."));
+}
+
+bool printRecord(const QString& file, const QString& sequence, const dataset::DataSet& dataSet,
+                 const QString& programFolder, ReportEngine& engine, QWidget* listForm) {
+    ui::BusyCursor busy;
+    if (!replaceWorkingCopy(programFolder)) {
+        say(QStringLiteral("VKLIST PRINTCUR CANNOT FIND SYSTEM DIRECTORY!"));
+        return false;
+    }
+    const QString copy = workingCopyPath();
+    try {
+        std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
+        std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
+        std::unique_ptr<dao::Recordset> prime = state->OpenTable(QStringLiteral("PRIME"));
+        prime->setIndex(QStringLiteral("PRIMARY"));
+        prime->Seek(QStringLiteral("="), {file, sequence});
+        if (prime->NoMatch()) {
+            say(QStringLiteral("This company is no longer in the data set, so nothing was printed."));
+            return false;
+        }
+        ReportRowWriter(RowWriter::PrintRecord, dataSet, *state, *reportDb).write(*prime);
+    } catch (const std::exception& e) {
+        reportFailure(
+            QStringLiteral("The record could not be prepared for printing, so nothing was printed."),
+            reasonOf(e));
+        return false;
+    }
+
+    Disabled disabled(listForm);
+    return handToEngine(engine, {PrintFormat::Detail, PrintSort::Name, false, 1},
+                        QStringLiteral("Print Record"), dataSet, QString(),
+                        QStringLiteral("The record could not be printed."));
+}
+
+} // namespace printing

@@ -1,0 +1,116 @@
+// The engine over the report layer: previews as child windows, and printing without a printer
+// offering a PDF file instead.
+#include "printing/print_run.h"
+#include "printing/report_engine.h"
+#include "printing_fixture.h"
+#include "support/modal_script.h"
+#include "support/scripted_msgbox.h"
+
+#include "app/program_folder.h"
+#include "loading/state_schema.h"
+#include "platform/report/preview.h"
+#include "platform/ui/msgbox.h"
+
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPrinterInfo>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace printing;
+using namespace printingtest;
+using testsupport::ModalScript;
+using testsupport::ScriptedMsgBoxes;
+
+namespace {
+
+const QString kNoPrinter = "No printer is installed. Save the report as a PDF file instead?";
+
+class Engine : public PrintingTest {
+protected:
+    void SetUp() override {
+        PrintingTest::SetUp();
+        ASSERT_TRUE(velk::installProgramFiles(folder()));
+        makeState("PA");
+        addEmployer({{"FILE", "1234567"}, {"SEQUENCE", "01"}, {"NAME1", "ACME TOOL CO"}, {"Omit", " "}});
+        addEmployer({{"FILE", "1234568"}, {"SEQUENCE", "01"}, {"NAME1", "BETA WORKS"}, {"Omit", " "}});
+    }
+    // Fills the working copy through the print run, with this engine.
+    bool run(ReportEngine& engine, PrintFormat format, bool toWindow) {
+        struct : PrintProgress {
+            void gathering(long long) override {}
+            void written(long long) override {}
+        } quiet;
+        return runPrint({format, PrintSort::Name, toWindow, 1}, {"SELECT * FROM PRIME", "Test search", 2},
+                        dataSet, folder(), engine, quiet);
+    }
+    static QString pdfText(const QString& file) {
+        QProcess p;
+        p.start("pdftotext", {"-layout", file, "-"});
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+};
+
+TEST_F(Engine, PreviewOpensInsideTheMainWindowsArea) {
+    QMdiArea area;
+    ReportPrinter engine(&area);
+    EXPECT_TRUE(run(engine, PrintFormat::Summary, true));
+    EXPECT_TRUE(run(engine, PrintFormat::LaserLabels, true));
+    ASSERT_EQ(area.subWindowList().size(), 2); // as many as the user opens
+    auto* preview = qobject_cast<report::PreviewWindow*>(area.subWindowList().first()->widget());
+    ASSERT_TRUE(preview);
+    EXPECT_EQ(preview->pageCount(), 1);
+    QStringList texts;
+    for (const report::TextRun& t : preview->page().texts)
+        texts.append(t.text);
+    EXPECT_TRUE(texts.contains("Search: Test search"));
+    EXPECT_TRUE(texts.contains("ACME TOOL CO"));
+}
+
+TEST_F(Engine, WithoutAPrinterTheReportCanBeSavedAsPdf) {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
+    QWidget window;
+    ReportPrinter engine(&window);
+    {
+        ScriptedMsgBoxes boxes;
+        boxes.expect(kNoPrinter, ui::vbNo);
+        EXPECT_FALSE(run(engine, PrintFormat::Summary, false)); // nothing printed, and no failure either
+    }
+    const QString file = path("summary.pdf");
+    {
+        ScriptedMsgBoxes boxes;
+        boxes.expect(kNoPrinter, ui::vbYes);
+        ModalScript dialogs;
+        dialogs.expect<QFileDialog>([&](QFileDialog& d) {
+            EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptSave);
+            d.selectFile(file);
+            return int(QDialog::Accepted);
+        });
+        EXPECT_TRUE(run(engine, PrintFormat::Summary, false));
+    }
+    const QString text = pdfText(file);
+    EXPECT_TRUE(text.contains("Search: Test search")) << text.toStdString();
+    EXPECT_TRUE(text.contains("BETA WORKS"));
+    {
+        // A cancelled file dialog saves nothing.
+        ScriptedMsgBoxes boxes;
+        boxes.expect(kNoPrinter, ui::vbYes);
+        ModalScript dialogs;
+        dialogs.expect<QFileDialog>([](QFileDialog&) { return int(QDialog::Rejected); });
+        EXPECT_FALSE(run(engine, PrintFormat::LaserLabels, false));
+    }
+}
+
+TEST_F(Engine, AMissingReportFileIsNamed) {
+    QFile::remove(path("VKLABELS.RPT"));
+    QWidget window;
+    ReportPrinter engine(&window);
+    ScriptedMsgBoxes boxes;
+    boxes.expect("The Report File (VKLABELS.RPT) Is Missing or Not Loading", ui::vbOK);
+    EXPECT_FALSE(run(engine, PrintFormat::DotMatrixLabels, true));
+}
+
+} // namespace
