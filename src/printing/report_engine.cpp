@@ -56,7 +56,10 @@ bool ReportPrinter::print(int copies) {
 }
 
 bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
-    if (QPrinterInfo::availablePrinterNames().isEmpty()) {
+    QPrinter& printer = ui::applicationPrinter();
+    // The set-up may have sent the printer's output to a file; that needs no printer.
+    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (!toFile && QPrinterInfo::availablePrinterNames().isEmpty()) {
         if (ui::MsgBox(QStringLiteral("No printer is installed. Save the report as a PDF file instead?"),
                        ui::vbYesNo | ui::vbQuestion) != ui::vbYes)
             return false;
@@ -70,7 +73,6 @@ bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
         report::writePdf(doc, dialog.selectedFiles().first());
         return true;
     }
-    QPrinter& printer = ui::applicationPrinter();
     printer.setCopyCount(copies);
     report::printDocument(doc, printer);
     return true;

@@ -10,10 +10,12 @@
 #include "loading/state_schema.h"
 #include "platform/report/preview.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/printer.h"
 
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 
@@ -102,6 +104,28 @@ TEST_F(Engine, WithoutAPrinterTheReportCanBeSavedAsPdf) {
         dialogs.expect<QFileDialog>([](QFileDialog&) { return int(QDialog::Rejected); });
         EXPECT_FALSE(run(engine, PrintFormat::LaserLabels, false));
     }
+}
+
+TEST_F(Engine, ThePrinterGetsTheCopies) {
+    // A printer whose set-up sends its output to a file: printed there, no question asked.
+    QPrinter& printer = ui::applicationPrinter();
+    const QString file = path("printed.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    QWidget window;
+    ReportPrinter engine(&window);
+    ScriptedMsgBoxes noBoxes;
+    struct : PrintProgress {
+        void gathering(long long) override {}
+        void written(long long) override {}
+    } quiet;
+    EXPECT_TRUE(runPrint({PrintFormat::Detail, PrintSort::Name, false, 3}, {"SELECT * FROM PRIME", "Test", 2},
+                         dataSet, folder(), engine, quiet));
+    EXPECT_EQ(printer.copyCount(), 3);
+    printer.setOutputFileName(QString());
+    const QString text = pdfText(file);
+    EXPECT_EQ(text.count('\f'), 2); // one page per employer
+    EXPECT_TRUE(text.contains("ACME TOOL CO"));
 }
 
 TEST_F(Engine, AMissingReportFileIsNamed) {
