@@ -258,6 +258,19 @@ TEST_F(Layout, FormulasArePlainText) {
     EXPECT_THROW(r.setFormula("NOSUCH", "x"), ReportError);
 }
 
+TEST_F(Layout, TextAroundEmptyFieldsIsLeftOut) {
+    add({"F1", "ACME", "YORK"});
+    add({"F2", "BETA", {}});
+    const QVector<Page> pages = pagesOf(R"({"tables": ["PRIME"], "formulas": {"EMPTY": ""},
+        "sections": [{"height": 14, "items": [
+            {"type": "text", "text": "{NAME1}:", "x": 0, "y": 0, "w": 90, "h": 14},
+            {"type": "text", "text": "{CITY}%", "x": 90, "y": 0, "w": 90, "h": 14},
+            {"type": "text", "text": "[{@EMPTY}]", "x": 180, "y": 0, "w": 90, "h": 14},
+            {"type": "text", "text": "no fields", "x": 270, "y": 0, "w": 90, "h": 14}]}]})");
+    ASSERT_EQ(pages.size(), 1);
+    EXPECT_EQ(textsOf(pages[0]), QStringList({"ACME:", "YORK%", "no fields", "BETA:", "no fields"}));
+}
+
 TEST_F(Layout, TextShrinksToFitItsBoxOrIsCutShort) {
     add({"F1", "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWWW"});
     add({"F2", "SHORT"});

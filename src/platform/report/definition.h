@@ -66,7 +66,7 @@ enum class ItemKind { Text, Field, Lines, Memo, Line };
 struct Item {
     ItemKind kind = ItemKind::Text;
     QRectF box;              // relative to its section, label or the page's margins; Line: from/to corners
-    Template text;           // Text
+    Template text;           // Text: left out when it holds fields or formulas and all are empty
     QVector<Template> lines; // Lines: a line whose fields and formulas are all empty is left out
     QString field;           // Field, Memo: "TABLE.FIELD"
     int column = -1;         // the field's column in the document

@@ -299,10 +299,19 @@ void Paginator::placeItem(Page& page, const Item& item, QPointF origin, int reco
     case ItemKind::Line:
         page.rules.append({QLineF(box.topLeft(), box.bottomRight()), item.penWidth});
         return;
-    case ItemKind::Text:
+    case ItemKind::Text: {
+        // A text made around fields or formulas ("{NJPPAP}%") is left out when they are all empty.
+        bool anyValue = false;
+        const QString text = expand(item.text, record, &anyValue);
+        const bool hasValues = std::any_of(item.text.begin(), item.text.end(), [](const Segment& s) {
+            return s.kind == Segment::Field || s.kind == Segment::Formula;
+        });
+        if ((anyValue || !hasValues) && !text.trimmed().isEmpty())
+            page.texts.append(measure_.fit(text, item.font, box, item.align));
+        return;
+    }
     case ItemKind::Field: {
-        const QString text =
-            item.kind == ItemKind::Text ? expand(item.text, record) : fieldText(item, record);
+        const QString text = fieldText(item, record);
         if (!text.trimmed().isEmpty()) page.texts.append(measure_.fit(text, item.font, box, item.align));
         return;
     }
@@ -369,7 +378,8 @@ QString Paginator::expand(const Template& t, int record, bool* anyValue) const {
             part = doc_.runDate().toString(QStringLiteral("MM/dd/yyyy"));
             break;
         }
-        if (anyValue && !part.trimmed().isEmpty()) *anyValue = true;
+        const bool value = s.kind == Segment::Field || s.kind == Segment::Formula;
+        if (anyValue && value && !part.trimmed().isEmpty()) *anyValue = true;
         out += part;
     }
     return out;

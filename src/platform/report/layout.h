@@ -119,6 +119,7 @@ private:
     void placeItem(Page& page, const Item& item, QPointF origin, int record);
     void placeMemoLines(Page& page, const Item& memo, const QStringList& lines, int from, int count,
                         QPointF at, qreal lineHeight);
+    // The text of a template for a record; anyValue tells whether a field or formula in it had one.
     QString expand(const Template& t, int record, bool* anyValue = nullptr) const;
     QString fieldText(const Item& item, int record) const;
     bool shown(const std::optional<Condition>& when, int record) const;

@@ -56,14 +56,10 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     page_ = Page();
     page_.paper = def.paperSize();
 
-    firstButton = new QPushButton(QStringLiteral("|<"), this);
-    firstButton->setToolTip(QStringLiteral("First page"));
-    previousButton = new QPushButton(QStringLiteral("<"), this);
-    previousButton->setToolTip(QStringLiteral("Previous page"));
-    nextButton = new QPushButton(QStringLiteral(">"), this);
-    nextButton->setToolTip(QStringLiteral("Next page"));
-    lastButton = new QPushButton(QStringLiteral(">|"), this);
-    lastButton->setToolTip(QStringLiteral("Last page"));
+    firstButton = new QPushButton(QStringLiteral("|< First"), this);
+    previousButton = new QPushButton(QStringLiteral("< Previous"), this);
+    nextButton = new QPushButton(QStringLiteral("Next >"), this);
+    lastButton = new QPushButton(QStringLiteral("Last >|"), this);
     pageLabel = new QLabel(this);
     zoomBox = new QComboBox(this);
     for (int percent : {50, 75, 100, 125, 150, 200})
