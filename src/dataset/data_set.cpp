@@ -3,6 +3,8 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 
+#include <cmath>
+
 namespace dataset {
 
 namespace {
@@ -75,6 +77,22 @@ const DataSet& current() {
 
 void setCurrent(const DataSet& dataSet) {
     inUse() = dataSet;
+}
+
+QString njarMonthYear(const QVariant& njar) {
+    if (!njar.isValid() || njar.isNull()) return QString();
+    bool ok = false;
+    const double d = njar.toDouble(&ok);
+    QString digits;
+    if (ok) {
+        const long long n = std::llround(d);
+        if (n <= 0) return QString();
+        digits = QString::number(n).rightJustified(4, QLatin1Char('0'));
+    } else {
+        digits = njar.toString().trimmed();
+        if (digits.isEmpty()) return QString();
+    }
+    return digits.right(2) + QLatin1Char('/') + digits.left(2);
 }
 
 } // namespace dataset

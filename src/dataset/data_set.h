@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 
 namespace dataset {
 
@@ -22,6 +23,11 @@ bool isNewYork(const QString& code);
 bool isNewJersey(const QString& code);
 // PM and DM: the data sets whose MOD can stand for a merit class.
 bool hasMeritClasses(const QString& code);
+
+// The New Jersey assigned-risk month and year "MM/YY" from its stored number (year x 100 + month:
+// 9905 is May 1999; the years 2000 to 2009 have fewer digits, 507 is July 2005); "" when there is
+// none (Null or 0). The record detail form and the printed reports show it alike.
+QString njarMonthYear(const QVariant& njar);
 
 // A data set as it is opened: its code and the connect string its database is opened with.
 struct DataSet {

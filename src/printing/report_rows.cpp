@@ -45,23 +45,6 @@ bool isPrintRun(RowWriter kind) {
 
 } // namespace
 
-QString njarMonthYear(const QVariant& njar) {
-    if (!njar.isValid() || njar.isNull()) return QString();
-    bool ok = false;
-    const double d = njar.toDouble(&ok);
-    QString digits;
-    if (ok) {
-        const long long n = std::llround(d);
-        if (n <= 0) return QString();
-        // Years 2000 to 2009 are stored with fewer than four digits: 507 is 0507.
-        digits = QString::number(n).rightJustified(4, QLatin1Char('0'));
-    } else {
-        digits = njar.toString().trimmed();
-        if (digits.isEmpty()) return QString();
-    }
-    return digits.right(2) + QLatin1Char('/') + digits.left(2);
-}
-
 struct ReportRowWriter::Tables {
     std::unique_ptr<dao::Recordset> prime, cls;                                             // report database
     std::unique_ptr<dao::Recordset> mods, classes, employees, sic, sales, notes, addresses; // state database
@@ -227,7 +210,7 @@ void ReportRowWriter::writeNewJersey(const dao::Recordset& e) {
         p.setValue(QStringLiteral("NJAR"), njar);
         return;
     }
-    const QString text = njarMonthYear(njar);
+    const QString text = dataset::njarMonthYear(njar);
     p.setValue(QStringLiteral("NJAR"), text.isEmpty() ? QStringLiteral(" ") : text);
 }
 

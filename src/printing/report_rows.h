@@ -30,10 +30,6 @@ namespace printing {
 //   newest mod (1111 without one); no CLASS row.
 enum class RowWriter { Labels, LabelsByExpiry, Summary, Detail, PrintRecord, ExpiryPass };
 
-// The assigned-risk month and year "MM/YY" of a stored NJAR (year x 100 + month; 507 is July
-// 2005); "" when there is none (Null or 0).
-QString njarMonthYear(const QVariant& njar);
-
 // Writes report rows for employers of one data set. Holds the state database's lookup tables and
 // the report database's PRIME and CLASS tables open while it lives.
 class ReportRowWriter {

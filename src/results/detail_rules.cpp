@@ -1,5 +1,6 @@
 #include "results/detail_rules.h"
 
+#include "dataset/data_set.h"
 #include "results/panel_rules.h"
 
 #include <QLocale>
@@ -9,18 +10,8 @@
 namespace results {
 
 QString njarDateText(const QVariant& njar) {
-    if (!njar.isValid() || njar.isNull()) return QStringLiteral("/");
-    bool ok = false;
-    const double d = njar.toDouble(&ok);
-    QString digits;
-    if (ok) {
-        const long long n = std::llround(d);
-        if (n <= 0) return QStringLiteral("/");
-        digits = QString::number(n).rightJustified(4, QLatin1Char('0'));
-    } else {
-        digits = njar.toString();
-    }
-    return digits.right(2) + QLatin1Char('/') + digits.left(2);
+    const QString text = dataset::njarMonthYear(njar);
+    return text.isEmpty() ? QStringLiteral("/") : text;
 }
 
 StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak) {

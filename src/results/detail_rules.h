@@ -15,9 +15,7 @@ namespace results {
 using dataset::employeesText;
 using dataset::salesText;
 
-// The assigned-risk date "MM/YY" from NJAR (year x 100 + month, 9905 -> "05/99"). Values of fewer
-// than four digits (years 2000 to 2009) are read with leading zeros (507 -> "07/05"); no value
-// or 0 gives "/".
+// The assigned-risk date "MM/YY" from NJAR (dataset::njarMonthYear); no value or 0 gives "/".
 QString njarDateText(const QVariant& njar);
 
 // A note stamped for typing: "<date> - " and a line break in front of the previous text.

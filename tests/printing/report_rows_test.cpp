@@ -197,13 +197,4 @@ TEST_F(RowWriters, FieldsByWriterAndDataSet) {
     }
 }
 
-TEST(NjarMonthYear, ZeroPaddedFromTheStoredNumber) {
-    const std::pair<QVariant, const char*> cases[] = {
-        {9807, "07/98"},  {507, "07/05"}, {1, "01/00"},      {9912.0, "12/99"},
-        {QVariant(), ""}, {0, ""},        {"9805", "05/98"},
-    };
-    for (const auto& [value, text] : cases)
-        EXPECT_EQ(njarMonthYear(value), text) << value.toString().toStdString();
-}
-
 } // namespace
