@@ -2,6 +2,7 @@
 
 #include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 #include "platform/report/definition.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
@@ -10,6 +11,8 @@
 #include "printing/report_schema.h"
 
 #include <QWidget>
+
+#include <optional>
 
 namespace printing {
 
@@ -155,28 +158,23 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
         std::unique_ptr<dao::Recordset> list =
             state->OpenRecordset(search.sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
         progress.gathering(search.count);
+        // Batches of kPrintBatch employers; a failure rolls the open batch back.
         int batch = 0;
-        reportDb->BeginTrans();
-        try {
-            for (; !list->atEOF(); list->MoveNext()) {
-                // Only employers not marked to be left out: a blank (or empty) Omit; Null too is left out.
-                const QVariant omit = list->value(QStringLiteral("Omit"));
-                if (omit.isNull() || !dataset::isEmptyText(omit.toString())) continue;
-                ++written;
-                if (++batch == kPrintBatch) {
-                    reportDb->CommitTrans();
-                    reportDb->BeginTrans();
-                    batch = 0;
-                }
-                progress.written(written);
-                writer.write(*list);
+        std::optional<dao::Transaction> transaction(std::in_place, *reportDb);
+        for (; !list->atEOF(); list->MoveNext()) {
+            // Only employers not marked to be left out: a blank (or empty) Omit; Null too is left out.
+            const QVariant omit = list->value(QStringLiteral("Omit"));
+            if (omit.isNull() || !dataset::isEmptyText(omit.toString())) continue;
+            ++written;
+            if (++batch == kPrintBatch) {
+                transaction->commit();
+                transaction.emplace(*reportDb);
+                batch = 0;
             }
-            reportDb->CommitTrans();
-        } catch (...) {
-            while (reportDb->inTransaction())
-                reportDb->Rollback();
-            throw;
+            progress.written(written);
+            writer.write(*list);
         }
+        transaction->commit();
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("The report could not be prepared, so nothing was printed."),
                       reasonOf(e));
