@@ -5,6 +5,7 @@
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
 #include "platform/files/folders.h"
+#include "printing/report_schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,6 +52,8 @@ QVector<ProgramDatabase> programDatabases() {
     for (const QString& st : dataset::codes())
         list.append({dataset::stateDatabaseName(st), dao::passwordFromConnect(dataset::defaultConnect(st)),
                      [st](dao::Database& db) { loading::createStateTables(db, st); }});
+    // The template of the report database; the print runs copy it and never write it.
+    list.append({printing::reportDatabaseName(), QString(), printing::createReportTables});
     return list;
 }
 

@@ -21,7 +21,7 @@ struct ProgramDatabase {
     QString password;
     std::function<void(dao::Database&)> build;
 };
-// VELKI.MDB, then one VELK<st>.MDB per data set.
+// VELKI.MDB, one VELK<st>.MDB per data set, then the report database's template REPORT.MDB.
 QVector<ProgramDatabase> programDatabases();
 
 // The settings database VELKI.MDB: the table Setup with one row per data set holding its connect

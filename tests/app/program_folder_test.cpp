@@ -77,7 +77,11 @@ TEST_F(SetupFolder, DatabasesWorkspaceAndSetupRows) {
     // Nothing but the databases, the workspace and the program files: no temporary files left behind.
     const qsizetype programFiles = QDir(":/data").entryList(QDir::Files).size();
     EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(),
-              8 + programFiles);
+              9 + programFiles);
+    // The report database's template opens without a password and holds no rows.
+    auto report = dao::Database::open(folder + "/REPORT.MDB");
+    for (const char* table : {"PRIME", "CLASS"})
+        EXPECT_EQ(report->scalar(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)).toInt(), 0) << table;
     // Each Setup row opens its data set and nothing else opens it.
     for (const QString& st : kStates) {
         const QString connect = connectFromSetup(folder, st);
