@@ -282,6 +282,9 @@ VKLIST& MASTER::loadListForm() {
     if (list_) return *list_;
     auto* list = new VKLIST;
     list->setCommandSurface(this);
+    connect(list, &VKLIST::printRecordRequested, this, [this] {
+        if (list_) velk::subsystemForms().printRecord(*list_);
+    });
     try {
         list->Form_Load();
     } catch (...) {

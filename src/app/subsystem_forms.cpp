@@ -4,10 +4,17 @@
 #include "dataset/data_set.h"
 #include "maintenance/user_data.h"
 #include "maintenance/vknotes.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
+#include "printing/print_run.h"
+#include "printing/report_engine.h"
+#include "printing/vkprint.h"
 #include "results/export_place.h"
+#include "results/vklist.h"
 
+#include <QMdiArea>
 #include <QPointer>
 
 namespace velk {
@@ -26,7 +33,22 @@ SubsystemForms*& replacement() {
 } // namespace
 
 void SubsystemForms::showPrintSearch() {
-    notInstalled("Printing lookups is not installed yet.");
+    MASTER* master = MASTER::instance();
+    VKLIST* list = master ? master->listForm() : nullptr;
+    // Previews open as windows of the main window, beside the list.
+    printing::ReportPrinter engine(master ? master->mdiArea : nullptr);
+    VKPRINT form(list ? VKPRINT::searchOf(*list) : printing::SearchToPrint(), dataset::current(),
+                 files::programFolder(), engine, master);
+    form.showModal();
+}
+
+void SubsystemForms::printRecord(VKLIST& list) {
+    const dao::Recordset* record = list.currentRecord();
+    if (!record) return;
+    MASTER* master = MASTER::instance();
+    printing::ReportPrinter engine(master ? master->mdiArea : nullptr);
+    printing::printRecord(record->text(QStringLiteral("FILE")), record->text(QStringLiteral("SEQUENCE")),
+                          dataset::current(), files::programFolder(), engine, &list);
 }
 
 void SubsystemForms::showPrintManual() {

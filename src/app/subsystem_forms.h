@@ -6,6 +6,8 @@
 
 #include <QString>
 
+class VKLIST;
+
 namespace velk {
 
 class SubsystemForms {
@@ -14,6 +16,8 @@ public:
 
     // VKPRINT: prints the search of the list form's selected tab (modal).
     virtual void showPrintSearch();
+    // Print Record: the detail report of the list's current record, on the printer.
+    virtual void printRecord(VKLIST& list);
     // VKMANUAL: prints MANUAL.TXT (modal).
     virtual void showPrintManual();
     // VKNOTES: backup, restore and merge of notes and user fields.

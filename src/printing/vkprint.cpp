@@ -1,10 +1,12 @@
 #include "printing/vkprint.h"
 
+#include "platform/grid/data_control.h"
 #include "platform/ui/centre.h"
 #include "platform/ui/key_filter.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
+#include "results/vklist.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -14,6 +16,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QVBoxLayout>
 
 VKPRINT::VKPRINT(const printing::SearchToPrint& search, const dataset::DataSet& dataSet,
@@ -99,6 +102,24 @@ VKPRINT::VKPRINT(const printing::SearchToPrint& search, const dataset::DataSet& 
 }
 
 VKPRINT::~VKPRINT() = default;
+
+printing::SearchToPrint VKPRINT::searchOf(VKLIST& list) {
+    printing::SearchToPrint search;
+    search.sql = list.SFILE->RecordSource;
+    search.title = list.SSTab1->tabText(list.SSTab1->currentIndex());
+    dao::Recordset* rs = list.SFILE->Recordset();
+    if (!rs || search.sql.isEmpty() || (rs->atBOF() && rs->atEOF())) return search;
+    // Counted at the last row, then back to the row the list shows.
+    const bool onRow = !rs->atBOF() && !rs->atEOF();
+    const dao::Bookmark here = onRow ? rs->bookmark() : dao::Bookmark();
+    rs->MoveLast();
+    search.count = rs->RecordCount();
+    if (onRow)
+        rs->setBookmark(here);
+    else
+        rs->MoveFirst();
+    return search;
+}
 
 int VKPRINT::showModal() {
     Form_Activate();

@@ -12,6 +12,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class VKLIST;
 
 namespace printing {
 class ReportEngine;
@@ -44,6 +45,10 @@ public:
     QLineEdit* SHOWCOUNT = nullptr;
     QPushButton* Command1 = nullptr; // OK
     QPushButton* Command2 = nullptr; // Cancel
+
+    // What the list prints: the record source of its search tabs' data control (the search of the
+    // selected tab), the selected tab's caption and the number of rows. The list keeps its current row.
+    static printing::SearchToPrint searchOf(VKLIST& list);
 
     // Runs the activation and shows the form modally; it is closed at the end of every run.
     int showModal();

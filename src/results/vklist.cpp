@@ -529,11 +529,5 @@ void VKLIST::EXPORTCUR_Click() {
 }
 
 void VKLIST::PRINTCUR_Click() {
-    // Until the record print is connected the button says so rather than doing nothing.
-    if (!isSignalConnected(QMetaMethod::fromSignal(&VKLIST::printRecordRequested))) {
-        ui::MsgBox(QStringLiteral("Printing a record is not installed yet."),
-                   ui::vbOKOnly | ui::vbInformation);
-        return;
-    }
-    emit printRecordRequested();
+    emit printRecordRequested(); // the main window prints the record
 }

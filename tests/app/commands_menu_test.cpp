@@ -4,6 +4,7 @@
 
 #include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
+#include "printing/vkprint.h"
 
 #include "search/field_rules.h"
 
@@ -119,10 +120,14 @@ TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
     addSearchUnseen();
     velk::UpgradeDone = true;
     ScriptedMsgBoxes boxes;
-    boxes.expect("Printing lookups is not installed yet.", ui::vbOK)
-        .expect("Export is not installed yet.", ui::vbOK)
+    boxes.expect("Export is not installed yet.", ui::vbOK)
         .expect("Printing the manual is not installed yet.", ui::vbOK)
         .expect("No update is installed in this version of VELK.", ui::vbOK);
+    ModalScript modals; // printing is installed: its form, cancelled
+    modals.expect<VKPRINT>([](VKPRINT& form) {
+        form.Command2->click();
+        return form.result();
+    });
     selectTab(1);
     master->mnuPrintSearch->trigger();
     expectListShownWithTabsRebuilt();
