@@ -173,8 +173,9 @@ void VKWSPACE::OK_Click() {
         // The choice stands even when it cannot be remembered: asking again would ask forever.
         QString error;
         if (!velk::writeIni(velk::iniPath(temp), {name, STATE->currentText()}, &error))
-            MsgBox(error + QStringLiteral("\r\nThe workspace and state chosen are used now, but the next start "
-                                          "will not offer them."),
+            MsgBox(error +
+                       QStringLiteral("\r\nThe workspace and state chosen are used now, but the next start "
+                                      "will not offer them."),
                    vbExclamation);
     }
 

@@ -36,7 +36,8 @@ bool readWhole(const QString& path, QByteArray* contents, QString* error) {
     case files::BoundedRead::CannotOpen:
         return setError(error, QStringLiteral("Cannot open the saved search %1: %2").arg(path, r.reason()));
     case files::BoundedRead::NotRegular:
-        return setError(error, QStringLiteral("%1 is not a saved search: it is not a regular file.").arg(path));
+        return setError(error,
+                        QStringLiteral("%1 is not a saved search: it is not a regular file.").arg(path));
     case files::BoundedRead::TooLarge:
         return setError(error, QStringLiteral("%1 is not a saved search: it is larger than %2 KB.")
                                    .arg(path)

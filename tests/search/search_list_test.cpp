@@ -96,7 +96,8 @@ TEST(SearchList, OnlyRegularFilesOfASearchsSizeAreListed) {
     EXPECT_EQ(plan.files, (Files{"", "SEARCH1.VKD", "SEARCH6.VKD"}));
     EXPECT_EQ(plan.captions, (Captions{"", "First", "Sixth"}));
     ASSERT_EQ(plan.problems.size(), 2);
-    for (const auto& [problem, name] : {std::pair{plan.problems[0], "SEARCH2.VKD"}, {plan.problems[1], "SEARCH5.VKD"}})
+    for (const auto& [problem, name] :
+         {std::pair{plan.problems[0], "SEARCH2.VKD"}, {plan.problems[1], "SEARCH5.VKD"}})
         EXPECT_TRUE(problem.message.contains(name) && problem.message.contains("larger than 64 KB"))
             << problem.message.toStdString();
 

@@ -26,7 +26,8 @@ ReplacingFile::ReplacingFile(const QString& target, mode_t newFileMode)
     const QByteArray dir = slash < 0 ? QByteArray(".") : target_.left(slash + 1);
     const QByteArray base = slash < 0 ? target_ : target_.mid(slash + 1);
     // Hidden, so that a listing of the folder never offers a half-written file.
-    temp_ = (slash < 0 ? QByteArray() : dir) + '.' + (base.size() <= 200 ? base : QByteArray("replacement")) + ".XXXXXX";
+    temp_ = (slash < 0 ? QByteArray() : dir) + '.' + (base.size() <= 200 ? base : QByteArray("replacement")) +
+            ".XXXXXX";
     fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         fail("no temporary file can be created beside it", errno);
@@ -69,8 +70,9 @@ bool ReplacingFile::commit() {
     if (!ok() || fd_ < 0) return fail("writing failed", EBADF);
     struct stat st;
     // lstat: a link in the target's place is replaced, so its target's permissions are not copied.
-    const mode_t mode = ::lstat(target_.constData(), &st) == 0 && S_ISREG(st.st_mode) ? (st.st_mode & 07777)
-                                                                                     : (newFileMode_ & ~currentUmask());
+    const mode_t mode = ::lstat(target_.constData(), &st) == 0 && S_ISREG(st.st_mode)
+                            ? (st.st_mode & 07777)
+                            : (newFileMode_ & ~currentUmask());
     if (::fchmod(fd_, mode) != 0) return fail("setting its permissions failed", errno);
     if (::fsync(fd_) != 0) return fail("flushing failed", errno);
     const int fd = fd_;
