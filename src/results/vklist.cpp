@@ -7,6 +7,7 @@
 #include "platform/ui/twips.h"
 #include "results/command_availability.h"
 #include "results/command_surface.h"
+#include "results/exclusion_mark.h"
 #include "results/export_place.h"
 #include "results/list_grids.h"
 #include "results/panel_rules.h"
@@ -32,6 +33,9 @@ const QString kLockedNote = QStringLiteral("***LOCKED***");
 const QString kLockMessage = QStringLiteral(
     "Another user is working with data which affects your notes.  Try again later to view your information.");
 
+const QString kRecordGone = QStringLiteral(
+    "This record is no longer in the data set (another user may have loaded a new release), so nothing "
+    "was marked.  Run the search again to see the records as they are now.");
 const QString kReadOnlyNote = QStringLiteral("The notes are shown read-only: ");
 const QString kChangedMessage =
     QStringLiteral("Another user changed this note while it was open here.  Your text is still in the box: "
@@ -383,8 +387,11 @@ QColor VKLIST::TDBGrid4_FetchRowStyle(int row) const {
 
 // --- Detail panel -------------------------------------------------------------------------------
 
-void VKLIST::showRow(dao::Recordset* rs, bool searchTab) {
-    if (!hasCurrentRow(rs)) {
+void VKLIST::showRow(grid::DataControl* source, bool searchTab) {
+    // What the panel shows is what is stored now, whichever copy of the program changed it.
+    source->refreshCurrentRow();
+    dao::Recordset* rs = source->Recordset();
+    if (!hasCurrentRow(rs) || !fieldOf(rs, QStringLiteral("FILE")).isValid()) {
         // An empty list: nothing to act on.
         panel->clear(state());
         return;
@@ -399,11 +406,11 @@ void VKLIST::showRow(dao::Recordset* rs, bool searchTab) {
 }
 
 void VKLIST::ShowAllRecordsRow() {
-    showRow(GFILE->Recordset(), false);
+    showRow(GFILE, false);
 }
 
 void VKLIST::ShowSearchRow() {
-    showRow(SFILE->Recordset(), true);
+    showRow(SFILE, true);
 }
 
 // --- Notes store and exclusion mark -------------------------------------------------------------
@@ -422,7 +429,8 @@ bool VKLIST::GETNOTES(const QString& KEYFILE, const QString& KEYSEQ, QPlainTextE
         const bool readOnly = o.result == results::NotesStore::OpenResult::ReadOnly;
         if (o.text) NOTE->setPlainText(QString(*o.text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
         NOTE->setReadOnly(readOnly);
-        if (readOnly) ui::MsgBox(kReadOnlyNote + o.error + QLatin1Char('.'), ui::vbOKOnly | ui::vbInformation);
+        if (readOnly)
+            ui::MsgBox(kReadOnlyNote + o.error + QLatin1Char('.'), ui::vbOKOnly | ui::vbInformation);
         return true;
     }
     case results::NotesStore::OpenResult::Busy:
@@ -464,24 +472,20 @@ void VKLIST::releaseNote() {
 
 void VKLIST::MarkIt_Click() {
     dao::Recordset* rs = SFILE->Recordset();
-    if (!hasCurrentRow(rs)) return;
+    if (!hasCurrentRow(rs) || !VELKDB) return;
+    // The record the user sees, by its key as shown.
+    const QVariant file = fieldOf(rs, QStringLiteral("FILE")),
+                   sequence = fieldOf(rs, QStringLiteral("SEQUENCE"));
+    std::optional<QString> written;
     try {
-        const QVariant omit = rs->value(QStringLiteral("Omit"));
-        MarkIt->setText(omit.toString() == QLatin1String("Y") ? QStringLiteral("Exclude")
-                                                              : QStringLiteral("Include"));
-        rs->Edit();
-        rs->setValue(QStringLiteral("Omit"), results::toggledOmit(omit));
-        rs->Update();
+        if (file.isValid()) written = results::toggleExclusion(*VELKDB, file.toString(), sequence.toString());
     } catch (const dao::DaoError& e) {
-        try {
-            if (rs->editing()) rs->CancelUpdate();
-            MarkIt->setText(results::markItCaption(rs->value(QStringLiteral("Omit"))));
-        } catch (const dao::DaoError&) {
-        }
         ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);
         return;
     }
-    SFILE->notifyCurrentRowChanged();
+    if (!written) ui::MsgBox(kRecordGone, ui::vbOKOnly | ui::vbExclamation);
+    // Read again: the caption and the red row follow what is stored.
+    ShowSearchRow();
 }
 
 // --- Record commands ----------------------------------------------------------------------------

@@ -107,7 +107,8 @@ public:
     void releaseNote();
     results::NotesStore* notesStore() const { return notes_.get(); }
 
-    // Toggles the exclusion mark of the search result's current row.
+    // Toggles the exclusion mark of the search result's current record, written by its key (FILE,
+    // SEQUENCE); when no stored record has that key any more, says so and writes nothing.
     void MarkIt_Click();
 
     // Record commands; their actions belong to the record detail, printing and export.
@@ -158,9 +159,9 @@ protected:
 private:
     void ArrangeListLayout();
     void FindInResults(const QString& text, dao::Recordset* result, const QString& field);
-    // The panel filled from rs's current row by the all-records or the search-tab rules, or
-    // emptied when there is none.
-    void showRow(dao::Recordset* rs, bool searchTab);
+    // The panel filled from the source's current row, read again first, by the all-records or the
+    // search-tab rules, or emptied when there is none (or it is no longer stored).
+    void showRow(grid::DataControl* source, bool searchTab);
     void onTabChanged(int index);
     void buildForm();
 

@@ -434,6 +434,55 @@ TEST_F(SortedResultTest, ARowSortedOnSeveralKeysIsWrittenThroughTheDynaset) {
     EXPECT_EQ(rs->text("CITY"), "Kane");
 }
 
+// Another connection empties PRIME and fills it again in another order, as another copy of the
+// program loading a release does: the current row is read again by its key, whatever rowid it has
+// now, and written there; a snapshot keeps what it read.
+TEST_F(QueryRecordsetTest, CurrentRowIsReadAgainByItsKeyAfterAnotherConnectionReloads) {
+    const struct {
+        const char* source;
+        RecordsetType type;
+        bool follows;
+    } cases[] = {
+        {"SELECT * FROM PRIME ORDER BY FILE", RecordsetType::Dynaset, true},
+        {"PRIME", RecordsetType::Table, true},
+        {"SELECT * FROM PRIME ORDER BY FILE", RecordsetType::Snapshot, false},
+    };
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    auto name = [&](const char* file) {
+        return db->scalar("SELECT NAME1 FROM PRIME WHERE FILE = ?", {QString::fromLatin1(file)}).toString();
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        auto rs = db->OpenRecordset(c.source, c.type);
+        rs->setAbsolutePosition(1);
+        ASSERT_EQ(rs->text("FILE"), "2");
+        other->executeBound("CREATE TEMP TABLE was AS SELECT * FROM PRIME", {});
+        other->executeBound("DELETE FROM PRIME", {});
+        other->executeBound("INSERT INTO PRIME SELECT * FROM was ORDER BY FILE DESC", {});
+        other->executeBound("DROP TABLE was", {});
+        other->executeBound("UPDATE PRIME SET NAME1 = 'Renamed' WHERE FILE = '2'", {});
+
+        EXPECT_EQ(rs->refreshCurrentRow(), c.follows);
+        EXPECT_EQ(rs->text("FILE"), "2");
+        EXPECT_EQ(rs->text("NAME1"), c.follows ? "Renamed" : "Name 2");
+        if (c.follows) {
+            rs->Edit();
+            rs->setValue("NAME1", "Edited");
+            rs->Update();
+            EXPECT_EQ(name("2"), "Edited");
+            EXPECT_EQ(name("4"), "Name 4") << "the row now at its old place";
+            // Its key gone, the row reads as deleted.
+            other->executeBound("DELETE FROM PRIME WHERE FILE = '2'", {});
+            EXPECT_TRUE(rs->refreshCurrentRow());
+            EXPECT_THROW(rs->value("NAME1"), DaoError);
+        }
+        rs.reset();
+        other->executeBound("DELETE FROM PRIME", {});
+        for (int i = 1; i <= 5; ++i)
+            addPrime(QString::number(i), "01", QStringLiteral("Name %1").arg(i));
+    }
+}
+
 TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").table, "PRIME");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").insertAt, 6);

@@ -272,6 +272,50 @@ TEST_F(StandardListTabs, ExclusionMarkTogglesAndDrawsTheRowRed) {
     EXPECT_FALSE(all->data(all->index(1, 2), Qt::ForegroundRole).isValid());
 }
 
+// The fixture's own connection stands for another copy of the program.
+TEST_F(StandardListTabs, ARowVisitedAgainShowsWhatAnotherCopyStoredMeanwhile) {
+    const std::pair<int, grid::DataGrid*> tabs[] = {{0, list->TDBGrid1}, {2, list->TDBGrid4}};
+    for (const auto& [tab, grid] : tabs) {
+        SCOPED_TRACE(tab);
+        list->SSTab1->setCurrentIndex(tab);
+        grid->setCurrentRow(0); // ACME, in name order on both
+        grid->setCurrentRow(2);
+        const QString phone = QStringLiteral("555-01%1").arg(tab, 2, 10, QLatin1Char('0'));
+        db->executeBound("UPDATE PRIME SET UserPhone = ?, NAME1 = ? WHERE FILE = '100000002'",
+                         {phone, "ACME TOOL " + phone});
+        grid->setCurrentRow(0);
+        EXPECT_EQ(contacts(*list)[0], phone);
+        EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "ACME TOOL " + phone);
+        EXPECT_EQ(cell(grid, 0, 2), "ACME TOOL " + phone) << "the current row of the grid too";
+    }
+}
+
+TEST_F(StandardListTabs, ExcludeAfterAnotherCopyReloadedGoesByTheRecordsKey) {
+    // Another copy loads a release: PRIME emptied and filled again in another order, so each
+    // row's place now holds another employer.
+    auto reload = [&](const QString& without) {
+        db->executeBound("CREATE TEMP TABLE was AS SELECT * FROM PRIME", {});
+        db->executeBound("DELETE FROM PRIME", {});
+        db->executeBound("INSERT INTO PRIME SELECT * FROM was WHERE FILE <> ? ORDER BY NAME1", {without});
+        db->executeBound("DROP TABLE was", {});
+    };
+    auto marked = [&] {
+        return db->scalar("SELECT group_concat(FILE) FROM PRIME WHERE Omit = 'Y'").toString();
+    };
+    list->SSTab1->setCurrentIndex(2);
+    list->TDBGrid4->setCurrentRow(1); // baker & sons, 100000003
+    reload(QString());
+    list->MarkIt->click();
+    EXPECT_EQ(marked(), "100000003");
+    EXPECT_EQ(list->MarkIt->text(), "Include");
+
+    // Reloaded without it: said, and nothing written.
+    reload("100000003");
+    boxes.expectContaining("no longer in the data set", ui::vbOK);
+    list->MarkIt->click();
+    EXPECT_EQ(marked(), "");
+}
+
 TEST_F(ListFixture, PanelOfANewYorkRecordAndTheMeritCaption) {
     makeDataSet("NY");
     addEmployer("123 456 7", "01", "EMPIRE DINER", "KINGS",

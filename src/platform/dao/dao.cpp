@@ -285,6 +285,20 @@ void Database::checkOurs(const QString& connect) {
     if (pwd != passwordFromConnect(connect)) fail(op, QStringLiteral("Not a valid password."));
 }
 
+bool Database::noteOutsideChanges() {
+    const QString op = QStringLiteral("read from");
+    sqlite3_stmt* st = cached(QStringLiteral("PRAGMA data_version"), op);
+    const int rc = sqlite3_step(st);
+    const qint64 version = rc == SQLITE_ROW ? sqlite3_column_int64(st, 0) : dataVersion_;
+    const int code = rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db_);
+    sqlite3_reset(st);
+    if (code != SQLITE_OK) fail(op, reasonFor(db_, code));
+    const bool changed = dataVersion_ >= 0 && version != dataVersion_;
+    dataVersion_ = version;
+    if (changed) noteChange();
+    return changed;
+}
+
 void Database::configure(bool exclusive) {
     const QString op = QStringLiteral("open");
     if (!readOnly_) runSql("PRAGMA journal_mode=DELETE", op);
@@ -303,6 +317,7 @@ void Database::configure(bool exclusive) {
         if (readOnly_) runSql("SELECT count(*) FROM _velk_meta", op);
         runSql("COMMIT", op);
     }
+    noteOutsideChanges(); // the starting point for telling other connections' commits
 }
 
 void Database::fail(const QString& operation, const QString& reason) const {
@@ -400,6 +415,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
                                                    std::optional<RecordsetType> type, int options) {
     const QString op = QStringLiteral("read from");
     checkOpen(op);
+    noteOutsideChanges(); // what this connection keeps of the tables must be as they are now
     const QString bare = bareName(nameOrSql);
     const bool looksLikeName = !bare.isEmpty() && !bare.contains(QRegularExpression(QStringLiteral("\\s")));
     if (looksLikeName && tableExists(bare)) {

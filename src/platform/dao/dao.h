@@ -121,6 +121,10 @@ public:
     // Counts every change made through this connection; recordsets use it to know their cached
     // rows may be stale.
     qint64 changeSeq() const { return changeSeq_; }
+    // What other connections (another copy of the program) committed since the last look counts
+    // as a change too, so that what recordsets of this one cached is read again. True when there
+    // was any. Opening a recordset looks, and so does refreshCurrentRow.
+    bool noteOutsideChanges();
     void noteChange() { ++changeSeq_; }
 
 private:
@@ -144,6 +148,7 @@ private:
     bool readOnly_ = false;
     int transDepth_ = 0;
     qint64 changeSeq_ = 0;
+    qint64 dataVersion_ = -1; // the engine's count of other connections' commits, last seen
     std::vector<Recordset*> recordsets_;
     std::unique_ptr<detail::StatementCache> statements_;
 };
@@ -173,6 +178,13 @@ public:
 
     virtual Bookmark bookmark() const = 0;
     virtual void setBookmark(Bookmark b) = 0;
+
+    // Reads the current row again as it is stored now, whichever connection changed it; called when
+    // a row becomes the one the user looks at. A dynaset or a table reads it by its table's key
+    // (index PRIMARY) when it has one, so that a row whose place another employer took (a release
+    // loaded meanwhile) is not taken for it; a row whose key is gone reads as deleted. A snapshot
+    // keeps what it read. True when a value changed or the row went.
+    virtual bool refreshCurrentRow() { return false; }
 
     // Fields of the current row (a pending AddNew/Edit buffer while editing).
     QStringList fieldNames() const { return fieldNames_; }

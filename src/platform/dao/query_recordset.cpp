@@ -177,6 +177,7 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         return st;
     };
 
+    QString keyHead, keyQualifier; // a dynaset's read of one row by key, less the key's terms
     // A query on one table reads each row's rowid too: a dynaset writes through it, and both kinds
     // keep only the rowids of rows passed over, reading their values again when they are revisited.
     if (!forwardOnly_) {
@@ -193,6 +194,9 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
                 updatable_ = wantUpdates;
                 refetchSql_ = QStringLiteral("SELECT ") + src.selectList + u' ' + src.fromText +
                               QStringLiteral(" WHERE ") + src.qualifier + QStringLiteral(".rowid = ?");
+                keyHead = QStringLiteral("SELECT ") + src.qualifier + QStringLiteral(".rowid, ") +
+                          src.selectList + u' ' + src.fromText + QStringLiteral(" WHERE ");
+                keyQualifier = src.qualifier;
                 // A result sorted whole before its first row comes out opens on its head, the first
                 // rows only (a top-N sort: one pass, no full sort), whose sort sees and counts every
                 // row of the result. The rest is sorted when it is needed; the rowid breaks ties, so
@@ -230,7 +234,7 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         names << QString::fromUtf8(sqlite3_column_name(stmt_, c));
         types << normalizeType(sqlite3_column_decltype(stmt_, c));
         QString origin;
-        if (updatable_) {
+        if (!baseTable_.isEmpty()) {
             const char* table = sqlite3_column_table_name(stmt_, c);
             const char* column = sqlite3_column_origin_name(stmt_, c);
             if (table && column && QString::fromUtf8(table).compare(baseTable_, Qt::CaseInsensitive) == 0)
@@ -239,6 +243,22 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         originColumns_ << origin;
     }
     setFields(names, types);
+
+    if (type == RecordsetType::Dynaset && !keyHead.isEmpty()) {
+        QStringList terms;
+        for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY"))) {
+            const auto at = std::find_if(originColumns_.begin(), originColumns_.end(), [&](const QString& c) {
+                return c.compare(key, Qt::CaseInsensitive) == 0;
+            });
+            if (at == originColumns_.end()) { // the result lacks part of the key: by rowid only
+                keyFields_.clear();
+                break;
+            }
+            keyFields_.push_back(int(at - originColumns_.begin()));
+            terms << keyQualifier + u'.' + quoteName(key) + QStringLiteral(" = ?");
+        }
+        if (!keyFields_.empty()) keyRefetchSql_ = keyHead + terms.join(QStringLiteral(" AND "));
+    }
 
     if (fetchTo(0)) // Jet opens a query on its first row
         moveTo(0);
@@ -268,6 +288,10 @@ void QueryRecordset::release() {
         sqlite3_finalize(refetch_);
         refetch_ = nullptr;
     }
+    if (keyRefetch_) {
+        sqlite3_finalize(keyRefetch_);
+        keyRefetch_ = nullptr;
+    }
 }
 
 void QueryRecordset::remember(long long n) const {
@@ -284,21 +308,25 @@ void QueryRecordset::forgetOldest(size_t count, long long keep) const {
     }
 }
 
+void QueryRecordset::prepareOnce(sqlite3_stmt*& st, const QString& sql) const {
+    if (st) return;
+    const QString op = QStringLiteral("read from");
+    Database& db = database(op);
+    const QByteArray utf8 = sql.toUtf8();
+    if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK) {
+        const QString reason = reasonFor(db.handle(), sqlite3_extended_errcode(db.handle()));
+        sqlite3_finalize(st);
+        st = nullptr;
+        fail(op, reason);
+    }
+}
+
 const QVariantList& QueryRecordset::rowAt(long long n) const {
     QVariantList& row = rows_[size_t(n - base_)];
     if (!row.isEmpty() || refetchSql_.isEmpty() || deleted_[size_t(n - base_)]) return row;
     const QString op = QStringLiteral("read from");
     Database& db = database(op);
-    if (!refetch_) {
-        const QByteArray utf8 = refetchSql_.toUtf8();
-        if (sqlite3_prepare_v2(db.handle(), utf8.constData(), int(utf8.size()), &refetch_, nullptr) !=
-            SQLITE_OK) {
-            const QString reason = reasonFor(db.handle(), sqlite3_extended_errcode(db.handle()));
-            sqlite3_finalize(refetch_);
-            refetch_ = nullptr;
-            fail(op, reason);
-        }
-    }
+    prepareOnce(refetch_, refetchSql_);
     sqlite3_bind_int64(refetch_, 1, rowids_[size_t(n - base_)]);
     const int rc = sqlite3_step(refetch_);
     if (rc == SQLITE_ROW) {
@@ -508,6 +536,47 @@ void QueryRecordset::setBookmark(Bookmark b) {
     abandonEdit();
     if (b < 0 || b >= known() || b < base_) fail(op, QStringLiteral("Not a valid bookmark."));
     moveTo(b);
+}
+
+bool QueryRecordset::refreshCurrentRow() {
+    if (type_ != RecordsetType::Dynaset || refetchSql_.isEmpty()) return false;
+    const QString op = QStringLiteral("read from");
+    Database& db = database(op);
+    db.noteOutsideChanges();
+    if (!hasCurrent()) return false; // reads a dropped row by rowid; false when it is gone
+    const size_t at = size_t(pos_ - base_);
+    const QVariantList before = rows_[at];
+    if (keyRefetchSql_.isEmpty()) {
+        rows_[at].clear();
+        rowAt(pos_);
+        return deleted_[at] || rows_[at] != before;
+    }
+    prepareOnce(keyRefetch_, keyRefetchSql_);
+    for (size_t k = 0; k < keyFields_.size(); ++k)
+        bindValue(keyRefetch_, int(k) + 1, before.value(keyFields_[k]));
+    const int rc = sqlite3_step(keyRefetch_);
+    QVariantList row;
+    if (rc == SQLITE_ROW) {
+        // The row may sit under another rowid now (a release loaded since): writes follow it there.
+        rowids_[at] = sqlite3_column_int64(keyRefetch_, 0);
+        const int cols = sqlite3_column_count(keyRefetch_);
+        row.reserve(cols - 1);
+        for (int c = 1; c < cols; ++c)
+            row.append(readColumn(keyRefetch_, c));
+    }
+    const int code =
+        rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
+    sqlite3_reset(keyRefetch_);
+    sqlite3_clear_bindings(keyRefetch_);
+    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
+    if (rc == SQLITE_DONE) { // the key is gone
+        deleted_[at] = true;
+        rows_[at].clear();
+        return true;
+    }
+    const bool changed = row != before;
+    rows_[at] = std::move(row);
+    return changed;
 }
 
 bool QueryRecordset::hasCurrent() const {

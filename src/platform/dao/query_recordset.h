@@ -43,6 +43,7 @@ public:
     void setAbsolutePosition(long long n) override;
     Bookmark bookmark() const override;
     void setBookmark(Bookmark b) override;
+    bool refreshCurrentRow() override;
 
 protected:
     QVariant currentValue(int index) const override;
@@ -70,6 +71,8 @@ private:
     void moveTo(long long n); // n exists
     void requireScrollable(const QString& operation, long long target) const;
     void finishRead();
+    // Prepares sql into st unless it is prepared already; a failure throws.
+    void prepareOnce(sqlite3_stmt*& st, const QString& sql) const;
     // Values of row n (loaded), read again by rowid when they were dropped from memory.
     const QVariantList& rowAt(long long n) const;
     void remember(long long n) const;
@@ -92,10 +95,15 @@ private:
     long long reached_ = 0;
     QString baseTable_;
     QStringList originColumns_; // per field, "" when the field does not come straight from the base table
-    QString tailSql_;           // the whole sorted result, when it was opened on its head; else empty
-    qint64 tally_ = 0;          // rows the head's sort saw
-    long long counted_ = -1;    // rows of a result opened on its head; -1 when not counted
-    QSet<qint64> headRowids_;   // head rows not yet met again while the tail is read
+    // A dynaset's current row is read again by its base table's key: the key's fields, and the
+    // query that reads a row (its rowid first) by their values. Empty when the result lacks the key.
+    std::vector<int> keyFields_;
+    QString keyRefetchSql_;
+    sqlite3_stmt* keyRefetch_ = nullptr;
+    QString tailSql_;         // the whole sorted result, when it was opened on its head; else empty
+    qint64 tally_ = 0;        // rows the head's sort saw
+    long long counted_ = -1;  // rows of a result opened on its head; -1 when not counted
+    QSet<qint64> headRowids_; // head rows not yet met again while the tail is read
 };
 
 } // namespace dao

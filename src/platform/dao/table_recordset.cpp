@@ -245,6 +245,41 @@ bool TableRecordset::refreshCurrent() const {
     return !curDeleted_;
 }
 
+bool TableRecordset::refreshCurrentRow() {
+    const QString op = QStringLiteral("read from");
+    Database& db = database(op);
+    db.noteOutsideChanges();
+    if (at_ != At::Row || curDeleted_) return false;
+    if (!primaryFields_) {
+        std::vector<int> fields;
+        for (const QString& key : db.indexColumns(table_, QStringLiteral("PRIMARY")))
+            fields.push_back(fieldIndex(key));
+        if (std::find(fields.begin(), fields.end(), -1) != fields.end()) fields.clear();
+        primaryFields_ = fields;
+    }
+    const Row before = cur_;
+    QStringList terms;
+    for (int f : *primaryFields_)
+        terms << quoteName(fieldNames_[f]) + QStringLiteral(" = ?");
+    if (terms.isEmpty()) terms << QStringLiteral("rowid = ?");
+    sqlite3_stmt* st =
+        statement(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                  QStringLiteral(" WHERE ") + terms.join(QStringLiteral(" AND ")));
+    if (primaryFields_->empty()) sqlite3_bind_int64(st, 1, before.rowid);
+    for (size_t k = 0; k < primaryFields_->size(); ++k)
+        bindValue(st, int(k) + 1, before.raw.value((*primaryFields_)[k]));
+    std::vector<Row> rows = readRows(st, 1);
+    if (rows.empty())
+        curDeleted_ = true;
+    else
+        cur_ = std::move(rows.front());
+    curSeq_ = db.changeSeq();
+    // The rows around it were read before: moving on scans from the row as it is now.
+    windowSeq_ = -1;
+    absSeq_ = -1;
+    return curDeleted_ || cur_.rowid != before.rowid || cur_.raw != before.raw;
+}
+
 void TableRecordset::moveToEnd(bool first) {
     database(first ? QStringLiteral("move to the first row of") : QStringLiteral("move to the last row of"));
     abandonEdit();

@@ -4,6 +4,7 @@
 #include "platform/dao/dao.h"
 #include "platform/dao/sqlite_util.h"
 
+#include <optional>
 #include <vector>
 
 namespace dao {
@@ -28,6 +29,7 @@ public:
     void setIndex(const QString& indexName) override;
     QString index() const override { return indexName_; }
     void Seek(const QString& op, const QVariantList& keys) override;
+    bool refreshCurrentRow() override;
 
 protected:
     QVariant currentValue(int index) const override;
@@ -78,6 +80,9 @@ private:
     QString quotedTable_;
     QString selectList_;
     QString indexName_;
+    // Fields of the table's key (index PRIMARY), by which refreshCurrentRow reads the current row;
+    // empty when the table has none (the rowid serves). Looked up on first use.
+    std::optional<std::vector<int>> primaryFields_;
     std::vector<int> keyCols_; // field positions of the current index's columns
     QStringList keyNames_;     // quoted
 

@@ -34,6 +34,16 @@ void DataControl::Close() {
     emit refreshed();
 }
 
+void DataControl::refreshCurrentRow() {
+    if (!rs_) return;
+    bool changed = false;
+    try {
+        changed = rs_->refreshCurrentRow();
+    } catch (const dao::DaoError&) {
+    }
+    if (changed) emit currentRowChanged();
+}
+
 void DataControl::notifyMoved() {
     emit moved();
 }

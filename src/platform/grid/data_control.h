@@ -34,6 +34,10 @@ public:
     dao::Recordset* Recordset() const { return rs_.get(); }
     void Close();
 
+    // The current row has become the one the user looks at: it is read again as stored now, so
+    // that what another connection changed shows (recordset's refreshCurrentRow); bound grids
+    // redraw it when it changed. A failed read leaves the row as it was read before.
+    void refreshCurrentRow();
     // Code moved the recordset (Seek, Move*): bound grids follow its current row.
     void notifyMoved();
     // Code changed the current row's values through the recordset: bound grids redraw it.
