@@ -171,6 +171,7 @@ StartOutcome MASTER::MDIForm_Load() {
     if (!chooseWorkspace()) return StartOutcome::Ended;
 
     const dataset::DataSet& dataSet = dataset::current();
+    claimDatabase(dataSet.databasePath());
     StateDb = dao::Database::open(dataSet.databasePath(), false, false, dataSet.connect);
     if (velk::runReleaseCheck(*this)) {
         if (!ended_) endProgram(0);
@@ -278,8 +279,20 @@ VKLIST* MASTER::listForm() const {
     return list_.data();
 }
 
+void MASTER::claimDatabase(const QString& databasePath) {
+    if (databaseUse_.held() && databaseUse_.databasePath() == databasePath) return;
+    QString error;
+    // A lock file that cannot be had (a folder without write access) leaves the database unclaimed.
+    if (databaseUse_.take(databasePath, results::DatabaseUse::Mode::Working, &error) ==
+        results::DatabaseUse::Result::Busy)
+        throw dao::DaoError(databasePath, QStringLiteral("open"),
+                            QStringLiteral("an update in another copy of VELK is replacing it; try again when "
+                                           "the update has finished"));
+}
+
 VKLIST& MASTER::loadListForm() {
     if (list_) return *list_;
+    claimDatabase(dataset::current().databasePath());
     auto* list = new VKLIST;
     list->setCommandSurface(this);
     connect(list, &VKLIST::printRecordRequested, this, [this] {
@@ -289,6 +302,7 @@ VKLIST& MASTER::loadListForm() {
         list->Form_Load();
     } catch (...) {
         delete list;
+        databaseUse_.release();
         throw;
     }
     list_ = list;
@@ -321,6 +335,7 @@ void MASTER::unloadListForm() {
         list->hide();
         list->deleteLater();
     }
+    databaseUse_.release();
 }
 
 VKWSPACE& MASTER::workspaceDialog() {
@@ -349,6 +364,7 @@ void MASTER::endProgram(int code) {
     search::unloadLookupEditor();
     unloadListForm();
     StateDb.reset();
+    databaseUse_.release();
     TITLE::unload();
     ui::setDefaultPointer();
     hide();

@@ -4,6 +4,7 @@
 
 #include "maintenance/state_database_users.h"
 #include "results/command_surface.h"
+#include "results/database_use.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -142,6 +143,11 @@ public:
     // Loads the list form for workspace and state and sets the caption (throws as loadListForm).
     VKLIST& openListForm(const QString& workspace, const QString& state);
 
+    // Marks the chosen data set's database as in use by this copy while it is open here, so that an
+    // update in another copy does not replace it meanwhile. Throws dao::DaoError when such an update
+    // is replacing it right now.
+    void claimDatabase(const QString& databasePath);
+
     // Unloads every form and ends the program with code (leaves the event loop when it runs).
     void endProgram(int code = 0);
     bool programEnded() const { return ended_; }
@@ -172,6 +178,7 @@ private:
         int tab = 0;
     };
     std::optional<ReleasedList> releasedList_;
+    results::DatabaseUse databaseUse_;
     bool ended_ = false;
     int exitCode_ = 0;
 };
