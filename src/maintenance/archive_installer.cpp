@@ -1,0 +1,236 @@
+#include "maintenance/archive_installer.h"
+
+#include "dataset/data_set.h"
+#include "maintenance/backup_database.h"
+#include "maintenance/restore_marker.h"
+#include "maintenance/user_data.h"
+#include "platform/archive/zip_archive.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+#include "platform/ui/msgbox.h"
+#include "results/database_use.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace maintenance {
+
+namespace {
+
+// The order in which an archive's markers are written.
+const QStringList& markerOrder() {
+    static const QStringList order{QStringLiteral("PA"), QStringLiteral("NJ"), QStringLiteral("DE"),
+                                   QStringLiteral("PM"), QStringLiteral("DM"), QStringLiteral("NY")};
+    return order;
+}
+
+struct Plan {
+    QString name;
+    std::unique_ptr<archive::ZipArchive> zip;
+    QStringList states; // data sets whose database it replaces, in entry order
+};
+
+QString joined(const QStringList& names) {
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QStringList findUpdateArchives(const QString& folder) {
+    QDir dir(folder);
+    dir.setNameFilters({kArchivePattern});
+    // Hidden files are left out: the downloader's unfinished files are hidden.
+    const QStringList names = dir.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    return names.mid(0, kMaxArchives);
+}
+
+QString archivesNotFoundMessage(const QString& folder) {
+    return QStringLiteral("The ") + kArchivePattern + QStringLiteral(" file was not found in the directory (") + folder +
+           QStringLiteral(")  Please select the correct path and try again.");
+}
+
+EntryRole entryRole(const QString& entryName) {
+    EntryRole role;
+    role.database = entryName.endsWith(QLatin1String(".MDB")) || entryName.endsWith(QLatin1String(".Mdb")) ||
+                    entryName.endsWith(QLatin1String(".mdb"));
+    // Only a name that lands in the program folder itself replaces a database there.
+    const archive::EntryPath path = archive::entryPath(entryName);
+    if (path.segments.size() != 1 || path.directory) return role;
+    const QString file = path.segments.first();
+    for (const QString& st : dataset::codes())
+        if (file.compare(dataset::stateDatabaseName(st), Qt::CaseInsensitive) == 0) role.stateCode = st;
+    role.settings = file.compare(dataset::indexDatabaseName(), Qt::CaseInsensitive) == 0;
+    return role;
+}
+
+QString savingStatus(const QString& stateCode) {
+    return QStringLiteral("Saving ") + stateCode + QStringLiteral(" User Notes & Fields");
+}
+
+QString entryStatus(const QString& entryName, int index, int count) {
+    return entryName + QLatin1Char(' ') + QString::number(index + 1) + QStringLiteral(" of ") + QString::number(count);
+}
+
+InstallReport installArchives(const QStringList& archivePaths, const QString& programFolder, InstallHost& host) {
+    using namespace ui;
+    InstallReport report;
+    const auto progress = [&host](const archive::Progress& p) {
+        host.progress(p);
+        return true;
+    };
+
+    // Everything is read and checked first, so a damaged or unsafe archive changes nothing.
+    std::vector<Plan> plans;
+    for (const QString& path : archivePaths) {
+        Plan plan;
+        plan.name = QFileInfo(path).fileName();
+        plan.zip = std::make_unique<archive::ZipArchive>();
+        host.status(QStringLiteral("Checking ") + plan.name);
+        if (!plan.zip->open(path) || !plan.zip->verify(progress) || !plan.zip->check(programFolder)) {
+            host.status(QStringLiteral(" "));
+            MsgBox(plan.zip->errorString() + QStringLiteral("\r\n\r\nNothing was installed."), vbExclamation);
+            return report;
+        }
+        for (const archive::Entry& e : plan.zip->entries()) {
+            const QString st = entryRole(e.name).stateCode;
+            if (!st.isEmpty() && !plan.states.contains(st)) plan.states << st;
+        }
+        plans.push_back(std::move(plan));
+    }
+
+    host.closeListForm();
+    report.listFormClosed = true;
+
+    // A database another copy has open is not replaced under it; the claims are kept until the
+    // new files are in place, so no copy opens one meanwhile.
+    std::map<QString, std::unique_ptr<results::DatabaseUse>> claims;
+    QStringList inUse, unclaimed;
+    for (const Plan& plan : plans) {
+        for (const QString& st : plan.states) {
+            if (claims.count(st)) continue;
+            auto claim = std::make_unique<results::DatabaseUse>();
+            QString error;
+            const QString db = files::findFileNoCase(programFolder, dataset::stateDatabaseName(st));
+            switch (claim->take(db, results::DatabaseUse::Mode::Replacing, &error)) {
+            case results::DatabaseUse::Result::Taken:
+                break;
+            case results::DatabaseUse::Result::Busy:
+                inUse << st;
+                break;
+            case results::DatabaseUse::Result::Failed:
+                unclaimed << error;
+                break;
+            }
+            claims[st] = std::move(claim);
+        }
+    }
+    if (!inUse.isEmpty() || !unclaimed.isEmpty()) {
+        host.status(QStringLiteral(" "));
+        QString text = QStringLiteral("The update was not installed.");
+        if (!inUse.isEmpty())
+            text += QStringLiteral("\r\n\r\nAnother copy of VELK is using the data of ") + joined(inUse) +
+                    QStringLiteral(".  Close VELK there and try again.");
+        if (!unclaimed.isEmpty())
+            text += QStringLiteral("\r\n\r\nWhether another copy of VELK is using a database cannot be checked: ") +
+                    unclaimed.join(QStringLiteral("; "));
+        MsgBox(text, vbExclamation);
+        return report;
+    }
+
+    bool programFiles = false;
+    for (Plan& plan : plans) {
+        archive::ZipArchive& zip = *plan.zip;
+
+        // Save the user data of every database this archive replaces, before any entry is written.
+        QStringList saved;
+        bool backedUp = true;
+        for (const archive::Entry& e : zip.entries()) {
+            const EntryRole role = entryRole(e.name);
+            if (role.settings) host.status(QStringLiteral("Loading New DataBase Parameters"));
+            const QString& st = role.stateCode;
+            if (st.isEmpty() || saved.contains(st)) continue;
+            const QString db = files::findFileNoCase(programFolder, dataset::stateDatabaseName(st));
+            // A new data set has nothing to save; a waiting marker's backup holds the user's data,
+            // while the database it would now be taken from holds a delivery without them.
+            if (!QFileInfo::exists(db) || restorePending(programFolder, st)) continue;
+            host.status(savingStatus(st));
+            try {
+                // Each data set's own password, whichever data set was chosen last.
+                BackupUserData(db, files::findFileNoCase(programFolder, backupDatabaseName(st)), st,
+                               dataset::connectFromSetup(programFolder, st));
+                saved << st;
+            } catch (const dao::DaoError& e) {
+                MsgBox(QStringLiteral("The ") + st + QStringLiteral(" user notes and fields could not be saved, so ") +
+                           plan.name + QStringLiteral(" was not installed and ") + QFileInfo(db).fileName() +
+                           QStringLiteral(" was not replaced.\r\n\r\n") + e.message(),
+                       vbExclamation);
+                backedUp = false;
+                break;
+            }
+        }
+        if (!backedUp) {
+            // Backups already made for this archive are kept but ask for nothing: their databases stay.
+            report.notInstalled << plan.name;
+            continue;
+        }
+
+        host.status(QStringLiteral("Loading New Database"));
+        host.doEvents();
+        QStringList replaced;
+        bool whole = true;
+        for (int i = 0; i < zip.count(); ++i) {
+            const archive::Entry& e = zip.entry(i);
+            const EntryRole role = entryRole(e.name);
+            if (!role.database) programFiles = true;
+            // A journal left by a writer that died would be rolled back into the new database.
+            if (role.database) QFile::remove(zip.destination(i, programFolder).path + QStringLiteral("-journal"));
+            host.status(entryStatus(e.name, i, zip.count()));
+            if (!zip.extract(i, programFolder, progress)) {
+                whole = false;
+                break;
+            }
+            if (!role.stateCode.isEmpty()) replaced << role.stateCode;
+        }
+        host.status(QStringLiteral(" "));
+
+        // Markers for the databases now replaced, so their saved notes come back.
+        for (const QString& st : markerOrder()) {
+            if (!saved.contains(st) || !replaced.contains(st)) continue;
+            QString error;
+            if (!writeRestoreMarker(programFolder, st, &error))
+                MsgBox(QStringLiteral("The ") + st + QStringLiteral(" user notes and fields were saved to ") +
+                           files::findFileNoCase(programFolder, backupDatabaseName(st)) +
+                           QStringLiteral(", but they cannot be marked for restoring: ") + error +
+                           QStringLiteral("\r\nRestore them with Backup/Restore User Notes and Fields."),
+                       vbExclamation);
+        }
+
+        if (!whole) {
+            MsgBox(zip.errorString() +
+                       QStringLiteral("\r\n\r\nThe update was not installed completely.  VELK will close now; "
+                                      "start it again and repeat the update."),
+                   vbCritical);
+            report.end = InstallEnd::Restart;
+            return report;
+        }
+        report.installed << plan.name;
+    }
+
+    if (report.installed.isEmpty()) return report; // each archive's failure has been said
+    report.end = programFiles ? InstallEnd::Restart : InstallEnd::DatabasesOnly;
+    QString text = report.notInstalled.isEmpty()
+                       ? QStringLiteral("Upgrade complete.")
+                       : QStringLiteral("Upgrade complete except for ") + joined(report.notInstalled) + QLatin1Char('.');
+    text += report.end == InstallEnd::DatabasesOnly ? QStringLiteral("  Select State!")
+                                                    : QStringLiteral("  Restart VELK to activate changes!");
+    MsgBox(text);
+    return report;
+}
+
+} // namespace maintenance

@@ -1,0 +1,291 @@
+// The archive installer: what it saves before a state database is replaced, the markers it
+// leaves, how it ends, and the archives and situations in which it changes nothing.
+#include "user_data_fixture.h"
+
+#include "app/program_folder.h"
+#include "archive/zip_builder.h"
+#include "maintenance/archive_installer.h"
+#include "results/database_use.h"
+#include "platform/ui/msgbox.h"
+#include "support/file_size_limit.h"
+
+#include <QDir>
+#include <QRegularExpression>
+
+using namespace maintenancetest;
+using maintenance::InstallEnd;
+using testsupport::readFile;
+using testsupport::writeFile;
+using testsupport::ZipItem;
+
+namespace {
+
+const QString kSelectState = QStringLiteral("Upgrade complete.  Select State!");
+const QString kRestart = QStringLiteral("Upgrade complete.  Restart VELK to activate changes!");
+const QByteArray kMarker = " \r\n";
+
+// The form's side of an install, written down in order.
+class Host : public maintenance::InstallHost {
+public:
+    QStringList log;
+    void status(const QString& text) override { log << text; }
+    void progress(const archive::Progress&) override {}
+    void doEvents() override { log << QStringLiteral("<events>"); }
+    void closeListForm() override { log << QStringLiteral("<list closed>"); }
+};
+
+class Installer : public UserDataTest {
+protected:
+    void SetUp() override {
+        UserDataTest::SetUp();
+        delivery = readFile(mainPath); // a new release: loaded, with no user data yet
+        setNote(1, "Call back in May");
+        setUser(2, {"Key account"});
+        state.reset(); // the list form's hold goes before an install
+        auto index = dao::Database::create(path("VELKI.MDB"), dao::passwordFromConnect(dataset::indexDbConnect()));
+        velk::createIndexDatabase(*index);
+        index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ? WHERE STATE = 'PA'"), {kConnect});
+        ASSERT_TRUE(QDir().mkpath(path("source")));
+    }
+
+    QString archive(const QString& name, const QList<ZipItem>& items) {
+        const QString p = path("source/" + name);
+        testsupport::writeZip(p, items);
+        return p;
+    }
+    maintenance::InstallReport install(const QStringList& archives) {
+        return maintenance::installArchives(archives, folder(), host);
+    }
+    // The note of record 1 as the backup holds it; "" when there is no backup.
+    QString savedNote() {
+        if (!QFile::exists(backupPath)) return QString();
+        auto db = dao::Database::open(backupPath, false, true);
+        return db->scalar(QStringLiteral("SELECT NOTES FROM NOTES WHERE FILE = ?"), {fileNo(1)}).toString();
+    }
+    void expectNothingChanged(const QByteArray& databaseBefore) {
+        EXPECT_EQ(readFile(mainPath), databaseBefore);
+        EXPECT_FALSE(QFile::exists(path("RESTPA.DAT")));
+        EXPECT_FALSE(QFile::exists(backupPath));
+    }
+
+    QByteArray delivery;
+    Host host;
+};
+
+ZipItem file(const QByteArray& name, const QByteArray& data) {
+    return {name, data};
+}
+
+} // namespace
+
+TEST_F(Installer, DatabasesOnlySavesTheNotesFirstReplacesTheDatabaseAndLeavesTheMarker) {
+    // A new data set: nothing to save, but a journal from an earlier file of its name.
+    writeFile(path("VELKNJ.MDB-journal"), "left by a writer that died");
+    const QByteArray settings = readFile(path("VELKI.MDB"));
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(" Fields Saved to " + backupPath, ui::vbOK, "Backup Complete").expect(kSelectState, ui::vbOK);
+    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery), file("VELKI.MDB", settings),
+                                                       file("VELKNJ.MDB", "NJ")})});
+
+    EXPECT_EQ(report.end, InstallEnd::DatabasesOnly);
+    EXPECT_EQ(host.log, QStringList({"Checking VELK1.ZIP", "<list closed>", "Saving PA User Notes & Fields",
+                                     "Loading New DataBase Parameters", "Loading New Database", "<events>",
+                                     "VELKPA.MDB 1 of 3", "VELKI.MDB 2 of 3", "VELKNJ.MDB 3 of 3", " "}));
+    EXPECT_EQ(savedNote(), "Call back in May");
+    EXPECT_EQ(readFile(mainPath), delivery);
+    EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
+    EXPECT_EQ(readFile(path("VELKNJ.MDB")), "NJ");
+    EXPECT_FALSE(QFile::exists(path("VELKNJ.MDB-journal"))) << "it would be rolled back into the new database";
+    EXPECT_FALSE(QFile::exists(path("RESTNJ.DAT")));
+}
+
+TEST_F(Installer, TheStateDatabaseIsKnownWhateverTheCaseOfItsEntryName) {
+    const struct {
+        QByteArray entry;
+        bool replacesIt;
+    } cases[] = {{"velkpa.mdb", true}, {"VELKPA.Mdb", true}, {"./VELKPA.MDB", true}, {"DATA/VELKPA.MDB", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.entry.constData());
+        const QByteArray before = readFile(mainPath);
+        testsupport::ScriptedMsgBoxes boxes;
+        if (c.replacesIt) boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete");
+        boxes.expect(kSelectState, ui::vbOK);
+        EXPECT_EQ(install({archive("VELK1.ZIP", {file(c.entry, delivery)})}).end, InstallEnd::DatabasesOnly);
+        EXPECT_EQ(readFile(mainPath), c.replacesIt ? delivery : before);
+        EXPECT_EQ(QFile::exists(path("RESTPA.DAT")), c.replacesIt);
+        EXPECT_EQ(files().filter(QRegularExpression("^VELKPA\\.MDB$", QRegularExpression::CaseInsensitiveOption)),
+                  QStringList({"VELKPA.MDB"}));
+        QFile::remove(path("RESTPA.DAT"));
+        QFile::remove(backupPath);
+    }
+}
+
+TEST_F(Installer, AProgramFileInAnyArchiveEndsTheProgram) {
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete").expect(kRestart, ui::vbOK);
+    const auto report = install({archive("VELK1.ZIP", {file("VELK", "new program")}),
+                                 archive("VELK2.ZIP", {file("VELKPA.MDB", delivery)})});
+    EXPECT_EQ(report.end, InstallEnd::Restart);
+    EXPECT_EQ(report.installed, QStringList({"VELK1.ZIP", "VELK2.ZIP"}));
+    EXPECT_EQ(readFile(path("VELK")), "new program");
+    EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
+}
+
+TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
+    QByteArray damaged = readFile(archive("GOOD.ZIP", {{"VELKPA.MDB", QByteArray(5000, 'x'), 0, true}}));
+    damaged[damaged.indexOf("xxxx") + 2500] = 'y'; // inside the stored data
+    const struct {
+        const char* what;
+        QList<ZipItem> items; // empty: the damaged bytes instead
+        QByteArray bytes;
+        const char* named;
+    } cases[] = {
+        {"not an archive", {}, "PK but not a zip", "is not a zip archive"},
+        {"damaged data", {}, damaged, "is damaged"},
+        {"a name leaving the folder", {file("../VELKPA.MDB", "x")}, {}, "leaves the folder"},
+        {"an absolute name", {file("/etc/VELKPA.MDB", "x")}, {}, "is an absolute path"},
+        {"a link", {testsupport::linkItem("VELKI.MDB", "/etc/passwd")}, {}, "is a symbolic link"},
+    };
+    const QByteArray before = readFile(mainPath);
+    const QString first = archive("VELK1.ZIP", {file("VELKPA.MDB", delivery), file("VELK", "program")});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QString second = path("source/VELK2.ZIP");
+        if (c.items.isEmpty())
+            writeFile(second, c.bytes);
+        else
+            second = archive("VELK2.ZIP", c.items);
+        testsupport::ScriptedMsgBoxes boxes;
+        boxes.expectContaining(c.named, ui::vbOK);
+        host.log.clear();
+        const auto report = install({first, second});
+        ASSERT_EQ(boxes.shown().size(), 1);
+        EXPECT_TRUE(boxes.shown()[0].text.endsWith("\r\n\r\nNothing was installed."));
+        EXPECT_EQ(report.end, InstallEnd::NothingChanged);
+        EXPECT_FALSE(host.log.contains("<list closed>"));
+        expectNothingChanged(before);
+        EXPECT_FALSE(QFile::exists(path("VELK")));
+    }
+}
+
+TEST_F(Installer, AFailedBackupLeavesItsArchiveOutAndTheOthersGoIn) {
+    auto index = dao::Database::open(path("VELKI.MDB"), false, false, dataset::indexDbConnect());
+    index->executeBound(QStringLiteral("UPDATE Setup SET pwd = ';PWD=wrong' WHERE STATE = 'PA'"), {});
+    index.reset();
+    const QByteArray before = readFile(mainPath);
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining("The PA user notes and fields could not be saved, so VELK1.ZIP was not installed "
+                           "and VELKPA.MDB was not replaced.",
+                           ui::vbOK)
+        .expect("Upgrade complete except for VELK1.ZIP.  Restart VELK to activate changes!", ui::vbOK);
+    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery)}),
+                                 archive("VELK2.ZIP", {file("README.TXT", "read me")})});
+    EXPECT_EQ(report.notInstalled, QStringList({"VELK1.ZIP"}));
+    EXPECT_EQ(report.end, InstallEnd::Restart);
+    expectNothingChanged(before);
+    EXPECT_EQ(readFile(path("README.TXT")), "read me");
+}
+
+TEST_F(Installer, AWaitingBackupIsNotOverwrittenByASecondOne) {
+    const struct {
+        const char* what;
+        bool markerBefore;
+        int archives;
+    } cases[] = {{"a marker left by an earlier install", true, 1}, {"the database in two archives", false, 2}};
+    const QByteArray original = readFile(mainPath);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        writeFile(mainPath, original);
+        QFile::remove(path("RESTPA.DAT"));
+        QFile::remove(backupPath);
+        QByteArray backupBefore;
+        if (c.markerBefore) {
+            maintenance::backupUserData(mainPath, backupPath, kConnect);
+            backupBefore = readFile(backupPath);
+            writeFile(path("RESTPA.DAT"), kMarker);
+            // The earlier install's delivery, not restored yet: no user data in it.
+            writeFile(mainPath, delivery);
+        }
+        testsupport::ScriptedMsgBoxes boxes;
+        if (!c.markerBefore) boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete");
+        boxes.expect(kSelectState, ui::vbOK);
+        QStringList archives;
+        for (int i = 1; i <= c.archives; ++i)
+            archives << archive(QStringLiteral("VELK%1.ZIP").arg(i), {file("VELKPA.MDB", delivery)});
+        install(archives);
+        EXPECT_EQ(savedNote(), "Call back in May");
+        if (c.markerBefore) {
+            EXPECT_EQ(readFile(backupPath), backupBefore);
+        }
+        EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
+        EXPECT_EQ(readFile(mainPath), delivery);
+    }
+}
+
+TEST_F(Installer, ADatabaseAnotherCopyHasOpenIsNotReplaced) {
+    results::DatabaseUse otherCopy;
+    ASSERT_EQ(otherCopy.take(mainPath, results::DatabaseUse::Mode::Working), results::DatabaseUse::Result::Taken);
+    const QByteArray before = readFile(mainPath);
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expect("The update was not installed.\r\n\r\nAnother copy of VELK is using the data of PA.  Close VELK "
+                 "there and try again.",
+                 ui::vbOK, "VELK");
+    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery), file("VELK", "program")})});
+    EXPECT_EQ(report.end, InstallEnd::NothingChanged);
+    expectNothingChanged(before);
+    EXPECT_FALSE(QFile::exists(path("VELK")));
+}
+
+TEST_F(Installer, AnExtractionThatBreaksOffMarksTheDatabasesAlreadyReplacedAndEndsTheProgram) {
+    const QString p = archive("VELK1.ZIP", {file("VELKPA.MDB", delivery),
+                                            file("BIG.DAT", QByteArray(4 * delivery.size(), 'b'))});
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
+        .expectContaining("The update was not installed completely.", ui::vbOK);
+    maintenance::InstallReport report;
+    {
+        testsupport::FileSizeLimit limit(2 * delivery.size());
+        report = install({p});
+    }
+    EXPECT_EQ(report.end, InstallEnd::Restart);
+    EXPECT_EQ(readFile(mainPath), delivery);
+    EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker) << "the saved notes must come back into it";
+    EXPECT_FALSE(QFile::exists(path("BIG.DAT")));
+}
+
+TEST(UpdateArchives, VelkZipFilesOfAnyCaseInNameOrderAtMost21) {
+    QTemporaryDir dir;
+    for (const char* name : {"VELK2.ZIP", "velk1.zip", "VELK.ZIP", "XVELK.ZIP", "VELK3.ZIP.part", ".VELK4.ZIP"})
+        writeFile(dir.filePath(name), "x");
+    QDir(dir.path()).mkdir("VELK5.ZIP");
+    EXPECT_EQ(maintenance::findUpdateArchives(dir.path()), QStringList({"VELK.ZIP", "velk1.zip", "VELK2.ZIP"}));
+    for (int i = 10; i < 40; ++i)
+        writeFile(dir.filePath(QStringLiteral("VELK%1.ZIP").arg(i)), "x");
+    const QStringList many = maintenance::findUpdateArchives(dir.path());
+    EXPECT_EQ(many.size(), 21);
+    EXPECT_EQ(many.last(), "VELK27.ZIP");
+}
+
+TEST(UpdateArchives, EntryRoles) {
+    const struct {
+        const char* name;
+        bool database;
+        const char* state;
+        bool settings;
+    } cases[] = {
+        {"VELKNJ.MDB", true, "NJ", false}, {"velkny.mdb", true, "NY", false}, {"VELKDM.Mdb", true, "DM", false},
+        {"VELKPM.mDB", false, "PM", false}, {"VELKI.MDB", true, "", true}, {"BACKUPPA.MDB", true, "", false},
+        {"sub/VELKPA.MDB", true, "", false}, {"VELKXX.MDB", true, "", false}, {"VELK.EXE", false, "", false},
+        {"REPORTS/", false, "", false},
+    };
+    for (const auto& c : cases) {
+        const maintenance::EntryRole role = maintenance::entryRole(c.name);
+        EXPECT_EQ(role.database, c.database) << c.name;
+        EXPECT_EQ(role.stateCode.toStdString(), c.state) << c.name;
+        EXPECT_EQ(role.settings, c.settings) << c.name;
+    }
+    EXPECT_EQ(maintenance::entryStatus("VELKPA.MDB", 1, 3), "VELKPA.MDB 2 of 3");
+    EXPECT_EQ(maintenance::archivesNotFoundMessage("/home/pat"),
+              "The VELK*.ZIP file was not found in the directory (/home/pat)  Please select the correct path and "
+              "try again.");
+}
