@@ -1,5 +1,5 @@
 // velk-setup: creates a complete, empty program folder (settings database, one database per data
-// set, the workspace folder INITIAL, the help file).
+// set, the workspace folder INITIAL, the help file, the update downloader and its settings).
 #include "app/program_folder.h"
 
 #include <QCoreApplication>
@@ -12,7 +12,8 @@ namespace {
 void printUsage(std::FILE* to) {
     std::fputs("Usage: velk-setup [--force] DIR\n"
                "Creates the program folder DIR (when missing) with VELKI.MDB, one VELK<st>.MDB per data\n"
-               "set (DE, NJ, NY, PA, PM, DM), the workspace folder INITIAL and the help file VELK.HLP.\n"
+               "set (DE, NJ, NY, PA, PM, DM), the workspace folder INITIAL, the help file VELK.HLP, the update\n"
+               "downloader download1 (copied from beside velk-setup) and DOWNLOAD.INI, where it fetches from.\n"
                "  --force  replace existing databases (their data and users' notes are lost)\n",
                to);
 }
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "velk-setup: %s\n", qPrintable(error));
         if (outcome == velk::SetupOutcome::AlreadyExists)
             std::fputs("velk-setup: use --force to replace the existing databases\n", stderr);
+        return 1;
+    }
+    if (!velk::installDownloader(folders.first(), QCoreApplication::applicationDirPath(), &error)) {
+        std::fprintf(stderr, "velk-setup: %s\n", qPrintable(error));
         return 1;
     }
     std::printf("Program folder %s created\n", qPrintable(folders.first()));

@@ -4,6 +4,7 @@
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
+#include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
 #include "printing/report_schema.h"
 
@@ -66,27 +67,62 @@ void createIndexDatabase(dao::Database& db) {
                         {st, dataset::defaultConnect(st)});
 }
 
+namespace {
+
+// Copies source into folder as name (replacing a file of that name in any letter case under its own
+// spelling, so no second copy remains), through a temporary name.
+bool installCopy(const QString& source, const QString& folder, const QString& name,
+                 QFileDevice::Permissions permissions, QString* error) {
+    const QString target = files::findFileNoCase(folder, name);
+    const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
+    QFile::remove(temp);
+    if (!QFile::copy(source, temp)) {
+        fail(error, QStringLiteral("Cannot write %1 from %2").arg(temp, source));
+        return false;
+    }
+    QFile::setPermissions(temp, permissions);
+    if (const QString reason = putInPlace(temp, target); !reason.isEmpty()) {
+        QFile::remove(temp);
+        fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
+        return false;
+    }
+    return true;
+}
+
+const QFileDevice::Permissions kReadable =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+} // namespace
+
 bool installProgramFiles(const QString& folder, QString* error) {
     const QDir data(QStringLiteral(":/data"));
     for (const QString& name : data.entryList(QDir::Files)) {
-        // Replaced under its own spelling, so no second copy in another case remains.
-        const QString target = files::findFileNoCase(folder, name);
-        const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
-        QFile::remove(temp);
-        if (!QFile::copy(data.filePath(name), temp)) {
-            fail(error, QStringLiteral("Cannot write %1").arg(temp));
-            return false;
-        }
-        // Copies out of the program's resources are read-only.
-        QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                        QFileDevice::ReadGroup | QFileDevice::ReadOther);
-        if (const QString reason = putInPlace(temp, target); !reason.isEmpty()) {
-            QFile::remove(temp);
-            fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
-            return false;
-        }
+        // Copies out of the program's resources are read-only; the set permissions make them writable.
+        if (!installCopy(data.filePath(name), folder, name, kReadable, error)) return false;
     }
     return true;
+}
+
+QByteArray downloadSettingsTemplate() {
+    return "; Where the update form's Download button fetches updates from: the URL (http://, https://\n"
+           "; or file://) of a folder holding UPDATES.TXT, the list of the VELK*.ZIP archives to fetch\n"
+           "; (one name a line), and those archives. Set it on the Location line and remove its \";\".\n"
+           "[Download]\n"
+           "; Location=https://updates.example.com/velk/\n";
+}
+
+bool installDownloader(const QString& folder, const QString& fromFolder, QString* error) {
+    const QString source = files::joinPath(fromFolder, QStringLiteral("download1"));
+    if (!QFileInfo(source).isExecutable()) {
+        fail(error, QStringLiteral("The downloader %1 is missing").arg(source));
+        return false;
+    }
+    if (!installCopy(source, folder, QStringLiteral("download1"),
+                     kReadable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther, error))
+        return false;
+    const QString name = QStringLiteral("DOWNLOAD.INI");
+    if (files::existsNoCase(folder, name)) return true;
+    return files::atomicWrite(files::joinPath(folder, name), downloadSettingsTemplate(), error);
 }
 
 SetupOutcome createProgramFolder(const QString& folder, bool force, QString* error) {

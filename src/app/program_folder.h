@@ -2,6 +2,7 @@
 // the workspace folder INITIAL and the files kept with the program (velk-setup, the demo, tests).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 
@@ -32,6 +33,14 @@ void createIndexDatabase(dao::Database& db);
 // folder, replacing older copies. Sets error (naming the file) and returns false when one cannot be
 // written.
 bool installProgramFiles(const QString& folder, QString* error = nullptr);
+
+// The update downloader beside the program: copies download1 from fromFolder (the folder of the
+// running velk-setup) into folder, replacing an older copy, and writes DOWNLOAD.INI, which says
+// where the downloader fetches from, with its Location commented out, unless the folder has one
+// already (its setting is the user's). Sets error (naming the file) and returns false on failure.
+bool installDownloader(const QString& folder, const QString& fromFolder, QString* error = nullptr);
+// The text of a new DOWNLOAD.INI.
+QByteArray downloadSettingsTemplate();
 
 // Creates folder (when missing) with the databases of programDatabases(), the workspace folder
 // INITIAL and the program files of installProgramFiles. An existing database (of any letter case) is

@@ -1,9 +1,12 @@
 #include "app/subsystem_forms.h"
 
+#include "app/globals.h"
 #include "app/master.h"
+#include "app/title.h"
 #include "dataset/data_set.h"
 #include "maintenance/user_data.h"
 #include "maintenance/vknotes.h"
+#include "maintenance/vkupgrd.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/modal.h"
@@ -77,7 +80,22 @@ void SubsystemForms::showExport() {
 }
 
 void SubsystemForms::showUpgrade() {
-    ui::MsgBox(QStringLiteral("No update is installed in this version of VELK."), ui::vbInformation);
+    MASTER* master = MASTER::instance();
+    bool endProgram = false;
+    {
+        VKUPGRD form(master, master);
+        ui::showModal(form);
+        UpgradeDone = form.upgradeDone();
+        endProgram = form.endProgram();
+        if (form.cancelled()) TITLE::unload();
+    }
+    if (!master) return;
+    // Program files were replaced, or the install broke off part way: the program starts afresh.
+    if (endProgram)
+        master->endProgram(0);
+    // An install that stopped before it changed anything has let go of the list: it comes back.
+    else if (!UpgradeDone)
+        master->resumeStateDatabase();
 }
 
 void SubsystemForms::restoreUserData(const QString& mainDbPath, const QString& backupDbPath,

@@ -24,7 +24,8 @@ public:
     virtual void showNotes(bool modal);
     // VKEXPORT: exports the search of the list form's selected tab (modal).
     virtual void showExport();
-    // VKUPGRD (modal): sets UpgradeDone when it replaced only databases; the caller clears it first.
+    // VKUPGRD (modal): sets UpgradeDone when it replaced only databases (the caller clears it
+    // first), and ends the program when it replaced program files.
     virtual void showUpgrade();
     // Copies the notes and user fields saved in the backup database into the state database.
     // Throws (std::exception) when it cannot; a restore that fails must keep its marker.

@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 
 #include "dataset/data_set.h"
+#include "maintenance/vkupgrd.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/msgbox.h"
 #include "results/vklist.h"
@@ -110,11 +111,11 @@ TEST_F(AppTest, NoChoiceThenUpdateCancelledEndsWithoutAList) {
     EXPECT_EQ(TITLE::instance(), nullptr) << "nothing is left on screen";
 }
 
-TEST_F(AppTest, UpdateNotInstalledIsReportedAndTheProgramEndsWithStatusZero) {
+TEST_F(AppTest, UpdateFormCancelledEndsTheProgramWithStatusZero) {
     ScriptedMsgBoxes boxes;
-    boxes.expect(kUpdate, ui::vbYes).expect("No update is installed in this version of VELK.", ui::vbOK);
+    boxes.expect(kUpdate, ui::vbYes);
     ModalScript modals;
-    modals.expect<VKWSPACE>(closeDialog);
+    modals.expect<VKWSPACE>(closeDialog).expect<VKUPGRD>([](VKUPGRD& d) { return testsupport::press(d, d.Command2); });
     EXPECT_EQ(velk::runProgram(), 0);
     EXPECT_FALSE(velk::UpgradeDone);
     EXPECT_EQ(MASTER::instance(), nullptr) << "every form is gone";
