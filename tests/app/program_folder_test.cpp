@@ -223,7 +223,42 @@ TEST(SetupTool, CommandLine) {
     EXPECT_EQ(run({"--bogus", folder}), 2);
     EXPECT_EQ(run({folder}), 0);
     EXPECT_TRUE(QFileInfo::exists(folder + "/VELKPA.MDB"));
+    EXPECT_TRUE(QFileInfo(folder + "/download1").isExecutable()) << "the update form starts it from here";
     EXPECT_EQ(run({folder}, &err), 1);
     EXPECT_TRUE(err.contains("--force"));
     EXPECT_EQ(run({"--force", folder}), 0);
+}
+
+TEST_F(SetupFolder, TheDownloaderGoesBesideTheProgramAndTheUsersDownloadSettingsStay) {
+    const QString here = QCoreApplication::applicationDirPath();
+    const struct {
+        const char* what;
+        QByteArray settingsBefore; // in download.ini; empty: none
+        QByteArray settingsAfter;
+    } cases[] = {
+        {"a new folder", "", downloadSettingsTemplate()},
+        {"a location set by the user", "[Download]\nLocation=file:///srv/velk/\n", "[Download]\nLocation=file:///srv/velk/\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(folder).removeRecursively();
+        QDir().mkpath(folder);
+        QString settings = folder + "/DOWNLOAD.INI";
+        if (!c.settingsBefore.isEmpty()) {
+            settings = folder + "/download.ini";
+            QFile f(settings);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(c.settingsBefore) > 0);
+        }
+        QString error;
+        ASSERT_TRUE(installDownloader(folder, here, &error)) << error.toStdString();
+        EXPECT_EQ(digest(folder + "/download1"), digest(here + "/download1"));
+        EXPECT_TRUE(QFileInfo(folder + "/download1").isExecutable());
+        QFile f(settings);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(f.readAll(), c.settingsAfter);
+        EXPECT_EQ(QDir(folder).entryList(QDir::Files).filter("download", Qt::CaseInsensitive).size(), 2);
+    }
+    QString error;
+    EXPECT_FALSE(installDownloader(folder, tmp.filePath("nowhere"), &error));
+    EXPECT_TRUE(error.contains("download1 is missing")) << error.toStdString();
 }
