@@ -64,13 +64,20 @@ VKUPGRD::VKUPGRD(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
     txtPath = new QLineEdit(this);
     txtPath->setReadOnly(true);
     Label1 = new QLabel(QStringLiteral("Updating... please wait"), this);
-    Label1->setVisible(false);
     status1 = new QProgressBar(this);
     status2 = new QProgressBar(this);
     for (QProgressBar* bar : {status1, status2}) {
         bar->setRange(0, 1000);
         bar->setValue(0);
         bar->setTextVisible(false);
+    }
+    // Status and progress show only while something runs; their room stays, so nothing jumps.
+    for (QWidget* w :
+         {static_cast<QWidget*>(Label1), static_cast<QWidget*>(status1), static_cast<QWidget*>(status2)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->setVisible(false);
     }
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     cmdFtp = new QPushButton(QStringLiteral("Download"), this);
@@ -146,8 +153,9 @@ void VKUPGRD::Dir1_Change() {
 }
 
 void VKUPGRD::setBusy(bool busy) {
-    for (QWidget* w : {static_cast<QWidget*>(Command1), static_cast<QWidget*>(cmdFtp),
-                       static_cast<QWidget*>(Command2), static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Command1), static_cast<QWidget*>(cmdFtp), static_cast<QWidget*>(Command2),
+          static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1)})
         w->setEnabled(!busy);
 }
 
@@ -170,15 +178,20 @@ void VKUPGRD::install(const QString& sourceFolder) {
     installing_ = true;
     setBusy(true);
     Label1->setVisible(true);
+    status1->setVisible(true);
+    status2->setVisible(true);
     painted_.start();
     const maintenance::InstallReport report =
         maintenance::installArchives(paths, files::programFolder(), *this);
     Label1->setText(QStringLiteral(" "));
     Label1->setVisible(false);
-    status1->setValue(0);
-    status2->setValue(0);
+    for (QProgressBar* bar : {status1, status2}) {
+        bar->setValue(0);
+        bar->setVisible(false);
+    }
     installing_ = false;
     setBusy(false);
+    Command1->setFocus();
 
     switch (report.end) {
     case maintenance::InstallEnd::NothingChanged:
@@ -227,7 +240,8 @@ void VKUPGRD::cmdFtp_Click() {
     connect(
         process_, &QProcess::errorOccurred, this,
         [this, started](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart && process_ == started) endWait(maintenance::WaitEnd::FailedToStart);
+            if (error == QProcess::FailedToStart && process_ == started)
+                endWait(maintenance::WaitEnd::FailedToStart);
         },
         Qt::QueuedConnection);
     connect(
@@ -274,11 +288,13 @@ void VKUPGRD::endWait(maintenance::WaitEnd how) {
 
     Label1->setVisible(false);
     setBusy(false);
+    cmdFtp->setFocus(); // the disabled button had lost it
     switch (how) {
     case WaitEnd::Signalled: {
         QFile signal(doneFile());
         const maintenance::DownloadOutcome outcome = maintenance::readDoneText(
-            signal.open(QIODevice::ReadOnly) ? signal.readAll() : QByteArray("FAILED\n" + signal.errorString().toUtf8()));
+            signal.open(QIODevice::ReadOnly) ? signal.readAll()
+                                             : QByteArray("FAILED\n" + signal.errorString().toUtf8()));
         if (outcome.ok) {
             Label1->setText(QStringLiteral("Done"));
             Label1->setVisible(true);
@@ -287,11 +303,13 @@ void VKUPGRD::endWait(maintenance::WaitEnd how) {
             install(downloadFolder_);
             return;
         }
-        ui::MsgBox(QStringLiteral("The update could not be downloaded.\r\n\r\n") + outcome.reason, ui::vbExclamation);
+        ui::MsgBox(QStringLiteral("The update could not be downloaded.\r\n\r\n") + outcome.reason,
+                   ui::vbExclamation);
         break;
     }
     case WaitEnd::FailedToStart:
-        ui::MsgBox(QStringLiteral("The downloader ") + program + QStringLiteral(" cannot be started: ") + startError,
+        ui::MsgBox(QStringLiteral("The downloader ") + program + QStringLiteral(" cannot be started: ") +
+                       startError,
                    ui::vbExclamation);
         break;
     case WaitEnd::EndedSilently:
@@ -301,8 +319,9 @@ void VKUPGRD::endWait(maintenance::WaitEnd how) {
                    ui::vbExclamation);
         break;
     case WaitEnd::TimedOut:
-        ui::MsgBox(QStringLiteral("The download did not finish in time and was stopped.  Nothing was installed."),
-                   ui::vbExclamation);
+        ui::MsgBox(
+            QStringLiteral("The download did not finish in time and was stopped.  Nothing was installed."),
+            ui::vbExclamation);
         break;
     case WaitEnd::Stopped:
         break;
@@ -330,6 +349,9 @@ bool VKUPGRD::DownloadFile(const QString& sSourceUrl, const QString& sLocalFile)
 }
 
 void VKUPGRD::status(const QString& text) {
+    // Each status starts a step of its own; the bars must not show the last step's end.
+    status1->setValue(0);
+    status2->setValue(0);
     Label1->setText(text);
     Label1->repaint();
 }

@@ -54,7 +54,7 @@ public:
     QLabel* Label2 = nullptr;
     ui::DriveList* Drive1 = nullptr; // the mounted volumes
     QLabel* Label3 = nullptr;
-    ui::FolderList* Dir1 = nullptr;  // the source folder; the installer reads its path
+    ui::FolderList* Dir1 = nullptr; // the source folder; the installer reads its path
     QLabel* Label4 = nullptr;
     QLineEdit* txtPath = nullptr;
     QLabel* Label1 = nullptr;        // status line

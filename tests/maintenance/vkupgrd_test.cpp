@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include <optional>
@@ -71,7 +72,8 @@ protected:
         std::optional<WaitEnd> how;
         const auto connection = QObject::connect(&*form, &VKUPGRD::waitEnded, [&](WaitEnd h) { how = h; });
         form->cmdFtp->click();
-        buttonsDuringWait = form->Command1->isEnabled() || form->cmdFtp->isEnabled() || form->Command2->isEnabled();
+        buttonsDuringWait =
+            form->Command1->isEnabled() || form->cmdFtp->isEnabled() || form->Command2->isEnabled();
         statusDuringWait = form->Label1->text();
         QDeadlineTimer deadline(60000);
         while (!how && !deadline.hasExpired())
@@ -115,8 +117,21 @@ TEST_F(UpdateForm, ADownloadFromAFolderIsInstalledAndALeftoverSignalDoesNotEndTh
     writeFile(path("program/DONE.TXT"), "OK\nfrom an earlier download\n");
     testsupport::ScriptedMsgBoxes boxes;
     boxes.expect(kSelectState, ui::vbOK);
+    // The install lets timers run while it paints: what they see of the buttons is what a user sees.
+    int samples = 0;
+    bool buttonsDuringInstall = false;
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&] {
+        if (!form->installing()) return;
+        ++samples;
+        buttonsDuringInstall |=
+            form->Command1->isEnabled() || form->cmdFtp->isEnabled() || form->Command2->isEnabled();
+    });
+    sampler.start(0);
     EXPECT_EQ(download(), WaitEnd::Signalled);
     EXPECT_FALSE(buttonsDuringWait) << "OK, Download and CANCEL are off during the wait";
+    EXPECT_GT(samples, 0);
+    EXPECT_FALSE(buttonsDuringInstall) << "and during the install";
     EXPECT_EQ(statusDuringWait, "Connecting to VELK Server... Please Wait");
     EXPECT_EQ(readFile(path("program/NEWS.MDB")), "news");
     EXPECT_EQ(closer.closed, 1);
@@ -138,10 +153,12 @@ TEST_F(UpdateForm, AFailedDownloadEndsTheWaitAtOnceWithItsCauseAndInstallsNothin
          "Cannot download " + server.url("/velk/UPDATES.TXT") + ": the server answered HTTP 404 Not Found."},
         {"no downloader", [&] { QFile::remove(path("program/download1")); }, WaitEnd::FailedToStart,
          "The downloader " + path("program/download1") + " cannot be started: "},
-        {"a downloader that leaves no signal", [&] { writeFile(path("program/download1"), "#!/bin/sh\nexit 3\n"); },
-         WaitEnd::EndedSilently, "The downloader ended (exit code 3) without saying whether the download succeeded."},
-        {"a downloader that never ends", [&] { writeFile(path("program/download1"), "#!/bin/sh\nexec sleep 60\n"); },
-         WaitEnd::TimedOut, "The download did not finish in time and was stopped."},
+        {"a downloader that leaves no signal",
+         [&] { writeFile(path("program/download1"), "#!/bin/sh\nexit 3\n"); }, WaitEnd::EndedSilently,
+         "The downloader ended (exit code 3) without saying whether the download succeeded."},
+        {"a downloader that never ends",
+         [&] { writeFile(path("program/download1"), "#!/bin/sh\nexec sleep 60\n"); }, WaitEnd::TimedOut,
+         "The download did not finish in time and was stopped."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -173,7 +190,8 @@ TEST_F(UpdateForm, ClosingTheFormDuringTheWaitStopsTheDownloader) {
     EXPECT_FALSE(form->waiting());
     EXPECT_TRUE(form->cancelled());
     EXPECT_TRUE(readFile(path("program/DONE.TXT")).startsWith("FAILED\n")) << "it was told to stop";
-    EXPECT_EQ(QDir(path("source")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
+    EXPECT_EQ(QDir(path("source")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList());
 }
 
 TEST(DownloadSignal, TheOutcomeReadFromDoneTxt) {
