@@ -1,0 +1,265 @@
+#include "export/export_records.h"
+
+#include "dataset/text_rules.h"
+#include "platform/dao/dao.h"
+#include "platform/files/win1252.h"
+
+#include <QDate>
+
+#include <algorithm>
+#include <cmath>
+
+namespace exporting {
+
+namespace {
+
+using dataset::isPresent;
+using dataset::trimBlanks;
+
+QString text(const SourceRow& row, Field f) {
+    return valueText(row[f]);
+}
+
+// The key that starts every line: FILE-SEQUENCE as stored, not padded.
+QString keyOf(const SourceRow& row) {
+    return text(row, Field::FILE) + QLatin1Char('-') + text(row, Field::SEQUENCE);
+}
+
+// The values of a delimited line, joined and closed: every value between double quotes, a quote
+// inside a value doubled.
+class DelimitedLine {
+public:
+    explicit DelimitedLine(ExportFormat format) : tab_(format == ExportFormat::TabDelimited) {
+        line_.reserve(512);
+    }
+    void add(const QString& value) {
+        if (!first_) line_ += tab_ ? QLatin1String("\"\t\"") : QLatin1String("\",\"");
+        else line_ += QLatin1Char('"');
+        first_ = false;
+        if (value.contains(QLatin1Char('"')))
+            line_ += QString(value).replace(QLatin1String("\""), QLatin1String("\"\""));
+        else
+            line_ += value;
+    }
+    QString finish() {
+        if (first_) return QString();
+        line_ += QLatin1Char('"');
+        return line_;
+    }
+
+private:
+    bool tab_;
+    bool first_ = true;
+    QString line_;
+};
+
+// A value in its fixed column: cut to the width, so later columns stay in place, then padded.
+void column(QString& line, const QString& value, int width) {
+    if (value.size() >= width) {
+        line += QStringView(value).left(width);
+        return;
+    }
+    line += value;
+    line += QString(width - value.size(), QLatin1Char(' '));
+}
+
+constexpr Field kNewJerseyFields[] = {Field::NJPPAP,    Field::NJCCPAP,   Field::NJAR,
+                                      Field::ARESTPREM, Field::ARTOTPREM, Field::ARTOTLOSS};
+
+} // namespace
+
+QString fieldName(Field field) {
+    static const char* const names[kFieldCount] = {
+        "FILE",      "SEQUENCE",  "Omit",     "NAME1",       "NAME2",     "STREET", "CITY",   "ST",
+        "ZIP",       "ZIPEXT",    "PHONE",    "FAX",         "TITLE",     "CONTACT", "SIC",   "EMPLOYEES",
+        "SALES",     "User1",     "User2",    "User3",       "UserPhone", "UserFax", "UserContact",
+        "UserTitle", "NJPPAP",    "NJCCPAP",  "NJAR",        "ARESTPREM", "ARTOTPREM", "ARTOTLOSS",
+    };
+    return QString::fromLatin1(names[int(field)]);
+}
+
+int modPairsOf(ExportFormat format) {
+    return format == ExportFormat::LimitedFields ? kLimitedModPairs : kModPairs;
+}
+
+bool hasClasses(ExportFormat format) {
+    return format != ExportFormat::LimitedFields;
+}
+
+ExportFields prepareExportRow(const SourceRow& row, bool sortedByExpiry, bool lowerCase) {
+    ExportFields f;
+    f.NAME1 = text(row, Field::NAME1);
+    f.NAME2 = text(row, Field::NAME2);
+    f.STREET = text(row, Field::STREET);
+    f.CITY = text(row, Field::CITY);
+    f.CONTACT = isPresent(row[Field::UserContact]) ? text(row, Field::UserContact) : text(row, Field::CONTACT);
+    f.TITLE = isPresent(row[Field::UserTitle]) ? text(row, Field::UserTitle) : text(row, Field::TITLE);
+    f.FAX = isPresent(row[Field::UserFax]) ? trimBlanks(text(row, Field::UserFax)) : text(row, Field::FAX);
+    f.PHONE = trimBlanks(isPresent(row[Field::UserPhone]) ? text(row, Field::UserPhone) : text(row, Field::PHONE));
+    f.ZIP = text(row, Field::ZIP);
+    // The expiry order's copy holds the ZIP code joined already.
+    if (!sortedByExpiry && isPresent(row[Field::ZIPEXT]))
+        f.ZIP += QLatin1Char('-') + text(row, Field::ZIPEXT);
+    if (lowerCase)
+        for (QString* s : {&f.NAME1, &f.NAME2, &f.STREET, &f.CITY, &f.CONTACT, &f.TITLE})
+            *s = dataset::properCase(*s);
+    return f;
+}
+
+bool isLeftOut(const SourceRow& row) {
+    const QVariant& omit = row[Field::Omit];
+    return !omit.isValid() || omit.isNull() || omit.toString() == QLatin1String("Y");
+}
+
+QString valueText(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return QString();
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        if (d == 0) return QStringLiteral("0");
+        QString s = QString::number(d, 'g', 15);
+        if (!s.contains(QLatin1Char('e'))) return s;
+        // Written out in full, never with an exponent.
+        const int exponent = int(std::floor(std::log10(std::fabs(d))));
+        s = QString::number(d, 'f', std::max(0, 14 - exponent));
+        if (s.contains(QLatin1Char('.'))) {
+            while (s.endsWith(QLatin1Char('0')))
+                s.chop(1);
+            if (s.endsWith(QLatin1Char('.'))) s.chop(1);
+        }
+        return s;
+    }
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("MM/dd/yyyy"));
+    default:
+        return value.toString();
+    }
+}
+
+QString modDateText(const QVariant& expire) {
+    const QDate d = dao::toDate(expire);
+    if (!d.isValid() || (d.month() == 1 && d.day() == 1 && (d.year() == 1950 || d.year() == 2050)))
+        return QString();
+    return valueText(d);
+}
+
+QString separatorOf(ExportFormat format) {
+    switch (format) {
+    case ExportFormat::CommaDelimited:
+    case ExportFormat::LimitedFields:
+        return QStringLiteral("\",\"");
+    case ExportFormat::TabDelimited:
+        return QStringLiteral("\"\t\"");
+    case ExportFormat::FixedLength:
+        break;
+    }
+    return QString();
+}
+
+QString headerLine(ExportFormat format, bool newJersey) {
+    if (format == ExportFormat::FixedLength) return QString();
+    DelimitedLine line(format);
+    for (const char* name : {"FILE", "NAME1", "NAME2", "STREET", "CITY", "STATE", "ZIP", "PHONE", "FAX", "TITLE",
+                             "CONTACT", "SIC", "EMPLOYEES", "SALES", "User1", "User2", "User3"})
+        line.add(QString::fromLatin1(name));
+    for (int k = 1; k <= modPairsOf(format); ++k) {
+        line.add(QStringLiteral("EXPIRE") + QString::number(k));
+        line.add(QStringLiteral("MOD") + QString::number(k));
+    }
+    if (hasClasses(format))
+        for (int k = 1; k <= kClassPairs; ++k) {
+            line.add(QStringLiteral("CLASS") + QString::number(k));
+            line.add(QStringLiteral("CLASSDESC") + QString::number(k));
+        }
+    if (newJersey)
+        for (Field f : kNewJerseyFields)
+            line.add(fieldName(f));
+    return line.finish();
+}
+
+QString delimitedLine(ExportFormat format, const SourceRow& row, const ExportFields& fields,
+                      const Employer& employer, bool newJersey) {
+    if (format == ExportFormat::FixedLength) return QString();
+    DelimitedLine line(format);
+    line.add(keyOf(row));
+    for (const QString* s : {&fields.NAME1, &fields.NAME2, &fields.STREET, &fields.CITY})
+        line.add(trimBlanks(*s));
+    line.add(trimBlanks(text(row, Field::ST)));
+    line.add(trimBlanks(fields.ZIP));
+    line.add(fields.PHONE);
+    line.add(trimBlanks(fields.FAX));
+    line.add(trimBlanks(fields.TITLE));
+    line.add(trimBlanks(fields.CONTACT));
+    for (Field f : {Field::SIC, Field::EMPLOYEES, Field::SALES, Field::User1, Field::User2, Field::User3})
+        line.add(text(row, f));
+
+    const int mods = modPairsOf(format);
+    for (int k = 0; k < mods; ++k) {
+        const bool has = k < employer.mods.size();
+        line.add(has ? modDateText(employer.mods[k].expire) : QString());
+        line.add(has ? valueText(employer.mods[k].mod) : QString());
+    }
+    if (hasClasses(format))
+        for (int k = 0; k < kClassPairs; ++k) {
+            const bool has = k < employer.classes.size();
+            line.add(has ? valueText(employer.classes[k].code) : QString());
+            line.add(has && employer.classes[k].listed ? trimBlanks(valueText(employer.classes[k].description))
+                                                       : QString());
+        }
+    if (newJersey)
+        for (Field f : kNewJerseyFields)
+            line.add(text(row, f));
+    return line.finish();
+}
+
+QString fixedLine(const SourceRow& row, const ExportFields& fields, const Employer& employer, bool newJersey) {
+    QString line = keyOf(row);
+    line.reserve(line.size() + 1005);
+    column(line, fields.NAME1, 40);
+    column(line, fields.NAME2, 38);
+    column(line, fields.STREET, 40);
+    column(line, fields.CITY, 30);
+    column(line, text(row, Field::ST), 2);
+    column(line, fields.ZIP, 10);
+    column(line, text(row, Field::SIC), 4);
+    for (Field f : {Field::EMPLOYEES, Field::SALES, Field::User1, Field::User2, Field::User3})
+        column(line, text(row, f), 1);
+    column(line, fields.PHONE, 12);
+    column(line, fields.FAX, 12);
+    column(line, fields.TITLE, 30);
+    column(line, fields.CONTACT, 30);
+    for (int k = 0; k < kModPairs; ++k) {
+        const bool has = k < employer.mods.size();
+        column(line, has ? modDateText(employer.mods[k].expire) : QString(), 10);
+        column(line, has ? valueText(employer.mods[k].mod) : QString(), 5);
+    }
+    for (int k = 0; k < kClassPairs; ++k) {
+        const bool has = k < employer.classes.size();
+        column(line, has ? valueText(employer.classes[k].code) : QString(), 4);
+        // The description as the class list stores it, not trimmed.
+        column(line, has && employer.classes[k].listed ? valueText(employer.classes[k].description) : QString(),
+               50);
+    }
+    if (newJersey) {
+        constexpr int widths[] = {3, 3, 5, 9, 9, 9};
+        int i = 0;
+        for (Field f : kNewJerseyFields) {
+            // A value that does not sort after one blank (empty, blank or missing) is a blank.
+            const QString v = text(row, f);
+            column(line, QString::compare(v, QLatin1String(" ")) > 0 ? v : QStringLiteral(" "), widths[i++]);
+        }
+    }
+    return line;
+}
+
+void appendLine(QByteArray& out, const QString& line) {
+    out += files::toWin1252(line);
+    out += "\r\n";
+}
+
+} // namespace exporting
