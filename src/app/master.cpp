@@ -298,6 +298,8 @@ VKLIST& MASTER::loadListForm() {
     connect(list, &VKLIST::printRecordRequested, this, [this] {
         if (list_) velk::subsystemForms().printRecord(*list_);
     });
+    // Export Record has narrowed the list's record source to its record; the export form reads it.
+    connect(list, &VKLIST::exportRecordRequested, this, [] { velk::subsystemForms().showExport(); });
     try {
         list->Form_Load();
     } catch (...) {

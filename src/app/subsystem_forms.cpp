@@ -4,17 +4,18 @@
 #include "app/master.h"
 #include "app/title.h"
 #include "dataset/data_set.h"
+#include "export/vkexport.h"
 #include "maintenance/user_data.h"
 #include "maintenance/vknotes.h"
 #include "maintenance/vkupgrd.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "platform/grid/data_control.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
 #include "printing/vkprint.h"
-#include "results/export_place.h"
 #include "results/vklist.h"
 
 #include <QMdiArea>
@@ -76,7 +77,14 @@ void SubsystemForms::showNotes(bool modal) {
 }
 
 void SubsystemForms::showExport() {
-    results::showExportForm();
+    MASTER* master = MASTER::instance();
+    VKLIST* list = master ? master->listForm() : nullptr;
+    if (!list || !list->SFILE) return;
+    VKEXPORT form(list->SFILE->RecordSource, dataset::current(), files::programFolder(), master->MyDocuments,
+                  master);
+    form.Form_Load();
+    form.Form_Activate();
+    ui::showModal(form);
 }
 
 void SubsystemForms::showUpgrade() {

@@ -22,7 +22,8 @@ public:
     virtual void showPrintManual();
     // VKNOTES: backup, restore and merge of notes and user fields.
     virtual void showNotes(bool modal);
-    // VKEXPORT: exports the search of the list form's selected tab (modal).
+    // VKEXPORT: exports the list form's record source, the search of its selected tab or the one
+    // record Export Record leaves there (modal).
     virtual void showExport();
     // VKUPGRD (modal): sets UpgradeDone when it replaced only databases (the caller clears it
     // first), and ends the program when it replaced program files.

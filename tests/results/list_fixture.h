@@ -14,6 +14,7 @@
 #include "search/search_list.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
+#include "support/table_rows.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -27,7 +28,7 @@
 
 namespace listtest {
 
-using Row = QHash<QString, QVariant>;
+using Row = testsupport::Row;
 
 inline QString cell(grid::DataGrid* g, int row, int col) {
     return g->model()->data(g->model()->index(row, col)).toString();
@@ -148,28 +149,12 @@ protected:
     }
     void addMod(const QString& file, const QString& seq, const QString& issue, const QString& effective,
                 const QString& expire, double mod) {
-        insert("MODS", {{"FILE", file},
-                        {"SEQUENCE", seq},
-                        {"ISSUE", issue},
-                        {"EFFECTIVE", effective},
-                        {"EXPIRE", expire},
-                        {"MOD", mod}});
+        insert("MODS", testsupport::modRow(file, seq, issue, effective, expire, mod));
     }
     void addNote(const QString& file, const QString& seq, const QString& note) {
         insert("NOTES", {{"FILE", file}, {"SEQUENCE", seq}, {"NOTES", note}});
     }
-    void insert(const QString& table, const Row& r) {
-        QStringList names, marks;
-        QVariantList values;
-        for (auto it = r.begin(); it != r.end(); ++it) {
-            names << it.key();
-            marks << "?";
-            values << it.value();
-        }
-        db->executeBound(
-            QString("INSERT INTO %1 (%2) VALUES (%3)").arg(table, names.join(", "), marks.join(", ")),
-            values);
-    }
+    void insert(const QString& table, const Row& r) { testsupport::insertRow(*db, table, r); }
     QVariant primeField(const QString& file, const QString& seq, const QString& field) {
         return db->scalar(QString("SELECT %1 FROM PRIME WHERE FILE = ? AND SEQUENCE = ?").arg(field),
                           {file, seq});
