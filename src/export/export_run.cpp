@@ -5,10 +5,13 @@
 #include "platform/files/atomic_file.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
+#include "printing/report_rows.h"
+#include "printing/report_schema.h"
 
 #include <QFileInfo>
 
 #include <memory>
+#include <optional>
 
 namespace exporting {
 
@@ -135,6 +138,37 @@ long long writeRows(dao::Recordset& rows, dao::Database& state, const ExportOpti
     return count;
 }
 
+// Rows of the expiry pass committed together; a failure leaves the working copy unused.
+constexpr int kExpiryBatch = 500;
+
+// The expiry order: every row of the search, omitted ones too, copied into the working copy of
+// the report database with the month and day of its newest mod's expiry, then read back by that,
+// 31 December first. Null when the working copy cannot be made (the run says so).
+std::unique_ptr<dao::Recordset> expiryOrdered(const QString& searchSql, const dataset::DataSet& dataSet,
+                                              const QString& programFolder, dao::Database& state,
+                                              std::unique_ptr<dao::Database>& report, ExportProgress& progress) {
+    if (!printing::replaceWorkingCopy(programFolder)) return nullptr;
+    report = dao::Database::open(printing::workingCopyPath());
+    {
+        printing::ReportRowWriter writer(printing::RowWriter::ExpiryPass, dataSet, state, *report);
+        std::unique_ptr<dao::Recordset> search =
+            state.OpenRecordset(withoutOrder(searchSql), dao::RecordsetType::Snapshot, dao::ForwardOnly);
+        std::optional<dao::Transaction> batch(std::in_place, *report);
+        long long count = 0;
+        for (; !search->atEOF(); search->MoveNext()) {
+            progress.counted(++count);
+            writer.write(*search);
+            if (count % kExpiryBatch == 0) {
+                batch->commit();
+                batch.emplace(*report);
+            }
+        }
+        batch->commit();
+    }
+    return report->OpenRecordset(QStringLiteral("SELECT * FROM PRIME ORDER BY EXPIRE DESC"),
+                                 dao::RecordsetType::Snapshot, dao::ForwardOnly);
+}
+
 } // namespace
 
 QString withoutOrder(const QString& searchSql) {
@@ -195,10 +229,20 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
         }
         progress.started(companies);
 
-        const bool byExpiry = false;
-        std::unique_ptr<dao::Recordset> rows =
-            state->OpenRecordset(reorderedSearch(searchSql, options.sort), dao::RecordsetType::Snapshot,
-                                 dao::ForwardOnly);
+        // A single record (no order clause) is read as it stands in every order.
+        const bool byExpiry = options.sort == SortOrder::Expiry && searchSql.contains(kOrderBy);
+        std::unique_ptr<dao::Database> report;
+        std::unique_ptr<dao::Recordset> rows;
+        if (byExpiry) {
+            rows = expiryOrdered(searchSql, dataSet, programFolder, *state, report, progress);
+            if (!rows) {
+                tell(noWorkingCopyText());
+                return {ExportEnd::NoWorkingCopy};
+            }
+        } else {
+            rows = state->OpenRecordset(reorderedSearch(searchSql, options.sort), dao::RecordsetType::Snapshot,
+                                        dao::ForwardOnly);
+        }
         const long long written = writeRows(*rows, *state, options, byExpiry, dataSet.isNJ(), out, progress);
         rows.reset();
         out.commit();
@@ -209,6 +253,9 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
     } catch (const RunFailure& f) {
         tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") +
              f.reason);
+    } catch (const std::exception& e) {
+        tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") +
+             QString::fromLocal8Bit(e.what()));
     }
     return {ExportEnd::Failed};
 }

@@ -8,6 +8,7 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/msgbox.h"
+#include "printing/report_schema.h"
 #include "support/scripted_msgbox.h"
 #include "support/table_rows.h"
 #include "support/temp_dir.h"
@@ -94,6 +95,11 @@ protected:
         insert("CLASSLIST", {{"CLASS", cls}, {"DESC", desc}});
     }
     void insert(const QString& table, const Row& r) { testsupport::insertRow(*db, table, r); }
+    // The empty report database of the program folder, which the expiry order copies.
+    void makeReportTemplate() {
+        std::unique_ptr<dao::Database> t = dao::Database::create(programFolder + "/REPORT.MDB");
+        printing::createReportTables(*t);
+    }
 
     exporting::ExportResult run(const QString& sql, const exporting::ExportOptions& options,
                                 const QString& target) {

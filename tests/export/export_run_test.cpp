@@ -105,6 +105,44 @@ TEST_F(ExportRun, ASingleRecordIsExportedFromItsOwnSqlInEveryOrder) {
     }
 }
 
+TEST_F(ExportRun, ExpiryOrderGoesByMonthAndDayOfTheNewestModFromDecemberBack) {
+    makeDataSet("PA");
+    makeReportTemplate();
+    addEmployer("1000001", "01", "JANUARY", {{"ZIPEXT", "1234"}, {"UserPhone", "215-555-0199"}});
+    addEmployer("1000002", "01", "DECEMBER");
+    addEmployer("1000003", "01", "NO MODS", {{"Omit", "Y"}});
+    addEmployer("1000004", "01", "NOVEMBER 12");
+    addEmployer("1000005", "01", "NOVEMBER 10");
+    addEmployer("1000006", "01", "NO MODS EITHER");
+    addOthers(54);
+    addMod("1000001", "01", "2004-11-01", "2005-01-02", "2006-01-02", 1.1);
+    addMod("1000001", "01", "2003-11-01", "2004-12-31", "2005-12-31", 1.2); // older: not the one used
+    addMod("1000002", "01", "2003-11-01", "2003-12-31", "2004-12-31", 0.9);
+    addMod("1000004", "01", "2005-10-01", "2005-11-12", "2006-11-12", 1);
+    addMod("1000005", "01", "1999-10-01", "1999-11-10", "2000-11-10", 1);
+
+    const ExportResult r = run(kSearch, options(ExportFormat::CommaDelimited, SortOrder::Expiry), target());
+    ASSERT_EQ(r.end, ExportEnd::Completed);
+    EXPECT_EQ(keysOf(target()), QStringList({"1000002-01", "1000004-01", "1000006-01", "1000005-01", "1000001-01"}))
+        << "no mods stands with 11 November; the year plays no part";
+    // The copy counts every row of the search, omitted ones too; the lines count again from 1.
+    EXPECT_EQ(progress.counts, (QVector<long long>{1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5}));
+    const QList<QByteArray> fields = linesOf(target()).value(5).split(',');
+    EXPECT_EQ(fields.value(6), "\"17401-1234\"") << "the extension is joined once";
+    EXPECT_EQ(fields.value(7), "\"215-555-0199\"");
+    EXPECT_EQ(fields.value(17), "\"01/02/2006\"");
+}
+
+TEST_F(ExportRun, ExpiryOrderWithoutTheReportDatabaseSaysSoAndLeavesTheEarlierFile) {
+    makeSearchData();
+    testsupport::writeFile(target(), "EARLIER");
+    boxes.expect("VKEXPORT CMD1 CANNOT FIND SYSTEM DIRECTORY!", ui::vbOK);
+    EXPECT_EQ(run(kSearch, options(ExportFormat::CommaDelimited, SortOrder::Expiry), target()).end,
+              ExportEnd::NoWorkingCopy);
+    EXPECT_EQ(testsupport::readFile(target()), "EARLIER");
+    EXPECT_EQ(outputFiles(), QStringList({"EXPORT.CSV"}));
+}
+
 TEST_F(ExportRun, OmittedAndUnmarkedRecordsAreLeftOutAndNotCounted) {
     makeSearchData();
     db->execute("UPDATE PRIME SET Omit = 'Y' WHERE FILE = '1000001'");
