@@ -4,6 +4,7 @@
 // the report database and producing the output, pages per second, and the peak memory of the run.
 //
 // Usage: bench_print [--employers N] [--state ST] [--dir DIR]   (defaults: 10000, PA, build/bench-data)
+#include "support/peak_memory.h"
 #include "support/real_data.h"
 
 #include "dataset/data_set.h"
@@ -25,21 +26,6 @@
 #include <cstdio>
 
 namespace {
-
-// The high-water mark of the resident set since the last reset, in MB.
-double peakMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    const QString text = QString::fromLatin1(status.readAll());
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("VmHWM:\\s*(\\d+) kB")).match(text);
-    return m.hasMatch() ? m.captured(1).toDouble() / 1024 : -1;
-}
-
-// Starts the high-water mark again from the present resident set.
-void resetPeak() {
-    QFile f(QStringLiteral("/proc/self/clear_refs"));
-    if (f.open(QIODevice::WriteOnly)) f.write("5");
-}
 
 int pdfPages(const QString& file) {
     QProcess p;
@@ -98,7 +84,7 @@ int main(int argc, char** argv) {
         const QString pdf = work.filePath(QStringLiteral("%1.pdf").arg(int(format)));
         printer.setOutputFileName(pdf);
         Timing timing;
-        resetPeak();
+        bench::resetPeak();
         timing.clock.start();
         const bool printed = printing::runPrint({format, printing::PrintSort::Name, false, 1}, search,
                                                 dataSet, data.folder, engine, timing);
@@ -112,7 +98,7 @@ int main(int argc, char** argv) {
         std::printf("%-13s %6lld employers  %6d pages  %6.2f s (rows %.2f s, output %.2f s)  %7.1f pages/s  "
                     "peak %.0f MB\n",
                     name, timing.count, pages, seconds, seconds - output, output, pages / seconds,
-                    peakMegabytes());
+                    bench::peakMegabytes());
     }
     return 0;
 }

@@ -1,0 +1,222 @@
+// Export speed on real data: a search of --records employers (100,000) exported in each format
+// through the export run itself (record limit, row source, per-employer mods and classes, lines,
+// temporary file and rename), beside the sqlite3 shell writing the same rows and columns with
+// -csv (-tabs for the tab format) in the same run: MB/s, records per second, the peak memory of
+// the run and the ratio of the times.
+//
+//   bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R]
+//
+// --employers 1000000 (a search may hold a tenth of the data set), --state PM, --records 100000,
+// --runs 3 (median). The data set is built once by velk-setup, velk-gen and velk-load and kept.
+#include "dataset/data_set.h"
+#include "export/export_run.h"
+#include "platform/dao/dao.h"
+#include "platform/files/folders.h"
+#include "platform/ui/msgbox.h"
+#include "printing/report_schema.h"
+#include "support/peak_memory.h"
+#include "support/real_data.h"
+#include "support/sqlite_shell.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+using exporting::ExportFormat;
+using exporting::SortOrder;
+
+struct Options {
+    bench::DataOptions data;
+    int records = 100000;
+    int runs = 3;
+};
+
+Options parse(const QStringList& args) {
+    Options o;
+    bool employersGiven = args.contains(QStringLiteral("--employers"));
+    o.data = bench::parseOptions(args, "bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R]",
+                                 [&](const QString& a, const std::function<QString()>& value) {
+                                     if (a == QLatin1String("--records"))
+                                         o.records = std::max(1, value().toInt());
+                                     else if (a == QLatin1String("--runs"))
+                                         o.runs = std::max(1, value().toInt());
+                                     else
+                                         return false;
+                                     return true;
+                                 });
+    if (!employersGiven) o.data.employers = 1000000;
+    return o;
+}
+
+struct Quiet : exporting::ExportProgress {
+    void started(long long) override {}
+    void counted(long long) override {}
+};
+
+struct Timed {
+    double seconds = -1;
+    qint64 bytes = 0;
+    long long records = 0;
+    double peakMb = -1;
+};
+
+Timed runProgram(const QString& out, const QString& sql, ExportFormat format, SortOrder sort,
+                 const dataset::DataSet& dataSet, const QString& folder, int runs) {
+    std::vector<double> times;
+    Timed t;
+    bench::resetPeak();
+    for (int i = 0; i < runs; ++i) {
+        Quiet quiet;
+        QElapsedTimer clock;
+        clock.start();
+        const exporting::ExportResult r = exporting::runExport(out, sql, {format, sort, false}, dataSet, folder, quiet);
+        times.push_back(clock.nsecsElapsed() / 1e9);
+        if (r.end != exporting::ExportEnd::Completed) {
+            std::fprintf(stderr, "the export did not complete\n");
+            std::exit(1);
+        }
+        t.records = r.written;
+    }
+    t.seconds = bench::median(times);
+    t.bytes = QFileInfo(out).size();
+    t.peakMb = bench::peakMegabytes();
+    return t;
+}
+
+// The shell's statement for the same rows and columns: the search's rows not left out, in the
+// name order, the user's own fields preferred, the newest mods and the listed classes.
+QString shellQuery(const QString& where, ExportFormat format) {
+    const int mods = exporting::modPairsOf(format);
+    QString sql = QStringLiteral(
+        "SELECT P.FILE || '-' || P.SEQUENCE, trim(P.NAME1), trim(P.NAME2), trim(P.STREET), trim(P.CITY), "
+        "trim(P.ST), trim(P.ZIP) || CASE WHEN P.ZIPEXT > '!' THEN '-' || P.ZIPEXT ELSE '' END, "
+        "trim(CASE WHEN P.UserPhone > '!' THEN P.UserPhone ELSE P.PHONE END), "
+        "trim(CASE WHEN P.UserFax > '!' THEN P.UserFax ELSE P.FAX END), "
+        "trim(CASE WHEN P.UserTitle > '!' THEN P.UserTitle ELSE P.TITLE END), "
+        "trim(CASE WHEN P.UserContact > '!' THEN P.UserContact ELSE P.CONTACT END), "
+        "P.SIC, P.EMPLOYEES, P.SALES, P.User1, P.User2, P.User3, "
+        "(SELECT group_concat(d, ',') FROM (SELECT strftime('%m/%d/%Y', M.EXPIRE) || ',' || M.MOD AS d "
+        "FROM MODS AS M WHERE M.FILE = P.FILE AND M.SEQUENCE = P.SEQUENCE "
+        "ORDER BY M.EFFECTIVE DESC, M.EXPIRE DESC, M.ISSUE DESC LIMIT %1))")
+                      .arg(mods);
+    if (exporting::hasClasses(format))
+        sql += QStringLiteral(
+                   ", (SELECT group_concat(c, ',') FROM (SELECT C.CLASS || ',' || ifnull(trim(L.\"DESC\"), '') "
+                   "AS c FROM CLASS AS C LEFT JOIN CLASSLIST AS L ON L.CLASS = C.CLASS "
+                   "WHERE C.FILE = P.FILE AND C.SEQUENCE = P.SEQUENCE ORDER BY C.CLASS LIMIT %1))")
+                   .arg(exporting::kClassPairs);
+    return sql + QStringLiteral(" FROM PRIME AS P WHERE %1 AND P.Omit <> 'Y' ORDER BY P.NAMESORT").arg(where);
+}
+
+Timed runShell(const QString& database, const QString& sql, ExportFormat format, const QString& out, int runs) {
+    Timed t;
+    if (!bench::shellAvailable()) return t;
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QProcess p;
+        p.setStandardOutputFile(out);
+        QElapsedTimer clock;
+        clock.start();
+        p.start(QStandardPaths::findExecutable(QStringLiteral("sqlite3")),
+                {format == ExportFormat::TabDelimited ? QStringLiteral("-tabs") : QStringLiteral("-csv"),
+                 QStringLiteral("-readonly"), database, sql});
+        p.waitForFinished(-1);
+        times.push_back(clock.nsecsElapsed() / 1e9);
+        if (p.exitCode() != 0) {
+            std::fprintf(stderr, "sqlite3: %s\n", p.readAllStandardError().constData());
+            return t;
+        }
+    }
+    t.seconds = bench::median(times);
+    t.bytes = QFileInfo(out).size();
+    return t;
+}
+
+double mbPerSecond(const Timed& t) {
+    return t.seconds > 0 ? t.bytes / 1e6 / t.seconds : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const Options o = parse(app.arguments().mid(1));
+    const bench::RealData data = bench::ensureRealData(o.data.dir, o.data.state, o.data.employers, 19);
+    const dataset::DataSet dataSet{data.state, dataset::defaultConnect(data.state)};
+    const QString work = QDir(o.data.dir).absoluteFilePath(QStringLiteral("export-out"));
+    QDir().mkpath(work);
+    files::setTempDirOverride(work + QStringLiteral("/private"));
+    // Data sets made before velk-setup wrote the report database's template lack it.
+    if (!QFileInfo::exists(data.folder + QStringLiteral("/REPORT.MDB"))) {
+        std::unique_ptr<dao::Database> t = dao::Database::create(data.folder + QStringLiteral("/REPORT.MDB"));
+        printing::createReportTables(*t);
+    }
+    ui::setMsgBoxHandler([](const QString& text, int, const QString&) {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+        return int(ui::vbOK);
+    });
+
+    // The search: the first K employers by file number, in the name order a search tab opens in.
+    QString last;
+    {
+        auto db = dao::Database::open(data.database, false, true, dataSet.connect);
+        last = db->scalar(QStringLiteral("SELECT FILESEQ FROM PRIME ORDER BY FILESEQ LIMIT 1 OFFSET %1")
+                              .arg(o.records - 1))
+                   .toString();
+    }
+    const QString where = QStringLiteral("FILESEQ <= '%1'").arg(last);
+    const QString sql = QStringLiteral("SELECT * FROM PRIME WHERE %1 ORDER BY NAME1").arg(where);
+
+    std::printf("data: %s, %d employers, made by velk-setup, velk-gen --seed 19 and velk-load\n",
+                qPrintable(data.state), data.employers);
+    std::printf("disk: %s\n", qPrintable(bench::describeDisk(data.database)));
+    std::printf("search: %s (%d records); median of %d runs; shell: %s; %s\n", qPrintable(sql), o.records, o.runs,
+                bench::shellAvailable() ? "sqlite3" : "not installed (apt-get install sqlite3)",
+                qPrintable(bench::describeLoad()));
+
+    struct Case {
+        const char* name;
+        ExportFormat format;
+        SortOrder sort;
+        const char* file;
+        bool shell;
+    };
+    const Case cases[] = {
+        {"comma-delimited", ExportFormat::CommaDelimited, SortOrder::Name, "EXPORT.CSV", true},
+        {"tab-delimited", ExportFormat::TabDelimited, SortOrder::Name, "EXPORT.TXT", true},
+        {"limited fields", ExportFormat::LimitedFields, SortOrder::Name, "LIMITED.CSV", true},
+        {"fixed length", ExportFormat::FixedLength, SortOrder::Name, "FIXED.TXT", false},
+        {"comma, ZIP order", ExportFormat::CommaDelimited, SortOrder::Zip, "ZIP.CSV", false},
+        {"comma, expiry order", ExportFormat::CommaDelimited, SortOrder::Expiry, "EXPIRY.CSV", false},
+    };
+    std::printf("\n| export | records | MB | program s | records/s | program MB/s | peak MB | shell s | shell MB/s "
+                "| program / shell |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    for (const Case& c : cases) {
+        const Timed program =
+            runProgram(work + u'/' + QLatin1String(c.file), sql, c.format, c.sort, dataSet, data.folder, o.runs);
+        Timed shell;
+        if (c.shell)
+            shell = runShell(data.database, shellQuery(where, c.format), c.format,
+                             work + QStringLiteral("/shell-") + QLatin1String(c.file), o.runs);
+        std::printf("| %s | %lld | %.1f | %.2f | %.0f | %.1f | %.0f |", c.name, program.records, program.bytes / 1e6,
+                    program.seconds, program.seconds > 0 ? program.records / program.seconds : 0,
+                    mbPerSecond(program), program.peakMb);
+        if (shell.seconds > 0)
+            std::printf(" %.2f | %.1f | %.2f |\n", shell.seconds, mbPerSecond(shell), program.seconds / shell.seconds);
+        else
+            std::printf(" | | |\n");
+        std::fflush(stdout);
+    }
+    std::printf("\n%s at the end\n", qPrintable(bench::describeLoad()));
+    return 0;
+}
