@@ -149,7 +149,7 @@ double mbPerSecond(const Timed& t) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const Options o = parse(app.arguments().mid(1));
+    Options o = parse(app.arguments().mid(1));
     const bench::RealData data = bench::ensureRealData(o.data.dir, o.data.state, o.data.employers, 19);
     const dataset::DataSet dataSet{data.state, dataset::defaultConnect(data.state)};
     const QString work = QDir(o.data.dir).absoluteFilePath(QStringLiteral("export-out"));
@@ -169,6 +169,9 @@ int main(int argc, char** argv) {
     QString last;
     {
         auto db = dao::Database::open(data.database, false, true, dataSet.connect);
+        // The loader refuses some generated employers: the search stays within the record limit.
+        const long long employers = db->scalar(QStringLiteral("SELECT COUNT(*) FROM PRIME")).toLongLong();
+        o.records = int(std::min<long long>(o.records, employers / 10));
         last = db->scalar(QStringLiteral("SELECT FILESEQ FROM PRIME ORDER BY FILESEQ LIMIT 1 OFFSET %1")
                               .arg(o.records - 1))
                    .toString();
@@ -198,6 +201,9 @@ int main(int argc, char** argv) {
         {"comma, ZIP order", ExportFormat::CommaDelimited, SortOrder::Zip, "ZIP.CSV", false},
         {"comma, expiry order", ExportFormat::CommaDelimited, SortOrder::Expiry, "EXPIRY.CSV", false},
     };
+    // One untimed run first, so the program and the shell both find the data in the page cache.
+    runProgram(work + QStringLiteral("/WARM.CSV"), sql, ExportFormat::CommaDelimited, SortOrder::Name, dataSet,
+               data.folder, 1);
     std::printf("\n| export | records | MB | program s | records/s | program MB/s | peak MB | shell s | shell MB/s "
                 "| program / shell |\n");
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");

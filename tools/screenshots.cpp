@@ -1,5 +1,6 @@
 // velk-screenshots: starts the program on a fresh program folder without a display and renders
-// the main window, the splash, the workspace dialog and the lookup editor as PNG files; then loads
+// the main window, the splash, the workspace dialog, the lookup editor and the export form as PNG
+// files; then loads
 // demo releases as scripts/run does and prints them through the print run of the print options
 // form into pictures: detail pages, a summary page, both label sheets and the preview window. So
 // the windows and the printouts can be looked at from a build machine, without a printer.
@@ -9,6 +10,7 @@
 #include "app/title.h"
 #include "app/vkwspace.h"
 #include "dataset/data_set.h"
+#include "export/vkexport.h"
 #include "generator/release_generator.h"
 #include "loading/load_sequence.h"
 #include "platform/dao/dao.h"
@@ -194,7 +196,7 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.size() > 1 || (args.size() == 1 && args.first().startsWith(QLatin1Char('-')))) {
         std::fputs("Usage: velk-screenshots [DIR]\n"
-                   "Writes master.png, title.png, vkwspace.png, vklookup.png and report-*.png into DIR\n"
+                   "Writes master.png, title.png, vkwspace.png, vklookup.png, vkexport.png and report-*.png into DIR\n"
                    "(default: the screenshots folder beside the bin folder of this program).\n",
                    stderr);
         return 2;
@@ -229,6 +231,15 @@ int main(int argc, char** argv) {
     MASTER* master = MASTER::instance();
     QCoreApplication::processEvents();
     shots[QStringLiteral("master.png")] = master->grab();
+    {
+        VKEXPORT form(QStringLiteral("SELECT * FROM PRIME ORDER BY NAME1"), dataset::current(), program, program,
+                      master);
+        form.Form_Load();
+        form.Form_Activate();
+        form.show();
+        QCoreApplication::processEvents();
+        shots[QStringLiteral("vkexport.png")] = form.grab();
+    }
     master->mnuNewSearch->trigger();
     velk::unloadAllForms();
     int status = 0;
@@ -250,7 +261,7 @@ int main(int argc, char** argv) {
             status = 1;
         }
     }
-    if (shots.size() < 11) {
+    if (shots.size() < 12) {
         std::fputs("velk-screenshots: a window was not shown\n", stderr);
         status = 1;
     }

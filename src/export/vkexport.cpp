@@ -49,8 +49,7 @@ VKEXPORT::VKEXPORT(const QString& searchSql, const dataset::DataSet& dataSet, co
     for (QRadioButton* b : {NAMEA, EXPIRE, ZIP})
         sorts->addWidget(b);
     NAMEA->setChecked(true);
-    LOWERCASE = new QCheckBox(QStringLiteral("Convert to lower case"), SSFrame2);
-    sorts->addWidget(LOWERCASE);
+    LOWERCASE = new QCheckBox(QStringLiteral("Convert to lower case"), this);
 
     Label2 = new QLabel(QStringLiteral("Enter path and file name for output below:"), this);
     OUTPATH = new QLineEdit(this);
@@ -72,6 +71,7 @@ VKEXPORT::VKEXPORT(const QString& searchSql, const dataset::DataSet& dataSet, co
     buttons->addWidget(Command2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(LOWERCASE);
     layout->addWidget(Label2);
     layout->addWidget(OUTPATH);
     layout->addLayout(buttons);

@@ -3,6 +3,8 @@
 #include "commands_fixture.h"
 
 #include "export/vkexport.h"
+#include "platform/dao/dao.h"
+#include "platform/grid/data_control.h"
 
 #include <QFileDialog>
 #include <QLineEdit>
@@ -58,6 +60,9 @@ protected:
 
 TEST_F(ExportCommands, ExportSearchWritesTheSelectedTabsSearchInNameOrder) {
     selectTab(1);
+    dao::Recordset* rows = list()->SFILE->Recordset();
+    rows->MoveLast(); // the list's current row, which the export's count must leave alone
+    const QString current = rows->text("FILE");
     const QString file = path("search.txt");
     expectExport(list()->SFILE->RecordSource, 2, file);
     master->SSRibbon1[5]->click();
@@ -67,6 +72,7 @@ TEST_F(ExportCommands, ExportSearchWritesTheSelectedTabsSearchInNameOrder) {
     EXPECT_TRUE(written[0].startsWith("F2-01ACME STEEL  "));
     EXPECT_TRUE(written[1].startsWith("F1-01ZETA WORKS  "));
     EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(list()->SFILE->Recordset()->text("FILE"), current);
 }
 
 TEST_F(ExportCommands, ExportRecordWritesTheCurrentRecordOnly) {

@@ -139,6 +139,18 @@ TEST_F(ExportForm, YesReplacesTheFileShowsTheCountsAndCloses) {
     EXPECT_FALSE(ui::hourglassShown());
 }
 
+TEST_F(ExportForm, ExpiryOrderWithoutTheReportDatabaseKeepsTheFormForAnotherTry) {
+    form->EXPIRE->setChecked(true);
+    chooseFile(target());
+    boxes.expect("VKEXPORT CMD1 CANNOT FIND SYSTEM DIRECTORY!", ui::vbOK);
+    form->Command1_Click();
+    EXPECT_EQ(closed, 0);
+    EXPECT_EQ(form->lastEnd(), exporting::ExportEnd::NoWorkingCopy);
+    EXPECT_TRUE(form->Command1->isEnabled());
+    EXPECT_TRUE(outputFiles().isEmpty());
+    EXPECT_FALSE(ui::hourglassShown());
+}
+
 TEST_F(ExportForm, TooMuchDataClosesTheForm) {
     addEmployer("1000003", "01", "CARTER CO"); // three of 21: more than a tenth
     chooseFile(target());
