@@ -9,12 +9,14 @@
 #include "app/subsystem_forms.h"
 #include "app/title.h"
 #include "app/vkwspace.h"
+#include "app/window_place.h"
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
 #include "platform/ui/help_viewer.h"
+#include "platform/ui/icons.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
 #include "platform/ui/twips.h"
@@ -53,19 +55,19 @@ constexpr int kButton0Top = 60;
 
 struct RibbonButton {
     const char* tooltip;
-    QStyle::StandardPixmap picture;
+    const char* icon; // freedesktop icon name
 };
 const RibbonButton kRibbon[10] = {
-    {"New Lookup", QStyle::SP_FileIcon},
-    {"Edit/Delete Lookup", QStyle::SP_FileDialogDetailedView},
-    {"Backup/Restore Data", QStyle::SP_DriveHDIcon},
-    {"Change Workspace/State", QStyle::SP_DirOpenIcon},
-    {"Print Lookup", QStyle::SP_FileDialogContentsView},
-    {"Export Lookup", QStyle::SP_DialogSaveButton},
-    {"Print Manual", QStyle::SP_FileDialogInfoView},
-    {"Update", QStyle::SP_BrowserReload},
-    {"Help", QStyle::SP_DialogHelpButton},
-    {"Exit Velk", QStyle::SP_DialogCloseButton},
+    {"New Lookup", "document-new"},
+    {"Edit/Delete Lookup", "document-properties"},
+    {"Backup/Restore Data", "drive-harddisk"},
+    {"Change Workspace/State", "folder-open"},
+    {"Print Lookup", "document-print"},
+    {"Export Lookup", "document-save-as"},
+    {"Print Manual", "x-office-document"},
+    {"Update", "system-software-update"},
+    {"Help", "help-browser"},
+    {"Exit Velk", "system-log-out"},
 };
 
 } // namespace
@@ -139,7 +141,7 @@ void MASTER::buildRibbon() {
         auto* button = new QToolButton(SSPanel1);
         button->setCheckable(true);
         button->setToolTip(QString::fromLatin1(kRibbon[i].tooltip));
-        button->setIcon(style()->standardIcon(kRibbon[i].picture));
+        button->setIcon(ui::themedIcon(QString::fromLatin1(kRibbon[i].icon)));
         button->setIconSize(QSize(iconSide, iconSide));
         button->setAutoRaise(false);
         connect(button, &QToolButton::clicked, this, [this, i] { SSRibbon1_Click(i); });
@@ -165,7 +167,7 @@ StartOutcome MASTER::MDIForm_Load() {
     if (TITLE* splash = TITLE::instance()) splash->Label4->setText(lblProgram->text());
     CURPATH = files::programFolder();
     StartPath = CURPATH + QLatin1Char('/');
-    velk::CenterForm(*this);
+    velk::placeMainWindow(*this); // the size the user left, or one that fits the screen
     layOutRibbon();
 
     if (!chooseWorkspace()) return StartOutcome::Ended;
@@ -360,6 +362,7 @@ void MASTER::unloadWorkspaceDialog() {
 }
 
 void MASTER::endProgram(int code) {
+    if (!ended_ && isVisible()) velk::saveMainWindowPlace(*this);
     ended_ = true;
     exitCode_ = code;
     unloadWorkspaceDialog();

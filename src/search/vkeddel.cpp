@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStyle>
 
 namespace {
 
@@ -23,12 +24,8 @@ VKEDDEL::VKEDDEL(search::SearchTabsHost& host, QWidget* parent)
       Command2(new QPushButton(QStringLiteral("Delete"), this)),
       Command3(new QPushButton(QStringLiteral("Cancel"), this)), host_(host) {
     setWindowTitle(kCaption);
-    List1->setGeometry(ui::twipsToPixels(QRect(600, 240, 1215, 2400)));
-    Command1->setGeometry(ui::twipsToPixels(QRect(2520, 240, 1332, 372)));
-    Command2->setGeometry(ui::twipsToPixels(QRect(2520, 840, 1332, 372)));
-    Command3->setGeometry(ui::twipsToPixels(QRect(2520, 1560, 1332, 372)));
     Command1->setDefault(true);
-    setFixedSize(ui::twipsToPixels(QSize(2520 + 1332 + 600, 240 + 2400 + 480)));
+    placeControls(0);
     connect(Command1, &QPushButton::clicked, this, &VKEDDEL::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &VKEDDEL::Command2_Click);
     connect(Command3, &QPushButton::clicked, this, &VKEDDEL::Command3_Click);
@@ -43,12 +40,37 @@ void VKEDDEL::showEvent(QShowEvent* event) {
     }
 }
 
+// The list is as wide as its longest title (within reason) and the buttons stand beside it, so
+// titles that begin alike can be told apart.
+void VKEDDEL::placeControls(int widestTitle) {
+    const int minimum = ui::twipsToPixels(3600);
+    const int maximum = ui::twipsToPixels(9000);
+    const int chrome = 2 * List1->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) +
+                       2 * style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 8;
+    const int listWidth = qBound(minimum, widestTitle + chrome, maximum);
+    const int left = ui::twipsToPixels(600);
+    const int top = ui::twipsToPixels(240);
+    List1->setGeometry(left, top, listWidth, ui::twipsToPixels(2400));
+    const int buttons = left + listWidth + ui::twipsToPixels(480);
+    const int width = ui::twipsToPixels(1332);
+    const int height = ui::twipsToPixels(372);
+    Command1->setGeometry(buttons, ui::twipsToPixels(240), width, height);
+    Command2->setGeometry(buttons, ui::twipsToPixels(840), width, height);
+    Command3->setGeometry(buttons, ui::twipsToPixels(1560), width, height);
+    setFixedSize(buttons + width + left, top + ui::twipsToPixels(2400 + 480));
+}
+
 void VKEDDEL::Form_Activate() {
     std::array<QString, 10> captions;
     for (int k = 1; k <= search::kSearchTabs; ++k)
         captions[k] = host_.tabCaption(k);
     List1->clear();
     List1->addItems(search::editableTitles(captions));
+    int widest = 0;
+    for (int i = 0; i < List1->count(); ++i)
+        widest = qMax(widest, List1->fontMetrics().horizontalAdvance(List1->item(i)->text()));
+    placeControls(widest);
+    ui::centerForm(*this);
 }
 
 void VKEDDEL::unload() {

@@ -47,6 +47,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void placeControls(int widestTitle);
     void unload();
     search::SearchTabsHost& host_;
     bool activated_ = false;

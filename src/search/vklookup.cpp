@@ -17,6 +17,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -110,13 +112,29 @@ VKLOOKUP::VKLOOKUP(search::LookupEditorHost& host, QWidget* parent)
     category->addLayout(searchRow);
     category->addWidget(TDBGrid5, 1);
     layout->addLayout(category, 1, 2, 2, 1);
-    layout->setColumnStretch(2, 1);
-    resize(900, 480);
+    layout->setColumnStretch(1, 2);
+    layout->setColumnStretch(2, 3);
+    resize(1000, 520);
 
-    OK->setDefault(true);
-    ADD->setAutoDefault(false);
-    DELETE->setAutoDefault(false);
-    CANCEL->setAutoDefault(false);
+    // The boxes that come and go with the chosen field keep their room, so no control moves under
+    // the mouse between a field with a pick list and one without.
+    for (QWidget* w : std::initializer_list<QWidget*>{Label3, THRU, Label4, SFOR, TDBGrid5}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    // Codes are short: the names and the selections get the rest of the width.
+    TDBGrid3->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TDBGrid3->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    TDBGrid3->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
+    TDBGrid5->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    TDBGrid5->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+
+    // Enter belongs to the entry being typed (see eventFilter): no button answers it by default.
+    for (QPushButton* b : {ADD, DELETE, OK, CANCEL}) {
+        b->setDefault(false);
+        b->setAutoDefault(false);
+    }
 
     // A field is chosen by mouse or by keyboard.
     connect(List1, &QListWidget::currentRowChanged, this, &VKLOOKUP::List1_Click);
@@ -127,8 +145,8 @@ VKLOOKUP::VKLOOKUP(search::LookupEditorHost& host, QWidget* parent)
     connect(SFOR, &QLineEdit::textChanged, this, &VKLOOKUP::SFOR_Change);
     connect(TDBGrid5, &grid::DataGrid::headClick, this, &VKLOOKUP::TDBGrid5_HeadClick);
     connect(TDBGrid5, &QAbstractItemView::activated, this, [this] { TDBGrid5_DblClick(); });
-    FROM->installEventFilter(this);
-    THRU->installEventFilter(this);
+    for (QWidget* w : std::initializer_list<QWidget*>{SEARCHDESC, FROM, THRU, SFOR, List1->viewport()})
+        w->installEventFilter(this);
     for (QLineEdit* box : {SEARCHDESC, FROM, THRU})
         guardBox(box);
 
@@ -186,6 +204,7 @@ bool VKLOOKUP::Form_Activate() {
     THRU->clear();
     THRU->setEnabled(true);
     THRU->show();
+    Label3->show();
     clearCategoryGrid();
     if (CUEFILE_DatabaseName != dataset::current().databasePath()) Form_Load();
 
@@ -267,6 +286,7 @@ void VKLOOKUP::List1_Click(int pos) {
     THRU->clear();
     THRU->setEnabled(true);
     THRU->show();
+    Label3->show();
 
     const search::FieldDefaults d = search::fieldDefaults(pos, QDate::currentDate());
     FROM->setText(d.from);
@@ -275,6 +295,7 @@ void VKLOOKUP::List1_Click(int pos) {
     if (!d.thruShown) {
         THRU->setEnabled(false);
         THRU->hide();
+        Label3->hide();
         TDBGrid5->setColumnVisible(0, false);
     }
 
@@ -337,6 +358,27 @@ bool VKLOOKUP::eventFilter(QObject* watched, QEvent* event) {
         FROM_LostFocus();
     else if (watched == THRU && event->type() == QEvent::FocusIn)
         THRU_GotFocus();
+    else if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            // Enter finishes what the user is typing, never the whole search: OK is a click away.
+            if (watched == FROM || watched == THRU) {
+                if (watched == FROM) FROM_LostFocus(); // the zip is padded as on leaving the box
+                ADD_Click();
+            } else if (watched == SFOR) {
+                TDBGrid5_DblClick();
+            } else if (watched == SEARCHDESC) {
+                List1->setFocus();
+            }
+            return true;
+        }
+    } else if (watched == List1->viewport() && event->type() == QEvent::MouseButtonPress) {
+        // A click on the field already chosen starts its entry afresh; a click on another field
+        // arrives as a change of the current row.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const int row = List1->indexAt(mouse->position().toPoint()).row();
+        if (mouse->button() == Qt::LeftButton && row >= 0 && row == selectedField()) List1_Click(row);
+    }
     return QDialog::eventFilter(watched, event);
 }
 

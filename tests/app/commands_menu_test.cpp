@@ -4,6 +4,7 @@
 
 #include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/printer.h"
 #include "printing/vkprint.h"
 
 #include "search/field_rules.h"
@@ -11,7 +12,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPrintDialog>
 #include <QToolButton>
 
 using testsupport::ModalScript;
@@ -158,11 +158,11 @@ TEST_F(MenuCommands, PrinterSetupOnTheApplicationsPrinterCancelChangesNothing) {
     ScriptedMsgBoxes none;
     ModalScript modals;
     QPrinter* seen = nullptr;
-    modals.expect<QPrintDialog>([&](QPrintDialog& d) {
+    modals.expect<ui::PrinterSetupDialog>([&](ui::PrinterSetupDialog& d) {
         seen = d.printer();
         return int(QDialog::Rejected);
     });
-    modals.expect<QPrintDialog>([&](QPrintDialog& d) {
+    modals.expect<ui::PrinterSetupDialog>([&](ui::PrinterSetupDialog& d) {
         EXPECT_EQ(d.printer(), seen) << "one printer for the whole run";
         return int(QDialog::Accepted);
     });

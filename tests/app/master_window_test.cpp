@@ -2,6 +2,7 @@
 #include "app_fixture.h"
 
 #include "app/ribbon_layout.h"
+#include "app/window_place.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -17,6 +18,26 @@ TEST(RibbonLayout, ThreeGroupsWithHalfButtonGaps) {
         EXPECT_EQ(buttons[i], QRect(lefts[i], 60, 1000, 1000)) << "button " << i;
     EXPECT_EQ(velk::ribbonPanelHeight(buttons[0].height()), 1123);
     EXPECT_EQ(velk::ribbonLayout(0, 0, 10, 600)[3].left(), 600 * 2 + 900) << "the gap follows the width";
+}
+
+TEST(MainWindowPlace, WhereTheUserLeftItWhenItFitsElseAFittingSizeInTheMiddle) {
+    const QRect large(0, 0, 2560, 1400);
+    const QRect small(0, 0, 1024, 740);
+    struct Case {
+        const char* what;
+        QRect available;
+        QRect saved;
+        QRect expected;
+    } cases[] = {
+        {"first start, large screen", large, QRect(), QRect(192, 105, 2176, 1190)},
+        {"first start, small screen", small, QRect(), QRect(0, 20, 1024, 700)},
+        {"left where it fits", large, QRect(100, 50, 1200, 800), QRect(100, 50, 1200, 800)},
+        {"half off the right edge", large, QRect(2000, 50, 1200, 800), QRect(1360, 50, 1200, 800)},
+        {"larger than the screen now", small, QRect(0, 0, 1600, 900), QRect(0, 20, 1024, 700)},
+        {"on a screen no longer there", large, QRect(3000, 0, 800, 600), QRect(192, 105, 2176, 1190)},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(velk::mainWindowRect(c.available, c.saved), c.expected) << c.what;
 }
 
 class MasterWindowTest : public AppTest {
@@ -38,7 +59,7 @@ TEST_F(MasterWindowTest, RibbonButtonsOnThePanel) {
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(b->parentWidget(), master->SSPanel1);
         EXPECT_EQ(b->toolTip(), QString::fromLatin1(tips[i]));
-        EXPECT_FALSE(b->icon().isNull()) << "each button shows a picture";
+        EXPECT_FALSE(b->icon().pixmap(32).isNull()) << "each button shows a picture of the icon theme";
         EXPECT_EQ(b->y(), master->SSRibbon1[0]->y());
         EXPECT_EQ(b->size(), QSize(67, 67)); // 1000 twips
         EXPECT_FALSE(b->isChecked());

@@ -1,8 +1,13 @@
-// Mouse clicks on the lookup editor's field list, as the window system delivers them.
+// The lookup editor as the window system drives it: mouse clicks on the field list, Enter in the
+// boxes, and controls that stay where the user aims.
 #include "lookup_fixture.h"
 
 #include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPushButton>
 
 // QEvent lets this class mark an event as coming from the window system, as a real click does.
 class QSpontaneKeyEvent {
@@ -29,7 +34,91 @@ void clickField(VKLOOKUP& d, int pos) {
     QApplication::processEvents();
 }
 
+void pressEnter(QWidget* w) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w, &press);
+}
+
+// Where the controls a user aims at stand in the dialog.
+QVector<QRect> placesOf(VKLOOKUP& d) {
+    QVector<QRect> out;
+    for (QWidget* w : std::initializer_list<QWidget*>{d.List1, d.FROM, d.THRU, d.SQLINCLUDE, d.SQLEXCLUDE, d.ADD,
+                                                      d.DELETE, d.OK, d.CANCEL, d.TDBGrid3, d.TDBGrid5, d.SFOR})
+        out << QRect(w->mapTo(&d, QPoint()), w->size());
+    return out;
+}
+
 } // namespace
+
+TEST_F(LookupEditorTest, ControlsStayWhereTheyAreWhateverTheFieldShows) {
+    useState("PM"); // where the merit field, without THRU, can be chosen
+    showEditor([&](VKLOOKUP& d) {
+        d.show();
+        QApplication::processEvents();
+        QVector<QRect> first;
+        // With and without a pick list, a search box, a THRU box.
+        for (int pos : {int(kExpire), int(kCounty), int(kEmployees), int(kMerit), int(kZip), int(kSic)}) {
+            clickField(d, pos);
+            EXPECT_EQ(d.selectedField(), pos);
+            EXPECT_EQ(d.Label3->isVisible(), d.THRU->isVisible()) << "the Thru label goes with its box";
+            if (first.isEmpty())
+                first = placesOf(d);
+            else
+                EXPECT_EQ(placesOf(d), first) << "field " << pos;
+        }
+        // The pick list shows whole descriptions.
+        const QString longest = "BUILDING CONSTRUCTION";
+        EXPECT_GT(d.TDBGrid5->columnWidth(1), d.TDBGrid5->fontMetrics().horizontalAdvance(longest));
+        d.CANCEL_Click();
+    });
+}
+
+TEST_F(LookupEditorTest, EnterAddsTheEntryBeingTypedAndNeverClosesTheDialog) {
+    showEditor([&](VKLOOKUP& d) {
+        d.show();
+        QApplication::processEvents();
+        clickField(d, kZip);
+        d.FROM->setText("190");
+        pressEnter(d.FROM); // padded as on leaving the box, THRU taken from FROM
+        clickField(d, kArea);
+        d.FROM->setText("215");
+        d.THRU->setText("610");
+        pressEnter(d.THRU);
+        ASSERT_EQ(d.lookups().size(), 2);
+        EXPECT_EQ(d.lookups()[0].SQLFROM + "-" + d.lookups()[0].SQLTHRU, "19000-19000");
+        EXPECT_EQ(d.lookups()[1].SQLFROM + "-" + d.lookups()[1].SQLTHRU, "215-610");
+        // In the title Enter moves on to the fields; nothing is saved.
+        pressEnter(d.SEARCHDESC);
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_TRUE(list.calls.isEmpty());
+        EXPECT_FALSE(QFile::exists(workspaceFile("UNTITLED.VKD")));
+        // A refused entry says why and leaves the dialog open.
+        clickField(d, kEmployees);
+        d.FROM->setText("3");
+        boxes.expect("Invalid employee category!", ui::vbOK, kTitle);
+        pressEnter(d.FROM);
+        EXPECT_EQ(d.lookups().size(), 2);
+        EXPECT_TRUE(d.isVisible());
+        d.CANCEL_Click();
+    });
+}
+
+TEST_F(LookupEditorTest, ClickingTheChosenFieldAgainStartsItsEntryAfresh) {
+    showEditor([&](VKLOOKUP& d) {
+        d.show();
+        QApplication::processEvents();
+        clickField(d, kExpire);
+        d.FROM->setText("0630");
+        d.THRU->clear();
+        clickField(d, kExpire);
+        EXPECT_EQ(d.FROM->text(), "0101");
+        EXPECT_EQ(d.THRU->text(), "1231");
+        // A field refused in this data set says so once per click.
+        boxes.expect("This field can only be used with New Jersey.", ui::vbOK, kTitle);
+        clickField(d, kNjArOnly);
+        d.CANCEL_Click();
+    });
+}
 
 // Choosing a field with the mouse loads that field's own category rows.
 TEST_F(LookupEditorTest, AFieldClickedWithTheMouseLoadsItsOwnCategoryGrid) {

@@ -190,8 +190,8 @@ TEST_F(SearchTabsTest, EditDeleteDialogWithoutSelectionNoCancelAndAFileAlreadyGo
     modals.expect<VKEDDEL>([&](VKEDDEL& d) {
         d.Form_Activate();
         EXPECT_EQ(d.windowTitle(), "Edit/Delete Lookup");
-        EXPECT_EQ(d.List1->geometry(), QRect(40, 16, 81, 160));
-        EXPECT_EQ(d.Command3->geometry(), QRect(168, 104, 89, 25));
+        EXPECT_EQ(d.List1->geometry().topLeft(), QPoint(40, 16));
+        EXPECT_EQ(d.Command3->geometry().size(), QSize(89, 25));
         EXPECT_EQ(d.Command1->text(), "Edit");
         EXPECT_TRUE(d.Command1->isDefault());
         EXPECT_EQ(d.List1->count(), 3);
@@ -231,6 +231,27 @@ TEST_F(SearchTabsTest, EditDeleteDialogWithoutSelectionNoCancelAndAFileAlreadyGo
     });
     showEditDeleteDialog(*list);
     EXPECT_EQ(list->CurSQLFile, "SEARCH1.VKD");
+}
+
+TEST_F(SearchTabsTest, EditDeleteListShowsTitlesThatBeginAlikeWhole) {
+    for (int n = 1; n <= 6; ++n)
+        writeBytes(ws + QStringLiteral("SEARCH%1.VKD").arg(n),
+                   line(QStringLiteral("Search number %1 of the northern counties").arg(n).toLatin1().constData(),
+                        "County", "001", "005", "COUNTY"));
+    list->SETTABS();
+    modals.expect<VKEDDEL>([&](VKEDDEL& d) {
+        d.show();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(d.List1->count(), 6);
+        for (int i = 0; i < d.List1->count(); ++i)
+            EXPECT_LE(d.List1->fontMetrics().horizontalAdvance(d.List1->item(i)->text()),
+                      d.List1->viewport()->width());
+        EXPECT_GT(d.Command1->x(), d.List1->geometry().right()) << "the buttons stand beside the list";
+        EXPECT_LE(d.Command1->geometry().right(), d.width());
+        d.reject();
+        return d.result();
+    });
+    showEditDeleteDialog(*list);
 }
 
 TEST_F(SearchTabsTest, CancelledEditorWritesNothing) {

@@ -7,15 +7,20 @@
 #include "platform/ui/key_filter.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
+#include "platform/ui/printer.h"
 #include "platform/ui/twips.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPrinter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -100,4 +105,42 @@ TEST(Ui, DoEventsHook) {
     ui::setDoEventsHook({});
     ui::doEvents();
     EXPECT_EQ(calls, 1);
+}
+
+TEST(Ui, MessageBoxIsAsWideAsItsTitle) {
+    // A short text under a long title: the title must not be cut.
+    const QString title = QStringLiteral("About VELK Ver 2.30.0 - a title longer than its text");
+    std::unique_ptr<QMessageBox> box = ui::makeMessageBox(QStringLiteral("OK?"), ui::vbYesNo, title);
+    box->show();
+    QApplication::processEvents();
+    EXPECT_GE(box->width(), ui::titleBarWidth(title));
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+}
+
+TEST(Ui, PrinterSetupKeepsTheChoiceAndPrintsNothing) {
+    QPrinter printer(QPrinter::HighResolution);
+    const ui::PrinterChoice before = ui::currentChoice(printer);
+    ui::PrinterSetupDialog cancelled(printer);
+    EXPECT_EQ(cancelled.USE->text(), QStringLiteral("Use These Settings"));
+    cancelled.LANDSCAPE->setChecked(true);
+    cancelled.CANCEL->click();
+    EXPECT_EQ(ui::currentChoice(printer).orientation, before.orientation);
+
+    QTemporaryDir dir;
+    ui::PrinterSetupDialog dialog(printer);
+    dialog.PRINTER->setCurrentText(QStringLiteral("PDF file"));
+    dialog.PDFFILE->setText(dir.filePath(QStringLiteral("reports")));
+    dialog.PAPER->setCurrentIndex(dialog.PAPER->findData(int(QPageSize::Legal)));
+    dialog.LANDSCAPE->setChecked(true);
+    EXPECT_EQ(testsupport::press(dialog, dialog.USE), QDialog::Accepted);
+    EXPECT_EQ(printer.outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer.outputFileName(), dir.filePath(QStringLiteral("reports.pdf")));
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::Legal);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_FALSE(QFile::exists(printer.outputFileName())) << "set up, not printed";
+    // Shown again it opens on that choice.
+    ui::PrinterSetupDialog again(printer);
+    EXPECT_TRUE(again.toPdf());
+    EXPECT_EQ(again.PDFFILE->text(), printer.outputFileName());
+    EXPECT_TRUE(again.LANDSCAPE->isChecked());
 }

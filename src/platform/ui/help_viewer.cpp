@@ -4,9 +4,12 @@
 #include "platform/files/win1252.h"
 #include "platform/ui/msgbox.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <QScreen>
+#include <QShortcut>
 #include <QTextBrowser>
 
 #include <utility>
@@ -23,6 +26,16 @@ std::function<void(const QString&, int)>& hook() {
 QPointer<QTextBrowser>& viewer() {
     static QPointer<QTextBrowser> v;
     return v;
+}
+
+// Large enough to read, never larger than the screen, centred on the screen of the window asking.
+void placeOnScreen(QWidget& window, QWidget* owner) {
+    QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    QRect r(QPoint(), QSize(qMin(820, area.width() * 9 / 10), qMin(760, area.height() * 9 / 10)));
+    r.moveCenter(area.center());
+    window.setGeometry(r);
 }
 
 } // namespace
@@ -42,11 +55,20 @@ void showHelp(const QString& helpFile, int command) {
         return;
     }
     const QString text = files::fromWin1252(file.readAll());
+    // A modal dialog blocks every window but its own: opened from one, the help is that dialog's
+    // window, so it can be scrolled and read while the dialog waits.
+    QWidget* owner = QApplication::activeModalWidget();
+    if (viewer() && viewer()->parentWidget() != owner) viewer()->setParent(owner, Qt::Window);
     if (!viewer()) {
-        viewer() = new QTextBrowser;
+        viewer() = new QTextBrowser(owner);
+        viewer()->setWindowFlags(Qt::Window);
         viewer()->setAttribute(Qt::WA_DeleteOnClose);
         viewer()->setWindowTitle(QStringLiteral("VELK Help"));
-        viewer()->resize(640, 480);
+        viewer()->setOpenExternalLinks(false);
+        placeOnScreen(*viewer(), owner);
+        // Closed from the keyboard too, as the dialogs it is opened from are.
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape), QKeySequence(QKeySequence::Close)})
+            QObject::connect(new QShortcut(key, viewer()), &QShortcut::activated, viewer(), &QWidget::close);
     }
     if (text.trimmed().startsWith(QLatin1Char('<')))
         viewer()->setHtml(text);

@@ -5,6 +5,10 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
+
+class QMessageBox;
+class QWidget;
 
 namespace ui {
 
@@ -29,6 +33,13 @@ enum MsgBoxResult { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore =
 // Shows prompt with the buttons, icon and default button given in style; title "VELK" when empty.
 // Returns the answer (a MsgBoxResult).
 int MsgBox(const QString& prompt, int style = vbOKOnly, const QString& title = QString());
+
+// The box MsgBox shows, not yet shown: its buttons, default and icon from style, at least as wide
+// as its title bar needs.
+std::unique_ptr<QMessageBox> makeMessageBox(const QString& prompt, int style, const QString& title,
+                                            QWidget* parent = nullptr);
+// Width a title bar needs for title with the window's icon and close button.
+int titleBarWidth(const QString& title);
 
 using MsgBoxHandler = std::function<int(const QString& prompt, int style, const QString& title)>;
 // The title a box shows: title, or "VELK" when it is empty.

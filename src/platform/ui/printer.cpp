@@ -1,10 +1,23 @@
 #include "platform/ui/printer.h"
 
 #include "platform/ui/modal.h"
+#include "platform/ui/msgbox.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
-#include <QPrintDialog>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QVBoxLayout>
 
 namespace ui {
 
@@ -16,6 +29,9 @@ void deletePrinter() {
     delete printer;
     printer = nullptr;
 }
+
+const QString kPdfEntry = QStringLiteral("PDF file");
+const QPageSize::PageSizeId kPapers[] = {QPageSize::Letter, QPageSize::Legal, QPageSize::A4};
 } // namespace
 
 QPrinter& applicationPrinter() {
@@ -26,14 +42,128 @@ QPrinter& applicationPrinter() {
     return *printer;
 }
 
+PrinterChoice currentChoice(const QPrinter& p) {
+    PrinterChoice c;
+    if (p.outputFormat() == QPrinter::PdfFormat)
+        c.pdfFile = p.outputFileName();
+    else
+        c.printerName = p.printerName();
+    c.paper = p.pageLayout().pageSize().id();
+    c.orientation = p.pageLayout().orientation();
+    return c;
+}
+
+void applyChoice(QPrinter& p, const PrinterChoice& c) {
+    if (!c.pdfFile.isEmpty()) {
+        p.setOutputFormat(QPrinter::PdfFormat);
+        p.setOutputFileName(c.pdfFile);
+    } else {
+        // A native printer: no file, or the jobs would still go to the last PDF.
+        p.setOutputFileName(QString());
+        p.setOutputFormat(QPrinter::NativeFormat);
+        if (!c.printerName.isEmpty()) p.setPrinterName(c.printerName);
+    }
+    p.setPageSize(QPageSize(c.paper));
+    p.setPageOrientation(c.orientation);
+}
+
+PrinterSetupDialog::PrinterSetupDialog(QPrinter& p, QWidget* parent)
+    : QDialog(parent), PRINTER(new QComboBox(this)), PDFFILE(new QLineEdit(this)),
+      BROWSE(new QPushButton(QStringLiteral("Browse..."), this)), PAPER(new QComboBox(this)),
+      PORTRAIT(new QRadioButton(QStringLiteral("Portrait"), this)),
+      LANDSCAPE(new QRadioButton(QStringLiteral("Landscape"), this)), printer_(p),
+      pdfLabel_(new QLabel(QStringLiteral("PDF file"), this)) {
+    setWindowTitle(QStringLiteral("Printer Setup"));
+    PRINTER->addItems(QPrinterInfo::availablePrinterNames());
+    PRINTER->addItem(kPdfEntry);
+    for (QPageSize::PageSizeId id : kPapers)
+        PAPER->addItem(QPageSize::name(id), int(id));
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Printer"), PRINTER);
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(PDFFILE, 1);
+    fileRow->addWidget(BROWSE);
+    form->addRow(pdfLabel_, fileRow);
+    form->addRow(QStringLiteral("Paper"), PAPER);
+    auto* orientation = new QHBoxLayout;
+    orientation->addWidget(PORTRAIT);
+    orientation->addWidget(LANDSCAPE);
+    orientation->addStretch(1);
+    form->addRow(QStringLiteral("Orientation"), orientation);
+    auto* buttons = new QDialogButtonBox(this);
+    USE = buttons->addButton(QStringLiteral("Use These Settings"), QDialogButtonBox::AcceptRole);
+    CANCEL = buttons->addButton(QDialogButtonBox::Cancel);
+    USE->setDefault(true);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(form);
+    column->addWidget(buttons);
+    PDFFILE->setMinimumWidth(320);
+    if (PRINTER->count() == 1) PDFFILE->setPlaceholderText(QStringLiteral("asked for at each print"));
+
+    const PrinterChoice now = currentChoice(p);
+    if (!now.pdfFile.isEmpty() || PRINTER->count() == 1) {
+        PRINTER->setCurrentText(kPdfEntry);
+        PDFFILE->setText(now.pdfFile);
+    } else {
+        PRINTER->setCurrentText(now.printerName);
+    }
+    const int paper = PAPER->findData(int(now.paper));
+    PAPER->setCurrentIndex(paper >= 0 ? paper : 0);
+    (now.orientation == QPageLayout::Landscape ? LANDSCAPE : PORTRAIT)->setChecked(true);
+    showPdfBox();
+
+    connect(PRINTER, &QComboBox::currentIndexChanged, this, &PrinterSetupDialog::showPdfBox);
+    connect(BROWSE, &QPushButton::clicked, this, [this] {
+        const QString start = PDFFILE->text().isEmpty()
+                                  ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
+                                  : PDFFILE->text();
+        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF File"), start,
+                                                          QStringLiteral("PDF files (*.pdf)"));
+        if (!file.isEmpty()) PDFFILE->setText(file);
+    });
+    connect(buttons, &QDialogButtonBox::accepted, this, &PrinterSetupDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+}
+
+bool PrinterSetupDialog::toPdf() const {
+    return PRINTER->currentText() == kPdfEntry;
+}
+
+void PrinterSetupDialog::showPdfBox() {
+    const bool pdf = toPdf();
+    pdfLabel_->setVisible(pdf);
+    PDFFILE->setVisible(pdf);
+    BROWSE->setVisible(pdf);
+}
+
+PrinterChoice PrinterSetupDialog::choice() const {
+    PrinterChoice c;
+    if (toPdf())
+        c.pdfFile = PDFFILE->text().trimmed();
+    else
+        c.printerName = PRINTER->currentText();
+    c.paper = QPageSize::PageSizeId(PAPER->currentData().toInt());
+    c.orientation = LANDSCAPE->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+    return c;
+}
+
+void PrinterSetupDialog::accept() {
+    PrinterChoice c = choice();
+    // Without a file the reports would go to the system's printer after all.
+    if (toPdf() && c.pdfFile.isEmpty() && PRINTER->count() > 1) {
+        MsgBox(QStringLiteral("Please enter the PDF file the reports are to be printed to."), vbExclamation,
+               windowTitle());
+        PDFFILE->setFocus();
+        return;
+    }
+    if (!c.pdfFile.isEmpty() && QFileInfo(c.pdfFile).suffix().isEmpty()) c.pdfFile += QStringLiteral(".pdf");
+    applyChoice(printer_, c);
+    QDialog::accept();
+}
+
 int showPrinterSetup(QWidget* parent) {
-    QPrintDialog dialog(&applicationPrinter(), parent);
-    dialog.setWindowTitle(QStringLiteral("Printer Setup"));
-    // Set-up only: which printer and its paper, not what to print.
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    dialog.setOption(QAbstractPrintDialog::PrintShowPageSize, true);
+    PrinterSetupDialog dialog(applicationPrinter(), parent);
     return showModal(dialog);
 }
 
