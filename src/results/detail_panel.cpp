@@ -9,6 +9,7 @@
 #include "results/panel_rules.h"
 
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -35,14 +36,17 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     TDBGrid2 = new grid::DataGrid(this);
     TDBGrid2->bind(MFILE, modsColumns());
     TDBGrid2->setSelectionMode(QAbstractItemView::NoSelection);
-    for (int c = 0; c < 4; ++c)
-        TDBGrid2->setColumnWidth(c, ui::twipsToPixels(1300));
-    TDBGrid2->setMaximumHeight(ui::twipsToPixels(1500));
+    TDBGrid2->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    TDBGrid2->setMinimumHeight(TDBGrid2->horizontalHeader()->sizeHint().height() +
+                               4 * TDBGrid2->verticalHeader()->defaultSectionSize() + 2 * TDBGrid2->frameWidth());
 
     ADDRESS = new QPlainTextEdit(this);
     ADDRESS->setReadOnly(true);
     ADDRESS->setLineWrapMode(QPlainTextEdit::NoWrap);
-    ADDRESS->setMaximumHeight(ui::twipsToPixels(1100));
+    ADDRESS->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Room for the longest block (two name lines, the street and the city line) and no more.
+    ADDRESS->setFixedHeight(4 * ADDRESS->fontMetrics().lineSpacing() +
+                            2 * (ADDRESS->frameWidth() + int(ADDRESS->document()->documentMargin())) + 2);
     Label3 = new QLabel(QStringLiteral("Phone:"), this);
     PHONE = box(this);
     lblFax = new QLabel(QStringLiteral("Fax:"), this);
@@ -56,8 +60,6 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     Label8 = new QLabel(QStringLiteral("Assigned Risk"), this);
     Label9 = new QLabel(QStringLiteral("Interstate"), this);
     Label10 = new QLabel(QStringLiteral("Revised"), this);
-    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
-        l->hide();
 
     Command1 = new QPushButton(QStringLiteral("More Info..."), this);
     FULLADDR = new QPushButton(QStringLiteral("Full Address"), this);
@@ -65,8 +67,27 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     PRINTCUR = new QPushButton(QStringLiteral("Print Record"), this);
     MarkIt = new QPushButton(QStringLiteral("Exclude"), this);
     FULLADDR->setEnabled(false);
-    MarkIt->hide();
     setRecordButtons(false, dataset::current().code);
+
+    // Every flag and button keeps its place while hidden, so nothing moves from record to record
+    // or tab to tab and a click never lands on a control that slid under the mouse.
+    for (QWidget* w : std::initializer_list<QWidget*>{Label2, Label5, Label8, Label9, Label10, TDBGrid2,
+                                                      EXPORTCUR, MarkIt}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    for (QLabel* l : {Label2, Label5, Label8, Label9, Label10})
+        l->hide();
+    MarkIt->hide();
+
+    auto* flags = new QVBoxLayout;
+    for (QLabel* l : {Label2, Label8, Label5, Label9, Label10})
+        flags->addWidget(l);
+    flags->addStretch(1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(ADDRESS, 1);
+    top->addLayout(flags);
 
     auto* contacts = new QGridLayout;
     contacts->addWidget(Label3, 0, 0);
@@ -77,26 +98,18 @@ DetailPanel::DetailPanel(QWidget* parent) : QWidget(parent) {
     contacts->addWidget(CONTACT, 1, 1);
     contacts->addWidget(Label4, 1, 2);
     contacts->addWidget(TITLE, 1, 3);
-
-    auto* flags = new QVBoxLayout;
-    for (QLabel* l : {Label2, Label8, Label5})
-        flags->addWidget(l);
-    flags->addStretch(1);
-    auto* nyFlags = new QHBoxLayout;
-    nyFlags->addWidget(Label9);
-    nyFlags->addWidget(Label10);
-    nyFlags->addStretch(1);
+    contacts->setColumnStretch(1, 1);
+    contacts->setColumnStretch(3, 1);
 
     auto* left = new QVBoxLayout;
-    left->addWidget(ADDRESS);
-    left->addLayout(nyFlags);
+    left->addLayout(top);
     left->addLayout(contacts);
-    left->addWidget(TDBGrid2);
+    left->addWidget(TDBGrid2, 1);
 
     auto* buttons = new QVBoxLayout;
     for (QPushButton* b : {Command1, FULLADDR, PRINTCUR, EXPORTCUR, MarkIt})
         buttons->addWidget(b);
-    buttons->addLayout(flags);
+    buttons->addStretch(1);
 
     auto* panel = new QHBoxLayout(this);
     panel->setContentsMargins(0, 0, 0, 0);
@@ -122,6 +135,7 @@ void DetailPanel::setRecordButtons(bool enabled, const QString& state) {
 void DetailPanel::clear(const QString& state) {
     TDBGrid2->hide();
     MFILE->Close();
+    setAddressMarked(false);
     ADDRESS->clear();
     PHONE->clear();
     txtFax->clear();
@@ -157,6 +171,7 @@ void DetailPanel::fillRecordText(const FieldReader& field, PanelTab tab, std::op
     txtFax->setText(contactBoxText(field("FAX"), field("UserFax"), kFaxBlanks, tab));
     CONTACT->setText(contactBoxText(field("CONTACT"), field("UserContact"), kContactBlanks, tab));
     TITLE->setText(contactBoxText(field("TITLE"), field("UserTitle"), kTitleBlanks, tab));
+    showStarts();
     Label2->setVisible(field("ASSOCIATES").toBool());
     Label5->setVisible(seeNotesShown(noteLength));
     if (dataset::isNewYork(state)) {
@@ -170,22 +185,31 @@ void DetailPanel::fillRecordText(const FieldReader& field, PanelTab tab, std::op
 void DetailPanel::fillAllRecords(const FieldReader& field, std::optional<int> noteLength,
                                  const QString& state) {
     setRecordButtons(true, state);
-    QPalette pal = ADDRESS->palette();
-    pal.setColor(QPalette::Base, addressMarked(field(QStringLiteral("User1")))
-                                     ? addressOverrideColor()
-                                     : palette().color(QPalette::Base));
-    ADDRESS->setPalette(pal);
+    setAddressMarked(addressMarked(field(QStringLiteral("User1"))));
     fillRecordText(field, PanelTab::AllRecords, noteLength, state);
     Label8->setVisible(assignedRiskShown(field("NJAR")));
     fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), PanelTab::AllRecords, state);
 }
 
 void DetailPanel::fillSearch(const FieldReader& field, std::optional<int> noteLength, const QString& state) {
+    // The colour tells about the record shown, on every tab, never about one shown before.
+    setAddressMarked(addressMarked(field(QStringLiteral("User1"))));
     fillRecordText(field, PanelTab::Search, noteLength, state);
     if (dataset::isNewJersey(state)) Label8->setVisible(assignedRiskShown(field("NJAR")));
     fillModsGrid(field("FILE").toString(), field("SEQUENCE").toString(), PanelTab::Search, state);
     MarkIt->setText(markItCaption(field("Omit")));
     setRecordButtons(true, state);
+}
+
+void DetailPanel::showStarts() {
+    for (QLineEdit* b : {PHONE, txtFax, CONTACT, TITLE})
+        b->setCursorPosition(0);
+}
+
+void DetailPanel::setAddressMarked(bool marked) {
+    QPalette pal = ADDRESS->palette();
+    pal.setColor(QPalette::Base, marked ? addressOverrideColor() : palette().color(QPalette::Base));
+    ADDRESS->setPalette(pal);
 }
 
 void DetailPanel::setContact(const PanelRefresh& refresh) {
@@ -194,6 +218,7 @@ void DetailPanel::setContact(const PanelRefresh& refresh) {
     txtFax->setText(refresh.txtFax);
     CONTACT->setText(refresh.CONTACT);
     TITLE->setText(refresh.TITLE);
+    showStarts();
 }
 
 void DetailPanel::showLookupRunning() {

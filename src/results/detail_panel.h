@@ -75,6 +75,10 @@ public:
     void arrangeFor(bool allRecords, bool hasRow, const QString& state);
 
 private:
+    // The address box in the override colour (the user wrote the address) or the window colour.
+    void setAddressMarked(bool marked);
+    // A text longer than its box shows its beginning, not its end.
+    void showStarts();
     void fillRecordText(const FieldReader& field, PanelTab tab, std::optional<int> noteLength,
                         const QString& state);
     void fillModsGrid(const QString& file, const QString& sequence, PanelTab tab, const QString& state);

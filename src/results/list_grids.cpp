@@ -40,10 +40,26 @@ QVector<grid::ColumnSpec> modsColumns() {
     };
 }
 
-void markSortColumn(grid::DataGrid& grid, int column, const QColor& face, const QColor& marked) {
+void markSortColumn(grid::DataGrid& grid, int column) {
     for (int c = 0; c <= 3; ++c)
-        grid.setHeaderColor(c, face);
-    grid.setHeaderColor(column, marked);
+        grid.setHeaderColor(c, grid.palette().color(QPalette::Button));
+    grid.setHeaderColor(column, sortedHeaderColor(grid.palette()));
+    grid.setSortColumn(column);
+}
+
+QColor sortedHeaderColor(const QPalette& palette) {
+    const QColor face = palette.color(QPalette::Button), mark = palette.color(QPalette::Highlight);
+    constexpr double share = 0.35; // of the selection colour: clearly tinted, captions still read
+    return QColor::fromRgbF(float(face.redF() + (mark.redF() - face.redF()) * share),
+                            float(face.greenF() + (mark.greenF() - face.greenF()) * share),
+                            float(face.blueF() + (mark.blueF() - face.blueF()) * share));
+}
+
+void fitListColumns(grid::DataGrid& grid, const QString& lastSample) {
+    grid.fitColumn(0, QStringLiteral("000 000 000 "));
+    grid.fitColumn(1, QStringLiteral("000"));
+    grid.setStretchColumn(2);
+    grid.fitColumn(3, lastSample);
 }
 
 void countAllRows(dao::Recordset& rs) {

@@ -5,6 +5,7 @@
 #include "platform/grid/column_spec.h"
 
 #include <QColor>
+#include <QPalette>
 #include <QVector>
 
 namespace dao {
@@ -23,8 +24,14 @@ QVector<grid::ColumnSpec> searchColumns();
 // The record's mods (TDBGrid2): Issue, Effective, Expires and MOD, whose merit values show by name.
 QVector<grid::ColumnSpec> modsColumns();
 
-// The headings of columns 0 to 3 in face, the sorted column's in marked.
-void markSortColumn(grid::DataGrid& grid, int column, const QColor& face, const QColor& marked);
+// The headings of columns 0 to 3 in the button face, the sorted column's in sortedHeaderColor and
+// with the header's sort indicator.
+void markSortColumn(grid::DataGrid& grid, int column);
+// A tint of the selection colour that stands out from the other headings.
+QColor sortedHeaderColor(const QPalette& palette);
+// The list grids' columns: file, sequence and the last column fit their values, the name takes
+// the rest of the width.
+void fitListColumns(grid::DataGrid& grid, const QString& lastSample);
 
 // Reaches the last row, which makes RecordCount exact, and goes back to the first.
 void countAllRows(dao::Recordset& rs);

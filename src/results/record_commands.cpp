@@ -1,5 +1,6 @@
 #include "results/record_commands.h"
 
+#include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
 #include "platform/grid/data_control.h"
 #include "platform/ui/events.h"
@@ -14,6 +15,15 @@
 
 namespace results {
 
+namespace {
+
+// NAME1 as a caption reads it: without the blanks that pad it to its stored width.
+QString captionName(dao::Recordset& row) {
+    return dataset::trimBlanks(row.text(QStringLiteral("NAME1")), dataset::BlankEnds::Trailing);
+}
+
+} // namespace
+
 void moreInfo(VKLIST& list) {
     dao::Recordset* row = list.currentRecord();
     if (!row) return;
@@ -21,7 +31,7 @@ void moreInfo(VKLIST& list) {
         VKLISTI form(list, &list);
         form.KEYFILE = row->text(QStringLiteral("FILE"));
         form.KEYSEQ = row->text(QStringLiteral("SEQUENCE"));
-        form.setWindowTitle(QStringLiteral("VKLISTI - ") + row->text(QStringLiteral("NAME1")));
+        form.setWindowTitle(QStringLiteral("VKLISTI - ") + captionName(*row));
         form.Form_Load();
         if (form.Form_Activate()) ui::showModal(form);
     } catch (const dao::DaoError& e) {
@@ -49,7 +59,7 @@ void fullAddress(VKLIST& list) {
     dao::Recordset* row = list.currentRecord();
     if (!row) return;
     showFullAddress(row->text(QStringLiteral("FILE")), row->text(QStringLiteral("SEQUENCE")),
-                    row->text(QStringLiteral("NAME1")), &list);
+                    captionName(*row), &list);
 }
 
 bool narrowToCurrentRecord(VKLIST& list) {

@@ -8,12 +8,12 @@
 #include "platform/ui/msgbox.h"
 #include "results/detail_panel.h"
 #include "results/list_grids.h"
+#include "results/tab_rows.h"
 #include "search/search_list.h"
 #include "search/search_run.h"
 #include "search/search_sort.h"
 
 #include <QLineEdit>
-#include <QTabBar>
 
 namespace results {
 
@@ -53,8 +53,7 @@ void SearchTabs::run(const QString& workspaceFolder, bool copySqlMarked) {
 void SearchTabs::sort(int column) {
     c_.typeAhead->clear();
     if (column == search::kColSeq) return;
-    markSortColumn(*c_.grid, column, c_.grid->palette().color(QPalette::Button),
-                   c_.panel->PHONE->palette().color(QPalette::Base));
+    markSortColumn(*c_.grid, column);
     c_.grid->setColumnCaption(search::kColExpires, search::expiresCaption(dataset::current().code));
     SortField = c_.grid->columnSpec(column).field;
     if (SearchSQL.isEmpty()) return;

@@ -6,7 +6,6 @@
 #include <QString>
 
 class QLineEdit;
-class QTabBar;
 
 namespace grid {
 class DataControl;
@@ -16,11 +15,12 @@ class DataGrid;
 namespace results {
 
 class DetailPanel;
+class TabRows;
 
 class SearchTabs {
 public:
     struct Controls {
-        QTabBar* tabs;             // SSTab1
+        TabRows* tabs;             // SSTab1
         grid::DataControl* result; // SFILE
         grid::DataGrid* grid;      // TDBGrid4
         QLineEdit* count;          // VIEWCOUNT

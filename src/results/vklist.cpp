@@ -23,8 +23,8 @@
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QCloseEvent>
 #include <QShowEvent>
-#include <QTabBar>
 #include <QVBoxLayout>
 
 namespace {
@@ -76,8 +76,7 @@ VKLIST::~VKLIST() {
 }
 
 void VKLIST::buildForm() {
-    SSTab1 = new QTabBar(this);
-    SSTab1->setExpanding(false);
+    SSTab1 = new results::TabRows(5, this);
     SSTab1->addTab(QStringLiteral("View All"));
     for (int i = 1; i <= 9; ++i)
         SSTab1->addTab(QStringLiteral("Tab %1").arg(i));
@@ -95,11 +94,8 @@ void VKLIST::buildForm() {
     TDBGrid4->bind(SFILE, results::searchColumns());
     TDBGrid4->boundModel()->setRowStyle([this](int row) { return TDBGrid4_FetchRowStyle(row); });
     TDBGrid4->hide();
-    const int widths[] = {1300, 500, 4200, 2000}; // twips, as the list was laid out
-    for (int c = 0; c < 4; ++c) {
-        TDBGrid1->setColumnWidth(c, ui::twipsToPixels(widths[c]));
-        TDBGrid4->setColumnWidth(c, ui::twipsToPixels(widths[c]));
-    }
+    results::fitListColumns(*TDBGrid1, QStringLiteral("NORTHUMBERLAND "));
+    results::fitListColumns(*TDBGrid4, QStringLiteral("Anniversary"));
 
     panel = new results::DetailPanel(this);
     MFILE = panel->MFILE;
@@ -134,11 +130,12 @@ void VKLIST::buildForm() {
     auto* main = new QVBoxLayout(this);
     main->addWidget(SSTab1);
     main->addLayout(top);
-    main->addWidget(TDBGrid1, 1);
-    main->addWidget(TDBGrid4, 1);
-    main->addWidget(panel);
+    // Space the window gains goes mostly to the list, some to the record's mods.
+    main->addWidget(TDBGrid1, 2);
+    main->addWidget(TDBGrid4, 2);
+    main->addWidget(panel, 1);
 
-    connect(SSTab1, &QTabBar::currentChanged, this, &VKLIST::onTabChanged);
+    connect(SSTab1, &results::TabRows::currentChanged, this, &VKLIST::onTabChanged);
     connect(SFOR, &QLineEdit::textChanged, this, [this] { SFOR_Change(); });
     connect(TDBGrid1, &grid::DataGrid::headClick, this, &VKLIST::TDBGrid1_HeadClick);
     connect(TDBGrid4, &grid::DataGrid::headClick, this, &VKLIST::TDBGrid4_HeadClick);
@@ -187,6 +184,12 @@ void VKLIST::Form_Load() {
 void VKLIST::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!event->spontaneous()) Form_Activate();
+}
+
+void VKLIST::closeEvent(QCloseEvent* event) {
+    // The list is the program's working window: without it the main window's commands would have
+    // nothing to work on. It goes with its workspace or the program, never on its own.
+    if (!unloaded_) event->ignore();
 }
 
 void VKLIST::Form_Activate() {
@@ -299,8 +302,7 @@ void VKLIST::SORT_SELECT(int COLNUM) {
     SFOR->clear();
     dao::Recordset* rs = GFILE->Recordset();
     if (COLNUM != search::kColSeq && rs) {
-        results::markSortColumn(*TDBGrid1, COLNUM, palette().color(QPalette::Button),
-                                PHONE->palette().color(QPalette::Base));
+        results::markSortColumn(*TDBGrid1, COLNUM);
         ui::BusyCursor busy;
         switch (COLNUM) {
         case 0:

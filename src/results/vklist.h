@@ -10,6 +10,7 @@
 #include "results/detail_panel.h"
 #include "results/notes_store.h"
 #include "results/search_tabs.h"
+#include "results/tab_rows.h"
 
 #include <QString>
 #include <QWidget>
@@ -21,7 +22,6 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTabBar;
 
 namespace results {
 class CommandSurface;
@@ -61,7 +61,7 @@ public:
     grid::DataControl* GFILE = nullptr;
     grid::DataControl* SFILE = nullptr;
 
-    QTabBar* SSTab1 = nullptr;          // tab 0 "View All", tabs 1 to 9 the saved searches
+    results::TabRows* SSTab1 = nullptr; // tab 0 "View All", tabs 1 to 9 the saved searches
     grid::DataGrid* TDBGrid1 = nullptr; // all records: File #, Seq, Company Name, County, (Omit)
     grid::DataGrid* TDBGrid4 = nullptr; // search result: File, Seq, Name, Expires, (Omit)
 
@@ -155,6 +155,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void ArrangeListLayout();

@@ -75,9 +75,10 @@ void VKLISTI::buildControls() {
          grid::ColumnSpec{QStringLiteral("Class Description"), QStringLiteral("CLASSDESC")},
          grid::ColumnSpec{QStringLiteral("L. C."), QStringLiteral("LOSSCOST"), QStringLiteral(".00")}});
 
-    // A record has a handful of classes: their columns take the width of their contents.
-    TDBGrid7->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    TDBGrid7->horizontalHeader()->setStretchLastSection(true);
+    // Code and loss cost always in view; the description takes the rest and elides.
+    TDBGrid7->fitColumn(0, QStringLiteral("00000"));
+    TDBGrid7->setStretchColumn(1);
+    TDBGrid7->fitColumn(2, QStringLiteral("0,000.00"));
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setAutoDefault(false);
@@ -270,6 +271,11 @@ void VKLISTI::fillRecord() {
         box->setText(value);
     }
     User1_Change();
+    // A text longer than its box shows its beginning (the SIC code before its description).
+    for (QLineEdit* box : {EMPLOYEES, SALES, SIC, Text1, Text2, Text3, Text4, PPAP, NJCCPAP})
+        box->setCursorPosition(0);
+    for (QLineEdit* box : userBoxes())
+        box->setCursorPosition(0);
 }
 
 void VKLISTI::setNoteText(const QString& text) {
@@ -331,7 +337,7 @@ void VKLISTI::Command1_Click() {
 
 void VKLISTI::reject() {
     if (!closing_) {
-        if (!leaveFocusedBox()) return;
+        if (!leaveFocusedBox() || !keepTypedNote()) return;
         closing_ = true;
         releaseNote();
         outcome_ = Outcome::Closed;
@@ -348,6 +354,24 @@ void VKLISTI::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+bool VKLISTI::keepTypedNote() {
+    if (!noteEdited_ || !noteHeld_) return true;
+    const int answer = ui::MsgBox(QStringLiteral("Save the changes to the notes of this record?"),
+                                  ui::vbYesNoCancel | ui::vbQuestion);
+    if (answer == ui::vbCancel) return false;
+    if (answer == ui::vbYes) {
+        try {
+            list_.SETNOTES(NOTES);
+            noteHeld_ = false;
+        } catch (const dao::DaoError& e) {
+            ui::MsgBox(QStringLiteral("The notes could not be saved.  ") + e.message(),
+                       ui::vbOKOnly | ui::vbExclamation);
+            return false;
+        }
+    }
+    return true;
+}
+
 void VKLISTI::GoToAssociatedRecord() {
     if (closing_ || !leaveFocusedBox()) return;
     dao::Recordset* picked = ASSFILE->Recordset();
@@ -355,21 +379,7 @@ void VKLISTI::GoToAssociatedRecord() {
     const QString file = picked->text(QStringLiteral("FILE"));
     const QString sequence = picked->text(QStringLiteral("SEQUENCE"));
 
-    if (noteEdited_) {
-        const int answer = ui::MsgBox(QStringLiteral("Save the changes to the notes of this record?"),
-                                      ui::vbYesNoCancel | ui::vbQuestion);
-        if (answer == ui::vbCancel) return;
-        if (answer == ui::vbYes) {
-            try {
-                list_.SETNOTES(NOTES);
-                noteHeld_ = false;
-            } catch (const dao::DaoError& e) {
-                ui::MsgBox(QStringLiteral("The notes could not be saved.  ") + e.message(),
-                           ui::vbOKOnly | ui::vbExclamation);
-                return;
-            }
-        }
-    }
+    if (!keepTypedNote()) return;
     closing_ = true;
     releaseNote();
     outcome_ = Outcome::Jumped;

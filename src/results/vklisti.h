@@ -97,7 +97,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
-    // The window's close box: leaves the note as it was stored.
+    // The window's close box: asks whether a typed note is to be saved, as the jump does.
     void reject() override;
 
 private:
@@ -116,6 +116,9 @@ private:
     bool leaveFocusedBox();
     void setNoteText(const QString& text);
     void releaseNote();
+    // Asks about a note the user typed into: Yes saves it, No drops it. False when the form stays
+    // open (Cancel, or the note could not be saved).
+    bool keepTypedNote();
     // The user boxes in the order of results::userFieldNames().
     std::array<QLineEdit*, 7> userBoxes() const;
     QString boxField(QLineEdit* box) const;

@@ -129,25 +129,6 @@ TEST_F(DetailFixture, NoteIsStampedOnEveryEntryAndSavedByOk) {
     EXPECT_EQ(note(fileA, "01").toString(), today + " - \r\n" + today + " - called\r\nFirst note");
 }
 
-TEST_F(DetailFixture, ClosingWithoutOkKeepsTheStoredNoteAndReleasesItsLock) {
-    openList("PA");
-    ModalScript modal;
-    modal.expect<VKLISTI>([&](VKLISTI& f) {
-        showForTyping(f);
-        f.NOTES->setPlainText("Typed but not confirmed");
-        // Escape is not a way out: the form has no Cancel button.
-        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(&f, &escape);
-        EXPECT_TRUE(f.isVisible());
-        f.close(); // the window's close box
-        EXPECT_EQ(f.outcome(), VKLISTI::Outcome::Closed);
-        return f.result();
-    });
-    list->Command1_Click();
-    EXPECT_EQ(note(fileA, "01").toString(), "First note");
-    EXPECT_TRUE(noteFree(fileA, "01"));
-}
-
 TEST_F(DetailFixture, ANoteHeldByAnotherUserOrAFailingLoadReturnsStraightToTheList) {
     openList("PA");
     VKLIST other;
@@ -200,48 +181,57 @@ TEST_F(DetailFixture, WithoutAWritableLockFileTheNoteOpensReadOnlyAndSaysWhy) {
     EXPECT_EQ(note(fileA, "01").toString(), "First note");
 }
 
-TEST_F(DetailFixture, JumpToAnAssociatedRecordAsksToSaveAChangedNote) {
+TEST_F(DetailFixture, JumpOrCloseBoxAsksToSaveAChangedNote) {
     openList("PA");
     const struct {
         int answer; // 0: the note is not changed and nothing is asked
         const char* typed;
         const char* stored;
-        bool jumped;
+        bool left; // the form went (to the associated record, or closed)
     } rows[] = {
         {ui::vbNo, "Dropped", "First note", true},
         {ui::vbYes, "Saved", "Saved", true},
         {ui::vbCancel, "Kept on the form", "Kept on the form", false}, // then OK saves it
         {0, nullptr, "Kept on the form", true},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.answer);
-        selectRecord(fileA, "01");
-        if (r.answer != 0) boxes.expect("Save the changes to the notes of this record?", r.answer);
-        ModalScript modal;
-        modal.expect<VKLISTI>([&](VKLISTI& f) {
-            if (r.typed) f.NOTES->setPlainText(r.typed);
-            f.TDBGrid8->setCurrentRow(column(f.TDBGrid8, 0).indexOf("ACME TOOL WEST"));
-            if (r.answer != 0)
-                f.GoToAssociatedRecord();
-            else
-                emit f.TDBGrid8->activated(f.TDBGrid8->currentIndex()); // the grid's row pick
-            if (!r.jumped) {
-                EXPECT_EQ(f.outcome(), VKLISTI::Outcome::Open);
-                return testsupport::press(f, f.Command1);
+    for (const bool jump : {true, false}) {
+        db->executeBound("UPDATE NOTES SET NOTES = 'First note' WHERE FILE = ? AND SEQUENCE = '01'", {fileA});
+        for (const auto& r : rows) {
+            SCOPED_TRACE(QString("%1 %2").arg(jump ? "jump" : "close box").arg(r.answer).toStdString());
+            selectRecord(fileA, "01");
+            if (r.answer != 0) boxes.expect("Save the changes to the notes of this record?", r.answer);
+            ModalScript modal;
+            modal.expect<VKLISTI>([&](VKLISTI& f) {
+                showForTyping(f);
+                if (r.typed) f.NOTES->setPlainText(r.typed);
+                if (jump) {
+                    f.TDBGrid8->setCurrentRow(column(f.TDBGrid8, 0).indexOf("ACME TOOL WEST"));
+                    emit f.TDBGrid8->activated(f.TDBGrid8->currentIndex()); // the grid's row pick
+                } else {
+                    // Escape is not a way out: the form has no Cancel button.
+                    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                    QApplication::sendEvent(&f, &escape);
+                    EXPECT_TRUE(f.isVisible());
+                    f.close(); // the window's close box
+                }
+                if (!r.left) {
+                    EXPECT_EQ(f.outcome(), VKLISTI::Outcome::Open);
+                    return testsupport::press(f, f.Command1);
+                }
+                EXPECT_EQ(f.outcome(), jump ? VKLISTI::Outcome::Jumped : VKLISTI::Outcome::Closed);
+                return f.result();
+            });
+            list->Command1_Click();
+            EXPECT_EQ(note(fileA, "01").toString(), r.stored);
+            EXPECT_EQ(list->SSTab1->currentIndex(), 0);
+            ASSERT_NE(list->currentRecord(), nullptr);
+            EXPECT_EQ(list->currentRecord()->text("SEQUENCE"), jump && r.left ? "02" : "01");
+            if (jump && r.left) {
+                EXPECT_EQ(list->GFILE->Recordset()->index(), "PRIMARY");
+                EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "ACME TOOL WEST");
             }
-            EXPECT_EQ(f.outcome(), VKLISTI::Outcome::Jumped);
-            return f.result();
-        });
-        list->Command1_Click();
-        EXPECT_EQ(note(fileA, "01").toString(), r.stored);
-        EXPECT_EQ(list->SSTab1->currentIndex(), 0);
-        ASSERT_NE(list->currentRecord(), nullptr);
-        EXPECT_EQ(list->currentRecord()->text("SEQUENCE"), r.jumped ? "02" : "01");
-        if (r.jumped) {
-            EXPECT_EQ(list->GFILE->Recordset()->index(), "PRIMARY");
-            EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "ACME TOOL WEST");
+            EXPECT_TRUE(noteFree(fileA, "01"));
         }
-        EXPECT_TRUE(noteFree(fileA, "01"));
     }
 }
 

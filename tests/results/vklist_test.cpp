@@ -1,11 +1,13 @@
 // The list form headless: index orders and type-ahead on tab 0, search tabs with their counts,
 // the detail panel for standard, NY and NJ records, the MODS grid, notes and the exclusion mark.
 #include "dataset/data_set.h"
+#include "results/list_grids.h"
 #include "results/vklist.h"
 
 #include "list_fixture.h"
 
 #include <QBrush>
+#include <QHeaderView>
 
 #include <gtest/gtest.h>
 
@@ -72,25 +74,28 @@ TEST_F(StandardList, OpensOnTabZeroInNameOrderWithTheCount) {
 }
 
 TEST_F(StandardList, IndexOrdersAndHeaderColours) {
-    const QColor sorted = list->PHONE->palette().color(QPalette::Base);
+    const QColor sorted = results::sortedHeaderColor(list->TDBGrid1->palette());
+    ASSERT_NE(sorted, list->palette().color(QPalette::Button));
     list->SORT_SELECT(3);
     EXPECT_EQ(list->CurrentIndex, "KEY3");
     EXPECT_EQ(column(list->TDBGrid1, 2),
               QStringList({"SMILEY INC", "SMITH BROS", "baker & sons", "ZETA", "ACME TOOL CO"}));
     EXPECT_EQ(list->TDBGrid1->columnSpec(3).headerColor, sorted);
     EXPECT_EQ(list->TDBGrid1->columnSpec(2).headerColor, list->palette().color(QPalette::Button));
+    EXPECT_EQ(list->TDBGrid1->horizontalHeader()->sortIndicatorSection(), 3);
 
     list->SORT_SELECT(0);
     EXPECT_EQ(list->CurrentIndex, "PRIMARY");
     EXPECT_EQ(column(list->TDBGrid1, 0).first(), "100000001");
     EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
 
-    // "Seq" keeps the order and the colours, and empties the search box.
+    // "Seq" keeps the order, the colours and the indicator, and empties the search box.
     list->SFOR->setText("SMI");
-    list->SORT_SELECT(1);
+    emit list->TDBGrid1->horizontalHeader()->sectionClicked(1);
     EXPECT_EQ(list->SFOR->text(), "");
     EXPECT_EQ(list->CurrentIndex, "PRIMARY");
     EXPECT_EQ(list->TDBGrid1->columnSpec(0).headerColor, sorted);
+    EXPECT_EQ(list->TDBGrid1->horizontalHeader()->sortIndicatorSection(), 0);
 }
 
 TEST_F(StandardList, TypeAheadSeeksOnTheCurrentIndex) {
@@ -195,6 +200,8 @@ TEST_F(StandardListTabs, SwitchingTabsShowsEachListWithItsCount) {
               "SELECT * FROM PRIME WHERE (COUNTY BETWEEN 'ADA' AND 'ADA') ORDER BY NAME1");
     EXPECT_EQ(cell(list->TDBGrid4, 0, 2), "SMILEY INC");
     EXPECT_EQ(list->ADDRESS->toPlainText().section('\n', 0, 0), "SMILEY INC");
+    // Tab 0 left ACME's address override colour; SMILEY has no override.
+    EXPECT_EQ(list->ADDRESS->palette().color(QPalette::Base), list->palette().color(QPalette::Base));
 
     list->SSTab1->setCurrentIndex(2);
     EXPECT_EQ(list->VIEWCOUNT->text(), "5");
@@ -227,6 +234,7 @@ TEST_F(StandardListTabs, SearchPanelUsesItsOwnThresholds) {
     list->SSTab1->setCurrentIndex(2);
     list->TDBGrid4->setCurrentRow(0); // ACME
     EXPECT_EQ(list->ADDRESS->toPlainText(), "ACME TOOL CO\n    X\n12 MAIN ST\nYORK, PA  17401-2200");
+    EXPECT_EQ(list->ADDRESS->palette().color(QPalette::Base), QColor(255, 255, 128));
     // "!" does not sort after "!"; " BOSS" starts with a blank.
     EXPECT_EQ(contacts(*list), QStringList({"717-555-0100", "717-555-0199", "PAT LEE", "OWNER"}));
     EXPECT_EQ(list->MarkIt->text(), "Exclude");

@@ -1,8 +1,44 @@
 #include "platform/grid/data_grid.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QStyledItemDelegate>
+#include <QToolTip>
 
 namespace grid {
+
+namespace {
+
+// Released texts carry trailing blanks to their full width. They are drawn without them, so a
+// text that fits is not cut short with "…"; one that does not fit is told whole as a tool tip.
+class TrimmedTextDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        qsizetype n = option->text.size();
+        while (n > 0 && option->text.at(n - 1) == QLatin1Char(' '))
+            --n;
+        option->text.truncate(n);
+    }
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip)
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const int margins = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &opt, view) + 1);
+        if (opt.fontMetrics.horizontalAdvance(opt.text) > opt.rect.width() - margins)
+            QToolTip::showText(event->globalPos(), opt.text, view, opt.rect);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+};
+
+} // namespace
 
 DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -10,8 +46,8 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setTabKeyNavigation(false);
     setWordWrap(false);
-    // Released texts carry trailing blanks to their full width: clip them, never show "...".
-    setTextElideMode(Qt::ElideNone);
+    setTextElideMode(Qt::ElideRight);
+    setItemDelegate(new TrimmedTextDelegate(this));
     setCornerButtonEnabled(false);
     // Fixed row heights keep a header of hundreds of thousands of rows cheap.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -19,7 +55,11 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     verticalHeader()->hide();
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsMovable(false);
-    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &DataGrid::headClick);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
+        emit headClick(col);
+        // The header flips its indicator on any click; it shows the order the handler chose.
+        setSortColumn(sortColumn_);
+    });
 }
 
 void DataGrid::setColumnModel(ColumnModel* model) {
@@ -86,6 +126,28 @@ void DataGrid::setColumnVisible(int col, bool visible) {
 
 void DataGrid::setHeaderColor(int col, const QColor& color) {
     editColumn(col, [&](ColumnSpec& s) { s.headerColor = color; });
+}
+
+void DataGrid::setSortColumn(int col) {
+    sortColumn_ = col;
+    horizontalHeader()->setSortIndicatorShown(col >= 0);
+    horizontalHeader()->setSortIndicator(col, Qt::AscendingOrder);
+}
+
+void DataGrid::fitColumn(int col, const QString& sample) {
+    const QFontMetrics header(horizontalHeader()->font());
+    const QString caption = model_ ? model_->headerData(col, Qt::Horizontal).toString() : QString();
+    // Room beside the caption for the sort indicator, and the cell's margins.
+    const int indicator = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, this) +
+                          2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    const int width = qMax(header.horizontalAdvance(caption) + indicator, fontMetrics().horizontalAdvance(sample));
+    horizontalHeader()->setSectionResizeMode(col, QHeaderView::Interactive);
+    setColumnWidth(col, width + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this));
+}
+
+void DataGrid::setStretchColumn(int col) {
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(col, QHeaderView::Stretch);
 }
 
 int DataGrid::currentRow() const {

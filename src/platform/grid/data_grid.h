@@ -35,6 +35,14 @@ public:
     void setColumnFormat(int col, const QString& format);
     void setColumnVisible(int col, bool visible);
     void setHeaderColor(int col, const QColor& color);
+    // The column by which the rows are ordered, shown by the header's sort indicator (-1: none).
+    // A header click leaves it to the handler of headClick to change it.
+    void setSortColumn(int col);
+    int sortColumn() const { return sortColumn_; }
+    // Column widths: a column fitting its caption (with room for the sort indicator) and sample,
+    // a text as wide as its widest value; the stretch column takes the rest of the width.
+    void fitColumn(int col, const QString& sample);
+    void setStretchColumn(int col);
     const ColumnSpec& columnSpec(int col) const { return model_->column(col); }
 
     int currentRow() const;
@@ -58,6 +66,7 @@ private:
     ColumnModel* model_ = nullptr;
     RecordsetModel* bound_ = nullptr;
     bool byCode_ = false;
+    int sortColumn_ = -1;
 };
 
 } // namespace grid
