@@ -316,7 +316,9 @@ VKLIST& MASTER::loadListForm() {
 void MASTER::showListForm() {
     if (!list_) return;
     if (!listWindow_) {
-        listWindow_ = mdiArea->addSubWindow(list_);
+        // No close box: the list goes with its workspace or the program, never on its own.
+        listWindow_ = mdiArea->addSubWindow(
+            list_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
         listWindow_->setWindowTitle(list_->windowTitle());
     }
     show();

@@ -131,8 +131,8 @@ void VKLIST::buildForm() {
     main->addWidget(SSTab1);
     main->addLayout(top);
     // Space the window gains goes mostly to the list, some to the record's mods.
-    main->addWidget(TDBGrid1, 2);
-    main->addWidget(TDBGrid4, 2);
+    main->addWidget(TDBGrid1, 3);
+    main->addWidget(TDBGrid4, 3);
     main->addWidget(panel, 1);
 
     connect(SSTab1, &results::TabRows::currentChanged, this, &VKLIST::onTabChanged);

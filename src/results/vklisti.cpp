@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -79,6 +80,11 @@ void VKLISTI::buildControls() {
     TDBGrid7->fitColumn(0, QStringLiteral("00000"));
     TDBGrid7->setStretchColumn(1);
     TDBGrid7->fitColumn(2, QStringLiteral("0,000.00"));
+    // Wide enough for a whole class description (50 characters) beside its code and loss cost.
+    TDBGrid7->setMinimumWidth(
+        TDBGrid7->columnWidth(0) + TDBGrid7->columnWidth(2) +
+        TDBGrid7->fontMetrics().horizontalAdvance(QStringLiteral("CARPENTRY-DETACHED ONE OR TWO FAMILY DWELLINGS NOC")) +
+        TDBGrid7->verticalScrollBar()->sizeHint().width() + 2 * TDBGrid7->frameWidth() + 16);
 
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command1->setAutoDefault(false);
@@ -180,6 +186,7 @@ void VKLISTI::buildControls() {
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
     Command1->setFocus();
+    resize(size().expandedTo(sizeHint()));
 }
 
 std::array<QLineEdit*, 7> VKLISTI::userBoxes() const {

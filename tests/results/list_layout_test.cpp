@@ -84,6 +84,13 @@ TEST_F(ListLayout, PanelControlsKeepTheirPlacesAcrossRecordsTabsAndDataSets) {
     }
 }
 
+TEST_F(ListLayout, TheListWindowDoesNotCloseOnItsOwn) {
+    openList("PA");
+    show();
+    EXPECT_FALSE(list->close()); // the main window's commands need it
+    EXPECT_TRUE(list->isVisible());
+}
+
 TEST_F(ListLayout, TheSortedHeaderKeepsItsIndicatorWhenSeqIsClicked) {
     openList("PA");
     show();
