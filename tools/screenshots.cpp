@@ -2,8 +2,9 @@
 // the main window, the splash, the workspace dialog, the lookup editor and the export form as PNG
 // files; then loads
 // demo releases as scripts/run does and prints them through the print run of the print options
-// form into pictures: detail pages, a summary page, both label sheets and the preview window. So
-// the windows and the printouts can be looked at from a build machine, without a printer.
+// form into pictures: detail pages, a summary page, both label sheets and the preview window, and
+// draws the manual's first page. So the windows and the printouts can be looked at from a build
+// machine, without a printer.
 #include "app/master.h"
 #include "app/program.h"
 #include "app/program_folder.h"
@@ -19,6 +20,7 @@
 #include "platform/report/preview.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
+#include "printing/manual.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
 #include "printing/report_files.h"
@@ -28,6 +30,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -61,6 +64,19 @@ int driveDialog(QDialog& dialog) {
     return dialog.result();
 }
 
+// A printed page as a picture at 100 dots per inch.
+QPixmap pagePicture(const report::Page& page) {
+    constexpr qreal dpi = 100;
+    QImage image((page.paper * dpi / 72).toSize(), QImage::Format_RGB32);
+    image.setDotsPerMeterX(qRound(dpi / 0.0254));
+    image.setDotsPerMeterY(qRound(dpi / 0.0254));
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    report::paintPage(painter, page, dpi / 72);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
 // Instead of printing, draws the report's first pages as pictures; instead of a preview, takes a
 // picture of the preview window.
 class PictureEngine : public printing::ReportEngine {
@@ -71,6 +87,7 @@ public:
     void setTableLocation(int table, const QString& path) override { report_->setTableLocation(table, path); }
     void setFormula(const QString& name, const QString& text) override { report_->setFormula(name, text); }
     void addSortField(const QString& field) override { report_->addSortField(field); }
+    void previewIn(QWidget*) override { preview(); }
     void preview() override {
         report::PreviewWindow window(report_->read());
         window.resize(900, 720);
@@ -82,18 +99,9 @@ public:
         const std::shared_ptr<const report::Document> doc = report_->read();
         report::Paginator paginator(*doc);
         report::Page page;
-        for (int n = 1; n <= pages_ && paginator.next(page); ++n) {
-            constexpr qreal dpi = 100;
-            QImage image((page.paper * dpi / 72).toSize(), QImage::Format_RGB32);
-            image.setDotsPerMeterX(qRound(dpi / 0.0254));
-            image.setDotsPerMeterY(qRound(dpi / 0.0254));
-            image.fill(Qt::white);
-            QPainter painter(&image);
-            report::paintPage(painter, page, dpi / 72);
-            painter.end();
+        for (int n = 1; n <= pages_ && paginator.next(page); ++n)
             shots[pages_ == 1 ? name_ + QStringLiteral(".png")
-                              : QStringLiteral("%1-%2.png").arg(name_).arg(n)] = QPixmap::fromImage(image);
-        }
+                              : QStringLiteral("%1-%2.png").arg(name_).arg(n)] = pagePicture(page);
         return true;
     }
 
@@ -196,8 +204,8 @@ int main(int argc, char** argv) {
     const QStringList args = app.arguments().mid(1);
     if (args.size() > 1 || (args.size() == 1 && args.first().startsWith(QLatin1Char('-')))) {
         std::fputs("Usage: velk-screenshots [DIR]\n"
-                   "Writes master.png, title.png, vkwspace.png, vklookup.png, vkexport.png and report-*.png into DIR\n"
-                   "(default: the screenshots folder beside the bin folder of this program).\n",
+                   "Writes master.png, title.png, vkwspace.png, vklookup.png, vkexport.png, report-*.png and\n"
+                   "manual.png into DIR (default: the screenshots folder beside the bin folder of this program).\n",
                    stderr);
         return 2;
     }
@@ -250,6 +258,20 @@ int main(int argc, char** argv) {
         status = 1;
     }
 
+    // The manual's first page, as Print Manual prints it.
+    {
+        QFile manual(QDir(program).filePath(printing::kManualFile));
+        const QVector<report::Page> pages =
+            manual.open(QIODevice::ReadOnly) ? printing::manualPages(printing::manualLines(manual.readAll()))
+                                             : QVector<report::Page>();
+        if (pages.isEmpty()) {
+            std::fputs("velk-screenshots: the manual has no pages\n", stderr);
+            status = 1;
+        } else {
+            shots[QStringLiteral("manual.png")] = pagePicture(pages.first());
+        }
+    }
+
     if (!QDir().mkpath(out)) {
         std::fprintf(stderr, "velk-screenshots: cannot create %s\n", qPrintable(out));
         return 1;
@@ -261,7 +283,7 @@ int main(int argc, char** argv) {
             status = 1;
         }
     }
-    if (shots.size() < 12) {
+    if (shots.size() < 13) {
         std::fputs("velk-screenshots: a window was not shown\n", stderr);
         status = 1;
     }

@@ -1,5 +1,6 @@
 // velk-setup: creates a complete, empty program folder (settings database, one database per data
-// set, the workspace folder INITIAL, the help file, the update downloader and its settings).
+// set, the workspace folder INITIAL, the report files, the manual, the help file, the update
+// downloader and its settings).
 #include "app/program_folder.h"
 
 #include <QCoreApplication>
@@ -12,8 +13,9 @@ namespace {
 void printUsage(std::FILE* to) {
     std::fputs("Usage: velk-setup [--force] DIR\n"
                "Creates the program folder DIR (when missing) with VELKI.MDB, one VELK<st>.MDB per data\n"
-               "set (DE, NJ, NY, PA, PM, DM), the workspace folder INITIAL, the help file VELK.HLP, the update\n"
-               "downloader download1 (copied from beside velk-setup) and DOWNLOAD.INI, where it fetches from.\n"
+               "set (DE, NJ, NY, PA, PM, DM), the workspace folder INITIAL, REPORT.MDB, the report files,\n"
+               "the manual MANUAL.TXT, the help file VELK.HLP, the update downloader download1 (copied\n"
+               "from beside velk-setup) and DOWNLOAD.INI, where it fetches from.\n"
                "  --force  replace existing databases (their data and users' notes are lost)\n",
                to);
 }

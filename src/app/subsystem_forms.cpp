@@ -15,6 +15,7 @@
 #include "platform/ui/msgbox.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
+#include "printing/vkmanual.h"
 #include "printing/vkprint.h"
 #include "results/vklist.h"
 
@@ -24,10 +25,6 @@
 namespace velk {
 
 namespace {
-
-void notInstalled(const char* text) {
-    ui::MsgBox(QString::fromLatin1(text), ui::vbOKOnly | ui::vbInformation);
-}
 
 SubsystemForms*& replacement() {
     static SubsystemForms* forms = nullptr;
@@ -56,7 +53,8 @@ void SubsystemForms::printRecord(VKLIST& list) {
 }
 
 void SubsystemForms::showPrintManual() {
-    notInstalled("Printing the manual is not installed yet.");
+    VKMANUAL form(files::programFolder(), MASTER::instance());
+    ui::showModal(form);
 }
 
 void SubsystemForms::showNotes(bool modal) {

@@ -39,8 +39,10 @@ void ReportPrinter::addSortField(const QString& field) {
     report().addSortField(field);
 }
 
-void ReportPrinter::preview() {
-    report::PreviewWindow* w = report::showPreview(report().read(), previewParent_);
+namespace {
+
+// The preview's Print prints what it shows; failures are said, not thrown out of the click.
+void printFromPreview(report::PreviewWindow* w) {
     QObject::connect(w, &report::PreviewWindow::printRequested, w, [w] {
         try {
             printOrSavePdf(*w->document(), 1, w);
@@ -51,11 +53,10 @@ void ReportPrinter::preview() {
     });
 }
 
-bool ReportPrinter::print(int copies) {
-    return printOrSavePdf(*report().read(), copies, previewParent_);
-}
-
-bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
+// Prints on the application's printer with copies; with no printer installed, says so and offers
+// a PDF file instead (saved by pdf). False when the user wanted neither.
+template <typename Print, typename Pdf>
+bool printOrOfferPdf(const QString& title, int copies, QWidget* parent, Print print, Pdf pdf) {
     QPrinter& printer = ui::applicationPrinter();
     // The set-up may have sent the printer's output to a file; that needs no printer.
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
@@ -68,14 +69,42 @@ bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
                            QStringLiteral("PDF files (*.pdf)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("pdf"));
-        dialog.selectFile(doc.definition().title + QStringLiteral(".pdf"));
+        dialog.selectFile(title + QStringLiteral(".pdf"));
         if (ui::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        report::writePdf(doc, dialog.selectedFiles().first());
+        pdf(dialog.selectedFiles().first());
         return true;
     }
     printer.setCopyCount(copies);
-    report::printDocument(doc, printer);
+    print(printer);
     return true;
+}
+
+} // namespace
+
+void ReportPrinter::preview() {
+    printFromPreview(report::showPreview(report().read(), previewParent_));
+}
+
+void ReportPrinter::previewIn(QWidget* host) {
+    auto* w = new report::PreviewWindow(report().read(), host);
+    printFromPreview(w);
+    w->show();
+}
+
+bool ReportPrinter::print(int copies) {
+    return printOrSavePdf(*report().read(), copies, previewParent_);
+}
+
+bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
+    return printOrOfferPdf(
+        doc.definition().title, copies, parent, [&](QPrinter& p) { report::printDocument(doc, p); },
+        [&](const QString& path) { report::writePdf(doc, path); });
+}
+
+bool printOrSavePdf(const QVector<report::Page>& pages, const QString& title, int copies, QWidget* parent) {
+    return printOrOfferPdf(
+        title, copies, parent, [&](QPrinter& p) { report::printPages(pages, title, p); },
+        [&](const QString& path) { report::writePdfPages(pages, title, path); });
 }
 
 } // namespace printing

@@ -3,6 +3,7 @@
 // works through the report layer; tests put a recording one in its place.
 #pragma once
 
+#include "platform/report/layout.h"
 #include "platform/report/report.h"
 
 #include <QPointer>
@@ -29,6 +30,8 @@ public:
     virtual void addSortField(const QString& field) = 0;
     // Reads the report's rows and shows them in a preview window; throws report::ReportError.
     virtual void preview() = 0;
+    // The same, the preview made a child of host (a preview host window that fits it to itself).
+    virtual void previewIn(QWidget* host) = 0;
     // Reads the report's rows and prints them; false when the user chose not to print after all
     // (no printer, and no PDF file wanted). Throws report::ReportError.
     virtual bool print(int copies) = 0;
@@ -46,6 +49,7 @@ public:
     void setFormula(const QString& name, const QString& text) override;
     void addSortField(const QString& field) override;
     void preview() override;
+    void previewIn(QWidget* host) override;
     bool print(int copies) override;
 
 private:
@@ -58,5 +62,7 @@ private:
 // offers to save it as a PDF file instead. False when nothing was printed or saved because the
 // user said no. Throws report::ReportError when the printer or the file fails.
 bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent);
+// The same for pages laid out before (the manual); title names the print job and the PDF file.
+bool printOrSavePdf(const QVector<report::Page>& pages, const QString& title, int copies, QWidget* parent);
 
 } // namespace printing

@@ -2,16 +2,15 @@
 
 #include "platform/grid/data_control.h"
 #include "platform/ui/centre.h"
-#include "platform/ui/key_filter.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
+#include "printing/print_options_frame.h"
 #include "results/vklist.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,24 +42,8 @@ VKPRINT::VKPRINT(const printing::SearchToPrint& search, const dataset::DataSet& 
     sorts->addStretch(1);
     NAME1->setChecked(true);
 
-    Frame3D1 = new QGroupBox(QStringLiteral("Print Options"), this);
-    PLAB = new QLabel(QStringLiteral("&Print To:"), Frame3D1);
-    POUTPUT[0] = new QRadioButton(QStringLiteral("Printer"), Frame3D1);
-    POUTPUT[1] = new QRadioButton(QStringLiteral("Window"), Frame3D1);
-    PLAB->setBuddy(POUTPUT[0]);
-    POUTPUT[0]->setChecked(true);
-    LCOPIES = new QLabel(QStringLiteral("Copies"), Frame3D1);
-    COPIES = new QLineEdit(QStringLiteral("1"), Frame3D1);
-    COPIES->setMaxLength(3);
-    COPIES->setMaximumWidth(COPIES->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 12);
-    ui::installDigitsOnlyFilter(*COPIES);
+    QGridLayout* options = printing::makePrintOptionsFrame(this, Frame3D1, PLAB, POUTPUT, LCOPIES, COPIES);
     SETUPCMD = new QPushButton(QStringLiteral("&Setup..."), Frame3D1);
-    auto* options = new QGridLayout(Frame3D1);
-    options->addWidget(PLAB, 0, 0);
-    options->addWidget(POUTPUT[0], 0, 1);
-    options->addWidget(POUTPUT[1], 0, 2);
-    options->addWidget(LCOPIES, 1, 0);
-    options->addWidget(COPIES, 1, 1);
     options->addWidget(SETUPCMD, 1, 2);
 
     Label1 = new QLabel(this);

@@ -2,9 +2,12 @@
 // places, the lookup commands and the return to the list after a command.
 #include "commands_fixture.h"
 
+#include "app/report_forms.h"
+
 #include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/printer.h"
+#include "printing/vkmanual.h"
 #include "printing/vkprint.h"
 
 #include "search/field_rules.h"
@@ -12,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QRadioButton>
 #include <QToolButton>
 
 using testsupport::ModalScript;
@@ -116,13 +120,16 @@ TEST_F(MenuCommands, HelpShowsTheInstalledHelpFileAtItsContentsUnderTheHourglass
     expectListShownWithTabsRebuilt();
 }
 
-TEST_F(MenuCommands, PlacesOfFormsNotInstalledSaySoAndReturnToTheList) {
+TEST_F(MenuCommands, PrintAndManualFormsReturnToTheList) {
     addSearchUnseen();
-    ScriptedMsgBoxes boxes;
-    boxes.expect("Printing the manual is not installed yet.", ui::vbOK);
-    ModalScript modals; // printing is installed: its form, cancelled
+    ScriptedMsgBoxes none;
+    ModalScript modals; // printing and the manual are installed: their forms, cancelled
     modals.expect<VKPRINT>([](VKPRINT& form) {
         form.Command2->click();
+        return form.result();
+    });
+    modals.expect<VKMANUAL>([](VKMANUAL& form) {
+        form.CANCEL->click();
         return form.result();
     });
     selectTab(1);
@@ -290,4 +297,19 @@ TEST_F(MenuCommands, ExitAndTheCloseBoxAskTheSameQuestionAndYesEndsEverything) {
     flushDeletes();
     EXPECT_TRUE(old.isNull());
     EXPECT_FALSE(master->isVisible());
+}
+
+TEST_F(MenuCommands, AReportRequestForTheSummaryOpensThePrintFormBesideTheList) {
+    selectTab(1);
+    ScriptedMsgBoxes none;
+    printing::dmrsReport request(velk::reportForms());
+    request.Go("VKPRTSUM");
+    QPointer<VKPRINT> form = qobject_cast<VKPRINT*>(request.CriteriahWnd());
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isModal()) << "the list stays usable";
+    EXPECT_TRUE(form->FULL->isChecked());
+    form->Command2->click();
+    flushDeletes();
+    EXPECT_TRUE(form.isNull()) << "closed, it is gone";
 }

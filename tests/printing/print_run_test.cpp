@@ -4,6 +4,7 @@
 #include "printing/report_engine.h"
 #include "printing/vkprint.h"
 #include "printing_fixture.h"
+#include "recording_engine.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
@@ -22,38 +23,6 @@ using namespace printingtest;
 using testsupport::ScriptedMsgBoxes;
 
 namespace {
-
-// Records each call; throws report::ReportError on the call named in failOn.
-class RecordingEngine : public ReportEngine {
-public:
-    QStringList calls;
-    QString failOn;
-    QWidget* watched = nullptr; // its enabled state is recorded at open
-    bool printResult = true;
-
-    void open(const QString& file) override {
-        record("open " + file +
-               (watched ? (watched->isEnabled() ? " (list enabled)" : " (list disabled)") : ""));
-    }
-    void setTableLocation(int table, const QString& path) override {
-        record(QStringLiteral("table %1 %2").arg(table).arg(path == workingCopyPath() ? "copy" : path));
-    }
-    void setFormula(const QString& name, const QString& text) override {
-        record("formula " + name + "=" + text);
-    }
-    void addSortField(const QString& field) override { record("sort " + field); }
-    void preview() override { record("preview"); }
-    bool print(int copies) override {
-        record(QStringLiteral("print %1").arg(copies));
-        return printResult;
-    }
-
-private:
-    void record(const QString& call) {
-        calls.append(call);
-        if (!failOn.isEmpty() && call.startsWith(failOn)) throw report::ReportError("the engine gave up");
-    }
-};
 
 class Progress : public PrintProgress {
 public:

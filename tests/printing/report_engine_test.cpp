@@ -2,6 +2,8 @@
 // offering a PDF file instead.
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
+#include "printing/report_request.h"
+#include "printing/vksingle.h"
 #include "printing_fixture.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
@@ -12,12 +14,16 @@
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
+#include <QRadioButton>
+#include <QPushButton>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -135,6 +141,47 @@ TEST_F(Engine, AMissingReportFileIsNamed) {
     ScriptedMsgBoxes boxes;
     boxes.expect("The Report File (VKLABELS.RPT) Is Missing or Not Loading", ui::vbOK);
     EXPECT_FALSE(run(engine, PrintFormat::DotMatrixLabels, true));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Engine, ThePreviewHostHoldsTheReportsPreviewAndClosesWithIt) {
+    QMdiArea area;
+    area.resize(1000, 800);
+    ReportPrinter filler(&area);
+    ASSERT_TRUE(run(filler, PrintFormat::Summary, true)); // fills the working copy
+    area.closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    QPointer<VKSINGLE> form = new VKSINGLE(std::make_unique<ReportPrinter>(&area), &area);
+    form->POUTPUT[1]->setChecked(true);
+    bool seen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QMdiSubWindow* sub : area.subWindowList()) {
+            auto* host = qobject_cast<PRNTVIEW*>(sub->widget());
+            auto* preview = host ? qobject_cast<report::PreviewWindow*>(host->preview()) : nullptr;
+            if (!preview || seen) continue;
+            seen = true;
+            EXPECT_EQ(host->windowTitle(), "Print Current Record - View ");
+            EXPECT_EQ(preview->geometry(), host->rect());
+            EXPECT_EQ(preview->pageCount(), 2) << "one detail page for each employer";
+            EXPECT_FALSE(form->isEnabled()) << "the form waits for its preview";
+            preview->closeButton->click();
+        }
+    });
+    poll.start(10);
+    ScriptedMsgBoxes none;
+    form->show();
+    for (int i = 0; i < 500 && form; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(form.isNull()) << "the form closes once its preview is closed";
+    EXPECT_TRUE(area.subWindowList().isEmpty()) << "the emptied host closed with its preview";
 }
 
 } // namespace

@@ -25,19 +25,93 @@ void keepPageBuffers() {
     (void)done;
 }
 
-// Lays out and draws the pages one after the other on a painter begun on device.
-int drawPages(const Document& doc, QPainter& painter, QPagedPaintDevice& device) {
+// Draws the pages next gives, one after the other, on a painter begun on device.
+template <typename Next> int drawPages(Next next, QPainter& painter, QPagedPaintDevice& device) {
     keepPageBuffers();
     const qreal scale = device.logicalDpiX() / 72.0;
-    Paginator paginator(doc);
     Page page;
     int count = 0;
-    while (paginator.next(page)) {
+    while (next(page)) {
         if (count++ > 0 && !device.newPage())
             throw ReportError(QStringLiteral("The output stopped after page %1.").arg(count - 1));
         paintPage(painter, page, scale);
     }
     return count;
+}
+
+template <typename Next>
+int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation,
+              const QString& docName, Next next) {
+    printer.setFullPage(true);
+    printer.setPageSize(paper);
+    printer.setPageOrientation(orientation);
+    printer.setDocName(docName);
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw ReportError(QStringLiteral("The printer %1 could not be started.").arg(printer.printerName()));
+    int pages = 0;
+    try {
+        pages = drawPages(next, painter, printer);
+    } catch (...) {
+        printer.abort();
+        painter.end();
+        throw;
+    }
+    if (!painter.end() || printer.printerState() == QPrinter::Error)
+        throw ReportError(QStringLiteral("The printer %1 reported an error.").arg(printer.printerName()));
+    return pages;
+}
+
+template <typename Next>
+int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientation orientation,
+            const QString& title, Next next) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
+    int pages = 0;
+    {
+        QPdfWriter writer(&file);
+        writer.setPageLayout(QPageLayout(paper, orientation, QMarginsF()));
+        writer.setTitle(title);
+        writer.setCreator(QStringLiteral("VELK"));
+        QPainter painter;
+        if (!painter.begin(&writer))
+            throw ReportError(QStringLiteral("The file %1 cannot be written.").arg(path));
+        try {
+            pages = drawPages(next, painter, writer);
+        } catch (...) {
+            painter.end();
+            throw;
+        }
+        painter.end();
+    }
+    if (!file.commit())
+        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
+    return pages;
+}
+
+QString docNameOf(const Definition& def) {
+    return def.title.isEmpty() ? def.name : def.title;
+}
+
+// The pages one by one from a list laid out before.
+struct PageList {
+    const QVector<Page>& pages;
+    int next = 0;
+    bool operator()(Page& page) {
+        if (next >= pages.size()) return false;
+        page = pages[next++];
+        return true;
+    }
+};
+
+QPageSize paperOf(const QVector<Page>& pages) {
+    return QPageSize(pages.first().paper, QPageSize::Point);
+}
+
+QPageLayout::Orientation orientationOf(const QVector<Page>& pages) {
+    const QSizeF paper = pages.first().paper;
+    return paper.width() > paper.height() ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
 } // namespace
@@ -74,52 +148,27 @@ void paintPage(QPainter& painter, const Page& page, qreal scale) {
 int printDocument(const Document& doc, QPrinter& printer) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
-    printer.setFullPage(true);
-    printer.setPageSize(QPageSize(def.paper));
-    printer.setPageOrientation(def.orientation);
-    printer.setDocName(def.title.isEmpty() ? def.name : def.title);
-    QPainter painter;
-    if (!painter.begin(&printer))
-        throw ReportError(QStringLiteral("The printer %1 could not be started.").arg(printer.printerName()));
-    int pages = 0;
-    try {
-        pages = drawPages(doc, painter, printer);
-    } catch (...) {
-        printer.abort();
-        painter.end();
-        throw;
-    }
-    if (!painter.end() || printer.printerState() == QPrinter::Error)
-        throw ReportError(QStringLiteral("The printer %1 reported an error.").arg(printer.printerName()));
-    return pages;
+    Paginator paginator(doc);
+    return printWith(printer, QPageSize(def.paper), def.orientation, docNameOf(def),
+                     [&](Page& page) { return paginator.next(page); });
 }
 
 int writePdf(const Document& doc, const QString& path) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
-    int pages = 0;
-    {
-        QPdfWriter writer(&file);
-        writer.setPageLayout(QPageLayout(QPageSize(def.paper), def.orientation, QMarginsF()));
-        writer.setTitle(def.title.isEmpty() ? def.name : def.title);
-        writer.setCreator(QStringLiteral("VELK"));
-        QPainter painter;
-        if (!painter.begin(&writer))
-            throw ReportError(QStringLiteral("The file %1 cannot be written.").arg(path));
-        try {
-            pages = drawPages(doc, painter, writer);
-        } catch (...) {
-            painter.end();
-            throw;
-        }
-        painter.end();
-    }
-    if (!file.commit())
-        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
-    return pages;
+    Paginator paginator(doc);
+    return pdfWith(path, QPageSize(def.paper), def.orientation, docNameOf(def),
+                   [&](Page& page) { return paginator.next(page); });
+}
+
+int printPages(const QVector<Page>& pages, const QString& docName, QPrinter& printer) {
+    if (pages.isEmpty()) return 0;
+    return printWith(printer, paperOf(pages), orientationOf(pages), docName, PageList{pages});
+}
+
+int writePdfPages(const QVector<Page>& pages, const QString& title, const QString& path) {
+    if (pages.isEmpty()) return 0;
+    return pdfWith(path, paperOf(pages), orientationOf(pages), title, PageList{pages});
 }
 
 } // namespace report

@@ -26,4 +26,10 @@ int printDocument(const Document& doc, QPrinter& printer);
 // Throws ReportError when the file cannot be written.
 int writePdf(const Document& doc, const QString& path);
 
+// The same for pages laid out before (a plain text such as the manual), all on the paper of the
+// first: printed in one job named docName, or written as a PDF titled title. Without pages
+// nothing is printed or written and 0 is returned.
+int printPages(const QVector<Page>& pages, const QString& docName, QPrinter& printer);
+int writePdfPages(const QVector<Page>& pages, const QString& title, const QString& path);
+
 } // namespace report
