@@ -24,7 +24,8 @@ void printUsage(std::FILE* to) {
     std::fputs("Usage: velk-load DIR ST\n"
                "Loads the release files of data set ST (DE, NJ, NY, PA, PM, DM) found in the program\n"
                "folder DIR into DIR/VELK<st>.MDB and deletes them, as the program's start does.\n"
-               "Ctrl-C stops after the current record of a batched loader; its file is kept.\n",
+               "The load is all or nothing: Ctrl-C, or a failure, leaves the database and the\n"
+               "release files as they were.\n",
                to);
 }
 
@@ -89,6 +90,10 @@ int main(int argc, char** argv) {
     }
     db->close();
 
+    if (outcome == loading::LoadOutcome::Cancelled) {
+        std::printf("%s: cancelled; %s\n", qPrintable(state), qPrintable(loading::nothingChangedText()));
+        return 3;
+    }
     QStringList rows;
     for (auto it = ctx.rowsAdded.cbegin(); it != ctx.rowsAdded.cend(); ++it)
         rows << QStringLiteral("%1 %2").arg(it.key()).arg(it.value());
@@ -96,8 +101,10 @@ int main(int argc, char** argv) {
         ctx.refusedCount() == 0
             ? QStringLiteral("0 records refused")
             : QStringLiteral("%1 records refused (%2)").arg(ctx.refusedCount()).arg(ctx.refusalSummary());
-    std::printf("%s: %s; rows added: %s; %s\n", qPrintable(state),
-                outcome == loading::LoadOutcome::Completed ? "loaded" : "cancelled",
-                qPrintable(rows.join(", ")), qPrintable(refused));
-    return outcome == loading::LoadOutcome::Completed ? 0 : 3;
+    std::printf("%s: loaded; rows added: %s; %s\n", qPrintable(state), qPrintable(rows.join(", ")),
+                qPrintable(refused));
+    for (const QString& left : ctx.undeleted)
+        std::fprintf(stderr, "velk-load: loaded, but could not delete %s; delete it, or it is loaded again\n",
+                     qPrintable(left));
+    return ctx.undeleted.isEmpty() ? 0 : 4;
 }

@@ -76,20 +76,30 @@ QString releaseWarningText() {
 
 bool runReleaseCheck(MASTER& master) {
     if (!master.StateDb) return false;
+    const QString folder = files::programFolder();
+    const QString state = dataset::current().code;
     loading::ReleaseFileLengths lengths;
     try {
-        lengths = loading::measureReleaseFiles(files::programFolder(), dataset::current().code);
+        lengths = loading::measureReleaseFiles(folder, state);
     } catch (...) {
         return false; // lengths that cannot be taken count as no release
     }
     if (!loading::offersLoad(lengths)) return false;
+    // Files that could not be loaded whole, or deleted afterwards, are named before anything is
+    // asked; the start-up goes on with the data as it is.
+    QString firstFile;
+    if (const QStringList problems = loading::releaseFileProblems(folder, state, lengths, &firstFile);
+        !problems.isEmpty()) {
+        ui::MsgBox(loading::LoadFailure::refused(firstFile, problems).message(), ui::vbCritical);
+        return false;
+    }
     if (ui::MsgBox(releaseWarningText(), ui::vbOKCancel) != ui::vbOK) return false;
 
     prepareSplash(master);
     loading::LoadContext ctx;
     ctx.db = master.StateDb.get();
-    ctx.folder = files::programFolder();
-    ctx.state = dataset::current().code;
+    ctx.folder = folder;
+    ctx.state = state;
     ctx.cancelled = &LoadCancelled;
     ctx.progress = [&](const QString& text) { showProgress(master, ctx, text); };
     ctx.processEvents = [] { ui::doEvents(); };
@@ -105,12 +115,20 @@ bool runReleaseCheck(MASTER& master) {
     }
     master.LoadTotal = ctx.LoadTotal;
     ui::setDefaultPointer();
-    reportRefusals(ctx);
     if (outcome == loading::LoadOutcome::Cancelled) {
         restoreSplash();
+        ui::MsgBox(QStringLiteral("The data load was cancelled.\r\n\r\n") + loading::nothingChangedText(),
+                   ui::vbInformation);
         ui::setHourglass(); // the start-up goes on to the list
         return false;
     }
+    reportRefusals(ctx);
+    if (!ctx.undeleted.isEmpty())
+        ui::MsgBox(
+            QStringLiteral("The new data was loaded, but these release files could not be deleted:\r\n") +
+                ctx.undeleted.join(QStringLiteral("\r\n")) +
+                QStringLiteral("\r\n\r\nDelete them before the next start, or they will be loaded again."),
+            ui::vbExclamation);
     master.StateDb.reset();
     master.endProgram(0);
     return true;

@@ -13,30 +13,41 @@ QString describe(const QString& file, long long record, const QString& reason) {
 
 } // namespace
 
-LoadFailure::LoadFailure(const QString& file, long long record, const QString& reason, bool unsaved)
+LoadFailure::LoadFailure(const QString& file, long long record, const QString& reason)
     : std::runtime_error(describe(file, record, reason).toStdString()), file_(file), record_(record),
-      reason_(reason), unsaved_(unsaved) {}
+      reason_(reason) {}
 
-QString LoadFailure::message() const {
-    QString where = record_ > 0
-                        ? QStringLiteral("The data load stopped at record %1 of %2.").arg(record_).arg(file_)
-                        : QStringLiteral("The data load stopped on %1.").arg(file_);
-    where += QStringLiteral("\r\n\r\n") + reason_;
-    if (!unsaved_) return where;
-    return where +
-           QStringLiteral("\r\n\r\nThe rows of the unfinished batch were not saved and %1 was kept, so the "
-                          "load is offered again at the next start.")
-               .arg(file_);
+LoadFailure LoadFailure::refused(const QString& file, const QStringList& problems) {
+    LoadFailure f(file, 0, problems.join(QStringLiteral("\r\n")));
+    f.started_ = false;
+    return f;
 }
 
-void LoadContext::refuse(const QString& file, const QString& reason) {
+QString LoadFailure::message() const {
+    QString text;
+    if (!started_)
+        text = QStringLiteral("The data release cannot be loaded:");
+    else if (record_ > 0)
+        text = QStringLiteral("The data load stopped at record %1 of %2.").arg(record_).arg(file_);
+    else
+        text = QStringLiteral("The data load stopped on %1.").arg(file_);
+    return text + QStringLiteral("\r\n\r\n") + reason_ + QStringLiteral("\r\n\r\n") + nothingChangedText();
+}
+
+QString nothingChangedText() {
+    return QStringLiteral("Nothing was changed: the data is as it was before, and the release files were "
+                          "kept, so the load is offered again at the next start.");
+}
+
+void LoadContext::refuse(const QString& file, const QString& reason, long long count) {
+    if (count <= 0) return;
     for (Refusal& r : refusals) {
         if (r.file == file && r.reason == reason) {
-            ++r.count;
+            r.count += count;
             return;
         }
     }
-    refusals.append({file, reason, 1});
+    refusals.append({file, reason, count});
 }
 
 long long LoadContext::refusedCount() const {

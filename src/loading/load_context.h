@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -25,24 +26,30 @@ struct Refusal {
     long long count = 0;
 };
 
-// A loader that stopped: names the release file, the record (1-based; 0 when no record was being
-// handled) and the reason. unsaved: the open batch was rolled back and the file is kept (false
-// for a failure after the rows were saved, such as the data version stamp).
+// A load that did not happen: nothing of it was written and the release files were kept. Either it
+// stopped in a loader (the file, the record, 1-based or 0 when no record was being handled, and
+// the reason), or it was refused before it began (the problems, one line each).
 class LoadFailure : public std::runtime_error {
 public:
-    LoadFailure(const QString& file, long long record, const QString& reason, bool unsaved = true);
+    LoadFailure(const QString& file, long long record, const QString& reason);
+    // file: the first file named by the problems.
+    static LoadFailure refused(const QString& file, const QStringList& problems);
     QString file() const { return file_; }
     long long record() const { return record_; }
     QString reason() const { return reason_; }
-    // A text for the user: the file, the record, the reason, and (unsaved) that the file is kept.
+    bool started() const { return started_; }
+    // A text for the user: what stopped the load or why it was refused, and that nothing was changed.
     QString message() const;
 
 private:
     QString file_;
     long long record_;
     QString reason_;
-    bool unsaved_;
+    bool started_ = true;
 };
+
+// What the user reads after a load that failed or was cancelled.
+QString nothingChangedText();
 
 struct LoadContext {
     dao::Database* db = nullptr;
@@ -61,9 +68,12 @@ struct LoadContext {
 
     QVector<Refusal> refusals;
     QMap<QString, long long> rowsAdded; // table -> rows added by this load
+    // Release files left after a committed load, each with the reason ("SIC.DAT: ..."): the next
+    // start would load them again.
+    QStringList undeleted;
 
     bool isCancelled() const { return cancelled && *cancelled; }
-    void refuse(const QString& file, const QString& reason);
+    void refuse(const QString& file, const QString& reason, long long count = 1);
     long long refusedCount() const;
     // "2 duplicate codes in SIC.DAT (the first was kept); ..."; "" when nothing was refused.
     QString refusalSummary() const;

@@ -6,26 +6,14 @@
 #include "platform/files/fixed_records.h"
 #include "platform/files/folders.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <exception>
-#include <memory>
 #include <optional>
 
 namespace loading {
 
 namespace {
-
-// A plain loader saves its rows one by one: a failure keeps the rows written before it. (A batched
-// loader loses its open batch, which its transaction rolls back as it goes.)
-void keepWrittenRows(dao::Transaction& rows) {
-    try {
-        if (!rows.committed()) rows.commit();
-    } catch (...) {
-        // Not kept after all; the failure being reported matters more.
-    }
-}
 
 // The failure of a loader as the user reads it: the file, the record and the reason.
 LoadFailure failureOf(std::exception_ptr error, const QString& name, long long record) {
@@ -44,22 +32,51 @@ LoadFailure failureOf(std::exception_ptr error, const QString& name, long long r
 
 } // namespace
 
+IndexesSetAside::IndexesSetAside(dao::Database& db, const QStringList& tables) : db_(db) {
+    QStringList names;
+    {
+        // origin 'c': made by CREATE INDEX (not a table's own UNIQUE or PRIMARY KEY constraint).
+        dao::Statement list(
+            db, QStringLiteral("SELECT s.name, s.sql FROM pragma_index_list(?) AS i "
+                               "JOIN sqlite_schema AS s ON s.name = i.name "
+                               "WHERE i.\"unique\" = 0 AND i.origin = 'c' AND s.sql IS NOT NULL"));
+        for (const QString& table : tables) {
+            list.bindText(1, table);
+            while (list.step()) {
+                names << list.column(0).toString();
+                definitions_ << list.column(1).toString();
+            }
+        }
+    }
+    for (const QString& name : names) {
+        QString quoted = name;
+        dao::Statement(db, QStringLiteral("DROP INDEX \"%1\"").arg(quoted.replace('"', "\"\""))).run();
+    }
+}
+
+void IndexesSetAside::restore() {
+    for (const QString& sql : definitions_)
+        dao::Statement(db_, sql).run();
+    definitions_.clear();
+}
+
 bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
-                    const std::function<RecordHandler()>& makeHandler) {
+                    const std::function<std::unique_ptr<RecordLoader>()>& makeLoader) {
     const bool batched = spec.batchSize > 0;
-    // A stop asked for before this loader began leaves its tables and its file untouched.
+    // A stop asked for before this loader began leaves its tables untouched.
     if (batched && ctx.isCancelled()) return false;
 
     dao::Database& db = *ctx.db;
     const QString path = files::findFileNoCase(ctx.folder, spec.fileName);
     const QString name = QFileInfo(path).fileName(); // as spelt on disk, for messages
-    std::unique_ptr<files::FixedRecordReader> reader;
-    std::optional<dao::Transaction> batch;
+    std::optional<files::FixedRecordReader> reader;
     try {
-        reader = std::make_unique<files::FixedRecordReader>(path, spec.recordLength);
+        reader.emplace(path, spec.recordLength);
+        dao::Transaction changes(db);
+        IndexesSetAside indexes(db, spec.emptied);
         for (const QString& table : spec.emptied)
             db.execute(QStringLiteral("DELETE * FROM ") + table);
-        const RecordHandler handle = makeHandler();
+        const std::unique_ptr<RecordLoader> loader = makeLoader();
 
         int batchCount = 0;
         if (batched) {
@@ -67,37 +84,28 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
             ctx.showProgress(spec.progressText + QString::number(ctx.LoadTotal));
             ctx.letEventsRun();
         }
-        batch.emplace(db);
         QByteArray rec;
         while (!(batched && ctx.isCancelled()) && reader->next(rec)) {
             if (batched) {
                 ++batchCount;
                 ctx.letEventsRun();
             }
-            if (!spec.filter || sortsAfter(rec, spec.filter)) handle(rec);
+            if (!spec.filter || sortsAfter(rec, spec.filter)) loader->handle(rec);
+            // The batch points of the original's commits, kept as progress points.
             if (batched && batchCount > spec.batchSize) {
-                batch->commit();
                 ctx.LoadTotal += spec.batchSize;
                 ctx.showProgress(spec.progressText + QString::number(ctx.LoadTotal));
                 batchCount = 0;
                 ctx.letEventsRun();
-                batch.emplace(db);
             }
         }
-        batch->commit();
+        if (batched && ctx.isCancelled()) return false; // the transaction undoes the loader's work
+        loader->finish();
+        indexes.restore();
+        changes.commit();
     } catch (...) {
-        if (!batched && batch) keepWrittenRows(*batch);
         throw failureOf(std::current_exception(), name, reader ? reader->recordNumber() : 0);
     }
-    reader.reset();
-
-    if (batched && ctx.isCancelled()) return false;
-    QFile file(path);
-    if (!file.remove())
-        throw LoadFailure(
-            name, 0,
-            QStringLiteral("The file was loaded but could not be deleted (%1).").arg(file.errorString()),
-            false);
     return true;
 }
 

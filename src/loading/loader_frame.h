@@ -1,8 +1,8 @@
-// The frame every loader shares: find and open the release file, empty the target tables, read
-// the records through the record filter, write in transactions (one per batch for the batched
-// loaders, one for the whole small file for the plain ones), show progress, stop on the cancel
-// flag, delete the file. A failure becomes a LoadFailure: a batched loader rolls back its open
-// batch, a plain loader keeps the rows written before it.
+// The frame every loader shares: find and open the release file, set aside the target tables'
+// secondary indexes and empty the tables, read the records through the record filter, show
+// progress at the batch points, stop on the cancel flag, build the indexes again. All of it is one
+// transaction (a savepoint inside the load's own): a failure or a stop undoes every change of the
+// loader. The release file stays; the load sequence deletes it once the whole load is committed.
 #pragma once
 
 #include "loading/load_context.h"
@@ -11,10 +11,18 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 
 namespace loading {
 
-using RecordHandler = std::function<void(const QByteArray& record)>;
+// What a loader does with the records that pass the filter.
+class RecordLoader {
+public:
+    virtual ~RecordLoader() = default;
+    virtual void handle(const QByteArray& record) = 0;
+    // After the last record (not after a stop): totals into the context.
+    virtual void finish() {}
+};
 
 struct FrameSpec {
     QString fileName;             // as shipped; found without regard to case
@@ -25,9 +33,23 @@ struct FrameSpec {
     QString progressText;         // batched loaders: followed by the running total
 };
 
-// makeHandler runs after the tables are emptied; its handler is called for every record that
-// passes the filter. Returns false when the loader stopped on the cancel flag (file kept).
+// makeLoader runs after the tables are emptied. Returns false when the loader stopped on the
+// cancel flag, its changes undone. Throws LoadFailure, its changes undone.
 bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
-                    const std::function<RecordHandler()>& makeHandler);
+                    const std::function<std::unique_ptr<RecordLoader>()>& makeLoader);
+
+// The non-unique indexes of tables, dropped and later created again from their own definitions
+// in the database, so that every such index the schema has comes back as it was. Filling a
+// table and then building each index in one pass is several times faster than keeping the
+// indexes up to date row by row. The unique ones stay: they find repeated keys.
+class IndexesSetAside {
+public:
+    IndexesSetAside(dao::Database& db, const QStringList& tables); // drops them
+    void restore();                                                // creates them again
+
+private:
+    dao::Database& db_;
+    QStringList definitions_;
+};
 
 } // namespace loading

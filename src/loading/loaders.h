@@ -1,6 +1,7 @@
 // The release-file loaders. Each turns one release file of the program folder into the rows of its
-// tables and deletes the file; each throws LoadFailure when it stops on an error (the open batch is
-// rolled back, the file kept). Precondition: the release file exists.
+// tables, all or nothing: it throws LoadFailure when it stops on an error, its changes undone. The
+// file stays; the load sequence deletes the files once the whole load is committed.
+// Precondition: the release file exists.
 #pragma once
 
 #include "loading/load_context.h"
@@ -15,12 +16,12 @@ QString classLineFileName(const QString& state); // "DATA1" + st + ".DAT"
 QString employerFileName(const QString& state);  // "DATA" + st + ".DAT"
 QString addressFileName();                       // "DATA2NY.DAT"
 
-// Plain loaders: small files, no progress, not cancellable.
+// Plain loaders: small files, no progress, no stop.
 void NEWSICSTD(LoadContext& ctx);
 void NEWCLASSLISTSTD(LoadContext& ctx);
 void NEWCOUNTYSTD(LoadContext& ctx);
 
-// Batched loaders: commit every batch, show progress, stop on the cancel flag (keeping the file).
+// Batched loaders: show progress at every batch, stop on the cancel flag (their changes undone).
 void NEWCLASSNY(LoadContext& ctx);
 void NEWCLASSSTD(LoadContext& ctx);
 void NEWDATANY(LoadContext& ctx);

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <functional>
+
 using namespace loading;
 using namespace loadingtest;
 
@@ -51,7 +53,8 @@ void expectRow(dao::Database& db, const QString& where, const QString& columns) 
 class CodeLoaders : public LoadingTest {};
 
 // The plain loaders: each record filter or code rule, the first of a repeated code kept (and
-// counted), the table emptied first, the file found without regard to case and deleted.
+// counted, found by the table's unique index), the table emptied first, the file found without
+// regard to case.
 TEST_F(CodeLoaders, FilterRepeatsAndReplace) {
     struct Case {
         void (*loader)(LoadContext&);
@@ -95,13 +98,12 @@ TEST_F(CodeLoaders, FilterRepeatsAndReplace) {
             rows << rs->text("R");
         EXPECT_EQ(rows, c.rows);
         EXPECT_EQ(ctx_.refusedCount(), 1);
-        EXPECT_FALSE(exists(c.file));
     }
     EXPECT_EQ(value("SELECT LENGTH([DESC]) FROM SICCODES WHERE CODE = '1521'").toInt(), 42); // blanks kept
     EXPECT_TRUE(progress_.isEmpty()); // plain loaders show nothing
 }
 
-TEST_F(CodeLoaders, FailureKeepsTheRowsSavedSoFarAndTheFile) {
+TEST_F(CodeLoaders, FailureUndoesTheLoader) {
     openState("PA");
     db_->execute("INSERT INTO SICCODES (CODE, [DESC]) VALUES ('9999', 'OLD RELEASE')");
     writeFile("SIC.DAT", {sic(" 1521", "HOUSES"), sic(" 1542", "BUILDINGS")}, "XYZ"); // a stray tail
@@ -112,7 +114,8 @@ TEST_F(CodeLoaders, FailureKeepsTheRowsSavedSoFarAndTheFile) {
         EXPECT_EQ(f.file(), "SIC.DAT");
         EXPECT_EQ(f.record(), 3);
     }
-    EXPECT_EQ(count("SICCODES"), 2); // emptied, then saved row by row
+    EXPECT_EQ(value("SELECT [DESC] FROM SICCODES").toString(), "OLD RELEASE"); // not emptied after all
+    EXPECT_EQ(count("SICCODES"), 1);
     EXPECT_TRUE(exists("SIC.DAT"));
     EXPECT_FALSE(db_->inTransaction());
 }
@@ -130,9 +133,12 @@ TEST_F(ClassLoaders, StandardLinesWithDescriptionsAndRepeats) {
                                  standardClassLine("5403", "1000002", "01", "  X  "), // not a number, new row
                                  standardClassLine("5403", "1000002", "01", "00300"),
                                  standardClassLine("5403", "1000002", "01", "  X  "), // keeps 3.00
+                                 standardClassLine("5403",
+                                                   "10\x1b"
+                                                   "0003",
+                                                   "01", "00100"), // key not text
                              });
     NEWCLASSSTD(ctx_);
-    EXPECT_FALSE(exists("DATA1PA.DAT"));
     EXPECT_EQ(count("CLASS"), 3);
     EXPECT_EQ(value("SELECT LOSSCOST FROM CLASS WHERE FILE = '1000001' AND CLASS = '5403'").toDouble(), 2.5);
     EXPECT_EQ(value("SELECT CLASSDESC FROM CLASS WHERE FILE = '1000001' AND CLASS = '5403'").toString(),
@@ -142,7 +148,9 @@ TEST_F(ClassLoaders, StandardLinesWithDescriptionsAndRepeats) {
     EXPECT_TRUE(isNullValue("SELECT CLASSDESC FROM CLASS WHERE CLASS = '0999'"));
     EXPECT_EQ(value("SELECT LOSSCOST FROM CLASS WHERE CLASS = '0999'").toDouble(), 10.0);
     EXPECT_EQ(value("SELECT LOSSCOST FROM CLASS WHERE FILE = '1000002'").toDouble(), 3.0);
-    EXPECT_EQ(ctx_.refusedCount(), 2); // the two unreadable loss costs
+    EXPECT_EQ(ctx_.refusalSummary(),
+              "DATA1PA.DAT: 1 records whose key is not printable text (not stored); "
+              "DATA1PA.DAT: 2 class lines whose loss cost is not a number (stored empty)");
     EXPECT_EQ(progress_, QStringList{"TOTAL CLASSES ADDED IS 0"});
 }
 
@@ -159,7 +167,6 @@ TEST_F(EmployerLoaders, StandardRowModsAndNote) {
     g.put(283, slot("970101", "970101", "      ", "0900")); // blank expiry: 1950-01-01
     writeFile("DATAPA.DAT", {g.rec});
     NEWDATASTD(ctx_);
-    EXPECT_FALSE(exists("DATAPA.DAT"));
 
     expectRow(*db_, "FILE = '1234567'",
               "STATE=PA;FILE=1234567;SEQUENCE=01;NAME1=ACME TOOL & DIE INC|40;"
@@ -235,6 +242,46 @@ TEST_F(EmployerLoaders, MeritCodesAndUnreadableMod) {
     EXPECT_EQ(ctx_.refusedCount(), 2);
 }
 
+// What is not stored as it stands is counted for the end-of-load summary: a key that is not
+// printable text refuses its record; a name with control characters, and dates that are not
+// dates (stored as 01/01/50), are stored and counted. A blank date is no date, not a bad one.
+TEST_F(EmployerLoaders, ControlBytesAndDatesThatAreNotDates) {
+    struct Case {
+        QByteArray file, seq, name, slot;
+        bool stored;
+    };
+    const QByteArray good = slot("990315", "990401", "000315", "0950");
+    const Case cases[] = {
+        {QByteArray("10\0\0" "001", 7), "01", "NUL IN THE KEY", good, false},
+        {"1000002", "0\t", "TAB IN THE SEQUENCE", good, false},
+        {"1000003", "01", QByteArray("AC\0ME", 5), good, true},
+        {"1000004", "01", "\x1b[2J CLEARS THE SCREEN", good, true},
+        {"1000005", "01", "FEBRUARY 30", slot("990230", "990401", "000315", "0950"), true},
+        {"1000006", "01", "NINES", slot("990315", "990401", "999999", "0950"), true},
+        {"1000007", "01", "LETTERS", slot("AB0315", "990401", "0A0B0C", "0950"), true},
+        {"1000008", "01", "BLANK EXPIRY", slot("990315", "990401", "      ", "0950"), true},
+    };
+    openState("PA");
+    QList<QByteArray> recs;
+    for (const Case& c : cases)
+        recs << standardEmployer("PA", c.file, c.seq, c.name).put(195, c.slot).rec;
+    writeFile("DATAPA.DAT", recs);
+    NEWDATASTD(ctx_);
+    for (const Case& c : cases)
+        EXPECT_EQ(value("SELECT COUNT(*) FROM PRIME WHERE FILE = ? AND SEQUENCE = ?",
+                        {QString::fromLatin1(c.file), QString::fromLatin1(c.seq)})
+                      .toInt(),
+                  c.stored ? 1 : 0)
+            << c.name.constData();
+    EXPECT_EQ(value("SELECT NAME1 FROM PRIME WHERE FILE = '1000003'").toString(),
+              QString::fromLatin1(QByteArray("AC\0ME", 5)).leftJustified(40)); // as it stands
+    EXPECT_EQ(count("MODS", "ISSUE = '1950-01-01' OR EFFECTIVE = '1950-01-01' OR EXPIRE = '1950-01-01'"), 4);
+    EXPECT_EQ(ctx_.refusalSummary().toStdString(),
+              "DATAPA.DAT: 2 records whose key is not printable text (not stored); "
+              "DATAPA.DAT: 2 records whose name holds control characters (stored as they stand); "
+              "DATAPA.DAT: 4 dates that are not dates (stored as 01/01/50)");
+}
+
 TEST_F(EmployerLoaders, RepeatedKeyKeepsOneRowAndBothModHistories) {
     openState("PA");
     db_->execute("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('003', 'ALLEGHENY')");
@@ -256,8 +303,8 @@ TEST_F(EmployerLoaders, RepeatedKeyKeepsOneRowAndBothModHistories) {
     EXPECT_EQ(count("NOTES"), 1);
 }
 
-// A commit after every batch size + 1 records read; the total grows by the batch size. A skipped
-// record counts towards the batch, and a trailing end-of-file character is no record.
+// A progress point after every batch size + 1 records read; the total grows by the batch size. A
+// skipped record counts towards the batch, and a trailing end-of-file character is no record.
 TEST_F(EmployerLoaders, BatchArithmetic) {
     struct Case {
         const char* name;
@@ -300,69 +347,78 @@ TEST_F(EmployerLoaders, BatchArithmetic) {
                         : name == "DATA1PA.DAT" ? "CLASS"
                                                 : "ADDRESSES"),
                   t.records - 1);
-        EXPECT_FALSE(exists(name));
     }
 }
 
-TEST_F(EmployerLoaders, CancelDuringAndBeforeTheLoad) {
+TEST_F(EmployerLoaders, CancelUndoesTheLoaderAndAFlagSetBeforeItChangesNothing) {
     openState("PA");
+    db_->execute("INSERT INTO PRIME (FILE, SEQUENCE) VALUES ('9999999', '01')");
     writeFile("DATAPA.DAT", employers(700));
     // Events run once at the start, once per record, once per batch: stop while record 450 is read.
     onEvents_ = [&] {
         if (eventRuns_ == 1 + 450 + 1) cancelled_ = true;
     };
     NEWDATASTD(ctx_);
-    EXPECT_EQ(count("PRIME"), 450); // the record being handled is finished and committed
-    EXPECT_TRUE(exists("DATAPA.DAT"));
+    EXPECT_EQ(count("PRIME"), 1); // the emptying is undone with the rows
+    EXPECT_EQ(count("PRIME", "FILE = '9999999'"), 1);
+    EXPECT_EQ(count("MODS") + count("NOTES"), 0);
+    EXPECT_FALSE(db_->inTransaction());
     EXPECT_EQ(progress_, (QStringList{"TOTAL COMPANIES ADDED IS 0", "TOTAL COMPANIES ADDED IS 300"}));
 
-    // With the flag still set, the next batched loader empties nothing, reads nothing, keeps its file.
+    // With the flag still set, the next batched loader empties nothing and reads nothing.
     writeFile("DATA1PA.DAT", {standardClassLine("8810", "1000001", "01", "00100")});
     db_->execute("INSERT INTO CLASS (FILE, SEQUENCE, CLASS) VALUES ('9999999', '01', '8810')");
     NEWCLASSSTD(ctx_);
     EXPECT_EQ(count("CLASS"), 1);
     EXPECT_EQ(count("CLASS", "FILE = '9999999'"), 1);
-    EXPECT_TRUE(exists("DATA1PA.DAT"));
     EXPECT_EQ(progress_.size(), 2);
 }
 
-TEST_F(EmployerLoaders, FailureInALaterBatchKeepsEarlierBatchesAndTheFile) {
-    openState("PA");
-    QList<QByteArray> recs = employers(700);
-    recs[649] = recs[649].left(500) + "\n\n"; // record 650 lacks its CR LF
-    writeFile("DATAPA.DAT", recs);
-    try {
-        NEWDATASTD(ctx_);
-        FAIL() << "no failure";
-    } catch (const LoadFailure& f) {
-        EXPECT_EQ(f.file(), "DATAPA.DAT");
-        EXPECT_EQ(f.record(), 650);
-        EXPECT_TRUE(f.message().contains("record 650 of DATAPA.DAT")) << f.message().toStdString();
-        EXPECT_TRUE(f.message().contains("DATAPA.DAT was kept"));
+// A failure in any batch undoes the loader whole: the batch points are not commits.
+TEST_F(EmployerLoaders, FailureUndoesTheWholeLoader) {
+    struct Case {
+        const char* name;
+        int recordWithFault;
+        std::function<void(QList<QByteArray>&, sqlite3*)> fault;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"record without CR LF", 650,
+         [](QList<QByteArray>& recs, sqlite3*) { recs[649] = recs[649].left(500) + "\n\n"; }, "LF line ends"},
+        {"row refused by the database", 650,
+         [](QList<QByteArray>&, sqlite3* h) {
+             sqlite3_exec(h,
+                          "CREATE TRIGGER refuse BEFORE INSERT ON PRIME WHEN NEW.FILE = '1000650' "
+                          "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
+                          nullptr, nullptr, nullptr);
+         },
+         "refused by the test"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        db_.reset();
+        QFile::remove(path("VELKPA.MDB"));
+        openState("PA");
+        db_->execute("INSERT INTO PRIME (FILE, SEQUENCE, User1) VALUES ('9999999', '01', 'MINE')");
+        QList<QByteArray> recs = employers(700);
+        c.fault(recs, dao::detail::rawHandle(*db_));
+        writeFile("DATAPA.DAT", recs);
+        try {
+            NEWDATASTD(ctx_);
+            FAIL() << "no failure";
+        } catch (const LoadFailure& f) {
+            EXPECT_EQ(f.file(), "DATAPA.DAT");
+            EXPECT_EQ(f.record(), c.recordWithFault);
+            EXPECT_TRUE(f.message().contains("record 650 of DATAPA.DAT")) << f.message().toStdString();
+            EXPECT_TRUE(f.reason().contains(c.reason)) << f.reason().toStdString();
+            EXPECT_TRUE(f.message().contains("Nothing was changed"));
+        }
+        EXPECT_EQ(count("PRIME"), 1); // past two batch points, and still nothing of the load
+        EXPECT_EQ(value("SELECT User1 FROM PRIME").toString(), "MINE");
+        EXPECT_EQ(count("MODS") + count("NOTES"), 0);
+        EXPECT_TRUE(exists("DATAPA.DAT"));
+        EXPECT_FALSE(db_->inTransaction());
     }
-    EXPECT_EQ(count("PRIME"), 602); // the batches committed after records 301 and 602
-    EXPECT_EQ(count("MODS"), 602);
-    EXPECT_TRUE(exists("DATAPA.DAT"));
-    EXPECT_FALSE(db_->inTransaction());
-}
-
-TEST_F(EmployerLoaders, WriteFailureRollsBackTheOpenBatch) {
-    openState("PA");
-    sqlite3_exec(dao::detail::rawHandle(*db_),
-                 "CREATE TRIGGER refuse BEFORE INSERT ON PRIME WHEN NEW.FILE = '1000005' "
-                 "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END",
-                 nullptr, nullptr, nullptr);
-    writeFile("DATAPA.DAT", employers(10));
-    try {
-        NEWDATASTD(ctx_);
-        FAIL() << "no failure";
-    } catch (const LoadFailure& f) {
-        EXPECT_EQ(f.record(), 5);
-        EXPECT_TRUE(f.reason().contains("refused by the test")) << f.reason().toStdString();
-    }
-    EXPECT_EQ(count("PRIME"), 0); // records 1 to 4 were in the open batch
-    EXPECT_EQ(count("MODS"), 0);
-    EXPECT_TRUE(exists("DATAPA.DAT"));
 }
 
 TEST_F(EmployerLoaders, NotesSurviveTwoReleases) {
@@ -410,5 +466,4 @@ TEST_F(AddressLoader, LinesJoinedPerLocation) {
                   crlf + QString("PO BOX 7").leftJustified(35) + crlf);
     EXPECT_EQ(count("ADDRESSES", "SEQUENCE = '02' AND FILE = '123 45 67'"), 1);
     EXPECT_EQ(progress_, QStringList{"TOTAL OTHER INFORMATION ADDED IS 0"});
-    EXPECT_FALSE(exists("data2ny.dat"));
 }

@@ -6,7 +6,10 @@
 #include "loading/load_context.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/sqlite_util.h"
 #include "support/temp_dir.h"
+
+#include <sqlite3.h>
 
 #include <QFile>
 #include <QStringList>
@@ -85,6 +88,36 @@ inline QList<QByteArray> employers(int n, int first = 1) {
 inline QByteArray standardClassLine(const QByteArray& cls, const QByteArray& file, const QByteArray& seq,
                                     const QByteArray& cents) {
     return Golden(52).put(2, cls).put(7, file).put(18, cents).put(23, seq).rec;
+}
+
+// The schema and every row of every table as the engine stores them (each value's type and bytes,
+// rows in storage order): what a load that did not happen must leave byte for byte.
+inline QByteArray dump(dao::Database& db) {
+    sqlite3* h = dao::detail::rawHandle(db);
+    QStringList tables{"sqlite_schema"};
+    auto rows = [&](const QByteArray& sql, QByteArray& out) {
+        sqlite3_stmt* s = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(h, sql.constData(), -1, &s, nullptr), SQLITE_OK) << sql.constData();
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            for (int i = 0; i < sqlite3_column_count(s); ++i) {
+                const auto* bytes = static_cast<const char*>(sqlite3_column_blob(s, i));
+                out += QByteArray::number(sqlite3_column_type(s, i)) + ':' +
+                       QByteArray(bytes, sqlite3_column_bytes(s, i)) + '\x1f';
+            }
+            out += '\n';
+        }
+        sqlite3_finalize(s);
+    };
+    QByteArray names;
+    rows("SELECT name FROM sqlite_schema WHERE type = 'table' ORDER BY name", names);
+    for (const QByteArray& line : names.split('\n'))
+        if (!line.isEmpty()) tables << QString::fromUtf8(line.mid(2, line.size() - 3));
+    QByteArray out;
+    for (const QString& t : tables) {
+        out += t.toUtf8() + '\n';
+        rows("SELECT * FROM \"" + t.toUtf8() + "\" ORDER BY rowid", out);
+    }
+    return out;
 }
 
 class LoadingTest : public testsupport::TempDirTest {

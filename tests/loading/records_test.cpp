@@ -143,10 +143,10 @@ TEST(ClassLineRecord, BothLayouts) {
     ny.put(1, "X").put(2, "8810").put(6, "#").put(7, "123").put(10, "45").put(12, "67").put(14, "01");
     ny.put(16, "0001234").put(23, QByteArray(28, '#'));
     const ClassLine n = parseClassLine(ny.rec, Layout::NewYork);
-    EXPECT_EQ(n.classCode, "8810");
-    EXPECT_EQ(n.file, "123 45 67");
-    EXPECT_EQ(n.sequence, "01");
-    EXPECT_EQ(n.fileSeq(), "123 45 6701");
+    EXPECT_EQ(n.classCode.toByteArray(), "8810");
+    EXPECT_EQ(n.key.file().toByteArray(), "123 45 67");
+    EXPECT_EQ(n.key.sequence().toByteArray(), "01");
+    EXPECT_EQ(n.key.fileSeq().toByteArray(), "123 45 6701");
     EXPECT_EQ(*n.lossCost, 12.34);
 
     Golden st(52);
@@ -159,10 +159,10 @@ TEST(ClassLineRecord, BothLayouts) {
         .put(23, "03");
     st.put(25, QByteArray(26, '#'));
     const ClassLine s = parseClassLine(st.rec, Layout::Standard);
-    EXPECT_EQ(s.classCode, "5403");
-    EXPECT_EQ(s.file, "7654321");
-    EXPECT_EQ(s.sequence, "03");
-    EXPECT_EQ(s.fileSeq(), "765432103");
+    EXPECT_EQ(s.classCode.toByteArray(), "5403");
+    EXPECT_EQ(s.key.file().toByteArray(), "7654321");
+    EXPECT_EQ(s.key.sequence().toByteArray(), "03");
+    EXPECT_EQ(s.key.fileSeq().toByteArray(), "765432103");
     EXPECT_EQ(*s.lossCost, 2.5);
     EXPECT_FALSE(parseClassLine(st.put(18, "  A  ").rec, Layout::Standard).lossCost);
 }
@@ -200,9 +200,12 @@ TEST(AddressRecord, SlotsAndKeys) {
     g.put(19 + 38 * 7 + 35, "###"); // the slot's last three characters are not part of the line
     g.put(323, "###");
     const AddressRecord a = parseAddressRecord(g.rec);
-    EXPECT_EQ(a.file, "123 45 67");
-    EXPECT_EQ(a.sequence, "01");
-    EXPECT_EQ(a.lines, (QStringList{QString("ATTN: MARY JONES").leftJustified(35),
-                                    QString(" 12 MAIN ST").leftJustified(35),
-                                    QString("ALBANY, NY 12207").leftJustified(35)}));
+    EXPECT_EQ(a.key.file().toByteArray(), "123 45 67");
+    EXPECT_EQ(a.key.sequence().toByteArray(), "01");
+    QList<QByteArray> lines;
+    for (int k = 0; k < a.lineCount; ++k)
+        lines << a.lines[k].toByteArray();
+    EXPECT_EQ(lines, (QList<QByteArray>{QByteArray("ATTN: MARY JONES").leftJustified(35),
+                                        QByteArray(" 12 MAIN ST").leftJustified(35),
+                                        QByteArray("ALBANY, NY 12207").leftJustified(35)}));
 }

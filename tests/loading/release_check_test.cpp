@@ -3,6 +3,7 @@
 #include "app/app_fixture.h"
 #include "app/release_check.h"
 #include "dataset/data_set.h"
+#include "loading/load_context.h"
 #include "loading_fixture.h"
 #include "platform/ui/events.h"
 #include "platform/ui/msgbox.h"
@@ -108,10 +109,11 @@ TEST_F(ReleaseCheck, DeclinedWarningKeepsEveryFile) {
     EXPECT_EQ(stateDb()->scalar("SELECT COUNT(*) FROM PRIME").toInt(), 0);
 }
 
-TEST_F(ReleaseCheck, CancelDuringTheEmployerLoadGoesOnToTheList) {
+TEST_F(ReleaseCheck, CancelDuringTheEmployerLoadChangesNothingAndGoesOnToTheList) {
     write("DATAPA.DAT", employers(700));
     ScriptedMsgBoxes boxes;
-    boxes.expect(velk::releaseWarningText(), ui::vbOK);
+    boxes.expect(velk::releaseWarningText(), ui::vbOK)
+        .expect("The data load was cancelled.\r\n\r\n" + loading::nothingChangedText(), ui::vbOK);
     ModalScript modals;
     chooseParkland(modals);
     int runs = 0;
@@ -126,7 +128,7 @@ TEST_F(ReleaseCheck, CancelDuringTheEmployerLoadGoesOnToTheList) {
     EXPECT_TRUE(exists("DATAPA.DAT"));
     EXPECT_EQ(master->LoadTotal, 300);
     auto db = stateDb();
-    EXPECT_GT(db->scalar("SELECT COUNT(*) FROM PRIME").toInt(), 300);
+    EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PRIME").toInt(), 0); // not even the rows before Cancel
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM VERSION").toInt(), 0);
 }
 
@@ -143,9 +145,25 @@ TEST_F(ReleaseCheck, FailureIsReportedAndEndsTheProgram) {
     ASSERT_EQ(startProgram(), StartOutcome::Ended);
     EXPECT_EQ(MASTER::instance()->exitCode(), 1);
     EXPECT_EQ(TITLE::instance(), nullptr) << "no splash left hanging";
+    EXPECT_TRUE(boxes.shown().back().text.endsWith(loading::nothingChangedText()));
     EXPECT_TRUE(exists("DATAPA.DAT"));
-    EXPECT_FALSE(exists("CLASSES.DAT")); // loaded before the failure
-    EXPECT_EQ(stateDb()->scalar("SELECT COUNT(*) FROM VERSION").toInt(), 0);
+    EXPECT_TRUE(exists("CLASSES.DAT")); // loaded before the failure, and undone with it
+    EXPECT_EQ(stateDb()->scalar("SELECT COUNT(*) FROM CLASSLIST").toInt(), 0);
+}
+
+TEST_F(ReleaseCheck, FilesThatCannotBeLoadedAreNamedBeforeTheWarning) {
+    write("DATAPA.DAT", employers(2));
+    write("datapa.dat", employers(3));
+    ScriptedMsgBoxes boxes;
+    boxes.expectContaining("DATAPA.DAT and datapa.dat: release files whose names differ only in letter case",
+                           ui::vbOK);
+    ModalScript modals;
+    chooseParkland(modals);
+    ASSERT_EQ(startProgram(), StartOutcome::Running); // on to the list with the data as it is
+    EXPECT_EQ(boxes.shown().size(), 1);
+    EXPECT_EQ(boxes.shown().front().style & ui::vbCritical, ui::vbCritical);
+    EXPECT_TRUE(exists("DATAPA.DAT") && exists("datapa.dat"));
+    EXPECT_EQ(stateDb()->scalar("SELECT COUNT(*) FROM PRIME").toInt(), 0);
 }
 
 TEST_F(ReleaseCheck, RefusedRecordsAreReportedOnceAtTheEnd) {

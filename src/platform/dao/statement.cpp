@@ -48,6 +48,11 @@ void Statement::bindText(int i, const QString& s) {
         fail(QStringLiteral("write to"), rc);
 }
 
+void Statement::bindUtf8(int i, const char* data, qsizetype size) {
+    if (const int rc = sqlite3_bind_text(stmt_, i, data, int(size), SQLITE_STATIC); rc != SQLITE_OK)
+        fail(QStringLiteral("write to"), rc);
+}
+
 bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;

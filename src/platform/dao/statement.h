@@ -25,6 +25,9 @@ public:
     void bind(int i, const QVariant& v);
     void bind(const QString& name, const QVariant& v);
     void bindText(int i, const QString& s);
+    // Binds UTF-8 text without copying it: the bytes must stay as they are until the statement
+    // has been stepped (run() or step()). For loops that bind many fields per row.
+    void bindUtf8(int i, const char* data, qsizetype size);
 
     // Steps once: true when a row is there to read, false when the statement is done. Done, or
     // failed, it is reset and its bindings cleared, ready for the next row.

@@ -4,7 +4,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace files {
 
@@ -41,11 +43,28 @@ QString MalformedFile::message() const {
 FixedRecordReader::FixedRecordReader(const QString& path, int recordLength)
     : path_(path), len_(recordLength) {
     if (len_ < 2) throw MalformedFile(path_, 0, QStringLiteral("invalid record length %1").arg(len_));
-    // "e": the descriptor is not inherited by programs started while the file is open.
-    f_ = std::fopen(QFile::encodeName(path_).constData(), "rbe");
-    if (!f_) throw MalformedFile(path_, 0, QStringLiteral("cannot be opened (%1)").arg(errnoText(errno)));
+    // A link is not followed and a pipe or device is not waited on: only a regular file is read.
+    const int fd =
+        ::open(QFile::encodeName(path_).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        const int err = errno;
+        throw MalformedFile(path_, 0,
+                            err == ELOOP ? QStringLiteral("is a link, not a regular file")
+                                         : QStringLiteral("cannot be opened (%1)").arg(errnoText(err)));
+    }
     struct stat st;
-    if (::fstat(fileno(f_), &st) == 0) size_ = st.st_size;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw MalformedFile(path_, 0, QStringLiteral("is not a regular file"));
+    }
+    size_ = st.st_size;
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    f_ = ::fdopen(fd, "rb");
+    if (!f_) {
+        const int err = errno;
+        ::close(fd);
+        throw MalformedFile(path_, 0, QStringLiteral("cannot be opened (%1)").arg(errnoText(err)));
+    }
 }
 
 FixedRecordReader::~FixedRecordReader() {
@@ -111,7 +130,8 @@ bool FixedRecordReader::next(QByteArray& rec) {
         }
         throw MalformedFile(path_, count_ + 1, reason);
     }
-    rec = QByteArray(p, len_);
+    rec.resize(len_); // the caller's buffer is reused from record to record
+    std::memcpy(rec.data(), p, size_t(len_));
     pos_ += len_;
     consumed_ += len_;
     ++count_;

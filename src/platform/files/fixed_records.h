@@ -28,7 +28,7 @@ private:
 class FixedRecordReader {
 public:
     // recordLength includes the closing CR LF. Throws MalformedFile (record 0) when the file cannot
-    // be opened.
+    // be opened or is not a regular file (a link, a pipe, a device).
     FixedRecordReader(const QString& path, int recordLength);
     ~FixedRecordReader();
 
