@@ -315,14 +315,17 @@ VKLIST& MASTER::loadListForm() {
 
 void MASTER::showListForm() {
     if (!list_) return;
-    if (!listWindow_) {
+    const bool fresh = !listWindow_;
+    if (fresh) {
         // No close box: the list goes with its workspace or the program, never on its own.
         listWindow_ = mdiArea->addSubWindow(
             list_, Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
         listWindow_->setWindowTitle(list_->windowTitle());
     }
     show();
-    listWindow_->showMaximized();
+    // Showing maximised also activates and raises the list: only when it is not already up, so a
+    // window the command just opened (a print preview) stays in front.
+    if (fresh || listWindow_->isHidden() || listWindow_->isMinimized()) listWindow_->showMaximized();
     list_->show();
 }
 

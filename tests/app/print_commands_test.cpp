@@ -73,6 +73,22 @@ TEST_F(PrintCommands, PrintLookupShowsTheSelectedSearchInAWindowOfTheMainWindow)
     EXPECT_FALSE(ui::hourglassShown());
 }
 
+TEST_F(PrintCommands, APreviewFromTheMenuStaysInFrontOfTheList) {
+    selectTab(1);
+    ModalScript modals;
+    modals.expect<VKPRINT>([](VKPRINT& form) {
+        form.POUTPUT[1]->setChecked(true);
+        form.Command1->click();
+        return form.result();
+    });
+    master->mnuPrintSearch->trigger();
+    ASSERT_EQ(previews().size(), 1);
+    QMdiSubWindow* active = master->mdiArea->activeSubWindow();
+    ASSERT_NE(active, nullptr);
+    EXPECT_EQ(active->widget(), previews().first());
+    EXPECT_EQ(master->mdiArea->subWindowList(QMdiArea::StackingOrder).last(), active);
+}
+
 TEST_F(PrintCommands, PrintRecordWithoutAPrinterOffersAPdfFile) {
     if (!QPrinterInfo::availablePrinterNames().isEmpty()) GTEST_SKIP() << "a printer is installed here";
     ScriptedMsgBoxes boxes;
