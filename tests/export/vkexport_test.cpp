@@ -121,6 +121,7 @@ TEST_F(ExportForm, NoToReplaceLeavesTheFileAndTheForm) {
 
 TEST_F(ExportForm, YesReplacesTheFileShowsTheCountsAndCloses) {
     testsupport::writeFile(target(), "EARLIER");
+    EXPECT_TRUE(form->SHOWCOUNT->isHidden()); // no empty box before a run counts
     form->LOWERCASE->setChecked(true);
     form->EXPTFORM[3]->setChecked(true);
     chooseFile(target());
@@ -131,6 +132,7 @@ TEST_F(ExportForm, YesReplacesTheFileShowsTheCountsAndCloses) {
     EXPECT_EQ(form->lastEnd(), exporting::ExportEnd::Completed);
     EXPECT_EQ(form->Label1->text(), "Exporting information on 2 companies");
     EXPECT_EQ(form->SHOWCOUNT->text(), "1");
+    EXPECT_FALSE(form->SHOWCOUNT->isHidden());
     const QList<QByteArray> lines = linesOf(target());
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].endsWith("\"EXPIRE4\",\"MOD4\""));
