@@ -2,6 +2,7 @@
 
 #include "platform/files/folders.h"
 #include "platform/ui/centre.h"
+#include "platform/ui/count_box.h"
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
@@ -57,13 +58,7 @@ VKEXPORT::VKEXPORT(const QString& searchSql, const dataset::DataSet& dataSet, co
     SHOWCOUNT = new QLineEdit(this);
     SHOWCOUNT->setReadOnly(true);
     SHOWCOUNT->setFocusPolicy(Qt::NoFocus);
-    // Blank until a run counts: no empty box beside the buttons, and no shift when it appears.
-    QSizePolicy keepRoom = SHOWCOUNT->sizePolicy();
-    keepRoom.setRetainSizeWhenHidden(true);
-    SHOWCOUNT->setSizePolicy(keepRoom);
-    SHOWCOUNT->hide();
-    connect(SHOWCOUNT, &QLineEdit::textChanged, SHOWCOUNT,
-            [this](const QString& text) { SHOWCOUNT->setVisible(!text.isEmpty()); });
+    ui::showOnlyWhenFilled(SHOWCOUNT);
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command2 = new QPushButton(QStringLiteral("Cancel"), this);
     Command1->setDefault(true);

@@ -2,6 +2,7 @@
 
 #include "platform/grid/data_control.h"
 #include "platform/ui/centre.h"
+#include "platform/ui/count_box.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
@@ -51,13 +52,7 @@ VKPRINT::VKPRINT(const printing::SearchToPrint& search, const dataset::DataSet& 
     SHOWCOUNT->setReadOnly(true);
     SHOWCOUNT->setFocusPolicy(Qt::NoFocus);
     SHOWCOUNT->setMaximumWidth(SHOWCOUNT->fontMetrics().horizontalAdvance(QStringLiteral("0000000")) + 12);
-    // Blank until a run counts: no empty box beside the buttons, and no shift when it appears.
-    QSizePolicy keepRoom = SHOWCOUNT->sizePolicy();
-    keepRoom.setRetainSizeWhenHidden(true);
-    SHOWCOUNT->setSizePolicy(keepRoom);
-    SHOWCOUNT->hide();
-    connect(SHOWCOUNT, &QLineEdit::textChanged, SHOWCOUNT,
-            [this](const QString& text) { SHOWCOUNT->setVisible(!text.isEmpty()); });
+    ui::showOnlyWhenFilled(SHOWCOUNT);
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     Command2 = new QPushButton(QStringLiteral("Cancel"), this);
     Command1->setDefault(true);
