@@ -150,6 +150,14 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         // Save the user data of every database this archive replaces, before any entry is written.
         QStringList saved;
         bool backedUp = true;
+        const auto leaveOut = [&](const QString& st, const QString& what, const QString& why) {
+            MsgBox(QStringLiteral("The ") + st + QStringLiteral(" user notes and fields could not be ") + what +
+                       QStringLiteral(", so ") + plan.name + QStringLiteral(" was not installed and ") +
+                       QFileInfo(files::findFileNoCase(programFolder, dataset::stateDatabaseName(st))).fileName() +
+                       QStringLiteral(" was not replaced.\r\n\r\n") + why,
+                   vbExclamation);
+            backedUp = false;
+        };
         for (const archive::Entry& e : zip.entries()) {
             const EntryRole role = entryRole(e.name);
             if (role.settings) host.status(QStringLiteral("Loading New DataBase Parameters"));
@@ -166,50 +174,44 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
                                dataset::connectFromSetup(programFolder, st));
                 saved << st;
             } catch (const dao::DaoError& e) {
-                MsgBox(QStringLiteral("The ") + st + QStringLiteral(" user notes and fields could not be saved, so ") +
-                           plan.name + QStringLiteral(" was not installed and ") + QFileInfo(db).fileName() +
-                           QStringLiteral(" was not replaced.\r\n\r\n") + e.message(),
-                       vbExclamation);
-                backedUp = false;
+                leaveOut(st, QStringLiteral("saved"), e.message());
                 break;
             }
         }
+        // Marked before any database is touched, so a crash while one is replaced still brings its
+        // notes back. Should the replacing fail, the restore runs over the same data.
+        for (const QString& st : markerOrder()) {
+            if (!backedUp || !saved.contains(st)) continue;
+            QString error;
+            if (!writeRestoreMarker(programFolder, st, &error))
+                leaveOut(st, QStringLiteral("marked for restoring"), error);
+        }
         if (!backedUp) {
-            // Backups already made for this archive are kept but ask for nothing: their databases stay.
+            // Backups and markers already made for this archive are kept: their databases stay, and a
+            // marker restores into its unchanged database the data it holds already.
             report.notInstalled << plan.name;
             continue;
         }
 
         host.status(QStringLiteral("Loading New Database"));
         host.doEvents();
-        QStringList replaced;
         bool whole = true;
         for (int i = 0; i < zip.count(); ++i) {
             const archive::Entry& e = zip.entry(i);
             const EntryRole role = entryRole(e.name);
             if (!role.database) programFiles = true;
-            // A journal left by a writer that died would be rolled back into the new database.
-            if (role.database) QFile::remove(zip.destination(i, programFolder).path + QStringLiteral("-journal"));
+            // A journal left by a writer that died would be rolled back into the new database; the
+            // old one keeps it until the new one is whole.
+            const auto dropJournal = [&role](const QString& path) {
+                if (role.database) QFile::remove(path + QStringLiteral("-journal"));
+            };
             host.status(entryStatus(e.name, i, zip.count()));
-            if (!zip.extract(i, programFolder, progress)) {
+            if (!zip.extract(i, programFolder, progress, dropJournal)) {
                 whole = false;
                 break;
             }
-            if (!role.stateCode.isEmpty()) replaced << role.stateCode;
         }
         host.status(QStringLiteral(" "));
-
-        // Markers for the databases now replaced, so their saved notes come back.
-        for (const QString& st : markerOrder()) {
-            if (!saved.contains(st) || !replaced.contains(st)) continue;
-            QString error;
-            if (!writeRestoreMarker(programFolder, st, &error))
-                MsgBox(QStringLiteral("The ") + st + QStringLiteral(" user notes and fields were saved to ") +
-                           files::findFileNoCase(programFolder, backupDatabaseName(st)) +
-                           QStringLiteral(", but they cannot be marked for restoring: ") + error +
-                           QStringLiteral("\r\nRestore them with Backup/Restore User Notes and Fields."),
-                       vbExclamation);
-        }
 
         if (!whole) {
             MsgBox(zip.errorString() +

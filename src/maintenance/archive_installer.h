@@ -74,9 +74,9 @@ struct InstallReport {
 //    another copy of the program has open is named and nothing is installed.
 //  - Per archive: each state database it replaces has its user data saved (with its own connect
 //    string from VELKI.MDB), unless a restore marker from an earlier install is still waiting, whose
-//    backup is kept; a backup that fails leaves that archive out. Then every entry is extracted
-//    under a temporary name and renamed into place, and the markers of the replaced databases are
-//    written.
+//    backup is kept, and the marker of each new backup is written; a backup or marker that fails
+//    leaves that archive out. Then every entry is extracted under a temporary name and renamed
+//    into place.
 InstallReport installArchives(const QStringList& archivePaths, const QString& programFolder, InstallHost& host);
 
 } // namespace maintenance

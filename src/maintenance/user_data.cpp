@@ -8,6 +8,7 @@
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
+#include "results/database_use.h"
 #include "results/row_lock.h"
 
 #include <QFile>
@@ -132,6 +133,18 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
 RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
                               const QString& stateCode, const QString& connect, NotesPass pass) {
     const QString mainPath = existingSpelling(mainDbPath);
+    // Held to the end: an update in another copy must not replace the database under the writes.
+    results::DatabaseUse use;
+    QString useError;
+    switch (use.take(mainPath, results::DatabaseUse::Mode::Working, &useError)) {
+    case results::DatabaseUse::Result::Taken:
+        break;
+    case results::DatabaseUse::Result::Busy:
+        throw dao::DaoError(mainPath, QStringLiteral("restore user notes and fields into"),
+                            QStringLiteral("An update in another copy of VELK is replacing it."));
+    case results::DatabaseUse::Result::Failed:
+        throw dao::DaoError(mainPath, QStringLiteral("restore user notes and fields into"), useError);
+    }
     auto state = dao::Database::open(mainPath, false, false, connect);
     auto backup = dao::Database::open(existingSpelling(backupDbPath), false, true);
     for (const QString& table : {QStringLiteral("USER"), kNOTES}) {

@@ -253,6 +253,23 @@ TEST_F(Installer, AnExtractionThatBreaksOffMarksTheDatabasesAlreadyReplacedAndEn
     EXPECT_FALSE(QFile::exists(path("BIG.DAT")));
 }
 
+TEST_F(Installer, AnExtractionThatFailsLeavesTheMarkerWaitingAndTheOldJournalInPlace) {
+    writeFile(path("VELKNJ.MDB-journal"), "the old NJ database's rollback");
+    const QString p = archive("VELK1.ZIP", {file("VELKNJ.MDB", QByteArray(4 * delivery.size(), 'b')),
+                                            file("VELKPA.MDB", delivery)});
+    const QByteArray before = readFile(mainPath);
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
+        .expectContaining("The update was not installed completely.", ui::vbOK);
+    {
+        testsupport::FileSizeLimit limit(2 * delivery.size());
+        EXPECT_EQ(install({p}).end, InstallEnd::Restart);
+    }
+    EXPECT_EQ(readFile(mainPath), before);
+    EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker) << "written before any database was touched";
+    EXPECT_EQ(readFile(path("VELKNJ.MDB-journal")), "the old NJ database's rollback");
+}
+
 TEST(UpdateArchives, VelkZipFilesOfAnyCaseInNameOrderAtMost21) {
     QTemporaryDir dir;
     for (const char* name : {"VELK2.ZIP", "velk1.zip", "VELK.ZIP", "XVELK.ZIP", "VELK3.ZIP.part", ".VELK4.ZIP"})

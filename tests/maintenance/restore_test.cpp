@@ -6,6 +6,7 @@
 
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
+#include "results/database_use.h"
 #include "results/notes_store.h"
 #include "results/row_lock.h"
 
@@ -199,6 +200,7 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
     maintenance::backupUserData(mainPath, backupPath, kConnect);
     setNote(1, "mine");
     setUser(1, {"mine"});
+    results::DatabaseUse update;
     expectFailuresChangeNothing(
         {
             {"wrong password", [] {}, ";PWD=wrong", "password"},
@@ -214,6 +216,9 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
                          "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
              },
              kConnect, "refused by the test"},
+            {"an update in another copy replacing the database",
+             [&] { update.take(mainPath, results::DatabaseUse::Mode::Replacing); }, kConnect,
+             "An update in another copy of VELK is replacing it."},
         },
         [&](const QString& connect) { maintenance::RestoreUserData(mainPath, backupPath, "PA", connect); });
     EXPECT_EQ(note(1).toString(), "mine");

@@ -244,7 +244,8 @@ bool ZipArchive::check(const QString& folder) {
     return true;
 }
 
-bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progress, const ProgressFn& report) {
+bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progress, const ProgressFn& report,
+                              const BeforeReplaceFn& beforeReplace) {
     const Entry& e = entries_.at(index);
     const Destination d = destination(index, folder);
     if (!d.refusal.isEmpty()) return failEntry(Error::Refused, index, d.refusal);
@@ -267,16 +268,18 @@ bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progre
     files::ReplacingFile out(d.path, e.mode != 0 ? e.mode : 0666);
     if (!out.ok()) return failEntry(Error::Write, index, out.reason());
     if (!readEntry(index, &out, progress, report)) return false;
+    if (beforeReplace) beforeReplace(d.path);
     if (!out.commit()) return failEntry(Error::Write, index, out.reason());
     return true;
 }
 
-bool ZipArchive::extract(int index, const QString& folder, const ProgressFn& progress) {
+bool ZipArchive::extract(int index, const QString& folder, const ProgressFn& progress,
+                         const BeforeReplaceFn& beforeReplace) {
     if (!begin()) return false;
     Progress p;
     p.entryCount = count();
     p.totalSize = entries_.at(index).directory ? 0 : entries_.at(index).size;
-    if (extractEntry(index, folder, p, progress)) return true;
+    if (extractEntry(index, folder, p, progress, beforeReplace)) return true;
     if (error_ == Error::Cancelled)
         errorString_ = QStringLiteral("Extracting the archive %1 was cancelled.").arg(path_);
     return false;

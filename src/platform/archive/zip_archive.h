@@ -40,6 +40,9 @@ struct Progress {
 
 // Called when an entry starts and as its data are read. Returning false cancels the run.
 using ProgressFn = std::function<bool(const Progress&)>;
+// Called with a file entry's destination once its data are written whole, just before they take
+// its place.
+using BeforeReplaceFn = std::function<void(const QString& path)>;
 
 class ZipArchive {
 public:
@@ -80,7 +83,8 @@ public:
     // Writes one entry into folder, creating the folders its name holds. A file of the same name
     // found there without regard to case is replaced and keeps its spelling and permissions; a new
     // file takes the permissions the archive records. A failure or a cancel leaves it as it was.
-    bool extract(int index, const QString& folder, const ProgressFn& progress = {});
+    bool extract(int index, const QString& folder, const ProgressFn& progress = {},
+                 const BeforeReplaceFn& beforeReplace = {});
     // check(folder), then every entry in order, stopping at the first failure (the entries written
     // before it stay written).
     bool extractAll(const QString& folder, const ProgressFn& progress = {});
@@ -94,7 +98,8 @@ private:
     bool fail(Error error, const QString& message);
     bool failEntry(Error error, int index, const QString& reason);
     bool readEntry(int index, files::ReplacingFile* out, Progress& progress, const ProgressFn& report);
-    bool extractEntry(int index, const QString& folder, Progress& progress, const ProgressFn& report);
+    bool extractEntry(int index, const QString& folder, Progress& progress, const ProgressFn& report,
+                      const BeforeReplaceFn& beforeReplace = {});
 
     zip* zip_ = nullptr;
     QString path_;
