@@ -116,6 +116,10 @@ void tell(const QString& text) {
     ui::MsgBox(text, ui::vbOKOnly);
 }
 
+void notWritten(const QString& reason) {
+    tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") + reason);
+}
+
 // Writes the header and a line for every row of rows that is not left out.
 long long writeRows(dao::Recordset& rows, dao::Database& state, const ExportOptions& options, bool byExpiry,
                     bool newJersey, OutputFile& out, ExportProgress& progress) {
@@ -143,11 +147,12 @@ constexpr int kExpiryBatch = 500;
 
 // The expiry order: every row of the search, omitted ones too, copied into the working copy of
 // the report database with the month and day of its newest mod's expiry, then read back by that,
-// 31 December first. Null when the working copy cannot be made (the run says so).
+// 31 December first. Null when the working copy cannot be made; error says why.
 std::unique_ptr<dao::Recordset> expiryOrdered(const QString& searchSql, const dataset::DataSet& dataSet,
                                               const QString& programFolder, dao::Database& state,
-                                              std::unique_ptr<dao::Database>& report, ExportProgress& progress) {
-    if (!printing::replaceWorkingCopy(programFolder)) return nullptr;
+                                              std::unique_ptr<dao::Database>& report, ExportProgress& progress,
+                                              QString& error) {
+    if (!printing::replaceWorkingCopy(programFolder, &error)) return nullptr;
     report = dao::Database::open(printing::workingCopyPath());
     {
         printing::ReportRowWriter writer(printing::RowWriter::ExpiryPass, dataSet, state, *report);
@@ -234,9 +239,10 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
         std::unique_ptr<dao::Database> report;
         std::unique_ptr<dao::Recordset> rows;
         if (byExpiry) {
-            rows = expiryOrdered(searchSql, dataSet, programFolder, *state, report, progress);
+            QString error;
+            rows = expiryOrdered(searchSql, dataSet, programFolder, *state, report, progress, error);
             if (!rows) {
-                tell(noWorkingCopyText());
+                tell(noWorkingCopyText() + QLatin1Char('\n') + error);
                 return {ExportEnd::NoWorkingCopy};
             }
         } else {
@@ -248,14 +254,11 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
         out.commit();
         return {ExportEnd::Completed, written};
     } catch (const dao::DaoError& e) {
-        tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") +
-             e.message());
+        notWritten(e.message());
     } catch (const RunFailure& f) {
-        tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") +
-             f.reason);
+        notWritten(f.reason);
     } catch (const std::exception& e) {
-        tell(QStringLiteral("The export was not written; an earlier file of that name is as it was.\n\n") +
-             QString::fromLocal8Bit(e.what()));
+        notWritten(QString::fromLocal8Bit(e.what()));
     }
     return {ExportEnd::Failed};
 }

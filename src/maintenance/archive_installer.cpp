@@ -9,6 +9,7 @@
 #include "platform/files/folders.h"
 #include "platform/ui/msgbox.h"
 #include "results/database_use.h"
+#include "results/row_lock.h"
 
 #include <QDir>
 #include <QFile>
@@ -61,8 +62,13 @@ EntryRole entryRole(const QString& entryName) {
                     entryName.endsWith(QLatin1String(".mdb"));
     // Only a name that lands in the program folder itself replaces a database there.
     const archive::EntryPath path = archive::entryPath(entryName);
-    if (path.segments.size() != 1 || path.directory) return role;
+    if (path.segments.size() != 1) return role;
     const QString file = path.segments.first();
+    for (const QString& st : dataset::codes())
+        for (const QString& own : {backupDatabaseName(st), restoreMarkerName(st),
+                                   QFileInfo(results::lockFileFor(dataset::stateDatabaseName(st))).fileName()})
+            if (file.compare(own, Qt::CaseInsensitive) == 0) role.userFile = true;
+    if (path.directory) return role;
     for (const QString& st : dataset::codes())
         if (file.compare(dataset::stateDatabaseName(st), Qt::CaseInsensitive) == 0) role.stateCode = st;
     role.settings = file.compare(dataset::indexDatabaseName(), Qt::CaseInsensitive) == 0;
@@ -92,14 +98,24 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         plan.name = QFileInfo(path).fileName();
         plan.zip = std::make_unique<archive::ZipArchive>();
         host.status(QStringLiteral("Checking ") + plan.name);
-        if (!plan.zip->open(path) || !plan.zip->verify(progress) || !plan.zip->check(programFolder)) {
-            host.status(QStringLiteral(" "));
-            MsgBox(plan.zip->errorString() + QStringLiteral("\r\n\r\nNothing was installed."), vbExclamation);
-            return report;
+        QString refusal;
+        if (plan.zip->open(path) && plan.zip->verify(progress) && plan.zip->check(programFolder)) {
+            for (const archive::Entry& e : plan.zip->entries()) {
+                const EntryRole role = entryRole(e.name);
+                if (role.userFile && refusal.isEmpty())
+                    refusal = QStringLiteral("The entry \"%2\" of the archive %1 is refused: it would replace "
+                                             "the user's own file.")
+                                  .arg(path, e.name);
+                if (!role.stateCode.isEmpty() && !plan.states.contains(role.stateCode))
+                    plan.states << role.stateCode;
+            }
+        } else {
+            refusal = plan.zip->errorString();
         }
-        for (const archive::Entry& e : plan.zip->entries()) {
-            const QString st = entryRole(e.name).stateCode;
-            if (!st.isEmpty() && !plan.states.contains(st)) plan.states << st;
+        if (!refusal.isEmpty()) {
+            host.status(QStringLiteral(" "));
+            MsgBox(refusal + QStringLiteral("\r\n\r\nNothing was installed."), vbExclamation);
+            return report;
         }
         plans.push_back(std::move(plan));
     }

@@ -30,6 +30,7 @@ struct EntryRole {
     bool database = false; // a database file (".MDB", ".Mdb" or ".mdb"): installing it needs no restart
     QString stateCode;     // the data set whose state database VELK<st>.MDB it replaces; "" for none
     bool settings = false; // the settings database VELKI.MDB
+    bool userFile = false; // BACKUP<st>.MDB, REST<st>.DAT or VELK<st>.LDB: the user's, never replaced
 };
 // The role of an entry by its name. A state database is recognised without regard to letter case,
 // since it replaces the file of that name whatever its case.
@@ -68,8 +69,8 @@ struct InstallReport {
 // Installs the archives at archivePaths (in order) into programFolder, showing its own messages
 // (problems, the backups' completion, the closing "Upgrade complete." message).
 //  - Each archive is opened, read through against its checksums and checked for entries that
-//    may not be written into the folder (names leaving it, links, special files) before anything
-//    else happens; one that fails is named and nothing is installed.
+//    may not be written into the folder (names leaving it, links, special files, the user's own
+//    files) before anything else happens; one that fails is named and nothing is installed.
 //  - Then the list form is closed and every state database to be replaced is claimed; one that
 //    another copy of the program has open is named and nothing is installed.
 //  - Per archive: each state database it replaces has its user data saved (with its own connect

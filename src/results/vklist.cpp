@@ -8,7 +8,6 @@
 #include "results/command_availability.h"
 #include "results/command_surface.h"
 #include "results/exclusion_mark.h"
-#include "results/export_place.h"
 #include "results/list_grids.h"
 #include "results/panel_rules.h"
 #include "results/record_commands.h"
@@ -20,7 +19,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QCloseEvent>
@@ -526,12 +524,7 @@ void VKLIST::FULLADDR_Click() {
 
 void VKLIST::EXPORTCUR_Click() {
     if (!results::narrowToCurrentRecord(*this)) return;
-    // Until the export form is connected the button says so rather than doing nothing.
-    if (!isSignalConnected(QMetaMethod::fromSignal(&VKLIST::exportRecordRequested))) {
-        results::showExportForm();
-        return;
-    }
-    emit exportRecordRequested();
+    emit exportRecordRequested(); // the main window opens the export form over the record
 }
 
 void VKLIST::PRINTCUR_Click() {

@@ -136,7 +136,9 @@ TEST_F(ExportRun, ExpiryOrderGoesByMonthAndDayOfTheNewestModFromDecemberBack) {
 TEST_F(ExportRun, ExpiryOrderWithoutTheReportDatabaseSaysSoAndLeavesTheEarlierFile) {
     makeSearchData();
     testsupport::writeFile(target(), "EARLIER");
-    boxes.expect("VKEXPORT CMD1 CANNOT FIND SYSTEM DIRECTORY!", ui::vbOK);
+    boxes.expect("VKEXPORT CMD1 CANNOT FIND SYSTEM DIRECTORY!\nREPORT.MDB is missing from the program folder " +
+                     programFolder + ".",
+                 ui::vbOK);
     EXPECT_EQ(run(kSearch, options(ExportFormat::CommaDelimited, SortOrder::Expiry), target()).end,
               ExportEnd::NoWorkingCopy);
     EXPECT_EQ(testsupport::readFile(target()), "EARLIER");

@@ -145,6 +145,9 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         {"a name leaving the folder", {file("../VELKPA.MDB", "x")}, {}, "leaves the folder"},
         {"an absolute name", {file("/etc/VELKPA.MDB", "x")}, {}, "is an absolute path"},
         {"a link", {testsupport::linkItem("VELKI.MDB", "/etc/passwd")}, {}, "is a symbolic link"},
+        {"the user's backup", {file("backupPA.mdb", "x")}, {}, "\"backupPA.mdb\" of the archive"},
+        {"a restore marker", {file("./RESTNJ.DAT", "x")}, {}, "it would replace the user's own file"},
+        {"a lock file of the notes", {file("VELKPA.LDB", "x")}, {}, "it would replace the user's own file"},
     };
     const QByteArray before = readFile(mainPath);
     const QString first = archive("VELK1.ZIP", {file("VELKPA.MDB", delivery), file("VELK", "program")});

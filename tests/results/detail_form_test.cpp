@@ -272,11 +272,13 @@ TEST_F(DetailFixture, ARecordGoneFromPrimeOpensEmpty) {
     EXPECT_EQ(db->scalar("SELECT COUNT(*) FROM PRIME WHERE User1 = '!&'").toInt(), 0);
 }
 
-TEST_F(DetailFixture, ExportRecordHandsTheExportPlaceExactlyTheCurrentRecord) {
+TEST_F(DetailFixture, ExportRecordHandsTheExportFormExactlyTheCurrentRecord) {
     openList("PA");
     selectRecord(fileB, "01");
-    boxes.expect("Export is not installed yet.", ui::vbOK);
+    int asked = 0;
+    QObject::connect(list.get(), &VKLIST::exportRecordRequested, [&] { ++asked; });
     list->EXPORTCUR_Click();
+    EXPECT_EQ(asked, 1);
     EXPECT_EQ(list->SFILE->RecordSource, "SELECT * FROM PRIME WHERE FILE = '1000002' AND SEQUENCE = '01'");
     ASSERT_NE(list->SFILE->Recordset(), nullptr);
     list->SFILE->Recordset()->MoveLast();
