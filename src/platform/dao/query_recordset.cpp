@@ -153,7 +153,9 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
     // keep only the rowids of rows passed over, reading their values again when they are revisited.
     if (!forwardOnly_) {
         const QuerySource src = analyseQuerySource(sql);
-        if (!src.table.isEmpty() && db.tableExists(src.table)) {
+        const bool numbered =
+            src.orderByAt >= 0 && ordersByColumnNumber(sql.mid(src.orderByAt, src.endAt - src.orderByAt));
+        if (!src.table.isEmpty() && !numbered && db.tableExists(src.table)) {
             QString withRowid = sql;
             withRowid.insert(
                 src.insertAt,

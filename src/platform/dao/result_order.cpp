@@ -192,6 +192,19 @@ void multikeySort(KeyRef* a, size_t n, int depth) {
 
 } // namespace
 
+bool ordersByColumnNumber(const QString& clause) {
+    const QVector<SqlToken> t = tokenizeSql(clause);
+    int depth = 0;
+    bool termStart = false;
+    for (const SqlToken& k : t) {
+        if (k.kind == SqlToken::Space) continue;
+        if (depth == 0 && termStart && k.kind == SqlToken::Number) return true;
+        termStart = depth == 0 && (k.isWord("BY") || k.isSymbol(","));
+        depth += k.isSymbol("(") ? 1 : k.isSymbol(")") ? -1 : 0;
+    }
+    return false;
+}
+
 std::optional<QVector<OrderTerm>> parseOrderBy(const QString& clause) {
     QVector<SqlToken> tokens;
     for (const SqlToken& t : tokenizeSql(clause))

@@ -35,6 +35,10 @@ struct OrderTerm {
     bool call = false;                // a function call (its result compares in BINARY)
 };
 
+// True when an ORDER BY clause (from ORDER to the end) names a result column by its number: a
+// column put before the others would then change what it orders by.
+bool ordersByColumnNumber(const QString& clause);
+
 // The terms of an ORDER BY clause (from ORDER to the end of the statement). Nothing when a term
 // names a result column by number or cannot be read here.
 std::optional<QVector<OrderTerm>> parseOrderBy(const QString& clause);
