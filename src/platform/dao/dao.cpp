@@ -132,6 +132,14 @@ QString dateToStorage(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
+int compareText(const QString& a, const QString& b) {
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    const int n = int(std::min(x.size(), y.size()));
+    const int c = n > 0 ? sqlite3_strnicmp(x.constData(), y.constData(), n) : 0;
+    if (c != 0) return c;
+    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
+}
+
 bool isNumber(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Int:

@@ -270,6 +270,10 @@ QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
 // True when v holds an integer or floating-point number; a bool is not one.
 bool isNumber(const QVariant& v);
 
+// Compares two texts as the database orders text columns: the letters A to Z without regard to
+// case, everything else by its UTF-8 bytes, a text before any longer one it begins. <0, 0 or >0.
+int compareText(const QString& a, const QString& b);
+
 // Password taken from a connect string such as ";PWD=secret" (case-insensitive key), "" when none.
 QString passwordFromConnect(const QString& connect);
 
