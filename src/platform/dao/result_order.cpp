@@ -10,8 +10,6 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
-#include <limits>
-#include <numeric>
 
 namespace dao::detail {
 
@@ -94,6 +92,28 @@ bool plainSelectList(const QString& list) {
     return itemPlain();
 }
 
+// True when SQLite reads the query's rows in its order without a sort of its own, without going
+// from an index to the table row by row, and without looking each row up in a sub-query's list
+// (in the order of another column those look-ups land all over the list, several times slower
+// than in the list's own order, which the planner does not weigh): then its order costs nothing.
+bool orderComesFree(sqlite3* db, const QByteArray& sql) {
+    sqlite3_stmt* st = nullptr;
+    const QByteArray explain = "EXPLAIN QUERY PLAN " + sql;
+    if (sqlite3_prepare_v2(db, explain.constData(), -1, &st, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(st);
+        return false;
+    }
+    bool free = true;
+    while (free && sqlite3_step(st) == SQLITE_ROW) {
+        if (sqlite3_column_int(st, 1) != 0) continue; // a step of a sub-query
+        const QByteArray detail(reinterpret_cast<const char*>(sqlite3_column_text(st, 3)));
+        free = !detail.contains("TEMP B-TREE") && !detail.contains("USING INDEX") &&
+               !detail.contains("LIST SUBQUERY");
+    }
+    sqlite3_finalize(st);
+    return free;
+}
+
 struct TableIndex {
     QStringList columns; // key columns in order
     std::vector<std::optional<Collation>> collations;
@@ -131,15 +151,21 @@ std::vector<TableIndex> tableIndexes(sqlite3* db, const QString& table) {
 }
 
 void appendBigEndian(std::string& out, quint64 v) {
-    for (int shift = 56; shift >= 0; shift -= 8)
-        out.push_back(char((v >> shift) & 0xff));
+    char bytes[8];
+    for (int i = 7; i >= 0; --i, v >>= 8)
+        bytes[i] = char(v & 0xff);
+    out.append(bytes, 8);
 }
 
 // Bytes with an end mark that keeps their order: a zero byte becomes 00 FF, the end 00 00.
 void appendEscaped(std::string& out, const char* p, int n) {
-    for (int i = 0; i < n; ++i) {
-        out.push_back(p[i]);
-        if (p[i] == 0) out.push_back(char(0xff));
+    const char* const end = p + n;
+    while (p < end) {
+        const char* zero = static_cast<const char*>(std::memchr(p, 0, size_t(end - p)));
+        const char* stop = zero ? zero + 1 : end;
+        out.append(p, size_t(stop - p));
+        if (zero) out.push_back(char(0xff));
+        p = stop;
     }
     out.append(2, char(0));
 }
@@ -241,7 +267,7 @@ int appendForCollation(std::string& out, const char* text, int size, Collation c
     return size;
 }
 
-bool appendSortKey(std::string& out, const SortValue& v, bool termHasReal, bool descending, bool nullsFirst) {
+bool appendSortKey(std::string& out, const SortValue& v, bool descending, bool nullsFirst) {
     const size_t begin = out.size();
     switch (v.type) {
     case SortValue::Null:
@@ -249,13 +275,8 @@ bool appendSortKey(std::string& out, const SortValue& v, bool termHasReal, bool 
         break;
     case SortValue::Integer:
     case SortValue::Real: {
-        out.push_back(char(0x02));
-        if (!termHasReal) { // whole numbers exactly
-            appendBigEndian(out, quint64(v.integer) ^ (quint64(1) << 63));
-            break;
-        }
-        // With fractions among them every number goes as a double, which holds a whole number
-        // exactly up to 2^53; beyond that the order is left to SQLite.
+        // Every number goes as a double, which holds a whole number exactly up to 2^53; beyond
+        // that the order is left to SQLite.
         if (v.type == SortValue::Integer && (v.integer > (qint64(1) << 53) || v.integer < -(qint64(1) << 53))) {
             out.resize(begin);
             return false;
@@ -264,6 +285,7 @@ bool appendSortKey(std::string& out, const SortValue& v, bool termHasReal, bool 
         if (d == 0) d = 0; // -0 is 0
         quint64 bits;
         std::memcpy(&bits, &d, sizeof bits);
+        out.push_back(char(0x02));
         appendBigEndian(out, (bits >> 63) ? ~bits : bits | (quint64(1) << 63));
         break;
     }
@@ -307,68 +329,99 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
         collations.push_back(c);
     }
 
-    // The longest tail of the terms that an index of the table is ordered by gives the order of
-    // the rows its terms leave tied (all of it, when the index covers every term); the terms
-    // before it are sorted here. Without such a tail, ties go by rowid.
-    int k = int(terms->size()); // the terms sorted here
-    const IndexOrder* tail = nullptr;
-    bool tailDescending = false;
-    for (const TableIndex& index : tableIndexes(db, src.table)) {
-        for (int j = 0; j < k; ++j) {
-            const int n = int(terms->size()) - j;
-            bool matches = n <= index.columns.size();
-            for (int i = 0; matches && i < n; ++i) {
-                const OrderTerm& t = (*terms)[j + i];
-                matches = !t.column.isEmpty() && t.column.compare(index.columns[i], Qt::CaseInsensitive) == 0 &&
-                          collations[size_t(j + i)] == index.collations[i] &&
-                          t.descending == (*terms)[j].descending && t.nullsFirst != t.descending;
-            }
-            if (!matches) continue;
-            QStringList keys;
-            for (const QString& c : index.columns)
-                keys << quoteName(c);
-            const IndexOrder* o = orders.order(quoteName(src.table), keys, rc);
-            if (!o) return OrderOutcome::Failed;
-            k = j;
-            tail = o;
-            tailDescending = (*terms)[j].descending;
-            break;
-        }
-    }
-    bool sortable = true;
-    for (int i = 0; i < k; ++i)
-        sortable = sortable && collations[size_t(i)].has_value();
-
     auto select = [&](int keys, const QString& order) {
         QString text = QStringLiteral("SELECT ") + rowid;
         for (int i = 0; i < keys; ++i)
             text += QStringLiteral(", ") + (*terms)[i].expression;
         return (text + u' ' + body + order).toUtf8();
     };
-    // Read in whatever order costs least (the planner's choice with no order asked for), or in
-    // SQLite's order when some term cannot be sorted here.
-    QByteArray query = sortable ? select(k, QString()) : select(0, sql.mid(src.orderByAt, src.endAt - src.orderByAt));
+    const int n = int(terms->size());
+    auto tailClause = [&](int j) {
+        QStringList tail;
+        for (int i = j; i < n; ++i)
+            tail << (*terms)[i].written;
+        return QStringLiteral("ORDER BY ") + tail.join(QStringLiteral(", "));
+    };
+    // An index ordered by the terms from j on (plain columns, one direction, the index's collation).
+    const std::vector<TableIndex> indexes = tableIndexes(db, src.table);
+    auto indexFor = [&](int j) -> const TableIndex* {
+        for (const TableIndex& index : indexes) {
+            bool matches = n - j <= index.columns.size();
+            for (int i = 0; matches && j + i < n; ++i) {
+                const OrderTerm& t = (*terms)[j + i];
+                matches = !t.column.isEmpty() && t.column.compare(index.columns[i], Qt::CaseInsensitive) == 0 &&
+                          collations[size_t(j + i)] == index.collations[i] &&
+                          t.descending == (*terms)[j].descending && t.nullsFirst != t.descending;
+            }
+            if (matches) return &index;
+        }
+        return nullptr;
+    };
+
+    // The longest tail of the terms whose order comes without sorting: SQLite reads the rows in it
+    // at no cost, or an index in its order is kept (IndexOrders). The terms before that tail are
+    // sorted here; rows they leave tied keep the tail's order. Without such a tail every term is
+    // sorted here, ties by rowid; a term that cannot be sorted here leaves the order to SQLite.
+    int k = n;               // the terms sorted here
+    bool readInOrder = false; // rows come in the tail's order
+    const IndexOrder* tail = nullptr;
+    bool tailDescending = false;
+    QByteArray query;
+    bool headSortable = true;
+    for (int j = 0; j < n && query.isEmpty() && headSortable; ++j) {
+        const QByteArray ordered = select(j, tailClause(j));
+        if (orderComesFree(db, ordered)) {
+            query = ordered;
+            readInOrder = true;
+        } else if (const TableIndex* index = indexFor(j)) {
+            QStringList keys;
+            for (const QString& c : index->columns)
+                keys << quoteName(c);
+            if (!(tail = orders.order(quoteName(src.table), keys, rc))) return OrderOutcome::Failed;
+            tailDescending = (*terms)[j].descending;
+            query = select(j, QString());
+        }
+        k = j;
+        headSortable = collations[size_t(j)].has_value();
+    }
+    if (query.isEmpty()) {
+        readInOrder = !headSortable;
+        k = headSortable ? n : 0;
+        query = select(k, headSortable ? QString() : tailClause(0));
+    }
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, query.constData(), -1, &st, nullptr) != SQLITE_OK) {
         sqlite3_finalize(st);
         return OrderOutcome::NotHere;
     }
-    if (!sortable) {
-        k = 0;
-        tail = nullptr;
-    }
-    const bool sortHere = sortable;
 
-    // The rows with their keys as they come; the keys are made into byte strings that sort as
-    // SQLite orders the values (appendSortKey) once every value of a term is known.
+    // Each row's rowid and, for the terms sorted here, its key: byte strings that sort as SQLite
+    // orders the values (appendSortKey), then what breaks their ties: the row's place in the
+    // tail's order (where it came, or its place in the index), else its rowid.
     rowids->clear();
-    std::vector<SortValue> values; // k per row; text in `store`, as its collation compares it
-    std::string store;
-    std::vector<bool> hasReal(size_t(k), false);
+    std::string keys, folded;
+    std::vector<size_t> ends;
+    std::vector<qint64> places; // when an index gives the whole order
+    const qint64 last = tail ? qint64(tail->rowids.size()) - 1 : 0;
+    bool here = true;
     int step;
     while ((step = sqlite3_step(st)) == SQLITE_ROW) {
-        rowids->push_back(sqlite3_column_int64(st, 0));
-        for (int i = 0; i < k; ++i) {
+        const qint64 id = sqlite3_column_int64(st, 0);
+        qint64 place = readInOrder ? qint64(rowids->size()) : id;
+        if (tail) {
+            const long long at = tail->positionOf(id);
+            if (at < 0) { // a row the index does not know yet
+                here = false;
+                break;
+            }
+            place = tailDescending ? last - at : at;
+        }
+        rowids->push_back(id);
+        if (k == 0) {
+            if (tail) places.push_back(place);
+            continue;
+        }
+        for (int i = 0; i < k && here; ++i) {
             SortValue v;
             switch (sqlite3_column_type(st, i + 1)) {
             case SQLITE_INTEGER:
@@ -378,67 +431,45 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
             case SQLITE_FLOAT:
                 v.type = SortValue::Real;
                 v.real = sqlite3_column_double(st, i + 1);
-                hasReal[size_t(i)] = true;
                 break;
             case SQLITE_TEXT:
+                folded.clear();
                 v.type = SortValue::Text;
-                v.integer = qint64(store.size());
-                v.size = appendForCollation(store, reinterpret_cast<const char*>(sqlite3_column_text(st, i + 1)),
+                v.size = appendForCollation(folded, reinterpret_cast<const char*>(sqlite3_column_text(st, i + 1)),
                                             sqlite3_column_bytes(st, i + 1), *collations[size_t(i)]);
+                v.bytes = folded.data();
                 break;
             case SQLITE_BLOB:
                 v.type = SortValue::Blob;
-                v.integer = qint64(store.size());
+                v.bytes = static_cast<const char*>(sqlite3_column_blob(st, i + 1));
                 v.size = sqlite3_column_bytes(st, i + 1);
-                store.append(static_cast<const char*>(sqlite3_column_blob(st, i + 1)), size_t(v.size));
                 break;
             default:
                 break;
             }
-            values.push_back(v);
+            const OrderTerm& t = (*terms)[i];
+            here = appendSortKey(keys, v, t.descending, t.nullsFirst);
         }
+        if (!here) break;
+        appendBigEndian(keys, quint64(place) ^ (quint64(1) << 63));
+        ends.push_back(keys.size());
     }
-    const int code = step == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+    const int code = !here || step == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
     sqlite3_finalize(st);
     if (code != SQLITE_OK) {
         *rc = code;
         return OrderOutcome::Failed;
     }
-    if (!sortHere) return OrderOutcome::Done;
-
-    // The tail's order: each row's place in the index, turned round for a descending tail.
-    std::vector<qint64> places;
-    if (tail) {
-        places.reserve(rowids->size());
-        const qint64 last = qint64(tail->rowids.size()) - 1;
-        for (qint64 r : *rowids) {
-            const long long at = tail->positionOf(r);
-            if (at < 0) return OrderOutcome::NotHere; // a row the index does not know yet
-            places.push_back(tailDescending ? last - at : at);
-        }
-        if (k == 0) { // the index gives the whole order: the rows by their places
-            std::vector<bool> present(tail->rowids.size(), false);
-            for (qint64 at : places)
-                present[size_t(at)] = true;
-            rowids->clear();
-            for (size_t at = 0; at < present.size(); ++at)
-                if (present[at]) rowids->push_back(tail->rowids[size_t(tailDescending ? last - qint64(at) : qint64(at))]);
-            return OrderOutcome::Done;
-        }
-    }
-    std::string keys;
-    std::vector<size_t> ends;
-    ends.reserve(rowids->size());
-    for (size_t r = 0; r < rowids->size(); ++r) {
-        for (int i = 0; i < k; ++i) {
-            SortValue v = values[r * size_t(k) + size_t(i)];
-            if (v.type == SortValue::Text || v.type == SortValue::Blob) v.bytes = store.data() + v.integer;
-            const OrderTerm& t = (*terms)[i];
-            if (!appendSortKey(keys, v, hasReal[size_t(i)], t.descending, t.nullsFirst))
-                return OrderOutcome::NotHere;
-        }
-        appendBigEndian(keys, quint64(tail ? places[r] : (*rowids)[r]) ^ (quint64(1) << 63));
-        ends.push_back(keys.size());
+    if (!here) return OrderOutcome::NotHere;
+    if (k == 0 && !tail) return OrderOutcome::Done; // read in order
+    if (k == 0) { // the index gives the whole order: the rows by their places
+        std::vector<bool> present(tail->rowids.size(), false);
+        for (qint64 at : places)
+            present[size_t(at)] = true;
+        rowids->clear();
+        for (size_t at = 0; at < present.size(); ++at)
+            if (present[at]) rowids->push_back(tail->rowids[size_t(tailDescending ? last - qint64(at) : qint64(at))]);
+        return OrderOutcome::Done;
     }
     std::vector<KeyRef> refs(rowids->size());
     for (size_t r = 0; r < refs.size(); ++r) {

@@ -1,9 +1,10 @@
-// The order of an ordered query on one table, as the rowids of its rows. SQLite's own sorter is
-// slow on large results (it compares whole records, spilling to disk), and reading a large result
-// in an index's order can cost several times reading it in the order the planner likes best. So
-// the rows are read in the cheapest order and put in order here: by the order of an index that
-// the ORDER BY follows (kept per connection, IndexOrders), and for terms no index follows (plain
-// columns and function calls) by their values, sorted with SQLite's rules for comparing them.
+// The order of an ordered query on one table, known whole as the rowids of its rows. SQLite's own
+// sorter is slow on large results (it compares whole records, spilling to disk), and reading a
+// result in an index's order can cost several times more than the planner's own way when each row
+// is looked up in a sub-query's list. So the order comes, for the longest tail of the ORDER BY
+// terms that allows it, from SQLite reading the rows in that order at no cost, or from an index's
+// order kept per connection (IndexOrders); the terms before that tail (plain columns and function
+// calls) are sorted here by their values, with SQLite's rules for comparing them.
 #pragma once
 
 #include <QString>
@@ -58,9 +59,8 @@ int appendForCollation(std::string& out, const char* text, int size, Collation c
 
 // Appends a value's sort key: byte strings that compare (memcmp, a shorter one first) as SQLite
 // orders the values in an ORDER BY term: Null first (or last), numbers by value, text, blobs.
-// termHasReal: some value of the term has a fraction, so all numbers go as doubles. False when a
-// whole number is too large for that; the order is then SQLite's to make.
-bool appendSortKey(std::string& out, const SortValue& v, bool termHasReal, bool descending, bool nullsFirst);
+// Numbers go as doubles: false for a whole number beyond 2^53, whose order is left to SQLite.
+bool appendSortKey(std::string& out, const SortValue& v, bool descending, bool nullsFirst);
 
 enum class OrderOutcome { Done, NotHere, Failed };
 
