@@ -6,7 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,6 +45,32 @@ void run(const QString& program, const QStringList& args) {
     if (!p.waitForStarted() || !p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit ||
         p.exitCode() != 0)
         die(QStringLiteral("%1 failed (exit code %2)").arg(program).arg(p.exitCode()));
+}
+
+// The tables and indexes of a database, to tell whether a cached one has the schema of today.
+QString schemaOf(const QString& database) {
+    sqlite3* db = nullptr;
+    QString schema;
+    if (sqlite3_open_v2(QFile::encodeName(database).constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE sql IS NOT NULL ORDER BY name", -1, &st,
+                               nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                schema += QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))) + u'\n';
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return schema;
+}
+
+// The schema velk-setup gives a new data set today.
+QString currentSchema(const QString& dir, const QString& state) {
+    QDir().mkpath(dir);
+    QTemporaryDir fresh(QDir(dir).filePath(QStringLiteral("schema-XXXXXX")));
+    QProcess p;
+    p.start(tool(QStringLiteral("velk-setup")), {fresh.path()});
+    p.waitForFinished(-1);
+    return schemaOf(QDir(fresh.path()).filePath(QStringLiteral("VELK%1.MDB").arg(state)));
 }
 
 QString readText(const QString& path) {
@@ -120,7 +149,9 @@ RealData ensureRealData(const QString& dir, const QString& state, int employers,
                               .arg(d.state)
                               .arg(employers)
                               .arg(seed);
-    if (readText(stampPath) == stamp && QFileInfo::exists(d.database)) return d;
+    if (readText(stampPath) == stamp && QFileInfo::exists(d.database) &&
+        schemaOf(d.database) == currentSchema(dir, d.state))
+        return d;
 
     std::printf("building %s (kept for the next run):\n", qPrintable(d.folder));
     QElapsedTimer t;

@@ -1,6 +1,7 @@
 // Data for the benchmarks made the way users get theirs: a program folder created by velk-setup, a
 // release written by velk-gen and loaded by velk-load, so the rows are as wide as real ones. The
-// folder is kept and reused while its stamp matches; delete it to build again.
+// folder is kept and reused while it was made with the same arguments and has the schema that
+// velk-setup gives today; otherwise it is built again.
 #pragma once
 
 #include <QString>

@@ -56,6 +56,7 @@ void SearchTabs::sort(int column) {
     markSortColumn(*c_.grid, column);
     c_.grid->setColumnCaption(search::kColExpires, search::expiresCaption(dataset::current().code));
     SortField = c_.grid->columnSpec(column).field;
+    sortOrder_ = column == search::kColExpires ? ResultOrder::ByAnniversary : ResultOrder::ByValue;
     if (SearchSQL.isEmpty()) return;
     const QString sorted = search::sortedSearchSQL(SearchSQL, column);
     try {

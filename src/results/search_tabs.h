@@ -3,6 +3,8 @@
 // The list form owns the controls; this part works on them.
 #pragma once
 
+#include "results/type_ahead.h"
+
 #include <QString>
 
 class QLineEdit;
@@ -47,9 +49,12 @@ public:
 
     QString SearchSQL; // the shown search's SQL without ORDER BY
     QString SortField; // field of the search grid's sorted column, read by the type-ahead
+    // How the shown result is sorted, for the type-ahead: by the sort field, or by anniversary.
+    ResultOrder sortOrder() const { return sortOrder_; }
 
 private:
     Controls c_;
+    ResultOrder sortOrder_ = ResultOrder::ByValue;
 };
 
 } // namespace results

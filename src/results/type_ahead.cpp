@@ -6,30 +6,6 @@
 
 namespace results {
 
-namespace {
-
-enum class Find { Found, NotFound, Failed };
-
-// Walks from the row after (forward) or before the current one to the nearest row whose field is
-// not less (forward) or not greater (backward) than text. When the criterion cannot be evaluated
-// the recordset goes back to where it was, as a failed find leaves it.
-Find findFrom(dao::Recordset& rs, const QString& field, const QString& text, bool forward) {
-    const dao::Bookmark start = rs.bookmark();
-    auto step = [&] { forward ? rs.MoveNext() : rs.MovePrevious(); };
-    for (step(); forward ? !rs.atEOF() : !rs.atBOF(); step()) {
-        const QVariant v = rs.value(field);
-        const std::optional<int> c = compareCriterion(v, text);
-        if (c && (forward ? *c >= 0 : *c <= 0)) return Find::Found;
-        if (!c && v.isValid() && !v.isNull()) {
-            rs.setBookmark(start);
-            return Find::Failed;
-        }
-    }
-    return Find::NotFound;
-}
-
-} // namespace
-
 SeekResult seekAllRecords(dao::Recordset& table, const QString& index, const QString& text) {
     SeekResult r;
     if (!index.isEmpty() && table.index() != index) {
@@ -41,14 +17,21 @@ SeekResult seekAllRecords(dao::Recordset& table, const QString& index, const QSt
     return r;
 }
 
-std::optional<int> compareCriterion(const QVariant& v, const QString& text) {
-    if (!v.isValid() || v.isNull()) return std::nullopt;
+std::optional<int> compareCriterion(const QVariant& v, const QString& text, ResultOrder order) {
+    if (order == ResultOrder::ByAnniversary) {
+        const QDate d = dao::toDate(v);
+        const QString key = d.isValid() ? d.toString(QStringLiteral("MM/dd")) : QString();
+        // "3/15" means what the grid shows as 03/15.
+        const QString typed = text.size() > 1 && text[1] == u'/' ? u'0' + text : text;
+        return dao::compareText(key, typed.left(5));
+    }
+    if (!v.isValid() || v.isNull()) return -1; // Null sorts first
     if (v.typeId() == QMetaType::QDate) {
         const QDate d = dao::toDate(text);
         if (!d.isValid()) return std::nullopt;
         return v.toDate() < d ? -1 : (v.toDate() > d ? 1 : 0);
     }
-    if (v.typeId() == QMetaType::QString) return QString::compare(v.toString(), text, Qt::CaseInsensitive);
+    if (v.typeId() == QMetaType::QString) return dao::compareText(v.toString(), text);
     bool ok = false;
     const double x = text.toDouble(&ok);
     if (!ok) return std::nullopt;
@@ -56,34 +39,37 @@ std::optional<int> compareCriterion(const QVariant& v, const QString& text) {
     return y < x ? -1 : (y > x ? 1 : 0);
 }
 
-bool findInResults(dao::Recordset& result, const QString& field, const QString& text) {
+bool findInResults(dao::Recordset& result, const QString& field, const QString& text, ResultOrder order) {
     try {
         if (text.isEmpty() || dataset::isEmptyText(text)) {
             result.MoveFirst();
             return true;
         }
         if (!hasCurrentRow(&result) || field.isEmpty()) return false;
-        const QString current = result.text(field).toUpper();
-        // The finds compare without regard to case, so the direction must too: a lower-case "b"
-        // typed at a name starting with M lies behind, not ahead.
-        const QString key = text.toUpper();
         // A double quote would end the criterion's literal: such a find fails and is skipped.
-        const bool criterionValid = !text.contains(QLatin1Char('"'));
-        if (QString::compare(key, current, Qt::CaseSensitive) > 0) {
-            // Every later row sorts before the text: the last row is the nearest.
-            if (criterionValid && findFrom(result, field, text, true) == Find::NotFound) result.MoveLast();
-        } else {
-            if (criterionValid && findFrom(result, field, text, false) == Find::NotFound) {
-                // Every earlier row sorts after the text: the first row is the one wanted.
-                result.MoveFirst();
+        if (text.contains(QLatin1Char('"'))) return true;
+        const dao::Bookmark start = result.bookmark();
+        result.MoveLast();
+        const long long count = result.RecordCount();
+        // The rows before lo sort before the text, those from hi on do not.
+        long long lo = 0, hi = count;
+        while (lo < hi) {
+            const long long mid = lo + (hi - lo) / 2;
+            result.setAbsolutePosition(mid);
+            const std::optional<int> c = compareCriterion(result.value(field), text, order);
+            if (!c) { // the criterion cannot be evaluated: the find fails
+                result.setBookmark(start);
                 return true;
             }
-            if (hasCurrentRow(&result) &&
-                QString::compare(result.text(field).toUpper(), key, Qt::CaseSensitive) < 0) {
-                result.MoveNext();
-                if (result.atEOF()) result.MoveLast();
-            }
+            if (*c < 0)
+                lo = mid + 1;
+            else
+                hi = mid;
         }
+        if (lo < count)
+            result.setAbsolutePosition(lo);
+        else
+            result.MoveLast(); // every row sorts before the text: the last row is the nearest
     } catch (const dao::DaoError&) {
     }
     return true;

@@ -356,7 +356,7 @@ void VKLIST::SFOR_Change() {
 void VKLIST::FindInResults(const QString& text, dao::Recordset* result, const QString& field) {
     if (!result) return;
     ui::BusyCursor busy;
-    if (results::findInResults(*result, field, text)) SFILE->notifyMoved();
+    if (results::findInResults(*result, field, text, tabs_->sortOrder())) SFILE->notifyMoved();
 }
 
 void VKLIST::TDBGrid1_HeadClick(int ColIndex) {

@@ -112,6 +112,7 @@ TEST_F(SetupFolder, EveryTableIndexAndField) {
         EXPECT_EQ(db->indexColumns("PRIME", "KEY2").value(0).toUpper(), "NAMESORT");
         EXPECT_EQ(db->indexColumns("PRIME", "KEY3").value(0).toUpper(), "COUNTYSORT");
         EXPECT_EQ(db->indexColumns("PRIME", "KEYFILESEQ"), QStringList{"FILESEQ"});
+        EXPECT_EQ(db->indexColumns("PRIME", "KEYSEARCH").value(0), "NAME1");
         EXPECT_EQ(db->indexColumns("MODS", "KEYFILE"), fileSeq);
         EXPECT_EQ(db->indexColumns("NOTES", "PRIMARY"), fileSeq);
         EXPECT_EQ(db->indexColumns("VERSION", "PRIMARY"), QStringList{"Dummy"});

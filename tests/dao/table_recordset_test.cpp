@@ -212,6 +212,63 @@ TEST_F(TableRecordsetTest, AbsolutePositionFollowsTheIndex) {
     EXPECT_EQ(rs->AbsolutePosition(), -1);
 }
 
+TEST_F(DaoTest, PositionsInEveryOrderAfterEveryKindOfChange) {
+    makePrime();
+    // Far more rows than a jump steps through, Null and equal names, gaps in the rowids.
+    db->BeginTrans();
+    for (int i = 0; i < 3000; ++i)
+        addPrime(QStringLiteral("%1").arg(i * 7919 % 3001, 5, 10, QLatin1Char('0')), "01",
+                 i % 11 == 0 ? QVariant() : QVariant(QStringLiteral("name %1").arg(i % 400)));
+    db->execute("DELETE FROM PRIME WHERE FILE LIKE '%5'");
+    db->CommitTrans();
+    auto rs = db->OpenTable("PRIME");
+    auto check = [&](const char* index, const char* after) {
+        SCOPED_TRACE(std::string(index) + ", " + after);
+        rs->setIndex(index);
+        const QStringList keys = db->indexColumns("PRIME", index);
+        auto order = db->OpenRecordset("SELECT FILE, SEQUENCE FROM PRIME ORDER BY " + keys.join(", ") + ", rowid",
+                                       dao::RecordsetType::Snapshot);
+        QStringList files; // FILE and SEQUENCE, in the index's order
+        for (; !order->atEOF(); order->MoveNext())
+            files << order->text("FILE") + order->text("SEQUENCE");
+        auto here = [&] { return rs->text("FILE") + rs->text("SEQUENCE"); };
+        EXPECT_EQ(rs->RecordCount(), files.size());
+        for (long long n : {0LL, 1LL, 1023LL, 1024LL, 1500LL, files.size() - 1LL}) {
+            rs->setAbsolutePosition(n);
+            EXPECT_EQ(here(), files[int(n)]) << n;
+            QVariantList key;
+            for (const QString& k : keys)
+                key << rs->value(k);
+            rs->Seek("=", key); // the first row with that key, its position worked out anew
+            EXPECT_EQ(files.indexOf(here()), rs->AbsolutePosition()) << n;
+        }
+        rs->setAbsolutePosition(files.size());
+        EXPECT_TRUE(rs->atEOF());
+    };
+    check("KEY2", "load");
+    check("PRIMARY", "load");
+
+    rs->setIndex("KEY2");
+    rs->setAbsolutePosition(2000);
+    rs->Edit(); // a key column: the row moves
+    rs->setValue("NAME1", "aaa");
+    rs->Update();
+    check("KEY2", "a name changed");
+    rs->AddNew();
+    rs->setValue("FILE", "00000");
+    rs->setValue("SEQUENCE", "02");
+    rs->setValue("NAME1", "name 2");
+    rs->Update();
+    check("PRIMARY", "a row added");
+    rs->setAbsolutePosition(10);
+    rs->Delete();
+    check("KEY2", "a row deleted");
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    other->execute("UPDATE PRIME SET NAME1 = 'zzz' WHERE FILE < '01000'");
+    other.reset();
+    check("KEY2", "another user's change");
+}
+
 TEST_F(TableRecordsetTest, EmptyTableIsAtBothEnds) {
     db->execute("DELETE * FROM PRIME");
     auto rs = db->OpenTable("PRIME");

@@ -1,6 +1,7 @@
 #include "platform/dao/dao.h"
 
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/index_order.h"
 #include "platform/dao/query_recordset.h"
 #include "platform/dao/sqlite_util.h"
 #include "platform/dao/table_recordset.h"
@@ -131,6 +132,14 @@ QString dateToStorage(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
+int compareText(const QString& a, const QString& b) {
+    const QByteArray x = a.toUtf8(), y = b.toUtf8();
+    const int n = int(std::min(x.size(), y.size()));
+    const int c = n > 0 ? sqlite3_strnicmp(x.constData(), y.constData(), n) : 0;
+    if (c != 0) return c;
+    return x.size() < y.size() ? -1 : x.size() > y.size() ? 1 : 0;
+}
+
 bool isNumber(const QVariant& v) {
     switch (v.typeId()) {
     case QMetaType::Int:
@@ -237,6 +246,21 @@ Database::~Database() {
     close();
 }
 
+void Database::noteChange() {
+    ++changeSeq_;
+    if (orders_) orders_->changed();
+}
+
+void Database::noteUpdate(const QString& quotedTable, const QStringList& quotedColumns) {
+    ++changeSeq_;
+    if (orders_) orders_->changed(quotedTable, quotedColumns);
+}
+
+IndexOrders& Database::orders() {
+    if (!orders_) orders_ = std::make_unique<IndexOrders>(db_);
+    return *orders_;
+}
+
 void Database::close() {
     for (Recordset* rs : recordsets_) {
         rs->release();
@@ -244,6 +268,7 @@ void Database::close() {
     }
     recordsets_.clear();
     statements_->clear();
+    orders_.reset();
     if (db_) {
         if (transDepth_ > 0)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); // never commit half a batch
@@ -309,7 +334,6 @@ void Database::configure(bool exclusive) {
     sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
-    registerRecordsetFunctions(db_);
     if (exclusive) {
         runSql("PRAGMA locking_mode=EXCLUSIVE", op);
         // Take the lock now, so a file in use by someone else is refused at open.
@@ -380,6 +404,11 @@ long long Database::execute(const QString& jetSql) {
 }
 
 long long Database::executeBound(const QString& sql, const QVariantList& params) {
+    return runBound(sql, params, QString(), {});
+}
+
+long long Database::runBound(const QString& sql, const QVariantList& params, const QString& quotedTable,
+                             const QStringList& onlyColumns) {
     const QString op = QStringLiteral("change the data in");
     sqlite3_stmt* st = cached(sql, op);
     for (int i = 0; i < params.size(); ++i)
@@ -391,7 +420,10 @@ long long Database::executeBound(const QString& sql, const QVariantList& params)
     sqlite3_clear_bindings(st);
     if (code != SQLITE_OK) fail(op, reasonFor(db_, code));
     if (readOnlyStmt) return 0;
-    noteChange();
+    if (quotedTable.isEmpty())
+        noteChange();
+    else
+        noteUpdate(quotedTable, onlyColumns);
     return sqlite3_changes64(db_);
 }
 

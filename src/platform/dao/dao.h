@@ -25,6 +25,7 @@ class Database;
 
 namespace detail {
 class StatementCache;
+class IndexOrders;
 sqlite3* rawHandle(const Database& db);
 } // namespace detail
 
@@ -125,7 +126,9 @@ public:
     // as a change too, so that what recordsets of this one cached is read again. True when there
     // was any. Opening a recordset looks, and so does refreshCurrentRow.
     bool noteOutsideChanges();
-    void noteChange() { ++changeSeq_; }
+    void noteChange();
+    // A change that only updated these (quoted) columns of a table: orders on other columns stay.
+    void noteUpdate(const QString& quotedTable, const QStringList& quotedColumns);
 
 private:
     Database();
@@ -135,6 +138,11 @@ private:
     // A prepared statement kept for reuse; the caller resets it after use.
     sqlite3_stmt* cached(const QString& sql, const QString& operation);
     sqlite3* handle() const { return db_; }
+    detail::IndexOrders& orders();
+    // executeBound for an update of only these (quoted) columns of a table, which leaves the
+    // orders of its other columns as they were.
+    long long runBound(const QString& sql, const QVariantList& params, const QString& quotedTable,
+                       const QStringList& onlyColumns);
     void runSql(const char* sql, const QString& operation);
     void checkOpen(const QString& operation) const;
     friend class Recordset;
@@ -151,6 +159,7 @@ private:
     qint64 dataVersion_ = -1; // the engine's count of other connections' commits, last seen
     std::vector<Recordset*> recordsets_;
     std::unique_ptr<detail::StatementCache> statements_;
+    std::unique_ptr<detail::IndexOrders> orders_;
 };
 
 // Opaque position of a row in its recordset; valid for the recordset that gave it.
@@ -260,6 +269,10 @@ QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
 
 // True when v holds an integer or floating-point number; a bool is not one.
 bool isNumber(const QVariant& v);
+
+// Compares two texts as the database orders text columns: the letters A to Z without regard to
+// case, everything else by its UTF-8 bytes, a text before any longer one it begins. <0, 0 or >0.
+int compareText(const QString& a, const QString& b);
 
 // Password taken from a connect string such as ";PWD=secret" (case-insensitive key), "" when none.
 QString passwordFromConnect(const QString& connect);

@@ -1,6 +1,7 @@
 #include "platform/dao/query_recordset.h"
 
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/result_order.h"
 #include "platform/dao/sqlite_util.h"
 
 #include <sqlite3.h>
@@ -20,7 +21,6 @@ constexpr int kReadAhead = 512;
 // Rows whose values stay in memory; earlier ones keep only their rowid (when the query has one).
 constexpr size_t kCachedRows = 4096;
 const char* const kRowidColumn = "__velk_rowid";
-const char* const kTallyType = "velk_tally";
 // A row number no result reaches: fetching towards it reads to the end.
 constexpr long long kPastTheEnd = std::numeric_limits<long long>::max() / 2;
 
@@ -33,31 +33,6 @@ bool isKeyword(const SqlToken& t) {
     return false;
 }
 
-// True when SQLite sorts the whole result of a query in a temporary B-tree before its first row.
-bool sortsWholeResult(sqlite3* db, const QString& sql) {
-    sqlite3_stmt* st = nullptr;
-    const QByteArray utf8 = (QStringLiteral("EXPLAIN QUERY PLAN ") + sql).toUtf8();
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(st);
-        return false;
-    }
-    bool sorts = false;
-    while (!sorts && sqlite3_step(st) == SQLITE_ROW) {
-        const auto* detail = reinterpret_cast<const char*>(sqlite3_column_text(st, 3));
-        sorts =
-            sqlite3_column_int(st, 1) == 0 && detail && qstrcmp(detail, "USE TEMP B-TREE FOR ORDER BY") == 0;
-    }
-    sqlite3_finalize(st);
-    return sorts;
-}
-
-// velk_tally(x, counter): x, adding one to the counter bound to the statement. Placed last in the
-// ORDER BY of a sorted read, it is worked out once for every row that reaches the sort.
-void tallyFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
-    if (auto* counter = static_cast<qint64*>(sqlite3_value_pointer(argv[1], kTallyType))) ++*counter;
-    sqlite3_result_value(ctx, argv[0]);
-}
-
 QVariant storageOf(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QVariant();
     if (v.typeId() == QMetaType::QDate) return dateToStorage(v.toDate());
@@ -66,11 +41,6 @@ QVariant storageOf(const QVariant& v) {
 }
 
 } // namespace
-
-void registerRecordsetFunctions(sqlite3* db) {
-    sqlite3_create_function(db, "velk_tally", 2, SQLITE_UTF8 | SQLITE_DIRECTONLY, nullptr, &tallyFunction,
-                            nullptr, nullptr);
-}
 
 QuerySource analyseQuerySource(const QString& sql) {
     const QVector<SqlToken> t = tokenizeSql(sql);
@@ -153,6 +123,7 @@ QuerySource analyseQuerySource(const QString& sql) {
     }
     if (limited) src.orderByAt = -1;
     src.insertAt = insertAt;
+    src.fromAt = fromAt;
     src.selectList = sql.mid(insertAt, fromAt - insertAt);
     src.fromText = fromText.trimmed();
     return src;
@@ -182,7 +153,9 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
     // keep only the rowids of rows passed over, reading their values again when they are revisited.
     if (!forwardOnly_) {
         const QuerySource src = analyseQuerySource(sql);
-        if (!src.table.isEmpty() && db.tableExists(src.table)) {
+        const bool numbered =
+            src.orderByAt >= 0 && ordersByColumnNumber(sql.mid(src.orderByAt, src.endAt - src.orderByAt));
+        if (!src.table.isEmpty() && !numbered && db.tableExists(src.table)) {
             QString withRowid = sql;
             withRowid.insert(
                 src.insertAt,
@@ -197,24 +170,22 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
                 keyHead = QStringLiteral("SELECT ") + src.qualifier + QStringLiteral(".rowid, ") +
                           src.selectList + u' ' + src.fromText + QStringLiteral(" WHERE ");
                 keyQualifier = src.qualifier;
-                // A result sorted whole before its first row comes out opens on its head, the first
-                // rows only (a top-N sort: one pass, no full sort), whose sort sees and counts every
-                // row of the result. The rest is sorted when it is needed; the rowid breaks ties, so
-                // both reads put the rows in the same order.
-                if (src.orderByAt >= 0 && sortsWholeResult(db.handle(), withRowid)) {
-                    const QString sorted = withRowid.left(src.endAt + withRowid.size() - sql.size());
-                    sqlite3_stmt* head =
-                        prepare(sorted + QStringLiteral(", velk_tally(%1.rowid, :velk_tally) LIMIT %2")
-                                             .arg(src.qualifier)
-                                             .arg(kReadAhead));
-                    if (head && sqlite3_bind_pointer(head, sqlite3_bind_parameter_index(head, ":velk_tally"),
-                                                     &tally_, kTallyType, nullptr) == SQLITE_OK) {
-                        sqlite3_finalize(stmt_);
-                        stmt_ = head;
-                        tailSql_ = sorted + QStringLiteral(", ") + src.qualifier + QStringLiteral(".rowid");
-                    } else {
-                        sqlite3_finalize(head);
-                    }
+                // An ordered result is known whole at once as the rowids of its rows in order, and
+                // its rows are read by rowid as they are looked at: the count is exact, any row is
+                // reached without reading those before it, and no read lock stays.
+                int rc = SQLITE_OK;
+                switch (readOrderedRowids(db.handle(), db.orders(), sql, src, &rowids_, &rc)) {
+                case OrderOutcome::Done:
+                    rows_.resize(rowids_.size());
+                    deleted_.assign(rowids_.size(), false);
+                    done_ = true;
+                    break;
+                case OrderOutcome::Failed:
+                    sqlite3_finalize(stmt_);
+                    stmt_ = nullptr;
+                    fail(op, reasonFor(db.handle(), rc));
+                case OrderOutcome::NotHere:
+                    break;
                 }
             }
         }
@@ -260,15 +231,11 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         if (!keyFields_.empty()) keyRefetchSql_ = keyHead + terms.join(QStringLiteral(" AND "));
     }
 
+    if (done_) finishRead(); // the statement only named the fields
     if (fetchTo(0)) // Jet opens a query on its first row
         moveTo(0);
     else
         eof_ = true;
-    if (!tailSql_.isEmpty() && !done_) {
-        finishRead(); // the head is read whole; no lock stays
-        counted_ = tally_;
-        if (counted_ <= loaded()) done_ = true; // the head is all there is
-    }
 }
 
 QueryRecordset::~QueryRecordset() {
@@ -351,7 +318,6 @@ bool QueryRecordset::fetchTo(long long n) {
     if (n < base_) return false; // behind a forward-only read
     if (n < loaded()) return true;
     if (done_) return false;
-    if (db_ && !stmt_ && !tailSql_.isEmpty()) startTail();
     if (!db_ || !stmt_) fail(QStringLiteral("read from"), QStringLiteral("the recordset is closed"));
     const int cols = sqlite3_column_count(stmt_);
     const long long want = forwardOnly_ ? n : std::max(n, loaded() + kReadAhead - 1);
@@ -377,8 +343,6 @@ bool QueryRecordset::fetchTo(long long n) {
             done_ = true;
             fail(QStringLiteral("read from"), reason);
         }
-        if (!headRowids_.isEmpty() && headRowids_.remove(sqlite3_column_int64(stmt_, 0)))
-            continue;       // read with the head already
         if (forwardOnly_) { // keeps no row behind the one just read
             base_ = loaded();
             rows_.clear();
@@ -406,34 +370,9 @@ bool QueryRecordset::fetchTo(long long n) {
     return n < loaded();
 }
 
-void QueryRecordset::startTail() {
-    const QString op = QStringLiteral("read from");
-    const QByteArray utf8 = tailSql_.toUtf8();
-    if (sqlite3_prepare_v2(db_->handle(), utf8.constData(), int(utf8.size()), &stmt_, nullptr) != SQLITE_OK) {
-        const QString reason = reasonFor(db_->handle(), sqlite3_extended_errcode(db_->handle()));
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        fail(op, reason);
-    }
-    // The head's rows come first again; any that changed place since are still read only once.
-    headRowids_ = QSet<qint64>(rowids_.begin(), rowids_.end());
-}
-
 void QueryRecordset::reachEnd() {
-    if (tailPending()) return; // counted already
     while (!done_)
         fetchTo(kPastTheEnd);
-}
-
-bool QueryRecordset::exists(long long n) {
-    if (n >= base_ && n < known()) return true;
-    if (tailPending()) return false; // nothing lies past the count
-    return fetchTo(n);
-}
-
-void QueryRecordset::materialize(long long n) const {
-    // Reading on demand changes no value a caller can see: it only fills in rows already counted.
-    if (n >= loaded() && n < known() && !done_ && db_) const_cast<QueryRecordset*>(this)->fetchTo(n);
 }
 
 void QueryRecordset::moveTo(long long n) {
@@ -464,15 +403,15 @@ void QueryRecordset::MoveLast() {
     const QString op = QStringLiteral("move to the last row of");
     database(op);
     abandonEdit();
-    // Passes every remaining row (a result opened on its head knows its count already); the last
-    // row is read when it is looked at.
+    // Passes every remaining row (an ordered result knows them all already); the last row is read
+    // when it is looked at.
     reachEnd();
     if (rows_.empty()) { // a forward-only read keeps the last row it read
         pos_ = -1;
         eof_ = true;
         return;
     }
-    moveTo(known() - 1);
+    moveTo(loaded() - 1);
 }
 
 void QueryRecordset::MoveNext() {
@@ -481,12 +420,12 @@ void QueryRecordset::MoveNext() {
     abandonEdit();
     if (eof_) fail(op, QStringLiteral("No current record."));
     const long long target = pos_ + 1;
-    if (exists(target)) {
+    if (fetchTo(target)) {
         moveTo(target);
     } else {
-        pos_ = std::max(pos_, known() - 1);
+        pos_ = std::max(pos_, loaded() - 1);
         eof_ = true;
-        if (known() == 0) pos_ = -1;
+        if (loaded() == 0) pos_ = -1;
     }
 }
 
@@ -514,13 +453,13 @@ void QueryRecordset::setAbsolutePosition(long long n) {
     abandonEdit();
     if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
     requireScrollable(op, n);
-    if (exists(n)) {
+    if (fetchTo(n)) {
         moveTo(n);
     } else {
         reachEnd();
-        pos_ = known() - 1;
+        pos_ = loaded() - 1;
         eof_ = true;
-        reached_ = std::max(reached_, known());
+        reached_ = std::max(reached_, loaded());
     }
 }
 
@@ -534,7 +473,7 @@ void QueryRecordset::setBookmark(Bookmark b) {
     const QString op = QStringLiteral("return to a marked row of");
     database(op);
     abandonEdit();
-    if (b < 0 || b >= known() || b < base_) fail(op, QStringLiteral("Not a valid bookmark."));
+    if (b < 0 || b >= loaded() || b < base_) fail(op, QStringLiteral("Not a valid bookmark."));
     moveTo(b);
 }
 
@@ -581,7 +520,6 @@ bool QueryRecordset::refreshCurrentRow() {
 
 bool QueryRecordset::hasCurrent() const {
     if (pos_ < 0 || eof_ || pos_ < base_) return false;
-    materialize(pos_);
     if (pos_ >= loaded()) return false;
     rowAt(pos_); // a row read again may turn out deleted
     return !deleted_[size_t(pos_ - base_)];
@@ -589,8 +527,7 @@ bool QueryRecordset::hasCurrent() const {
 
 bool QueryRecordset::currentDeleted() const {
     if (pos_ < base_ || eof_) return false;
-    materialize(pos_);
-    if (pos_ >= loaded()) return pos_ < known(); // counted, but gone by the time the rows were read
+    if (pos_ >= loaded()) return false;
     return (rowAt(pos_), deleted_[size_t(pos_ - base_)]);
 }
 
@@ -639,9 +576,8 @@ void QueryRecordset::writeRow(bool isNew) {
     }
     const size_t at = size_t(pos_ - base_);
     params << rowids_[at];
-    db.executeBound(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?")
-                        .arg(table, cols.join(QStringLiteral(" = ?, "))),
-                    params);
+    db.runBound(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?").arg(table, cols.join(QStringLiteral(" = ?, "))),
+                params, table, cols);
     rowAt(pos_);
     for (int i : which) // the cached row shows what was written
         if (!rows_[at].isEmpty()) rows_[at][i] = storageOf(editBuf_[i]);

@@ -3,8 +3,6 @@
 
 #include "platform/dao/dao.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <deque>
 #include <vector>
@@ -19,13 +17,11 @@ struct QuerySource {
     qsizetype insertAt = -1;  // where a leading result column can be added (after SELECT)
     QString selectList;       // the text between SELECT and FROM
     QString fromText;         // "FROM <table> [AS] [alias]"
+    qsizetype fromAt = -1;    // where FROM starts
     qsizetype orderByAt = -1; // where the closing ORDER BY starts; -1 when none or a LIMIT follows
     qsizetype endAt = -1;     // where the statement's last token ends (before a ";" or a comment)
 };
 QuerySource analyseQuerySource(const QString& sqliteSql);
-
-// Registers the SQL function a sorted read counts its rows with; every connection needs it.
-void registerRecordsetFunctions(sqlite3* db);
 
 class QueryRecordset : public Recordset {
 public:
@@ -56,17 +52,8 @@ private:
     // True when row n exists, reading further rows as needed.
     bool fetchTo(long long n);
     long long loaded() const { return base_ + static_cast<long long>(rows_.size()); }
-    // Rows known to be in the result: those read, or all of them once counted.
-    long long known() const { return std::max(loaded(), counted_); }
-    // A sorted result opened on its head whose remaining rows have not been asked for yet.
-    bool tailPending() const { return !done_ && !stmt_ && !tailSql_.isEmpty(); }
-    // True when row n exists; past the head of a counted result without reading.
-    bool exists(long long n);
-    // Reads to the end; a result opened on its head was counted then and reads nothing.
+    // Reads to the end; an ordered result is known whole from the start.
     void reachEnd();
-    void startTail();
-    // Reads row n when it was counted but not read yet (the current row after MoveLast).
-    void materialize(long long n) const;
     bool currentDeleted() const;
     void moveTo(long long n); // n exists
     void requireScrollable(const QString& operation, long long target) const;
@@ -83,7 +70,7 @@ private:
     bool done_ = false;
     bool forwardOnly_ = false;
     int firstField_ = 0;                     // 1 when column 0 is the hidden rowid
-    mutable std::vector<QVariantList> rows_; // empty: dropped, to be read again by rowid
+    mutable std::vector<QVariantList> rows_; // empty: not read yet or dropped; read by rowid
     std::vector<qint64> rowids_;
     mutable std::vector<bool> deleted_;
     mutable std::deque<long long> cached_; // rows holding values, oldest first
@@ -100,10 +87,6 @@ private:
     std::vector<int> keyFields_;
     QString keyRefetchSql_;
     sqlite3_stmt* keyRefetch_ = nullptr;
-    QString tailSql_;         // the whole sorted result, when it was opened on its head; else empty
-    qint64 tally_ = 0;        // rows the head's sort saw
-    long long counted_ = -1;  // rows of a result opened on its head; -1 when not counted
-    QSet<qint64> headRowids_; // head rows not yet met again while the tail is read
 };
 
 } // namespace dao

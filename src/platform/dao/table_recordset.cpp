@@ -1,5 +1,6 @@
 #include "platform/dao/table_recordset.h"
 
+#include "platform/dao/index_order.h"
 #include "platform/dao/sqlite_util.h"
 
 #include <sqlite3.h>
@@ -232,11 +233,7 @@ bool TableRecordset::windowFresh() const {
 bool TableRecordset::refreshCurrent() const {
     if (at_ != At::Row || curDeleted_ || !db_) return at_ == At::Row && !curDeleted_;
     if (curSeq_ == db_->changeSeq()) return true;
-    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
-                        " WHERE rowid = ?";
-    sqlite3_stmt* st = statement(sql);
-    sqlite3_bind_int64(st, 1, cur_.rowid);
-    std::vector<Row> rows = readRows(st, 1);
+    std::vector<Row> rows = rowById(cur_.rowid);
     if (rows.empty())
         curDeleted_ = true;
     else
@@ -342,10 +339,27 @@ void TableRecordset::step(bool forward) {
     absSeq_ = db_->changeSeq();
 }
 
+const IndexOrder* TableRecordset::indexOrder() const {
+    if (keyNames_.isEmpty()) return nullptr; // rowid order: counting is the index-free way
+    Database& db = database(QStringLiteral("move to a row of"));
+    int rc = SQLITE_OK;
+    const IndexOrder* o = db.orders().order(quotedTable_, keyNames_, &rc);
+    if (!o) fail(QStringLiteral("move to a row of"), reasonFor(db.handle(), rc));
+    return o;
+}
+
+std::vector<TableRecordset::Row> TableRecordset::rowById(qint64 rowid) const {
+    sqlite3_stmt* st = statement(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") +
+                                 quotedTable_ + QStringLiteral(" WHERE rowid = ?"));
+    sqlite3_bind_int64(st, 1, rowid);
+    return readRows(st, 1);
+}
+
 long long TableRecordset::RecordCount() {
     Database& db = database(QStringLiteral("count the rows of"));
     if (count_ >= 0 && countSeq_ == db.changeSeq()) return count_;
-    count_ = countLevel(Level{0, false, false, false}, {}, 0);
+    const IndexOrder* o = indexOrder();
+    count_ = o ? static_cast<long long>(o->rowids.size()) : countLevel(Level{0, false, false, false}, {}, 0);
     countSeq_ = db.changeSeq();
     return count_;
 }
@@ -354,8 +368,16 @@ long long TableRecordset::AbsolutePosition() {
     Database& db = database(QStringLiteral("move to a row of"));
     if (!hasCurrent()) return -1;
     if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
-    // Rows before the current one: the backward scan's steps, counted.
     const QVariantList keys = keysOf(cur_);
+    if (const IndexOrder* o = indexOrder()) {
+        const long long pos = o->positionOf(cur_.rowid);
+        if (pos >= 0) {
+            absPos_ = pos;
+            absSeq_ = db.changeSeq();
+            return absPos_;
+        }
+    }
+    // Rows before the current one: the backward scan's steps, counted.
     const int n = int(keyNames_.size());
     long long before = countLevel(Level{n, true, false, false}, keys, cur_.rowid);
     for (int l = n - 1; l >= 0; --l) {
@@ -382,12 +404,26 @@ void TableRecordset::setAbsolutePosition(long long n) {
             MovePrevious();
         return;
     }
-    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
-                        orderOf(0, true) + QStringLiteral(" LIMIT ? OFFSET ?");
-    sqlite3_stmt* st = statement(sql);
-    sqlite3_bind_int(st, 1, kMaxChunk);
-    sqlite3_bind_int64(st, 2, n);
-    std::vector<Row> rows = readRows(st, kMaxChunk);
+    std::vector<Row> rows;
+    if (const IndexOrder* o = indexOrder()) {
+        if (n >= static_cast<long long>(o->rowids.size())) {
+            toEnd(true);
+            return;
+        }
+        rows = rowById(o->rowids[size_t(n)]);
+        chunk_ = 16; // a jump reads a few rows on; the chunks grow again while the caller walks on
+        if (!rows.empty()) {
+            std::vector<Row> after = scanFrom(keysOf(rows.front()), rows.front().rowid, true, chunk_);
+            std::move(after.begin(), after.end(), std::back_inserter(rows));
+        }
+    } else {
+        const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
+                            orderOf(0, true) + QStringLiteral(" LIMIT ? OFFSET ?");
+        sqlite3_stmt* st = statement(sql);
+        sqlite3_bind_int(st, 1, kMaxChunk);
+        sqlite3_bind_int64(st, 2, n);
+        rows = readRows(st, kMaxChunk);
+    }
     if (rows.empty()) {
         toEnd(true);
         return;
@@ -406,11 +442,7 @@ void TableRecordset::setBookmark(Bookmark b) {
     const QString op = QStringLiteral("return to a marked row of");
     database(op);
     abandonEdit();
-    const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
-                        " WHERE rowid = ?";
-    sqlite3_stmt* st = statement(sql);
-    sqlite3_bind_int64(st, 1, b);
-    std::vector<Row> rows = readRows(st, 1);
+    std::vector<Row> rows = rowById(b);
     if (rows.empty()) fail(op, QStringLiteral("Not a valid bookmark."));
     placeOn(std::move(rows), 0, true);
     absPos_ = -1;
@@ -559,7 +591,14 @@ void TableRecordset::writeRow(bool isNew) {
     const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
     sqlite3_reset(st);
     if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
-    db.noteChange();
+    if (isNew) {
+        db.noteChange();
+    } else {
+        QStringList columns;
+        for (int i = 0; i < changed_.size(); ++i)
+            if (changed_[i]) columns << quoteName(fieldNames_[i]);
+        db.noteUpdate(quotedTable_, columns);
+    }
     lastModified_ = isNew ? sqlite3_last_insert_rowid(db.handle()) : cur_.rowid;
     // After AddNew the row that was current stays current (Jet); after Edit the edited row is
     // re-read on next access, since its values and place in the order may have changed.

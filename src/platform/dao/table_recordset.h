@@ -9,6 +9,10 @@
 
 namespace dao {
 
+namespace detail {
+struct IndexOrder;
+}
+
 class TableRecordset : public Recordset {
 public:
     TableRecordset(Database& db, const QString& table, int options);
@@ -66,6 +70,9 @@ private:
     std::vector<Row> scanFrom(const QVariantList& keys, qint64 rowid, bool forward, int limit) const;
     std::vector<Row> scanEnd(bool forward, int limit) const;
     QVariantList keysOf(const Row& r) const;
+    // The current index's order known whole; nullptr without an index.
+    const detail::IndexOrder* indexOrder() const;
+    std::vector<Row> rowById(qint64 rowid) const; // empty when the row is gone
     std::vector<Row> readRows(sqlite3_stmt* st, int limit) const;
     bool refreshCurrent() const; // re-reads the current row when the database changed
     void placeOn(std::vector<Row> rows, int pos, bool ascending);
