@@ -233,7 +233,7 @@ TEST_F(DaoTest, PositionsInEveryOrderAfterEveryKindOfChange) {
             files << order->text("FILE") + order->text("SEQUENCE");
         auto here = [&] { return rs->text("FILE") + rs->text("SEQUENCE"); };
         EXPECT_EQ(rs->RecordCount(), files.size());
-        for (long long n : {0LL, 1LL, 1023LL, 1024LL, 1500LL, files.size() - 1LL}) {
+        for (long long n : {0LL, 1LL, 63LL, 64LL, 1023LL, 1024LL, 1500LL, files.size() - 1LL}) {
             rs->setAbsolutePosition(n);
             EXPECT_EQ(here(), files[int(n)]) << n;
             QVariantList key;

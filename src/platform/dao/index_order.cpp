@@ -40,7 +40,7 @@ void IndexOrders::changed(const QString& quotedTable, const QStringList& columns
     }
 }
 
-const IndexOrder* IndexOrders::order(const QString& quotedTable, const QStringList& keys, int* rc) {
+const IndexOrder* IndexOrders::order(const QString& quotedTable, const QStringList& keys, int* rc, bool read) {
     *rc = SQLITE_OK;
     const qint64 version = dataVersion(rc);
     if (*rc != SQLITE_OK) return nullptr;
@@ -48,6 +48,7 @@ const IndexOrder* IndexOrders::order(const QString& quotedTable, const QStringLi
     for (Entry& e : entries_)
         if (e.table == quotedTable && e.keys == keys) entry = &e;
     if (entry && entry->fresh && entry->dataVersion == version) return &entry->order;
+    if (!read) return nullptr;
     if (!entry) {
         entries_.push_back({quotedTable, keys, {}, false, -1});
         entry = &entries_.back();

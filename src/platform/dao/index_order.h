@@ -1,6 +1,7 @@
 // The order of a table's rows in an index, known whole: each row's position, and the row at each
 // position, without counting or stepping through the rows before it. Read in one pass over the
-// index (its keys only) when first needed, and kept per connection until rows may have moved:
+// index (its keys only) when a position far from the start is first needed, and kept per
+// connection until rows may have moved:
 // after any change through the connection but an update of columns outside the index, and after
 // a commit by another connection.
 #pragma once
@@ -32,9 +33,10 @@ public:
     IndexOrders(const IndexOrders&) = delete;
     IndexOrders& operator=(const IndexOrders&) = delete;
 
-    // The order of quotedTable by its (quoted) key columns, then rowid; read when missing or stale.
-    // nullptr with *rc set when the engine failed.
-    const IndexOrder* order(const QString& quotedTable, const QStringList& keys, int* rc);
+    // The order of quotedTable by its (quoted) key columns, then rowid; read when missing or stale,
+    // unless read is false: then nullptr unless a fresh one is kept. nullptr with *rc set when the
+    // engine failed.
+    const IndexOrder* order(const QString& quotedTable, const QStringList& keys, int* rc, bool read = true);
 
     // Rows of some table changed. With a table and columns, an update of those columns only:
     // orders of that table on other columns stay.

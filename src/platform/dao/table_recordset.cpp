@@ -13,7 +13,9 @@ using namespace detail;
 
 namespace {
 constexpr int kMaxChunk = 256;
-constexpr long long kStepLimit = 300; // farther jumps use an OFFSET query
+constexpr long long kOffsetLimit = 4096; // rows an OFFSET skips more cheaply than the kept order is made
+constexpr int kNearStart = 64; // rows stepped back over to place a row without the kept order
+constexpr long long kStepLimit = 300; // farther jumps are placed at once
 } // namespace
 
 TableRecordset::TableRecordset(Database& db, const QString& table, int options)
@@ -339,12 +341,12 @@ void TableRecordset::step(bool forward) {
     absSeq_ = db_->changeSeq();
 }
 
-const IndexOrder* TableRecordset::indexOrder() const {
+const IndexOrder* TableRecordset::indexOrder(bool read) const {
     if (keyNames_.isEmpty()) return nullptr; // rowid order: counting is the index-free way
     Database& db = database(QStringLiteral("move to a row of"));
     int rc = SQLITE_OK;
-    const IndexOrder* o = db.orders().order(quotedTable_, keyNames_, &rc);
-    if (!o) fail(QStringLiteral("move to a row of"), reasonFor(db.handle(), rc));
+    const IndexOrder* o = db.orders().order(quotedTable_, keyNames_, &rc, read);
+    if (!o && rc != SQLITE_OK) fail(QStringLiteral("move to a row of"), reasonFor(db.handle(), rc));
     return o;
 }
 
@@ -358,7 +360,7 @@ std::vector<TableRecordset::Row> TableRecordset::rowById(qint64 rowid) const {
 long long TableRecordset::RecordCount() {
     Database& db = database(QStringLiteral("count the rows of"));
     if (count_ >= 0 && countSeq_ == db.changeSeq()) return count_;
-    const IndexOrder* o = indexOrder();
+    const IndexOrder* o = indexOrder(false);
     count_ = o ? static_cast<long long>(o->rowids.size()) : countLevel(Level{0, false, false, false}, {}, 0);
     countSeq_ = db.changeSeq();
     return count_;
@@ -369,14 +371,21 @@ long long TableRecordset::AbsolutePosition() {
     if (!hasCurrent()) return -1;
     if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
     const QVariantList keys = keysOf(cur_);
-    if (const IndexOrder* o = indexOrder()) {
-        const long long pos = o->positionOf(cur_.rowid);
-        if (pos >= 0) {
-            absPos_ = pos;
-            absSeq_ = db.changeSeq();
-            return absPos_;
-        }
+    auto known = [&](long long pos) {
+        absPos_ = pos;
+        absSeq_ = db.changeSeq();
+        return absPos_;
+    };
+    if (const IndexOrder* o = indexOrder(false); o && o->positionOf(cur_.rowid) >= 0)
+        return known(o->positionOf(cur_.rowid));
+    // A row near the start (the first row after a new order is chosen) is placed by stepping back,
+    // without the pass that makes the order.
+    if (!keyNames_.isEmpty()) {
+        const size_t before = scanFrom(keys, cur_.rowid, false, kNearStart).size();
+        if (before < size_t(kNearStart)) return known(static_cast<long long>(before));
     }
+    if (const IndexOrder* o = indexOrder(); o && o->positionOf(cur_.rowid) >= 0)
+        return known(o->positionOf(cur_.rowid));
     // Rows before the current one: the backward scan's steps, counted.
     const int n = int(keyNames_.size());
     long long before = countLevel(Level{n, true, false, false}, keys, cur_.rowid);
@@ -386,9 +395,7 @@ long long TableRecordset::AbsolutePosition() {
             before += countLevel(Level{l, false, true, true}, keys, cur_.rowid);
         }
     }
-    absPos_ = before;
-    absSeq_ = db.changeSeq();
-    return absPos_;
+    return known(before);
 }
 
 void TableRecordset::setAbsolutePosition(long long n) {
@@ -405,7 +412,8 @@ void TableRecordset::setAbsolutePosition(long long n) {
         return;
     }
     std::vector<Row> rows;
-    if (const IndexOrder* o = indexOrder()) {
+    // Near the start, skipping rows costs less than the pass that makes the order.
+    if (const IndexOrder* o = indexOrder(n >= kOffsetLimit)) {
         if (n >= static_cast<long long>(o->rowids.size())) {
             toEnd(true);
             return;

@@ -70,8 +70,9 @@ private:
     std::vector<Row> scanFrom(const QVariantList& keys, qint64 rowid, bool forward, int limit) const;
     std::vector<Row> scanEnd(bool forward, int limit) const;
     QVariantList keysOf(const Row& r) const;
-    // The current index's order known whole; nullptr without an index.
-    const detail::IndexOrder* indexOrder() const;
+    // The current index's order known whole; nullptr without an index. With read false, only one
+    // already kept: opening, counting and the first screens never pay for the pass over the index.
+    const detail::IndexOrder* indexOrder(bool read = true) const;
     std::vector<Row> rowById(qint64 rowid) const; // empty when the row is gone
     std::vector<Row> readRows(sqlite3_stmt* st, int limit) const;
     bool refreshCurrent() const; // re-reads the current row when the database changed
