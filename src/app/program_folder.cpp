@@ -12,9 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <unistd.h>
 
 namespace velk {
@@ -35,13 +32,6 @@ void buildDatabase(const QString& path, const ProgramDatabase& spec) {
         whole.commit();
     }
     db->close();
-}
-
-// Moves temp over target; "" when it worked, else why not.
-QString putInPlace(const QString& temp, const QString& target) {
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) == 0)
-        return QString();
-    return QString::fromLocal8Bit(std::strerror(errno));
 }
 
 } // namespace
@@ -74,16 +64,8 @@ namespace {
 bool installCopy(const QString& source, const QString& folder, const QString& name,
                  QFileDevice::Permissions permissions, QString* error) {
     const QString target = files::findFileNoCase(folder, name);
-    const QString temp = target + QStringLiteral(".setup-%1").arg(::getpid());
-    QFile::remove(temp);
-    if (!QFile::copy(source, temp)) {
-        fail(error, QStringLiteral("Cannot write %1 from %2").arg(temp, source));
-        return false;
-    }
-    QFile::setPermissions(temp, permissions);
-    if (const QString reason = putInPlace(temp, target); !reason.isEmpty()) {
-        QFile::remove(temp);
-        fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(target, reason));
+    if (const QString reason = files::copyIntoPlace(source, target, permissions); !reason.isEmpty()) {
+        fail(error, reason);
         return false;
     }
     return true;
@@ -169,9 +151,7 @@ SetupOutcome createProgramFolder(const QString& folder, bool force, QString* err
     }
 
     for (const Target& t : targets) {
-        // A journal left beside a replaced database would be rolled back into the new one.
-        QFile::remove(t.final + QStringLiteral("-journal"));
-        if (const QString reason = putInPlace(t.temp, t.final); !reason.isEmpty()) {
+        if (const QString reason = files::moveIntoPlace(t.temp, t.final); !reason.isEmpty()) {
             removeTemps();
             return fail(error, QStringLiteral("Cannot put %1 in place: %2").arg(t.final, reason));
         }

@@ -5,6 +5,7 @@
 #include "maintenance/restored_address.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
+#include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
@@ -15,9 +16,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,16 +45,8 @@ void replaceFile(const QString& temp, const QString& target) {
     struct stat st;
     if (::stat(f.constData(), &st) == 0 && S_ISREG(st.st_mode))
         (void)::chmod(t.constData(), st.st_mode & 07777);
-    // A journal left beside the file it replaces would be rolled back into the new one.
-    QFile::remove(target + QStringLiteral("-journal"));
-    if (::rename(t.constData(), f.constData()) != 0)
-        throw dao::DaoError(target, QStringLiteral("replace"), QString::fromLocal8Bit(strerror(errno)));
-    const QByteArray dir = QFile::encodeName(QFileInfo(target).absolutePath());
-    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd); // makes the rename itself durable
-        ::close(fd);
-    }
+    if (const QString reason = files::moveIntoPlace(temp, target); !reason.isEmpty())
+        throw dao::DaoError(target, QStringLiteral("replace"), reason);
 }
 
 QString columnList(const QStringList& fields) {

@@ -1,14 +1,10 @@
 #include "printing/report_schema.h"
 
 #include "platform/dao/dao.h"
+#include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
 
-#include <QFile>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <unistd.h>
 
 namespace printing {
 
@@ -77,21 +73,10 @@ bool replaceWorkingCopy(const QString& programFolder, QString* error) {
         return fail(QStringLiteral("%1 is missing from the program folder %2.")
                         .arg(reportDatabaseName(), programFolder));
     const QString source = files::findFileNoCase(programFolder, reportDatabaseName());
-    const QString temp = target + QStringLiteral(".new-%1").arg(::getpid());
-    QFile::remove(temp);
-    QFile in(source);
-    if (!in.copy(temp)) {
-        QFile::remove(temp);
-        return fail(QStringLiteral("%1 cannot be copied to %2: %3").arg(source, temp, in.errorString()));
-    }
-    QFile::setPermissions(temp, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    // A journal left by an interrupted run would be played back into the fresh copy.
-    QFile::remove(target + QStringLiteral("-journal"));
-    if (std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(target).constData()) != 0) {
-        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
-        QFile::remove(temp);
-        return fail(QStringLiteral("%1 cannot be replaced: %2").arg(target, reason));
-    }
+    if (const QString reason =
+            files::copyIntoPlace(source, target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        !reason.isEmpty())
+        return fail(reason);
     return true;
 }
 

@@ -131,3 +131,21 @@ TEST_F(Folders, AtomicWriteOverAFolderFailsAndLeavesNoTemporaryFile) {
     EXPECT_TRUE(QFileInfo(path("INITIAL")).isDir());
     EXPECT_EQ(files(), QStringList());
 }
+
+TEST_F(Folders, CopyIntoPlaceDropsAStaleJournalAndAFailedCopyKeepsTheOldFile) {
+    writeFile(path("REPORT.MDB"), "new");
+    writeFile(path("WORK.MDB"), "old");
+    writeFile(path("WORK.MDB-journal"), "journal of an interrupted run");
+    EXPECT_EQ(copyIntoPlace(path("REPORT.MDB"), path("WORK.MDB"), QFileDevice::ReadOwner | QFileDevice::WriteOwner),
+              QString());
+    EXPECT_EQ(readFile(path("WORK.MDB")), "new");
+    EXPECT_EQ(modeOf(path("WORK.MDB")), 0600u);
+    EXPECT_EQ(files(), QStringList({"REPORT.MDB", "WORK.MDB"}));
+
+    EXPECT_NE(copyIntoPlace(path("GONE.MDB"), path("WORK.MDB"), QFileDevice::ReadOwner), QString());
+    ASSERT_TRUE(QDir().mkdir(path("INITIAL")));
+    EXPECT_NE(copyIntoPlace(path("REPORT.MDB"), path("INITIAL"), QFileDevice::ReadOwner), QString());
+    EXPECT_EQ(readFile(path("WORK.MDB")), "new");
+    EXPECT_TRUE(QFileInfo(path("INITIAL")).isDir());
+    EXPECT_EQ(files(), QStringList({"REPORT.MDB", "WORK.MDB"})); // no temporary copy left
+}

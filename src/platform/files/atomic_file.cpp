@@ -18,6 +18,17 @@ mode_t currentUmask() {
     return m;
 }
 
+// Makes a rename into the folder of path durable.
+void syncFolderOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
+    const int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 ReplacingFile::ReplacingFile(const QString& target, mode_t newFileMode)
@@ -80,14 +91,7 @@ bool ReplacingFile::commit() {
     if (::close(fd) != 0) return fail("closing failed", errno);
     if (::rename(temp_.constData(), target_.constData()) != 0) return fail("it cannot be replaced", errno);
     temp_.clear();
-    // Make the rename itself durable.
-    const qsizetype slash = target_.lastIndexOf('/');
-    const QByteArray dir = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target_.left(slash);
-    const int dfd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        ::fsync(dfd);
-        ::close(dfd);
-    }
+    syncFolderOf(target_);
     return true;
 }
 
@@ -96,6 +100,31 @@ bool atomicWrite(const QString& path, const QByteArray& contents, QString* error
     if (file.write(contents.constData(), contents.size()) && file.commit()) return true;
     if (error) *error = QStringLiteral("Cannot write %1: %2").arg(path, file.reason());
     return false;
+}
+
+QString moveIntoPlace(const QString& temp, const QString& target) {
+    QFile::remove(target + QStringLiteral("-journal"));
+    const QByteArray to = QFile::encodeName(target);
+    if (::rename(QFile::encodeName(temp).constData(), to.constData()) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    syncFolderOf(to);
+    return QString();
+}
+
+QString copyIntoPlace(const QString& source, const QString& target, QFileDevice::Permissions permissions) {
+    const QString temp = target + QStringLiteral(".new-%1").arg(::getpid());
+    QFile::remove(temp);
+    QFile in(source);
+    if (!in.copy(temp)) {
+        QFile::remove(temp);
+        return QStringLiteral("%1 cannot be copied to %2: %3").arg(source, temp, in.errorString());
+    }
+    QFile::setPermissions(temp, permissions);
+    if (const QString reason = moveIntoPlace(temp, target); !reason.isEmpty()) {
+        QFile::remove(temp);
+        return QStringLiteral("%1 cannot be replaced: %2").arg(target, reason);
+    }
+    return QString();
 }
 
 } // namespace files

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFileDevice>
 #include <QString>
 
 #include <sys/types.h>
@@ -39,5 +40,14 @@ private:
 
 // Returns false and sets error (a readable reason) when the file could not be written.
 bool atomicWrite(const QString& path, const QByteArray& contents, QString* error = nullptr);
+
+// Moves the finished file temp over target and makes the rename durable. A rollback journal left
+// beside target by an interrupted writer is deleted first: played back, it would undo the new
+// file. "" when done, else the system's reason.
+QString moveIntoPlace(const QString& temp, const QString& target);
+
+// Copies source over target through a temporary name beside it, with these permissions, so that a
+// failure leaves target as it was. "" when done, else why not.
+QString copyIntoPlace(const QString& source, const QString& target, QFileDevice::Permissions permissions);
 
 } // namespace files
