@@ -64,6 +64,12 @@ TEST_F(ResultOrder, AnIndexTheOrderFollowsBreaksItsTies) {
     EXPECT_EQ(layer("T COLLATE BINARY"), engine("T COLLATE BINARY, rowid")) << "not the index's collation";
     EXPECT_EQ(layer("T, D"), engine("T, D, rowid")) << "not the index's second column";
 
+    // An index in a collation of its own orders its rows unlike its column.
+    db->execute("CREATE INDEX ORD_KEYB ON ORD (T COLLATE BINARY)");
+    EXPECT_EQ(layer("abs(ID * 0), T COLLATE BINARY"), engine("T COLLATE BINARY, rowid"));
+    EXPECT_EQ(layer("abs(ID * 0), T COLLATE BINARY DESC"), engine("T COLLATE BINARY DESC, rowid"));
+    db->execute("DROP INDEX ORD_KEYB");
+
     // Changed rows are placed by their new values.
     db->execute("UPDATE ORD SET T = 'aa' WHERE ID = 1");
     db->execute("DELETE FROM ORD WHERE ID = 2");

@@ -144,6 +144,14 @@ std::vector<TableIndex> tableIndexes(sqlite3* db, const QString& table) {
             plain = plain && sqlite3_column_int(st, 1) >= 0 && sqlite3_column_int(st, 3) == 0;
             index.columns << text(st, 2);
             index.collations.push_back(collationNamed(text(st, 4)));
+            // The kept order is read by the columns as they are declared: an index in a collation
+            // of its own orders its rows otherwise.
+            const char* collSeq = nullptr;
+            plain = plain && sqlite3_table_column_metadata(db, nullptr, table.toUtf8().constData(),
+                                                           index.columns.last().toUtf8().constData(), nullptr,
+                                                           &collSeq, nullptr, nullptr, nullptr) == SQLITE_OK &&
+                    index.collations.back() &&
+                    collationNamed(QString::fromUtf8(collSeq ? collSeq : "BINARY")) == index.collations.back();
         });
         if (plain && !index.columns.isEmpty()) out.push_back(std::move(index));
     }
