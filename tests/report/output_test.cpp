@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPrinter>
@@ -141,6 +142,22 @@ TEST_F(Output, PreviewsAreChildWindowsOfTheirParent) {
     PreviewWindow* c = showPreview(summary(), &window);
     EXPECT_EQ(c->parentWidget(), &window);
     EXPECT_TRUE(c->isWindow());
+}
+
+// Opened from a dialog over the list, the preview must come up in front of the list: the area's
+// active window and the keyboard, which the main window gives back once the dialog is gone.
+TEST_F(Output, PreviewOpensInFrontOfTheWindowThatHadTheKeyboard) {
+    add({"F1", "ACME"});
+    QMdiArea area;
+    auto* box = new QLineEdit;
+    QMdiSubWindow* list = area.addSubWindow(box);
+    area.show();
+    list->showMaximized();
+    box->setFocus();
+    PreviewWindow* preview = showPreview(summary(), &area);
+    ASSERT_NE(area.activeSubWindow(), nullptr);
+    EXPECT_EQ(area.activeSubWindow()->widget(), preview);
+    EXPECT_TRUE(preview->isAncestorOf(area.focusWidget()) || area.focusWidget() == preview);
 }
 
 } // namespace

@@ -167,6 +167,11 @@ PreviewWindow* showPreview(std::shared_ptr<const Document> doc, QWidget* parent)
         QMdiSubWindow* sub = area->addSubWindow(preview);
         sub->setAttribute(Qt::WA_DeleteOnClose);
         sub->show();
+        // The keyboard goes to the preview too: when the main window is active again after the
+        // print form, it gives the focus back to its last focus widget, and the window holding
+        // that one comes to the front.
+        area->setActiveSubWindow(sub);
+        preview->setFocus();
     } else {
         preview->setParent(parent, Qt::Window);
         preview->show();
