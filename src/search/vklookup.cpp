@@ -114,6 +114,9 @@ VKLOOKUP::VKLOOKUP(search::LookupEditorHost& host, QWidget* parent)
     layout->addLayout(category, 1, 2, 2, 1);
     layout->setColumnStretch(1, 2);
     layout->setColumnStretch(2, 3);
+    // Tab follows the page: "Search for" stands above its grid.
+    setTabOrder(TDBGrid3, SFOR);
+    setTabOrder(SFOR, TDBGrid5);
     resize(1000, 520);
 
     // The boxes that come and go with the chosen field keep their room, so no control moves under

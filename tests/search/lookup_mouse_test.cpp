@@ -138,3 +138,22 @@ TEST_F(LookupEditorTest, AFieldClickedWithTheMouseLoadsItsOwnCategoryGrid) {
         d.CANCEL_Click();
     });
 }
+
+// Tab walks the dialog as it reads: the lookup list, then "Search for", then the pick list under it.
+TEST_F(LookupEditorTest, TabReachesSearchForBeforeThePickListUnderIt) {
+    showEditor([&](VKLOOKUP& d) {
+        d.show();
+        QApplication::processEvents();
+        clickField(d, kCounty);
+        QList<QWidget*> order;
+        QWidget* w = d.SEARCHDESC;
+        do {
+            if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && !order.contains(w)) order << w;
+            w = w->nextInFocusChain();
+        } while (w != d.SEARCHDESC);
+        EXPECT_LT(order.indexOf(d.CANCEL), order.indexOf(d.TDBGrid3));
+        EXPECT_LT(order.indexOf(d.TDBGrid3), order.indexOf(d.SFOR));
+        EXPECT_LT(order.indexOf(d.SFOR), order.indexOf(d.TDBGrid5));
+        d.CANCEL_Click();
+    });
+}
