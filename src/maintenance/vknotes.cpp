@@ -95,7 +95,11 @@ VKNOTES::VKNOTES(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSFrame1);
-    layout->addWidget(Option3);
+    // Outside the frame, but lined up with the two options inside it.
+    auto* merge = new QHBoxLayout;
+    merge->setContentsMargins(SSFrame1->frameWidth() + options->contentsMargins().left(), 0, 0, 0);
+    merge->addWidget(Option3);
+    layout->addLayout(merge);
     layout->addWidget(Frame1);
     layout->addLayout(buttons);
 
