@@ -258,6 +258,7 @@ void Database::noteUpdate(const QString& quotedTable, const QStringList& quotedC
 
 IndexOrders& Database::orders() {
     if (!orders_) orders_ = std::make_unique<IndexOrders>(db_);
+    noteOutsideChanges(); // another connection's commit may have moved rows: the kept orders go stale
     return *orders_;
 }
 

@@ -138,6 +138,7 @@ private:
     // A prepared statement kept for reuse; the caller resets it after use.
     sqlite3_stmt* cached(const QString& sql, const QString& operation);
     sqlite3* handle() const { return db_; }
+    // The kept index orders, after a look for other connections' commits, which make them stale.
     detail::IndexOrders& orders();
     // executeBound for an update of only these (quoted) columns of a table, which leaves the
     // orders of its other columns as they were.

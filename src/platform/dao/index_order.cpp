@@ -15,21 +15,6 @@ long long IndexOrder::positionOf(qint64 rowid) const {
     return at == 0 ? -1 : at - 1;
 }
 
-IndexOrders::~IndexOrders() {
-    sqlite3_finalize(version_);
-}
-
-qint64 IndexOrders::dataVersion(int* rc) {
-    // Changes when another connection commits: rows may have moved under what is kept here.
-    if (!version_ && (*rc = sqlite3_prepare_v2(db_, "PRAGMA data_version", -1, &version_, nullptr)) != SQLITE_OK)
-        return -1;
-    const int step = sqlite3_step(version_);
-    const qint64 v = step == SQLITE_ROW ? sqlite3_column_int64(version_, 0) : -1;
-    sqlite3_reset(version_);
-    if (step != SQLITE_ROW) *rc = sqlite3_extended_errcode(db_);
-    return v;
-}
-
 void IndexOrders::changed(const QString& quotedTable, const QStringList& columns) {
     for (Entry& e : entries_) {
         if (!quotedTable.isEmpty() && e.table.compare(quotedTable, Qt::CaseInsensitive) != 0) continue;
@@ -42,15 +27,13 @@ void IndexOrders::changed(const QString& quotedTable, const QStringList& columns
 
 const IndexOrder* IndexOrders::order(const QString& quotedTable, const QStringList& keys, int* rc, bool read) {
     *rc = SQLITE_OK;
-    const qint64 version = dataVersion(rc);
-    if (*rc != SQLITE_OK) return nullptr;
     Entry* entry = nullptr;
     for (Entry& e : entries_)
         if (e.table == quotedTable && e.keys == keys) entry = &e;
-    if (entry && entry->fresh && entry->dataVersion == version) return &entry->order;
+    if (entry && entry->fresh) return &entry->order;
     if (!read) return nullptr;
     if (!entry) {
-        entries_.push_back({quotedTable, keys, {}, false, -1});
+        entries_.push_back({quotedTable, keys, {}, false});
         entry = &entries_.back();
     }
 
@@ -86,7 +69,6 @@ const IndexOrder* IndexOrders::order(const QString& quotedTable, const QStringLi
     }
     entry->order = std::move(o);
     entry->fresh = true;
-    entry->dataVersion = version;
     return &entry->order;
 }
 

@@ -1,9 +1,8 @@
 // The order of a table's rows in an index, known whole: each row's position, and the row at each
 // position, without counting or stepping through the rows before it. Read in one pass over the
 // index (its keys only) when a position far from the start is first needed, and kept per
-// connection until rows may have moved:
-// after any change through the connection but an update of columns outside the index, and after
-// a commit by another connection.
+// connection until rows may have moved: the connection says so (changed()) after any change through
+// it but an update of columns outside the index, and after another connection's commit it notices.
 #pragma once
 
 #include <QHash>
@@ -13,7 +12,6 @@
 #include <vector>
 
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace dao::detail {
 
@@ -29,7 +27,6 @@ struct IndexOrder {
 class IndexOrders {
 public:
     explicit IndexOrders(sqlite3* db) : db_(db) {}
-    ~IndexOrders();
     IndexOrders(const IndexOrders&) = delete;
     IndexOrders& operator=(const IndexOrders&) = delete;
 
@@ -48,12 +45,9 @@ private:
         QStringList keys;
         IndexOrder order;
         bool fresh = false;
-        qint64 dataVersion = -1;
     };
-    qint64 dataVersion(int* rc);
 
     sqlite3* db_;
-    sqlite3_stmt* version_ = nullptr;
     std::vector<Entry> entries_;
 };
 
