@@ -9,11 +9,11 @@
 // --employers 1000000 (a search may hold a tenth of the data set), --state PM, --records 100000,
 // --runs 3 (median). The data set is built once by velk-setup, velk-gen and velk-load and kept.
 #include "dataset/data_set.h"
+#include "dataset/report_database.h"
 #include "export/export_run.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/msgbox.h"
-#include "printing/report_schema.h"
 #include "support/peak_memory.h"
 #include "support/real_data.h"
 #include "support/sqlite_shell.h"
@@ -158,7 +158,7 @@ int main(int argc, char** argv) {
     // Data sets made before velk-setup wrote the report database's template lack it.
     if (!QFileInfo::exists(data.folder + QStringLiteral("/REPORT.MDB"))) {
         std::unique_ptr<dao::Database> t = dao::Database::create(data.folder + QStringLiteral("/REPORT.MDB"));
-        printing::createReportTables(*t);
+        dataset::createReportTables(*t);
     }
     ui::setMsgBoxHandler([](const QString& text, int, const QString&) {
         std::fprintf(stderr, "message: %s\n", qPrintable(text));

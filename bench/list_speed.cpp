@@ -9,7 +9,7 @@
 // --mmap BYTES sets PRAGMA mmap_size on the list's connection (an experiment).
 #include "dataset/data_set.h"
 #include "platform/files/folders.h"
-#include "results/vklist.h"
+#include "results/list_form.h"
 #include "search/search_file.h"
 #include "search/search_sort.h"
 #include "support/real_data.h"

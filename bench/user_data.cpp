@@ -86,12 +86,13 @@ int main(int argc, char** argv) {
         db->close();
 
         t.restart();
-        const auto restored = maintenance::restoreUserData(mainPath, backupPath, kState, kConnect,
-                                                           maintenance::NotesPass::Replace);
+        const auto restored = maintenance::copyBackupIntoState(mainPath, backupPath, kState, kConnect,
+                                                               maintenance::NotesPass::Replace);
         const double restoreSeconds = t.elapsed() / 1000.0;
 
         t.restart();
-        maintenance::restoreUserData(mainPath, backupPath, kState, kConnect, maintenance::NotesPass::Append);
+        maintenance::copyBackupIntoState(mainPath, backupPath, kState, kConnect,
+                                         maintenance::NotesPass::Append);
         const double mergeSeconds = t.elapsed() / 1000.0;
 
         std::printf("%lld employers in %s\n", records, qPrintable(folder));

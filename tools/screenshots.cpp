@@ -5,13 +5,13 @@
 // form into pictures: detail pages, a summary page, both label sheets and the preview window, and
 // draws the manual's first page. So the windows and the printouts can be looked at from a build
 // machine, without a printer.
-#include "app/master.h"
+#include "app/main_window.h"
 #include "app/program.h"
-#include "app/program_folder.h"
-#include "app/title.h"
-#include "app/vkwspace.h"
+#include "app/splash_form.h"
+#include "app/workspace_dialog.h"
 #include "dataset/data_set.h"
-#include "export/vkexport.h"
+#include "export/export_form.h"
+#include "folder_setup/program_folder.h"
 #include "generator/release_generator.h"
 #include "loading/load_sequence.h"
 #include "platform/dao/dao.h"
@@ -24,7 +24,7 @@
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
 #include "printing/report_files.h"
-#include "search/vklookup.h"
+#include "search/lookup_editor.h"
 
 #include <QAction>
 #include <QApplication>

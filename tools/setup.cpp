@@ -1,7 +1,7 @@
 // velk-setup: creates a complete, empty program folder (settings database, one database per data
 // set, the workspace folder INITIAL, the report files, the manual, the help file, the update
 // downloader and its settings).
-#include "app/program_folder.h"
+#include "folder_setup/program_folder.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "app/list_search_host.h"
 
-#include "app/master.h"
+#include "app/main_window.h"
 #include "platform/ui/modal.h"
-#include "results/vklist.h"
+#include "results/list_form.h"
 
 #include <QTabBar>
 

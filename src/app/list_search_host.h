@@ -2,8 +2,8 @@
 // window opens them on it: New Lookup, Edit/Delete Lookup and, from there, the editor.
 #pragma once
 
-#include "search/vkeddel.h"
-#include "search/vklookup.h"
+#include "search/edit_delete_dialog.h"
+#include "search/lookup_editor.h"
 
 #include <QPointer>
 

@@ -1,7 +1,7 @@
 #include "app/program.h"
 
-#include "app/master.h"
-#include "app/title.h"
+#include "app/main_window.h"
+#include "app/splash_form.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"

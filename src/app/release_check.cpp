@@ -1,8 +1,8 @@
 #include "app/release_check.h"
 
 #include "app/globals.h"
-#include "app/master.h"
-#include "app/title.h"
+#include "app/main_window.h"
+#include "app/splash_form.h"
 #include "dataset/data_set.h"
 #include "loading/load_sequence.h"
 #include "platform/dao/dao.h"

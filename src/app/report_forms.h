@@ -2,9 +2,16 @@
 // beside the list; their previews open inside the main window.
 #pragma once
 
+#include "printing/print_run.h"
 #include "printing/report_request.h"
 
+class VKLIST;
+
 namespace velk {
+
+// What the list prints: the record source of its search tabs' data control (the search of the
+// selected tab), the selected tab's caption and the number of rows. The list keeps its current row.
+printing::SearchToPrint searchToPrint(VKLIST& list);
 
 class AppReportForms : public printing::ReportForms {
 public:

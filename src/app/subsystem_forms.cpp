@@ -1,23 +1,24 @@
 #include "app/subsystem_forms.h"
 
 #include "app/globals.h"
-#include "app/master.h"
-#include "app/title.h"
+#include "app/main_window.h"
+#include "app/report_forms.h"
+#include "app/splash_form.h"
 #include "dataset/data_set.h"
-#include "export/vkexport.h"
+#include "export/export_form.h"
+#include "maintenance/notes_backup_form.h"
+#include "maintenance/update_form.h"
 #include "maintenance/user_data.h"
-#include "maintenance/vknotes.h"
-#include "maintenance/vkupgrd.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
+#include "printing/manual_form.h"
+#include "printing/print_options.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
-#include "printing/vkmanual.h"
-#include "printing/vkprint.h"
-#include "results/vklist.h"
+#include "results/list_form.h"
 
 #include <QMdiArea>
 #include <QPointer>
@@ -38,7 +39,7 @@ void SubsystemForms::showPrintSearch() {
     VKLIST* list = master ? master->listForm() : nullptr;
     // Previews open as windows of the main window, beside the list.
     printing::ReportPrinter engine(master ? master->mdiArea : nullptr);
-    VKPRINT form(list ? VKPRINT::searchOf(*list) : printing::SearchToPrint(), dataset::current(),
+    VKPRINT form(list ? searchToPrint(*list) : printing::SearchToPrint(), dataset::current(),
                  files::programFolder(), engine, master);
     form.showModal();
 }
@@ -104,8 +105,8 @@ void SubsystemForms::showUpgrade() {
         master->resumeStateDatabase();
 }
 
-void SubsystemForms::restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
-                                     const QString& stateCode) {
+void SubsystemForms::restorePendingBackup(const QString& mainDbPath, const QString& backupDbPath,
+                                          const QString& stateCode) {
     // The list form of the data set chosen before would hold the database open; the hand-over to
     // the new choice loads it afresh.
     if (MASTER* master = MASTER::instance()) master->releaseStateDatabase();

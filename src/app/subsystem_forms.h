@@ -30,8 +30,8 @@ public:
     virtual void showUpgrade();
     // Copies the notes and user fields saved in the backup database into the state database.
     // Throws (std::exception) when it cannot; a restore that fails must keep its marker.
-    virtual void restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
-                                 const QString& stateCode);
+    virtual void restorePendingBackup(const QString& mainDbPath, const QString& backupDbPath,
+                                      const QString& stateCode);
 };
 
 // The forms in use.

@@ -1,12 +1,12 @@
 #include "export/export_run.h"
 
+#include "dataset/report_database.h"
+#include "dataset/report_rows.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
 #include "platform/files/atomic_file.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
-#include "printing/report_rows.h"
-#include "printing/report_schema.h"
 
 #include <QFileInfo>
 
@@ -152,10 +152,10 @@ std::unique_ptr<dao::Recordset> expiryOrdered(const QString& searchSql, const da
                                               const QString& programFolder, dao::Database& state,
                                               std::unique_ptr<dao::Database>& report, ExportProgress& progress,
                                               QString& error) {
-    if (!printing::replaceWorkingCopy(programFolder, &error)) return nullptr;
-    report = dao::Database::open(printing::workingCopyPath());
+    if (!dataset::replaceWorkingCopy(programFolder, &error)) return nullptr;
+    report = dao::Database::open(dataset::workingCopyPath());
     {
-        printing::ReportRowWriter writer(printing::RowWriter::ExpiryPass, dataSet, state, *report);
+        dataset::ReportRowWriter writer(dataset::RowWriter::ExpiryPass, dataSet, state, *report);
         std::unique_ptr<dao::Recordset> search =
             state.OpenRecordset(withoutOrder(searchSql), dao::RecordsetType::Snapshot, dao::ForwardOnly);
         std::optional<dao::Transaction> batch(std::in_place, *report);

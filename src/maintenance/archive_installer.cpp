@@ -7,9 +7,9 @@
 #include "platform/archive/zip_archive.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "platform/locks/database_use.h"
+#include "platform/locks/row_lock.h"
 #include "platform/ui/msgbox.h"
-#include "results/database_use.h"
-#include "results/row_lock.h"
 
 #include <QDir>
 #include <QFile>
@@ -66,7 +66,7 @@ EntryRole entryRole(const QString& entryName) {
     const QString file = path.segments.first();
     for (const QString& st : dataset::codes())
         for (const QString& own : {backupDatabaseName(st), restoreMarkerName(st),
-                                   QFileInfo(results::lockFileFor(dataset::stateDatabaseName(st))).fileName()})
+                                   QFileInfo(locks::lockFileFor(dataset::stateDatabaseName(st))).fileName()})
             if (file.compare(own, Qt::CaseInsensitive) == 0) role.userFile = true;
     if (path.directory) return role;
     for (const QString& st : dataset::codes())
@@ -125,21 +125,21 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
 
     // A database another copy has open is not replaced under it; the claims are kept until the
     // new files are in place, so no copy opens one meanwhile.
-    std::map<QString, std::unique_ptr<results::DatabaseUse>> claims;
+    std::map<QString, std::unique_ptr<locks::DatabaseUse>> claims;
     QStringList inUse, unclaimed;
     for (const Plan& plan : plans) {
         for (const QString& st : plan.states) {
             if (claims.count(st)) continue;
-            auto claim = std::make_unique<results::DatabaseUse>();
+            auto claim = std::make_unique<locks::DatabaseUse>();
             QString error;
             const QString db = files::findFileNoCase(programFolder, dataset::stateDatabaseName(st));
-            switch (claim->take(db, results::DatabaseUse::Mode::Replacing, &error)) {
-            case results::DatabaseUse::Result::Taken:
+            switch (claim->take(db, locks::DatabaseUse::Mode::Replacing, &error)) {
+            case locks::DatabaseUse::Result::Taken:
                 break;
-            case results::DatabaseUse::Result::Busy:
+            case locks::DatabaseUse::Result::Busy:
                 inUse << st;
                 break;
-            case results::DatabaseUse::Result::Failed:
+            case locks::DatabaseUse::Result::Failed:
                 unclaimed << error;
                 break;
             }

@@ -7,10 +7,10 @@
 #include "platform/dao/statement.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
+#include "platform/locks/database_use.h"
+#include "platform/locks/row_lock.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
-#include "results/database_use.h"
-#include "results/row_lock.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -120,19 +120,19 @@ BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPa
     return counts;
 }
 
-RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
-                              const QString& stateCode, const QString& connect, NotesPass pass) {
+RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& backupDbPath,
+                                  const QString& stateCode, const QString& connect, NotesPass pass) {
     const QString mainPath = existingSpelling(mainDbPath);
     // Held to the end: an update in another copy must not replace the database under the writes.
-    results::DatabaseUse use;
+    locks::DatabaseUse use;
     QString useError;
-    switch (use.take(mainPath, results::DatabaseUse::Mode::Working, &useError)) {
-    case results::DatabaseUse::Result::Taken:
+    switch (use.take(mainPath, locks::DatabaseUse::Mode::Working, &useError)) {
+    case locks::DatabaseUse::Result::Taken:
         break;
-    case results::DatabaseUse::Result::Busy:
+    case locks::DatabaseUse::Result::Busy:
         throw dao::DaoError(mainPath, QStringLiteral("restore user notes and fields into"),
                             QStringLiteral("An update in another copy of VELK is replacing it."));
-    case results::DatabaseUse::Result::Failed:
+    case locks::DatabaseUse::Result::Failed:
         throw dao::DaoError(mainPath, QStringLiteral("restore user notes and fields into"), useError);
     }
     auto state = dao::Database::open(mainPath, false, false, connect);
@@ -147,14 +147,14 @@ RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDb
 
     // Every note that nobody is editing is locked until the writes are committed, so that no other
     // copy of the program opens one meanwhile and writes its older text over the restored one.
-    results::RowLockFile locks(results::lockFileFor(mainPath));
-    std::vector<results::RowLockFile::HeldRange> held;
+    locks::RowLockFile locks(locks::lockFileFor(mainPath));
+    std::vector<locks::RowLockFile::HeldRange> held;
     QString lockError;
-    if (locks.lockAllFree(held, &lockError) != results::RowLockFile::Result::Locked)
+    if (locks.lockAllFree(held, &lockError) != locks::RowLockFile::Result::Locked)
         throw dao::DaoError(mainPath, QStringLiteral("lock the notes in"), lockError);
     auto beingEdited = [&held](const RecordKey& key) {
-        const off_t at = results::lockOffset(key.FILE, key.SEQUENCE);
-        return std::any_of(held.begin(), held.end(), [at](const results::RowLockFile::HeldRange& r) {
+        const off_t at = locks::lockOffset(key.FILE, key.SEQUENCE);
+        return std::any_of(held.begin(), held.end(), [at](const locks::RowLockFile::HeldRange& r) {
             return at >= r.start && at < r.end;
         });
     };
@@ -269,7 +269,7 @@ void runRestore(const QString& MainDbPath, const QString& BackupDbPath, const QS
     RestoreCounts counts;
     {
         ui::BusyCursor busy;
-        counts = restoreUserData(MainDbPath, BackupDbPath, StateCode, connect, pass);
+        counts = copyBackupIntoState(MainDbPath, BackupDbPath, StateCode, connect, pass);
     }
     ui::MsgBox(restoreMessage(counts, BackupDbPath), ui::vbOKOnly | ui::vbInformation, title);
 }

@@ -56,8 +56,8 @@ struct RestoreCounts {
 // "City ST Zip" pass the record detail form's checks. Backed-up rows without a record are passed
 // over; no row is added. A note whose record lock another holder has is skipped. stateCode is
 // the data set written into.
-RestoreCounts restoreUserData(const QString& mainDbPath, const QString& backupDbPath,
-                              const QString& stateCode, const QString& connect, NotesPass pass);
+RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& backupDbPath,
+                                  const QString& stateCode, const QString& connect, NotesPass pass);
 
 // The completion messages.
 QString backupMessage(const BackupCounts& counts, const QString& backupDbPath);

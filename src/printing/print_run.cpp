@@ -1,5 +1,7 @@
 #include "printing/print_run.h"
 
+#include "dataset/report_database.h"
+#include "dataset/report_rows.h"
 #include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
@@ -7,8 +9,6 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 #include "printing/report_engine.h"
-#include "printing/report_rows.h"
-#include "printing/report_schema.h"
 
 #include <QWidget>
 
@@ -39,15 +39,16 @@ QString reasonOf(const std::exception& e) {
     return QString::fromLocal8Bit(e.what());
 }
 
-RowWriter writerFor(const PrintRequest& request) {
+dataset::RowWriter writerFor(const PrintRequest& request) {
     switch (request.format) {
     case PrintFormat::Detail:
-        return RowWriter::Detail;
+        return dataset::RowWriter::Detail;
     case PrintFormat::Summary:
-        return RowWriter::Summary;
+        return dataset::RowWriter::Summary;
     default:
         // Labels carry EXPIRE only when they are to be sorted by it.
-        return request.sort == PrintSort::ExpirationDate ? RowWriter::LabelsByExpiry : RowWriter::Labels;
+        return request.sort == PrintSort::ExpirationDate ? dataset::RowWriter::LabelsByExpiry
+                                                         : dataset::RowWriter::Labels;
     }
 }
 
@@ -88,7 +89,7 @@ bool handToEngine(ReportEngine& engine, const PrintRequest& request, const QStri
         return false;
     }
     try {
-        const QString copy = workingCopyPath();
+        const QString copy = dataset::workingCopyPath();
         engine.setTableLocation(1, copy);
         if (request.format == PrintFormat::Detail) engine.setTableLocation(2, copy);
         if (request.format == PrintFormat::Detail || request.format == PrintFormat::Summary) {
@@ -144,17 +145,17 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
         say(QStringLiteral("This search has no companies to print."));
         return false;
     }
-    if (!replaceWorkingCopy(programFolder)) {
+    if (!dataset::replaceWorkingCopy(programFolder)) {
         say(QStringLiteral("VKPRINT CMD1 CANNOT FIND SYSTEM DIRECTORY!"));
         return false;
     }
-    const QString copy = workingCopyPath();
+    const QString copy = dataset::workingCopyPath();
 
     long long written = 0;
     try {
         std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
         std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
-        ReportRowWriter writer(writerFor(request), dataSet, *state, *reportDb);
+        dataset::ReportRowWriter writer(writerFor(request), dataSet, *state, *reportDb);
         std::unique_ptr<dao::Recordset> list =
             state->OpenRecordset(search.sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
         progress.gathering(search.count);
@@ -193,11 +194,11 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
 bool printRecord(const QString& file, const QString& sequence, const dataset::DataSet& dataSet,
                  const QString& programFolder, ReportEngine& engine, QWidget* listForm) {
     ui::BusyCursor busy;
-    if (!replaceWorkingCopy(programFolder)) {
+    if (!dataset::replaceWorkingCopy(programFolder)) {
         say(QStringLiteral("VKLIST PRINTCUR CANNOT FIND SYSTEM DIRECTORY!"));
         return false;
     }
-    const QString copy = workingCopyPath();
+    const QString copy = dataset::workingCopyPath();
     try {
         std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
         std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
@@ -208,7 +209,7 @@ bool printRecord(const QString& file, const QString& sequence, const dataset::Da
             say(QStringLiteral("This company is no longer in the data set, so nothing was printed."));
             return false;
         }
-        ReportRowWriter(RowWriter::PrintRecord, dataSet, *state, *reportDb).write(*prime);
+        dataset::ReportRowWriter(dataset::RowWriter::PrintRecord, dataSet, *state, *reportDb).write(*prime);
     } catch (const std::exception& e) {
         reportFailure(
             QStringLiteral("The record could not be prepared for printing, so nothing was printed."),

@@ -35,15 +35,15 @@ std::optional<QString> NotesStore::storedNote(const QString& file, const QString
 std::optional<int> NotesStore::noteLength(const QString& file, const QString& sequence) {
     cancel();
     if (!notes_) return std::nullopt;
-    const RowLockFile::Result lock = lock_.tryLock(file, sequence);
-    if (lock == RowLockFile::Result::Busy) return std::nullopt;
+    const locks::RowLockFile::Result lock = lock_.tryLock(file, sequence);
+    if (lock == locks::RowLockFile::Result::Busy) return std::nullopt;
     std::optional<int> n;
     try {
         n = seek(file, sequence) ? trimmedNoteLength(notes_->value(kNotes)) : std::optional<int>(0);
     } catch (const dao::DaoError&) {
         n.reset();
     }
-    if (lock == RowLockFile::Result::Locked) lock_.unlock(file, sequence);
+    if (lock == locks::RowLockFile::Result::Locked) lock_.unlock(file, sequence);
     return n;
 }
 
@@ -58,19 +58,19 @@ NotesStore::Opened NotesStore::open(const QString& file, const QString& sequence
         return o;
     }
     QString lockProblem;
-    const RowLockFile::Result lock = lock_.tryLock(file, sequence, &lockProblem);
-    if (lock == RowLockFile::Result::Busy) {
+    const locks::RowLockFile::Result lock = lock_.tryLock(file, sequence, &lockProblem);
+    if (lock == locks::RowLockFile::Result::Busy) {
         o.result = OpenResult::Busy;
         return o;
     }
     try {
         o.text = storedNote(file, sequence);
     } catch (const dao::DaoError& e) {
-        if (lock == RowLockFile::Result::Locked) lock_.unlock(file, sequence);
+        if (lock == locks::RowLockFile::Result::Locked) lock_.unlock(file, sequence);
         o.error = e.message();
         return o;
     }
-    if (lock == RowLockFile::Result::Failed) {
+    if (lock == locks::RowLockFile::Result::Failed) {
         o.result = OpenResult::ReadOnly;
         o.error = lockProblem;
         return o;
@@ -90,7 +90,7 @@ NotesStore::WriteResult NotesStore::write(QString& text) {
     }
     if (!editing_ || !lock_.stillAtPath()) {
         editing_ = false;
-        if (lock_.tryLock(file_, sequence_) != RowLockFile::Result::Locked) return WriteResult::Busy;
+        if (lock_.tryLock(file_, sequence_) != locks::RowLockFile::Result::Locked) return WriteResult::Busy;
         editing_ = true;
         // Without the lock someone else may have written the note: theirs is not replaced unseen.
         const std::optional<QString> now = storedNote(file_, sequence_);

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "platform/dao/dao.h"
-#include "results/row_lock.h"
+#include "platform/locks/row_lock.h"
 
 #include <QString>
 
@@ -16,7 +16,7 @@ namespace results {
 class NotesStore {
 public:
     // Opens a table recordset on NOTES (index PRIMARY). lockPath is the shared lock file,
-    // normally lockFileFor(db.name()). Throws dao::DaoError.
+    // normally locks::lockFileFor(db.name()). Throws dao::DaoError.
     NotesStore(dao::Database& db, const QString& lockPath);
     ~NotesStore();
 
@@ -63,7 +63,7 @@ private:
     std::optional<QString> storedNote(const QString& file, const QString& sequence);
 
     std::unique_ptr<dao::Recordset> notes_;
-    RowLockFile lock_;
+    locks::RowLockFile lock_;
     QString file_, sequence_;       // the record of the last open() for editing
     std::optional<QString> opened_; // its note as it was read
     bool editing_ = false;

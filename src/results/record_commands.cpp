@@ -7,11 +7,11 @@
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "results/detail_rules.h"
+#include "results/list_form.h"
 #include "results/list_grids.h"
+#include "results/ny_address_form.h"
 #include "results/panel_rules.h"
-#include "results/vklist.h"
-#include "results/vklisti.h"
-#include "results/vknyaddr.h"
+#include "results/record_detail.h"
 
 namespace results {
 

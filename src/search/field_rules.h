@@ -4,7 +4,7 @@
 // No widgets here: the editor calls these and shows what they return.
 #pragma once
 
-#include "search/sqlparameter.h"
+#include "search/lookup_parameter.h"
 
 #include <QDate>
 #include <QString>

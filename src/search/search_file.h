@@ -6,7 +6,7 @@
 // field 6 is #TRUE# (excluded) or #FALSE# (included).
 #pragma once
 
-#include "search/sqlparameter.h"
+#include "search/lookup_parameter.h"
 
 #include <QByteArray>
 #include <QString>

@@ -2,7 +2,7 @@
 // "Copy SQL to Clipboard" behaviour.
 #pragma once
 
-#include "search/sqlparameter.h"
+#include "search/lookup_parameter.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 // The SQL text of a saved search over PRIME, and the checks made on a search read from its file.
 #pragma once
 
-#include "search/sqlparameter.h"
+#include "search/lookup_parameter.h"
 
 #include <QString>
 

@@ -2,15 +2,15 @@
 // the module globals reset, for tests of the start-up, the main window and the workspace dialog.
 #pragma once
 
+#include "app/form_helpers.h"
 #include "app/globals.h"
-#include "app/master.h"
+#include "app/main_window.h"
 #include "app/program.h"
-#include "app/program_folder.h"
-#include "app/rsmain1.h"
+#include "app/splash_form.h"
 #include "app/subsystem_forms.h"
-#include "app/title.h"
-#include "app/vkwspace.h"
+#include "app/workspace_dialog.h"
 #include "dataset/data_set.h"
+#include "folder_setup/program_folder.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
@@ -34,8 +34,8 @@ public:
     void showPrintManual() override { printManual ? printManual(true) : SubsystemForms::showPrintManual(); }
     void showNotes(bool modal) override { notes ? notes(modal) : SubsystemForms::showNotes(modal); }
     void showUpgrade() override { upgrade ? upgrade() : SubsystemForms::showUpgrade(); }
-    void restoreUserData(const QString& main, const QString& backup, const QString& state) override {
-        restore ? restore(main, backup, state) : SubsystemForms::restoreUserData(main, backup, state);
+    void restorePendingBackup(const QString& main, const QString& backup, const QString& state) override {
+        restore ? restore(main, backup, state) : SubsystemForms::restorePendingBackup(main, backup, state);
     }
 };
 

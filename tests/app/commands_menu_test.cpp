@@ -7,8 +7,8 @@
 #include "platform/ui/clipboard.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/printer.h"
-#include "printing/vkmanual.h"
-#include "printing/vkprint.h"
+#include "printing/manual_form.h"
+#include "printing/print_options.h"
 
 #include "search/field_rules.h"
 

@@ -2,7 +2,7 @@
 // record source and writes what the list shows.
 #include "commands_fixture.h"
 
-#include "export/vkexport.h"
+#include "export/export_form.h"
 #include "platform/dao/dao.h"
 #include "platform/grid/data_control.h"
 

@@ -1,7 +1,9 @@
 // The shared form helpers: centring, temporary folder, proper case, digits-only keys, special folders.
-#include "app/rsmain1.h"
+#include "app/form_helpers.h"
+#include "dataset/text_rules.h"
 #include "platform/files/folders.h"
 #include "platform/ui/centre.h"
+#include "platform/ui/key_filter.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -41,10 +43,8 @@ TEST(FormUtilities, ProperCase) {
         {" LEAD", " Lead"},
         {"O'NEIL-SMITH INC.", "O'neil-smith Inc."},
     };
-    for (auto [text, expected] : cases) {
-        EXPECT_EQ(velk::ProperCase(text), expected);
-        EXPECT_EQ(text, expected) << "the argument holds the result too";
-    }
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(dataset::properCase(text), expected);
 }
 
 TEST(FormUtilities, DigitsOnlyKeyPress) {
@@ -53,7 +53,7 @@ TEST(FormUtilities, DigitsOnlyKeyPress) {
                                          {'-', 0}, {' ', 0}, {'a', 0},   {0xE9, 0}};
     for (const auto& [key, expected] : cases) {
         int filtered = key;
-        velk::DigitsOnlyKeyPress(filtered);
+        EXPECT_EQ(ui::digitsOnlyKey(filtered), expected == 0) << "a beep for a swallowed key " << key;
         EXPECT_EQ(filtered, expected) << "key " << key;
     }
 }

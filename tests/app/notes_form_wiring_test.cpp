@@ -3,9 +3,9 @@
 // restore an update left pending runs when its data set is chosen.
 #include "commands_fixture.h"
 
+#include "maintenance/notes_backup_form.h"
 #include "maintenance/restore_marker.h"
 #include "maintenance/user_data.h"
-#include "maintenance/vknotes.h"
 
 #include <QLineEdit>
 #include <QPushButton>

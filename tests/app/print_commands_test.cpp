@@ -3,7 +3,7 @@
 #include "commands_fixture.h"
 
 #include "platform/report/preview.h"
-#include "printing/vkprint.h"
+#include "printing/print_options.h"
 
 #include <QLabel>
 #include <QMdiArea>

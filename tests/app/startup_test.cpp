@@ -2,10 +2,10 @@
 #include "app_fixture.h"
 
 #include "dataset/data_set.h"
-#include "maintenance/vkupgrd.h"
+#include "maintenance/update_form.h"
 #include "platform/dao/dao.h"
 #include "platform/ui/msgbox.h"
-#include "results/vklist.h"
+#include "results/list_form.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 

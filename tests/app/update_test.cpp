@@ -4,9 +4,9 @@
 #include "commands_fixture.h"
 
 #include "archive/zip_builder.h"
-#include "maintenance/vkupgrd.h"
+#include "maintenance/update_form.h"
+#include "platform/locks/database_use.h"
 #include "platform/ui/folder_list.h"
-#include "results/database_use.h"
 
 #include <QPushButton>
 #include <QToolButton>
@@ -85,12 +85,12 @@ TEST_F(Update, AProgramUpdateFromTheMenuEndsTheProgram) {
 
 TEST_F(Update, TheListsDatabaseIsClaimedWhileOpenAndNotOpenedWhileAnUpdateReplacesIt) {
     MASTER* master = start();
-    results::DatabaseUse otherCopy;
-    EXPECT_EQ(otherCopy.take(programFile("VELKPA.MDB"), results::DatabaseUse::Mode::Replacing),
-              results::DatabaseUse::Result::Busy);
+    locks::DatabaseUse otherCopy;
+    EXPECT_EQ(otherCopy.take(programFile("VELKPA.MDB"), locks::DatabaseUse::Mode::Replacing),
+              locks::DatabaseUse::Result::Busy);
     master->unloadListForm();
-    ASSERT_EQ(otherCopy.take(programFile("VELKPA.MDB"), results::DatabaseUse::Mode::Replacing),
-              results::DatabaseUse::Result::Taken);
+    ASSERT_EQ(otherCopy.take(programFile("VELKPA.MDB"), locks::DatabaseUse::Mode::Replacing),
+              locks::DatabaseUse::Result::Taken);
 
     ScriptedMsgBoxes boxes;
     boxes.expectContaining("an update in another copy of VELK is replacing it", ui::vbOK);

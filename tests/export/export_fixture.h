@@ -3,12 +3,12 @@
 #pragma once
 
 #include "dataset/data_set.h"
+#include "dataset/report_database.h"
 #include "export/export_run.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/msgbox.h"
-#include "printing/report_schema.h"
 #include "support/scripted_msgbox.h"
 #include "support/table_rows.h"
 #include "support/temp_dir.h"
@@ -98,7 +98,7 @@ protected:
     // The empty report database of the program folder, which the expiry order copies.
     void makeReportTemplate() {
         std::unique_ptr<dao::Database> t = dao::Database::create(programFolder + "/REPORT.MDB");
-        printing::createReportTables(*t);
+        dataset::createReportTables(*t);
     }
 
     exporting::ExportResult run(const QString& sql, const exporting::ExportOptions& options,

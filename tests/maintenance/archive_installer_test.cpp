@@ -2,10 +2,10 @@
 // leaves, how it ends, and the archives and situations in which it changes nothing.
 #include "user_data_fixture.h"
 
-#include "app/program_folder.h"
 #include "archive/zip_builder.h"
+#include "folder_setup/program_folder.h"
 #include "maintenance/archive_installer.h"
-#include "results/database_use.h"
+#include "platform/locks/database_use.h"
 #include "platform/ui/msgbox.h"
 #include "support/file_size_limit.h"
 
@@ -226,8 +226,8 @@ TEST_F(Installer, AWaitingBackupIsNotOverwrittenByASecondOne) {
 }
 
 TEST_F(Installer, ADatabaseAnotherCopyHasOpenIsNotReplaced) {
-    results::DatabaseUse otherCopy;
-    ASSERT_EQ(otherCopy.take(mainPath, results::DatabaseUse::Mode::Working), results::DatabaseUse::Result::Taken);
+    locks::DatabaseUse otherCopy;
+    ASSERT_EQ(otherCopy.take(mainPath, locks::DatabaseUse::Mode::Working), locks::DatabaseUse::Result::Taken);
     const QByteArray before = readFile(mainPath);
     testsupport::ScriptedMsgBoxes boxes;
     boxes.expect("The update was not installed.\r\n\r\nAnother copy of VELK is using the data of PA.  Close VELK "

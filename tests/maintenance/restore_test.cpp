@@ -4,11 +4,11 @@
 #include "support/scripted_msgbox.h"
 #include "user_data_fixture.h"
 
+#include "platform/locks/database_use.h"
+#include "platform/locks/row_lock.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
-#include "results/database_use.h"
 #include "results/notes_store.h"
-#include "results/row_lock.h"
 
 using namespace maintenancetest;
 using maintenance::NotesPass;
@@ -163,9 +163,9 @@ TEST_F(Restore, ANoteAnotherCopyIsEditingIsSkippedAndNamed) {
 
     // Another copy of the program has the notes of records 2 and 5 open in its detail form.
     auto other = dao::Database::open(mainPath, false, false, kConnect);
-    results::NotesStore editor(*other, results::lockFileFor(mainPath));
+    results::NotesStore editor(*other, locks::lockFileFor(mainPath));
     ASSERT_EQ(editor.open(fileNo(2), "01").result, results::NotesStore::OpenResult::Opened);
-    results::NotesStore editor2(*other, results::lockFileFor(mainPath));
+    results::NotesStore editor2(*other, locks::lockFileFor(mainPath));
     ASSERT_EQ(editor2.open(fileNo(5), "01").result, results::NotesStore::OpenResult::Opened);
 
     const auto counts = restore();
@@ -182,7 +182,7 @@ TEST_F(Restore, ANoteAnotherCopyIsEditingIsSkippedAndNamed) {
     QString text = "edited";
     EXPECT_EQ(editor.write(text), results::NotesStore::WriteResult::Written);
     EXPECT_EQ(note(2).toString(), "edited");
-    results::NotesStore third(*other, results::lockFileFor(mainPath));
+    results::NotesStore third(*other, locks::lockFileFor(mainPath));
     EXPECT_EQ(third.open(fileNo(1), "01").result, results::NotesStore::OpenResult::Opened);
     EXPECT_EQ(third.open(fileNo(5), "01").result, results::NotesStore::OpenResult::Busy);
 }
@@ -200,7 +200,7 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
     maintenance::backupUserData(mainPath, backupPath, kConnect);
     setNote(1, "mine");
     setUser(1, {"mine"});
-    results::DatabaseUse update;
+    locks::DatabaseUse update;
     expectFailuresChangeNothing(
         {
             {"wrong password", [] {}, ";PWD=wrong", "password"},
@@ -217,7 +217,7 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
              },
              kConnect, "refused by the test"},
             {"an update in another copy replacing the database",
-             [&] { update.take(mainPath, results::DatabaseUse::Mode::Replacing); }, kConnect,
+             [&] { update.take(mainPath, locks::DatabaseUse::Mode::Replacing); }, kConnect,
              "An update in another copy of VELK is replacing it."},
         },
         [&](const QString& connect) { maintenance::RestoreUserData(mainPath, backupPath, "PA", connect); });

@@ -109,7 +109,7 @@ protected:
     }
 
     maintenance::RestoreCounts restore(maintenance::NotesPass pass = maintenance::NotesPass::Replace) {
-        return maintenance::restoreUserData(mainPath, backupPath, QStringLiteral("PA"), kConnect, pass);
+        return maintenance::copyBackupIntoState(mainPath, backupPath, QStringLiteral("PA"), kConnect, pass);
     }
 
     struct FailureCase {

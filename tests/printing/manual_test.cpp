@@ -1,12 +1,12 @@
 // The manual: its lines as the file holds them, its pages, the PDF they make, the manual form's
 // run and its failures, and the manual shipped with the program.
 #include "printing/manual.h"
-#include "printing/vkmanual.h"
+#include "printing/manual_form.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 #include "support/temp_dir.h"
 
-#include "app/program_folder.h"
+#include "folder_setup/program_folder.h"
 #include "platform/files/folders.h"
 #include "platform/report/output.h"
 #include "platform/ui/cursor.h"

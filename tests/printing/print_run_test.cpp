@@ -1,8 +1,8 @@
 // The print run and Print Record on a recording engine: what they ask of the engine, what they
 // write, and the message, pointer and list form on every way they can end.
+#include "printing/print_options.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
-#include "printing/vkprint.h"
 #include "printing_fixture.h"
 #include "recording_engine.h"
 #include "support/modal_script.h"
@@ -189,7 +189,7 @@ TEST_F(PrintRun, FailuresSaySoAndPrintNothing) {
         EXPECT_EQ(boxes.pending(), 0) << c.what;
         if (!QFile::exists(path("REPORT.MDB"))) {
             std::unique_ptr<dao::Database> again = dao::Database::create(path("REPORT.MDB"));
-            createReportTables(*again);
+            dataset::createReportTables(*again);
         }
     }
 }

@@ -3,10 +3,10 @@
 #pragma once
 
 #include "dataset/data_set.h"
+#include "dataset/report_database.h"
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
-#include "printing/report_schema.h"
 #include "support/temp_dir.h"
 
 #include <QDir>
@@ -23,7 +23,7 @@ protected:
         files::setProgramFolder(folder());
         files::setTempDirOverride(path("private"));
         std::unique_ptr<dao::Database> t = dao::Database::create(path("REPORT.MDB"));
-        printing::createReportTables(*t);
+        dataset::createReportTables(*t);
     }
     void TearDown() override {
         files::setTempDirOverride(QString());
@@ -77,7 +77,7 @@ protected:
     // Every row of a table of the working copy, in the order written.
     QVector<Row> reportRows(const QString& table) const {
         QVector<Row> rows;
-        std::unique_ptr<dao::Database> db = dao::Database::open(printing::workingCopyPath());
+        std::unique_ptr<dao::Database> db = dao::Database::open(dataset::workingCopyPath());
         std::unique_ptr<dao::Recordset> rs =
             db->OpenRecordset("SELECT * FROM " + table + " ORDER BY rowid", dao::RecordsetType::Snapshot);
         for (; !rs->atEOF(); rs->MoveNext()) {

@@ -1,8 +1,8 @@
 // A report engine that records each call the print paths make of it.
 #pragma once
 
+#include "dataset/report_database.h"
 #include "printing/report_engine.h"
-#include "printing/report_schema.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -28,9 +28,8 @@ public:
                (watched ? (watched->isEnabled() ? " (list enabled)" : " (list disabled)") : ""));
     }
     void setTableLocation(int table, const QString& path) override {
-        record(QStringLiteral("table %1 %2")
-                   .arg(table)
-                   .arg(path == printing::workingCopyPath() ? "copy" : path));
+        record(
+            QStringLiteral("table %1 %2").arg(table).arg(path == dataset::workingCopyPath() ? "copy" : path));
     }
     void setFormula(const QString& name, const QString& text) override {
         record("formula " + name + "=" + text);

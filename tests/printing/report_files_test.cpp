@@ -1,10 +1,10 @@
 // The five report files over the report database: every field they show exists, and a record
 // filled to the widths the data can have lays out without overlaps, cut texts or runs off the page.
+#include "dataset/report_database.h"
 #include "printing/report_files.h"
-#include "printing/report_schema.h"
 
-#include "app/program_folder.h"
 #include "dataset/data_set.h"
+#include "folder_setup/program_folder.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/report/layout.h"
@@ -35,7 +35,7 @@ protected:
         ASSERT_TRUE(velk::installProgramFiles(folder()));
         db = path("REPORT.MDB");
         std::unique_ptr<dao::Database> d = dao::Database::create(db);
-        printing::createReportTables(*d);
+        dataset::createReportTables(*d);
     }
     void TearDown() override { files::setProgramFolder(QString()); }
 
@@ -77,14 +77,14 @@ protected:
             };
             for (const auto& [field, value] : fields)
                 p->setValue(field, value);
-            for (int i = 0; i < printing::kModSlots; ++i) {
+            for (int i = 0; i < dataset::kModSlots; ++i) {
                 p->setValue(QStringLiteral("ISSUE%1").arg(i), QDate(2024 - i, 12, 31));
                 if (state != "NY") p->setValue(QStringLiteral("EFFECTIVE%1").arg(i), QDate(2024 - i, 12, 31));
                 p->setValue(QStringLiteral("EXPIRE%1").arg(i),
                             i == 5 ? QDate(1950, 1, 1) : QDate(2025 - i, 12, 31));
                 p->setValue(QStringLiteral("MOD%1").arg(i), i == 0 ? 9.886 : 10.999);
             }
-            for (int i = 0; i < printing::kClassSlots; ++i) {
+            for (int i = 0; i < dataset::kClassSlots; ++i) {
                 c->setValue(QStringLiteral("CLASS%1").arg(i), "8810");
                 c->setValue(QStringLiteral("CLASSDESC%1").arg(i), wide(50));
                 c->setValue(QStringLiteral("CLASSLOSS%1").arg(i), 123.45);
@@ -164,7 +164,7 @@ QStringList allTexts(const QVector<Page>& pages) {
 TEST_F(ReportFiles, WidestRecordLaysOutCleanlyInEveryDataSet) {
     for (const QString& state : dataset::codes()) {
         QFile::remove(db);
-        printing::createReportTables(*dao::Database::create(db));
+        dataset::createReportTables(*dao::Database::create(db));
         addWidest(state, 2);
         const QString detail = state == "NY" ? "VKPRTANY.RPT" : "VKPRTALL.RPT";
         for (const QString& name : {detail, QStringLiteral("VKPRTSUM.RPT")}) {
@@ -182,7 +182,7 @@ TEST_F(ReportFiles, WidestRecordLaysOutCleanlyInEveryDataSet) {
         }
         // The detail shows every mod and class slot and every line of the note.
         const QStringList texts = allTexts(run(detail, state));
-        EXPECT_EQ(texts.count("123.45"), 2 * printing::kClassSlots) << state.toStdString();
+        EXPECT_EQ(texts.count("123.45"), 2 * dataset::kClassSlots) << state.toStdString();
         EXPECT_EQ(texts.count("12/31/05"), state == "NY" ? 2 : 4)
             << state.toStdString(); // slot 19: issued, effective, expires a year later
         EXPECT_EQ(texts.filter(QRegularExpression("^89 ")).size(), 2);

@@ -1,7 +1,7 @@
 // Reports asked for by name: the request class, the single-record form and its report control on
 // a recording engine, to the printer and to a preview host, and the ways a run ends.
 #include "printing/report_request.h"
-#include "printing/vksingle.h"
+#include "printing/single_record_form.h"
 #include "recording_engine.h"
 #include "support/scripted_msgbox.h"
 

@@ -2,8 +2,8 @@
 // stamp, save, cancel and lock, the jump to an associated record, the panel refresh afterwards,
 // Export Record and Full Address.
 #include "dataset/data_set.h"
-#include "results/vklisti.h"
-#include "results/vknyaddr.h"
+#include "results/ny_address_form.h"
+#include "results/record_detail.h"
 
 #include "detail_fixture.h"
 #include "support/other_user.h"

@@ -1,5 +1,5 @@
 // A mouse click into the record detail form's note, as the window system delivers it.
-#include "results/vklisti.h"
+#include "results/record_detail.h"
 
 #include "detail_fixture.h"
 

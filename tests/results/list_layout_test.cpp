@@ -1,7 +1,7 @@
 // What stays put on the list form and the record detail form: the panel's places from record to
 // record, tab to tab and data set to data set, the tab rows, the grids' widths, the captions.
+#include "results/record_detail.h"
 #include "results/tab_rows.h"
-#include "results/vklisti.h"
 
 #include "detail_fixture.h"
 

@@ -1,7 +1,7 @@
 // Notes: counting, reading under the record's lock, writing back, and the lock between two
 // holders in one program and between two programs, one of which dies.
+#include "platform/locks/row_lock.h"
 #include "results/notes_store.h"
-#include "results/row_lock.h"
 #include "support/other_user.h"
 #include "support/temp_dir.h"
 
@@ -34,7 +34,7 @@ protected:
         addNote("100", "03", "ab");
         addNote("100", "04", "***LOCKED***");
         db->executeBound("INSERT INTO NOTES (FILE, SEQUENCE, NOTES) VALUES ('100', '05', NULL)", {});
-        lockPath = results::lockFileFor(dbPath);
+        lockPath = locks::lockFileFor(dbPath);
     }
     void addNote(const QString& f, const QString& s, const QString& n) {
         db->executeBound("INSERT INTO NOTES (FILE, SEQUENCE, NOTES) VALUES (?, ?, ?)", {f, s, n});
@@ -94,8 +94,8 @@ TEST_F(NotesStoreTest, CountsAndAMissingRowCreatedOnFirstWrite) {
 
 TEST_F(NotesStoreTest, SecondHolderIsRefusedUntilTheFirstWritesOrCloses) {
     // One lock byte per record, beside the database; keys do not run into each other.
-    EXPECT_EQ(results::lockFileFor("/p/VELKPA.MDB"), "/p/VELKPA.LDB");
-    EXPECT_NE(results::lockOffset("12", "3"), results::lockOffset("1", "23"));
+    EXPECT_EQ(locks::lockFileFor("/p/VELKPA.MDB"), "/p/VELKPA.LDB");
+    EXPECT_NE(locks::lockOffset("12", "3"), locks::lockOffset("1", "23"));
     auto second = dao::Database::open(dbPath);
     NotesStore a(*db, lockPath);
     NotesStore b(*second, lockPath);
@@ -147,7 +147,7 @@ TEST_F(NotesStoreTest, LockOfAProgramThatDiesIsReleased) {
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);
     const QByteArray lockFile = lockPath.toLocal8Bit();
-    const off_t offset = results::lockOffset("100", "02");
+    const off_t offset = locks::lockOffset("100", "02");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -199,11 +199,11 @@ TEST_F(NotesStoreTest, RemovedLockFileIsTakenAgainAndAnotherUsersNoteIsNotReplac
     EXPECT_EQ(stored("100", "02").toString(), "A's words");
 
     // Any new lock of a holder whose file went is taken in the file at the path.
-    results::RowLockFile x(lockPath), y(lockPath);
-    ASSERT_EQ(x.tryLock("200", "01"), results::RowLockFile::Result::Locked);
+    locks::RowLockFile x(lockPath), y(lockPath);
+    ASSERT_EQ(x.tryLock("200", "01"), locks::RowLockFile::Result::Locked);
     ASSERT_TRUE(QFile::remove(lockPath));
-    ASSERT_EQ(y.tryLock("200", "01"), results::RowLockFile::Result::Locked);
-    EXPECT_EQ(x.tryLock("200", "01"), results::RowLockFile::Result::Busy);
+    ASSERT_EQ(y.tryLock("200", "01"), locks::RowLockFile::Result::Locked);
+    EXPECT_EQ(x.tryLock("200", "01"), locks::RowLockFile::Result::Busy);
     EXPECT_TRUE(x.stillAtPath());
 }
 
@@ -211,10 +211,10 @@ TEST_F(NotesStoreTest, LockFileIsCreatedWithTheUsersUmask) {
     for (const mode_t mask : {mode_t(022), mode_t(077)}) {
         QFile::remove(lockPath);
         const mode_t old = ::umask(mask);
-        results::RowLockFile lock(lockPath);
-        const results::RowLockFile::Result r = lock.tryLock("100", "02");
+        locks::RowLockFile lock(lockPath);
+        const locks::RowLockFile::Result r = lock.tryLock("100", "02");
         ::umask(old);
-        EXPECT_EQ(r, results::RowLockFile::Result::Locked);
+        EXPECT_EQ(r, locks::RowLockFile::Result::Locked);
         EXPECT_EQ(testsupport::modeOf(lockPath), mode_t(0666 & ~mask)) << "umask " << mask;
     }
 }

@@ -9,7 +9,7 @@
 #include "platform/grid/data_grid.h"
 #include "platform/ui/msgbox.h"
 #include "search/field_rules.h"
-#include "search/vklookup.h"
+#include "search/lookup_editor.h"
 #include "search_test_support.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"

@@ -7,7 +7,7 @@
 #include "platform/grid/data_control.h"
 #include "platform/grid/data_grid.h"
 #include "platform/ui/msgbox.h"
-#include "results/vklist.h"
+#include "results/list_form.h"
 #include "search/field_rules.h"
 #include "search/search_list.h"
 

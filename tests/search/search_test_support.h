@@ -3,7 +3,7 @@
 
 #include "loading/state_schema.h"
 #include "platform/dao/dao.h"
-#include "search/sqlparameter.h"
+#include "search/lookup_parameter.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -1,1 +1,1 @@
-#include "app/master.h"
+#include "app/main_window.h"

@@ -1,2 +1,2 @@
-#include "results/vklist.h"
+#include "results/list_form.h"
 #include "search/search_file.h"

@@ -1,0 +1,61 @@
+// The rows that the print run, Print Record and the export's expiry order write into the working
+// copy of the report database: one PRIME row (and one CLASS row) per employer, with the fields
+// each writer fills.
+#pragma once
+
+#include "dataset/data_set.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace dao {
+class Database;
+class Recordset;
+} // namespace dao
+
+namespace dataset {
+
+// The writers and what sets them apart:
+// - Labels: the base fields (name, address, phone and fax, codes, contact, user fields, title) and
+//   the CLASS row's key. LabelsByExpiry also fills EXPIRE, so that labels can be sorted by it.
+// - Summary and Detail (the print run): besides, the mod slots 0 to 19 (newest effective date
+//   first), EFFECTIVE not in New York, EXPIRE (month x 100 + day of the newest mod's expiry), the
+//   class slots 0 to 20, the band and SIC descriptions and the New Jersey fields; Detail also the
+//   note and New York's full address and flags.
+// - PrintRecord: as Detail, with EFFECTIVE in New York too and no EXPIRE; mods in effective and
+//   expiry order only.
+// - ExpiryPass: the base fields, Omit, the New Jersey fields with NJAR as stored, and EXPIRE of the
+//   newest mod (1111 without one); no CLASS row.
+enum class RowWriter { Labels, LabelsByExpiry, Summary, Detail, PrintRecord, ExpiryPass };
+
+// Writes report rows for employers of one data set. Holds the state database's lookup tables and
+// the report database's PRIME and CLASS tables open while it lives.
+class ReportRowWriter {
+public:
+    ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database& state,
+                    dao::Database& report);
+    ~ReportRowWriter();
+    ReportRowWriter(const ReportRowWriter&) = delete;
+    ReportRowWriter& operator=(const ReportRowWriter&) = delete;
+
+    // Adds the rows of the employer whose state PRIME row employer is positioned on.
+    void write(const dao::Recordset& employer);
+
+private:
+    struct Tables;
+    void writeBase(const dao::Recordset& e);
+    void writeMods(const QString& file, const QString& sequence);
+    void writeClasses(const QString& file, const QString& sequence);
+    void writeDescriptions(const dao::Recordset& e);
+    void writeNewJersey(const dao::Recordset& e);
+    void writeNote(const QString& file, const QString& sequence);
+    void writeNewYork(const QString& file, const QString& sequence, const dao::Recordset& e);
+
+    RowWriter kind_;
+    dataset::DataSet dataSet_;
+    std::unique_ptr<Tables> t_;
+};
+
+} // namespace dataset

@@ -1,0 +1,1 @@
+#include "results/list_form.h"

@@ -1,0 +1,120 @@
+#include "platform/locks/database_use.h"
+#include "platform/locks/row_lock.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using locks::DatabaseUse;
+using Mode = DatabaseUse::Mode;
+using Result = DatabaseUse::Result;
+
+namespace {
+
+// Another copy of the program: a child process that takes a lock on the database and holds it
+// until it is told to end (or is killed).
+class OtherCopy {
+public:
+    OtherCopy(const QString& database, Mode mode) {
+        int ready[2], quit[2];
+        EXPECT_EQ(::pipe(ready), 0);
+        EXPECT_EQ(::pipe(quit), 0);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::close(ready[0]);
+            ::close(quit[1]);
+            DatabaseUse use;
+            const char taken = use.take(database, mode) == Result::Taken ? 'T' : 'B';
+            (void)!::write(ready[1], &taken, 1);
+            char c;
+            (void)!::read(quit[0], &c, 1);
+            ::_exit(0);
+        }
+        ::close(ready[1]);
+        ::close(quit[0]);
+        quit_ = quit[1];
+        char taken = 0;
+        EXPECT_EQ(::read(ready[0], &taken, 1), 1);
+        ::close(ready[0]);
+        took_ = taken == 'T';
+    }
+    ~OtherCopy() { end(); }
+    bool took() const { return took_; }
+    void end() {
+        if (pid_ <= 0) return;
+        ::close(quit_);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+    void die() {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        ::close(quit_);
+        pid_ = 0;
+    }
+
+private:
+    pid_t pid_ = 0;
+    int quit_ = -1;
+    bool took_ = false;
+};
+
+class DatabaseUseTest : public testsupport::TempDirTest {
+protected:
+    QString database() const { return path("VELKPA.MDB"); }
+};
+
+} // namespace
+
+TEST_F(DatabaseUseTest, ACopyWorkingOnTheDatabaseKeepsAnUpdateOutAndTheReverse) {
+    const struct {
+        const char* what;
+        Mode other, here;
+        Result expected;
+    } cases[] = {
+        {"two copies work on one database", Mode::Working, Mode::Working, Result::Taken},
+        {"an update while a copy works on it", Mode::Working, Mode::Replacing, Result::Busy},
+        {"a copy opening it while an update replaces it", Mode::Replacing, Mode::Working, Result::Busy},
+        {"two updates at once", Mode::Replacing, Mode::Replacing, Result::Busy},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        OtherCopy other(database(), c.other);
+        ASSERT_TRUE(other.took());
+        DatabaseUse here;
+        EXPECT_EQ(here.take(database(), c.here), c.expected);
+        EXPECT_EQ(here.held(), c.expected == Result::Taken);
+    }
+}
+
+TEST_F(DatabaseUseTest, TheClaimEndsWithTheCopyThatHeldItEvenWhenItDies) {
+    OtherCopy ended(database(), Mode::Working);
+    ended.end();
+    DatabaseUse update;
+    EXPECT_EQ(update.take(database(), Mode::Replacing), Result::Taken);
+    update.release();
+
+    OtherCopy killed(database(), Mode::Working);
+    killed.die();
+    EXPECT_EQ(update.take(database(), Mode::Replacing), Result::Taken);
+}
+
+TEST_F(DatabaseUseTest, RecordLocksAndTheClaimDoNotMeet) {
+    {
+        // A restore here, taking every record, while another copy works on the database.
+        OtherCopy working(database(), Mode::Working);
+        ASSERT_TRUE(working.took());
+        locks::RowLockFile restore(locks::lockFileFor(database()));
+        std::vector<locks::RowLockFile::HeldRange> held;
+        ASSERT_EQ(restore.lockAllFree(held), locks::RowLockFile::Result::Locked);
+        EXPECT_TRUE(held.empty()) << "the claim holds no record";
+    }
+    // A note being edited here, and an update in another copy.
+    locks::RowLockFile notes(locks::lockFileFor(database()));
+    ASSERT_EQ(notes.tryLock(QStringLiteral("1000001"), QStringLiteral("01")),
+              locks::RowLockFile::Result::Locked);
+    OtherCopy update(database(), Mode::Replacing);
+    EXPECT_TRUE(update.took()) << "a note's lock is no claim on the database";
+}
