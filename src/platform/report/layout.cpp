@@ -16,8 +16,6 @@ namespace {
 constexpr qreal kReferenceSize = 100;
 // Rounding of the scaled measures must not turn a fitting text into one that does not.
 constexpr qreal kSlack = 0.01;
-// How far a text may shrink to fit before it is cut short.
-constexpr qreal kSmallest = 0.7;
 
 } // namespace
 
@@ -91,15 +89,10 @@ TextRun TextMeasure::place(const QString& text, const FontSpec& font, const QRec
 TextRun TextMeasure::fit(const QString& source, const FontSpec& font, const QRectF& box,
                          Qt::Alignment align) {
     const QString text = source.trimmed();
-    const qreal w = width(font, text), h = height(font);
-    if (w <= box.width() + kSlack && h <= box.height() + kSlack) return place(text, font, box, align);
-    const qreal scale = std::min({box.width() / std::max(w, kSlack), box.height() / h, 1.0});
-    FontSpec smaller = font;
-    smaller.size = std::max(font.size * scale * (1 - kSlack), font.size * kSmallest);
-    if (width(smaller, text) <= box.width() + kSlack) return place(text, smaller, box, align);
+    if (width(font, text) <= box.width() + kSlack) return place(text, font, box, align);
     const QString cut =
-        metrics(smaller).elidedText(text, Qt::ElideRight, box.width() * kReferenceSize / smaller.size);
-    return place(cut, smaller, box, align);
+        metrics(font).elidedText(text, Qt::ElideRight, box.width() * kReferenceSize / font.size);
+    return place(cut, font, box, align);
 }
 
 QStringList TextMeasure::wrap(const QString& text, const FontSpec& font, qreal maxWidth) {

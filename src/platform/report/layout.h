@@ -26,7 +26,7 @@ class Document;
 struct TextRun {
     QRectF box;
     QString text;
-    FontSpec font; // as drawn: smaller than the item's when the text had to shrink to fit
+    FontSpec font;
     Qt::Alignment align = Qt::AlignLeft;
     QPointF origin; // where the text's baseline starts, by its alignment in the box
 };
@@ -58,8 +58,8 @@ public:
     qreal height(const FontSpec& font);      // ascent and descent
     qreal lineSpacing(const FontSpec& font); // distance of lines
     qreal ascent(const FontSpec& font);
-    // The text in its box: at the item's size when it fits; else smaller, down to seven tenths of
-    // it; else cut short with "...". Leading and trailing blanks are dropped.
+    // The text in its box at the item's size, cut short with "..." when it is wider than the box:
+    // a column's texts keep one size. Leading and trailing blanks are dropped.
     TextRun fit(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
     // Lines of text no wider than width: broken at blanks, a word longer than a line broken where
     // it must be; the text's own line breaks kept, empty lines included.
