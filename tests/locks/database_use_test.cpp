@@ -2,8 +2,11 @@
 #include "platform/locks/row_lock.h"
 #include "support/temp_dir.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -117,4 +120,41 @@ TEST_F(DatabaseUseTest, RecordLocksAndTheClaimDoNotMeet) {
               locks::RowLockFile::Result::Locked);
     OtherCopy update(database(), Mode::Replacing);
     EXPECT_TRUE(update.took()) << "a note's lock is no claim on the database";
+}
+
+TEST_F(DatabaseUseTest, AClaimCountsOnlyInTheLockFileAtItsPath) {
+    const QString lockFile = locks::lockFileFor(database());
+    {
+        // The lock file removed under an update: a copy opening the database takes its claim in a
+        // new file, and the update sees that its own claim no longer keeps anyone out.
+        DatabaseUse update;
+        ASSERT_EQ(update.take(database(), Mode::Replacing), Result::Taken);
+        EXPECT_TRUE(update.stillAtPath());
+        QFile::remove(lockFile);
+        OtherCopy opening(database(), Mode::Working);
+        EXPECT_TRUE(opening.took());
+        EXPECT_FALSE(update.stillAtPath());
+    }
+    // Removed under a working copy: the update's claim in the new file keeps its notes unsaved.
+    DatabaseUse working;
+    ASSERT_EQ(working.take(database(), Mode::Working), Result::Taken);
+    QFile::remove(lockFile);
+    OtherCopy update(database(), Mode::Replacing);
+    ASSERT_TRUE(update.took());
+    locks::RowLockFile notes(lockFile);
+    QString error;
+    EXPECT_EQ(notes.tryLock(QStringLiteral("1000001"), QStringLiteral("01"), &error),
+              locks::RowLockFile::Result::Failed);
+    EXPECT_TRUE(error.contains("an update in another copy of VELK is replacing the database"))
+        << error.toStdString();
+}
+
+TEST_F(DatabaseUseTest, TheLockFileIsCreatedWithTheUsersUmask) {
+    const mode_t before = ::umask(027);
+    DatabaseUse use;
+    ASSERT_EQ(use.take(database(), Mode::Working), Result::Taken);
+    ::umask(before);
+    struct stat st;
+    ASSERT_EQ(::stat(QFile::encodeName(locks::lockFileFor(database())).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
 }

@@ -27,15 +27,29 @@ void DatabaseUse::release() {
     path_.clear();
 }
 
+bool DatabaseUse::stillAtPath() const {
+    return fd_ >= 0 && openFileAtPath(fd_, lockFileFor(path_));
+}
+
 DatabaseUse::Result DatabaseUse::take(const QString& databasePath, Mode mode, QString* error) {
+    // As with the record locks: a claim in a lock file that was removed or replaced meanwhile
+    // keeps nobody out, so it is taken again in the file now at the path.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const Result r = takeOnce(databasePath, mode, error);
+        if (r != Result::Taken || stillAtPath()) return r;
+        release();
+    }
+    if (error)
+        *error = QStringLiteral("The lock file %1 keeps being replaced.").arg(lockFileFor(databasePath));
+    return Result::Failed;
+}
+
+DatabaseUse::Result DatabaseUse::takeOnce(const QString& databasePath, Mode mode, QString* error) {
     release();
     const QString lockPath = lockFileFor(databasePath);
     const QByteArray p = QFile::encodeName(lockPath);
-    int fd = ::open(p.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0)
-        (void)::fchmod(fd, 0666); // every user of the program folder locks in this file
-    else if (errno == EEXIST)
-        fd = ::open(p.constData(), O_RDWR | O_CLOEXEC);
+    // Created with the user's umask, like the record locks' file: the same file.
+    const int fd = ::open(p.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd < 0) {
         if (error)
             *error = QStringLiteral("Cannot open the lock file %1: %2")

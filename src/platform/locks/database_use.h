@@ -35,10 +35,15 @@ public:
     Result take(const QString& databasePath, Mode mode, QString* error = nullptr);
     void release();
     bool held() const { return fd_ >= 0; }
+    // True while the claim is in the lock file now at its path. A claim in a file removed or
+    // replaced since keeps no other copy out: an update checks it before it replaces the database.
+    bool stillAtPath() const;
     // The database the lock stands for; empty when none is held.
     const QString& databasePath() const { return path_; }
 
 private:
+    Result takeOnce(const QString& databasePath, Mode mode, QString* error);
+
     int fd_ = -1;
     QString path_;
 };

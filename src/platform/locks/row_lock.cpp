@@ -1,5 +1,7 @@
 #include "platform/locks/row_lock.h"
 
+#include "platform/locks/database_use.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -61,11 +63,26 @@ bool RowLockFile::ensureOpen(QString* error) {
     return fd_ >= 0;
 }
 
-bool RowLockFile::stillAtPath() const {
-    if (fd_ < 0) return false;
+bool openFileAtPath(int fd, const QString& path) {
     struct stat open, named;
-    return ::fstat(fd_, &open) == 0 && ::stat(QFile::encodeName(path_).constData(), &named) == 0 &&
+    return ::fstat(fd, &open) == 0 && ::stat(QFile::encodeName(path).constData(), &named) == 0 &&
            open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+bool RowLockFile::stillAtPath() const {
+    return fd_ >= 0 && openFileAtPath(fd_, path_);
+}
+
+bool RowLockFile::beingReplaced(QString* error) const {
+    struct flock fl;
+    std::memset(&fl, 0, sizeof fl);
+    fl.l_type = F_RDLCK;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = databaseUseOffset();
+    fl.l_len = 1;
+    if (::fcntl(fd_, F_OFD_GETLK, &fl) != 0 || fl.l_type == F_UNLCK) return false;
+    if (error) *error = QStringLiteral("an update in another copy of VELK is replacing the database");
+    return true;
 }
 
 RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& sequence, QString* error) {
@@ -85,7 +102,11 @@ RowLockFile::Result RowLockFile::tryLock(const QString& file, const QString& seq
             }
             return Result::Failed;
         }
-        if (stillAtPath()) return Result::Locked;
+        if (stillAtPath()) {
+            if (!beingReplaced(error)) return Result::Locked;
+            unlock(file, sequence);
+            return Result::Failed;
+        }
         close();
     }
     if (error) *error = QStringLiteral("the lock file %1 keeps being replaced").arg(path_);
@@ -96,7 +117,13 @@ RowLockFile::Result RowLockFile::lockAllFree(std::vector<HeldRange>& held, QStri
     // As in tryLock: locks in a file no longer at the path are taken again in the one that is.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const Result r = lockAllFreeOnce(held, error);
-        if (r != Result::Locked || stillAtPath()) return r;
+        if (r != Result::Locked) return r;
+        if (stillAtPath()) {
+            if (!beingReplaced(error)) return r;
+            close();
+            held.clear();
+            return Result::Failed;
+        }
         close();
     }
     held.clear();

@@ -18,6 +18,9 @@ QString lockFileFor(const QString& databasePath);
 // collision, which shows as a false "in use", never as two holders of one note.
 off_t lockOffset(const QString& file, const QString& sequence);
 
+// True while the open file fd is the file at path (same device and inode).
+bool openFileAtPath(int fd, const QString& path);
+
 class RowLockFile {
 public:
     explicit RowLockFile(QString path);
@@ -30,7 +33,9 @@ public:
     // RowLockFile in this one) has it. Failed: the lock file cannot be opened for writing or
     // locked; error says why. A lock is only ever reported taken in the file now at the path: when
     // the open file was removed or replaced, it is opened again (which drops this object's other
-    // locks, worthless in a file nobody else will open).
+    // locks, worthless in a file nobody else will open). Failed also while an update in another
+    // copy claims the database (possible only when the lock file was removed under this copy's
+    // own claim): what would be written is about to be replaced.
     Result tryLock(const QString& file, const QString& sequence, QString* error = nullptr);
     void unlock(const QString& file, const QString& sequence);
 
@@ -40,7 +45,8 @@ public:
     };
     // Takes every record's lock that no other holder has: the whole file but the ranges others
     // hold, in a few calls however many records there are. Those ranges go to held (a record
-    // whose lockOffset lies in one is busy). Locked or Failed; the locks stay until close().
+    // whose lockOffset lies in one is busy). Locked or Failed (as tryLock); the locks stay until
+    // close().
     Result lockAllFree(std::vector<HeldRange>& held, QString* error = nullptr);
     // Drops every lock this object holds.
     void close();
@@ -53,6 +59,7 @@ public:
 private:
     bool ensureOpen(QString* error);
     Result lockAllFreeOnce(std::vector<HeldRange>& held, QString* error);
+    bool beingReplaced(QString* error) const;
 
     QString path_;
     int fd_ = -1;
