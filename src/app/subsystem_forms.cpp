@@ -110,7 +110,7 @@ void SubsystemForms::restorePendingBackup(const QString& mainDbPath, const QStri
     // The list form of the data set chosen before would hold the database open; the hand-over to
     // the new choice loads it afresh.
     if (MASTER* master = MASTER::instance()) master->releaseStateDatabase();
-    maintenance::RestoreUserData(mainDbPath, backupDbPath, stateCode, dataset::current().connect);
+    maintenance::RestorePendingUserData(mainDbPath, backupDbPath, stateCode, dataset::current().connect);
 }
 
 SubsystemForms& subsystemForms() {

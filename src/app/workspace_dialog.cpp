@@ -144,12 +144,14 @@ void VKWSPACE::OK_Click() {
                     vbExclamation);
         } catch (const std::exception& e) {
             const auto* daoError = dynamic_cast<const dao::DaoError*>(&e);
-            MsgBox(QStringLiteral("The user notes and fields saved in ") + backup +
-                       QStringLiteral(" could not be restored: ") +
-                       (daoError ? daoError->message() : QString::fromLocal8Bit(e.what())) +
-                       QStringLiteral(
-                           "\r\nThe restore will be tried again the next time this state is selected."),
-                   vbExclamation);
+            MsgBox(
+                QStringLiteral("The user notes and fields saved in ") + backup +
+                    QStringLiteral(" could not be restored: ") +
+                    (daoError ? daoError->message() : QString::fromLocal8Bit(e.what())) +
+                    QStringLiteral(
+                        "\r\nThe restore will be tried again the next time this state is selected; notes and "
+                        "fields written meanwhile are kept."),
+                vbExclamation);
         }
     }
 

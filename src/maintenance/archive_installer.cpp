@@ -37,6 +37,10 @@ struct Plan {
     QStringList states; // data sets whose database it replaces, in entry order
 };
 
+struct ClaimLost {
+    QString why;
+};
+
 QString joined(const QStringList& names) {
     return names.join(QStringLiteral(", "));
 }
@@ -180,14 +184,16 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
             const QString& st = role.stateCode;
             if (st.isEmpty() || saved.contains(st)) continue;
             const QString db = files::findFileNoCase(programFolder, dataset::stateDatabaseName(st));
-            // A new data set has nothing to save; a waiting marker's backup holds the user's data,
-            // while the database it would now be taken from holds a delivery without them.
-            if (!QFileInfo::exists(db) || restorePending(programFolder, st)) continue;
+            if (!QFileInfo::exists(db)) continue; // a new data set has nothing to save
             host.status(savingStatus(st));
             try {
+                // A waiting marker's backup holds the user's data from before the last update, and
+                // the database what was written since: the new backup keeps both.
+                const EarlierBackup earlier =
+                    restorePending(programFolder, st) ? EarlierBackup::Kept : EarlierBackup::Replaced;
                 // Each data set's own password, whichever data set was chosen last.
                 BackupUserData(db, files::findFileNoCase(programFolder, backupDatabaseName(st)), st,
-                               dataset::connectFromSetup(programFolder, st));
+                               dataset::connectFromSetup(programFolder, st), earlier);
                 saved << st;
             } catch (const dao::DaoError& e) {
                 leaveOut(st, QStringLiteral("saved"), e.message());
@@ -211,28 +217,50 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
 
         host.status(QStringLiteral("Loading New Database"));
         host.doEvents();
-        bool whole = true;
-        for (int i = 0; i < zip.count(); ++i) {
+        // A claim in a lock file removed since it was taken keeps no copy out: one may have
+        // opened the database, and what it writes there would be lost with the old file.
+        const auto claimLost = [&](const QString& st) {
+            if (claims.at(st)->stillAtPath()) return QString();
+            return QStringLiteral("The lock file %1 was removed or replaced while the update ran, so another "
+                                  "copy of VELK may be working on %2.")
+                .arg(locks::lockFileFor(claims.at(st)->databasePath()), st);
+        };
+        QStringList lost;
+        for (const QString& st : plan.states)
+            if (const QString why = claimLost(st); !why.isEmpty()) lost << why;
+        if (!lost.isEmpty()) {
+            MsgBox(lost.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n") + plan.name +
+                       QStringLiteral(" was not installed.  Close VELK everywhere and repeat the update."),
+                   vbExclamation);
+            report.notInstalled << plan.name;
+            host.status(QStringLiteral(" "));
+            continue;
+        }
+        QString broken;
+        for (int i = 0; i < zip.count() && broken.isEmpty(); ++i) {
             const archive::Entry& e = zip.entry(i);
             const EntryRole role = entryRole(e.name);
             if (!role.database) programFiles = true;
-            // A journal left by a writer that died would be rolled back into the new database; the
-            // old one keeps it until the new one is whole.
-            const auto dropJournal = [&role](const QString& path) {
+            const auto beforeReplace = [&](const QString& path) {
+                if (!role.stateCode.isEmpty())
+                    if (const QString why = claimLost(role.stateCode); !why.isEmpty()) throw ClaimLost{why};
+                // A journal left by a writer that died would be rolled back into the new database;
+                // the old one keeps it until the new one is whole.
                 if (role.database) QFile::remove(path + QStringLiteral("-journal"));
             };
             host.status(entryStatus(e.name, i, zip.count()));
-            if (!zip.extract(i, programFolder, progress, dropJournal)) {
-                whole = false;
-                break;
+            try {
+                if (!zip.extract(i, programFolder, progress, beforeReplace)) broken = zip.errorString();
+            } catch (const ClaimLost& lostClaim) {
+                broken = lostClaim.why;
             }
         }
         host.status(QStringLiteral(" "));
 
-        if (!whole) {
-            MsgBox(zip.errorString() +
-                       QStringLiteral("\r\n\r\nThe update was not installed completely.  VELK will close now; "
-                                      "start it again and repeat the update."),
+        if (!broken.isEmpty()) {
+            MsgBox(broken + QStringLiteral(
+                                "\r\n\r\nThe update was not installed completely.  VELK will close now; "
+                                "start it again and repeat the update."),
                    vbCritical);
             report.end = InstallEnd::Restart;
             return report;

@@ -74,10 +74,11 @@ struct InstallReport {
 //  - Then the list form is closed and every state database to be replaced is claimed; one that
 //    another copy of the program has open is named and nothing is installed.
 //  - Per archive: each state database it replaces has its user data saved (with its own connect
-//    string from VELKI.MDB), unless a restore marker from an earlier install is still waiting, whose
-//    backup is kept, and the marker of each new backup is written; a backup or marker that fails
-//    leaves that archive out. Then every entry is extracted under a temporary name and renamed
-//    into place.
+//    string from VELKI.MDB; when a restore marker from an earlier install is still waiting, its
+//    backup's data are kept beside what was written since), and the marker of each new backup is
+//    written; a backup or marker that fails leaves that archive out. Then, while every claim is
+//    still in the lock file at its path, every entry is extracted under a temporary name and
+//    renamed into place.
 InstallReport installArchives(const QStringList& archivePaths, const QString& programFolder, InstallHost& host);
 
 } // namespace maintenance

@@ -12,10 +12,17 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 
 #include <algorithm>
+#include <cerrno>
+#include <optional>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,6 +79,53 @@ long long copyRows(dao::Database& from, const QString& where, const QString& fro
     return n;
 }
 
+// A backup database as the restore and the backup read it: both tables there, or a DaoError.
+std::unique_ptr<dao::Database> openBackup(const QString& path, const QString& operation) {
+    auto db = dao::Database::open(path, false, true);
+    for (const QString& table : {QStringLiteral("USER"), kNOTES}) {
+        if (!db->tableExists(table))
+            throw dao::DaoError(
+                path, operation,
+                QStringLiteral("It is not a backup of user notes and fields: it has no table %1.")
+                    .arg(table));
+    }
+    return db;
+}
+
+QString keyOf(const QVariant& file, const QVariant& sequence) {
+    return file.toString() + QLatin1Char('\x1f') + sequence.toString();
+}
+
+// The temporary backups of runs that were killed: "<backup>.new-<pid>" of no running process.
+void removeStaleTemporaries(const QString& target) {
+    const QFileInfo fi(target);
+    const QString prefix = fi.fileName() + QStringLiteral(".new-");
+    for (const QString& name :
+         QDir(fi.path()).entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        bool number = false;
+        const pid_t pid = name.mid(prefix.size()).section(QLatin1Char('-'), 0, 0).toInt(&number);
+        if (number && pid > 0 && (::kill(pid, 0) == 0 || errno == EPERM)) continue;
+        QFile::remove(fi.dir().filePath(name));
+    }
+}
+
+// Moves an unreadable earlier backup out of the new one's way: "BACKUPPA-DAMAGED-20240501-093000.MDB".
+QString setAside(const QString& path) {
+    const QFileInfo fi(path);
+    const QString stem = fi.completeBaseName() + QStringLiteral("-DAMAGED-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    const QString suffix = fi.suffix().isEmpty() ? QString() : QLatin1Char('.') + fi.suffix();
+    for (int n = 1; n < 1000; ++n) {
+        const QString aside =
+            fi.dir().filePath(stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + suffix);
+        if (QFileInfo::exists(aside)) continue;
+        if (const QString reason = files::moveIntoPlace(path, aside); !reason.isEmpty())
+            throw dao::DaoError(path, QStringLiteral("move aside"), reason);
+        return aside;
+    }
+    throw dao::DaoError(path, QStringLiteral("move aside"), QStringLiteral("every name for it is taken"));
+}
+
 QString namedList(const QStringList& names, const QString& separator) {
     QString text = names.mid(0, kNamedAtMost).join(separator);
     if (names.size() > kNamedAtMost)
@@ -85,33 +139,161 @@ QString recordName(const RecordKey& key) {
     return key.FILE + QLatin1Char('-') + key.SEQUENCE;
 }
 
-BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPath, const QString& connect) {
-    auto state = dao::Database::open(existingSpelling(mainDbPath), false, true, connect);
+bool holdsText(const QVariant& value) {
+    if (value.isNull()) return false;
+    const QString text = value.toString();
+    return std::any_of(text.begin(), text.end(), [](QChar c) { return c != QLatin1Char(' '); });
+}
+
+bool TakenFromSaved::all() const {
+    return std::all_of(std::begin(field), std::end(field), [](bool b) { return b; });
+}
+
+TakenFromSaved takenFromSaved(const QVariantList& current) {
+    TakenFromSaved taken;
+    const bool freeFields =
+        !holdsText(current.value(0)) && !holdsText(current.value(1)) && !holdsText(current.value(2));
+    for (int i = 0; i < 3; ++i)
+        taken.field[i] = freeFields;
+    for (int i = 3; i < 7; ++i)
+        taken.field[i] = !holdsText(current.value(i));
+    taken.field[7] = current.value(7).toString() != QLatin1String("Y");
+    return taken;
+}
+
+namespace {
+
+// Fills the new backup backup from state. With earlier, the data it saved are kept wherever the
+// state database holds none written since (takenFromSaved): its notes replace blank ones, and its
+// fields fill the blank fields of the record's row.
+BackupCounts fillBackup(dao::Database& state, dao::Database& backup, dao::Database* earlier) {
+    BackupCounts counts;
+    const QStringList userFields = backupUserFields();
+    const QString fieldsRule =
+        QStringLiteral("(User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
+                       "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')");
+    dao::Transaction reading(state); // notes and fields read at one moment
+    dao::Transaction writing(backup);
+    if (!earlier) {
+        counts.notes =
+            copyRows(state, QStringLiteral("NOTES > ''"), kNOTES, backup, kNOTES, {kFILE, kSEQUENCE, kNOTES});
+        counts.fields =
+            copyRows(state, fieldsRule, QStringLiteral("PRIME"), backup, QStringLiteral("USER"), userFields);
+    } else {
+        counts.notes = copyRows(state, QStringLiteral("trim(NOTES) > ''"), kNOTES, backup, kNOTES,
+                                {kFILE, kSEQUENCE, kNOTES});
+        QSet<QString> written;
+        {
+            dao::Statement keys(state,
+                                QStringLiteral("SELECT FILE, SEQUENCE FROM NOTES WHERE trim(NOTES) > ''"));
+            while (keys.step())
+                written.insert(keyOf(keys.column(0), keys.column(1)));
+        }
+        dao::Statement insertNote(
+            backup, QStringLiteral("INSERT INTO NOTES (FILE, SEQUENCE, NOTES) VALUES (?, ?, ?)"));
+        dao::Statement savedNotes(*earlier, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES"));
+        while (savedNotes.step()) {
+            if (written.contains(keyOf(savedNotes.column(0), savedNotes.column(1)))) continue;
+            for (int i = 0; i < 3; ++i)
+                insertNote.bind(i + 1, savedNotes.column(i));
+            insertNote.run();
+            ++counts.notes;
+        }
+
+        // Rows written since are few (a new database has none): they are held here while the
+        // earlier rows stream past.
+        QHash<QString, QVariantList> current;
+        {
+            dao::Statement rows(
+                state,
+                QStringLiteral("SELECT %1 FROM PRIME WHERE %2").arg(columnList(userFields), fieldsRule));
+            while (rows.step()) {
+                QVariantList row;
+                for (int i = 0; i < userFields.size(); ++i)
+                    row << rows.column(i);
+                current.insert(keyOf(row[0], row[1]), row);
+            }
+        }
+        dao::Statement insertUser(
+            backup, QStringLiteral("INSERT INTO \"USER\" (%1) VALUES (%2)")
+                        .arg(columnList(userFields),
+                             QStringList(userFields.size(), QStringLiteral("?")).join(QStringLiteral(", "))));
+        const auto write = [&](const QVariantList& row) {
+            for (int i = 0; i < row.size(); ++i)
+                insertUser.bind(i + 1, row[i]);
+            insertUser.run();
+            ++counts.fields;
+        };
+        dao::Statement savedUsers(*earlier,
+                                  QStringLiteral("SELECT %1 FROM \"USER\"").arg(columnList(userFields)));
+        while (savedUsers.step()) {
+            QVariantList row;
+            for (int i = 0; i < userFields.size(); ++i)
+                row << savedUsers.column(i);
+            const auto now = current.find(keyOf(row[0], row[1]));
+            if (now != current.end()) {
+                const TakenFromSaved taken = takenFromSaved(now->mid(2));
+                for (int i = 0; i < 8; ++i)
+                    if (!taken.field[i]) row[i + 2] = (*now)[i + 2];
+                current.erase(now);
+            }
+            write(row);
+        }
+        for (const QVariantList& row : std::as_const(current))
+            write(row);
+    }
+    writing.commit();
+    reading.commit();
+    return counts;
+}
+
+} // namespace
+
+BackupCounts backupUserData(const QString& mainDbPath, const QString& backupDbPath, const QString& connect,
+                            EarlierBackup earlierBackup) {
+    // Read-write although only read: a journal left by a run killed while it wrote is rolled back
+    // first, where a read-only connection could not open the database at all.
+    auto state = dao::Database::open(existingSpelling(mainDbPath), false, false, connect);
     const QString target = existingSpelling(backupDbPath);
-    // Only a backup of ours is replaced; anything else at that name is the user's to keep.
-    if (QFileInfo::exists(target)) dao::Database::open(target, false, true);
+    removeStaleTemporaries(target);
+
+    // A file at the name that cannot be read as a backup is the user's to look into: it is moved
+    // aside once the new backup is whole, never replaced. A waiting backup is read in full.
+    std::unique_ptr<dao::Database> earlier;
+    QString unreadable;
+    if (QFileInfo::exists(target)) {
+        try {
+            earlier = openBackup(target, QStringLiteral("read the backup"));
+        } catch (const dao::DaoError& e) {
+            unreadable = e.message();
+        }
+    }
+    if (earlierBackup == EarlierBackup::Replaced && earlier) earlier->close();
 
     const QString temp = target + QStringLiteral(".new-%1").arg(::getpid());
-    removeDatabaseFiles(temp); // left over by a run that was killed
     BackupCounts counts;
     try {
-        auto backup = dao::Database::create(temp);
-        createBackupTables(*backup);
-        {
-            dao::Transaction reading(*state); // notes and fields read at one moment
-            dao::Transaction writing(*backup);
-            counts.notes = copyRows(*state, QStringLiteral("NOTES > ''"), kNOTES, *backup, kNOTES,
-                                    {kFILE, kSEQUENCE, kNOTES});
-            counts.fields =
-                copyRows(*state,
-                         QStringLiteral("(User1 > '' OR User2> '' OR User3 > '' OR UserPhone > '' or "
-                                        "UserFax > '' or UserContact > '' or UserTitle > '' or Omit = 'Y')"),
-                         QStringLiteral("PRIME"), *backup, QStringLiteral("USER"), backupUserFields());
-            writing.commit();
-            reading.commit();
+        for (;;) {
+            removeDatabaseFiles(temp);
+            auto backup = dao::Database::create(temp);
+            createBackupTables(*backup);
+            try {
+                counts = fillBackup(*state, *backup, earlier && earlier->isOpen() ? earlier.get() : nullptr);
+            } catch (const dao::DaoError& e) {
+                if (!earlier || !earlier->isOpen() || e.file() != earlier->name()) throw;
+                unreadable = e.message(); // damaged within: the new backup is made without it
+                earlier->close();
+                continue;
+            }
+            backup->close();
+            break;
         }
-        backup->close();
         state->close();
+        if (earlier) earlier->close();
+        if (!unreadable.isEmpty()) {
+            counts.setAside = setAside(target);
+            counts.setAsideReason = unreadable;
+        }
         replaceFile(temp, target);
     } catch (...) {
         removeDatabaseFiles(temp);
@@ -136,14 +318,8 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
         throw dao::DaoError(mainPath, QStringLiteral("restore user notes and fields into"), useError);
     }
     auto state = dao::Database::open(mainPath, false, false, connect);
-    auto backup = dao::Database::open(existingSpelling(backupDbPath), false, true);
-    for (const QString& table : {QStringLiteral("USER"), kNOTES}) {
-        if (!backup->tableExists(table))
-            throw dao::DaoError(
-                backup->name(), QStringLiteral("restore user notes and fields from"),
-                QStringLiteral("It is not a backup of user notes and fields: it has no table %1.")
-                    .arg(table));
-    }
+    auto backup =
+        openBackup(existingSpelling(backupDbPath), QStringLiteral("restore user notes and fields from"));
 
     // Every note that nobody is editing is locked until the writes are committed, so that no other
     // copy of the program opens one meanwhile and writes its older text over the restored one.
@@ -179,6 +355,10 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
             continue;
         }
         QVariant note = savedNotes.column(2);
+        if (pass == NotesPass::Pending && holdsText(current)) {
+            ++counts.keptNotes;
+            continue;
+        }
         if (pass == NotesPass::Append) {
             if (note.isNull()) continue; // nothing to add, and the record's note is kept
             if (dataset::sortsAfter(current, QString()))
@@ -198,25 +378,51 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     dao::Statement setAddress(*state,
                               QStringLiteral("UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, "
                                              "ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?"));
+    std::optional<dao::Statement> currentFields;
+    if (pass == NotesPass::Pending)
+        currentFields.emplace(
+            *state,
+            QStringLiteral("SELECT %1 FROM PRIME WHERE FILE = ? AND SEQUENCE = ?").arg(columnList(fields)));
     // Columns of users: FILE, SEQUENCE, then the restored fields, User1 to User3 first.
     while (users.step()) {
         const QVariant file = users.column(0), sequence = users.column(1);
+        QVariantList values;
         for (int i = 0; i < fields.size(); ++i)
-            setFields.bind(i + 1, users.column(i + 2));
+            values << users.column(i + 2);
+        bool freeFieldsRestored = true;
+        if (currentFields) {
+            currentFields->bind(1, file);
+            currentFields->bind(2, sequence);
+            if (!currentFields->step()) continue; // no such record here
+            const TakenFromSaved taken = [&] {
+                QVariantList now;
+                for (int i = 0; i < fields.size(); ++i)
+                    now << currentFields->column(i);
+                const TakenFromSaved t = takenFromSaved(now);
+                for (int i = 0; i < fields.size(); ++i)
+                    if (!t.field[i]) values[i] = now[i];
+                return t;
+            }();
+            currentFields->reset();
+            if (!taken.all()) ++counts.keptFields;
+            freeFieldsRestored = taken.field[0];
+        }
+        for (int i = 0; i < fields.size(); ++i)
+            setFields.bind(i + 1, values[i]);
         setFields.bind(int(fields.size()) + 1, file);
         setFields.bind(int(fields.size()) + 2, sequence);
         if (setFields.run() == 0) continue; // no such record here
         ++counts.fields;
-        const RestoredAddress a =
-            restoredAddress(users.column(2), users.column(3), users.column(4), stateCode);
+        if (!freeFieldsRestored) continue; // an address override written since stays as it is
+        const RestoredAddress a = restoredAddress(values[0], values[1], values[2], stateCode);
         if (!a.override) continue;
         if (!a.applies()) {
             counts.unappliedAddresses.append({{file.toString(), sequence.toString()}, a.problem});
             continue;
         }
-        const QVariantList values{a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence};
-        for (int i = 0; i < values.size(); ++i)
-            setAddress.bind(i + 1, values[i]);
+        const QVariantList address{a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence};
+        for (int i = 0; i < address.size(); ++i)
+            setAddress.bind(i + 1, address[i]);
         setAddress.run();
     }
 
@@ -225,13 +431,22 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
 }
 
 QString backupMessage(const BackupCounts& counts, const QString& backupDbPath) {
-    return QString::number(counts.notes) + QStringLiteral(" User Notes and ") +
-           QString::number(counts.fields) + QStringLiteral(" Fields Saved to ") + backupDbPath;
+    QString text = QString::number(counts.notes) + QStringLiteral(" User Notes and ") +
+                   QString::number(counts.fields) + QStringLiteral(" Fields Saved to ") + backupDbPath;
+    if (!counts.setAside.isEmpty())
+        text += QStringLiteral("\r\n\r\nThe earlier file could not be read as a backup, so it was kept as ") +
+                counts.setAside + QStringLiteral(":\r\n") + counts.setAsideReason;
+    return text;
 }
 
 QString restoreMessage(const RestoreCounts& counts, const QString& backupDbPath) {
     QString text = QString::number(counts.notes) + QStringLiteral(" User Notes and ") +
                    QString::number(counts.fields) + QStringLiteral(" Fields Restored From ") + backupDbPath;
+    if (counts.keptNotes > 0 || counts.keptFields > 0)
+        text +=
+            QStringLiteral("\r\n\r\nWritten since the update and kept: %1 notes, and fields of %2 records.")
+                .arg(counts.keptNotes)
+                .arg(counts.keptFields);
     if (!counts.lockedNotes.isEmpty()) {
         QStringList names;
         for (const RecordKey& k : counts.lockedNotes)
@@ -252,12 +467,12 @@ QString restoreMessage(const RestoreCounts& counts, const QString& backupDbPath)
 }
 
 void BackupUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
-                    const QString& connect) {
+                    const QString& connect, EarlierBackup earlier) {
     Q_UNUSED(StateCode);
     BackupCounts counts;
     {
         ui::BusyCursor busy;
-        counts = backupUserData(MainDbPath, BackupDbPath, connect);
+        counts = backupUserData(MainDbPath, BackupDbPath, connect, earlier);
     }
     ui::MsgBox(backupMessage(counts, BackupDbPath), ui::vbOKOnly | ui::vbInformation,
                QStringLiteral("Backup Complete"));
@@ -274,6 +489,12 @@ void runRestore(const QString& MainDbPath, const QString& BackupDbPath, const QS
     ui::MsgBox(restoreMessage(counts, BackupDbPath), ui::vbOKOnly | ui::vbInformation, title);
 }
 } // namespace
+
+void RestorePendingUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
+                            const QString& connect) {
+    runRestore(MainDbPath, BackupDbPath, StateCode, connect, NotesPass::Pending,
+               QStringLiteral("Restore Complete"));
+}
 
 void RestoreUserData(const QString& MainDbPath, const QString& BackupDbPath, const QString& StateCode,
                      const QString& connect) {

@@ -92,17 +92,25 @@ TEST_F(NotesFormWiring, RestoreBringsTheListBackOnItsTabShowingWhatWasRestored) 
     EXPECT_EQ(master->windowTitle(), "VELK - Workspace is INITIAL and State is PA");
 }
 
-TEST_F(NotesFormWiring, PendingRestoreRunsWhenItsDataSetIsChosen) {
+TEST_F(NotesFormWiring, PendingRestoreRunsWhenItsDataSetIsChosenAndKeepsWhatWasWrittenSince) {
     seedAndBackUp(3);
+    // The new database after a restore that failed (its backup was away): a note and a contact
+    // typed there since, then the backup came back.
+    auto db = openState();
+    db->execute("UPDATE NOTES SET NOTES = ' ' WHERE FILE <> 'F2'");
+    db->execute("UPDATE PRIME SET User1 = NULL, UserContact = CASE FILE WHEN 'F3' THEN UserContact END");
+    db.reset();
     ASSERT_TRUE(maintenance::writeRestoreMarker(programDir, "PA"));
     ScriptedMsgBoxes boxes;
-    boxes.expect("3 User Notes and 3 Fields Restored From " + programFile("BACKUPPA.MDB"), ui::vbOK,
-                 "Restore Complete");
+    boxes.expect("2 User Notes and 3 Fields Restored From " + programFile("BACKUPPA.MDB") +
+                     "\r\n\r\nWritten since the update and kept: 1 notes, and fields of 1 records.",
+                 ui::vbOK, "Restore Complete");
     ModalScript modals;
     modals.expect<VKWSPACE>(choose("INITIAL", "PA"));
     ASSERT_EQ(startFromSplash(), StartOutcome::Running);
-    EXPECT_EQ(stored("SELECT NOTES FROM NOTES WHERE FILE = 'F2'").toString(), "saved F2");
-    EXPECT_EQ(stored("SELECT User1 FROM PRIME WHERE FILE = 'F3'").toString(), "saved");
+    EXPECT_EQ(stored("SELECT group_concat(NOTES, '|') FROM NOTES").toString(), "saved F1|mine|saved F3");
+    EXPECT_EQ(stored("SELECT group_concat(User1 || ' ' || UserContact, '|') FROM PRIME").toString(),
+              "saved SAVED CONTACT|saved SAVED CONTACT|saved MINE CONTACT");
     EXPECT_FALSE(maintenance::restorePending(programDir, "PA"));
     ASSERT_NE(list(), nullptr);
 }

@@ -28,9 +28,13 @@ const QByteArray kMarker = " \r\n";
 class Host : public maintenance::InstallHost {
 public:
     QStringList log;
+    std::function<void()> duringEvents;
     void status(const QString& text) override { log << text; }
     void progress(const archive::Progress&) override {}
-    void doEvents() override { log << QStringLiteral("<events>"); }
+    void doEvents() override {
+        log << QStringLiteral("<events>");
+        if (duringEvents) duringEvents();
+    }
     void closeListForm() override { log << QStringLiteral("<list closed>"); }
 };
 
@@ -56,11 +60,11 @@ protected:
     maintenance::InstallReport install(const QStringList& archives) {
         return maintenance::installArchives(archives, folder(), host);
     }
-    // The note of record 1 as the backup holds it; "" when there is no backup.
-    QString savedNote() {
+    // The note of record i as the backup holds it; "" when there is no backup.
+    QString savedNote(int i = 1) {
         if (!QFile::exists(backupPath)) return QString();
         auto db = dao::Database::open(backupPath, false, true);
-        return db->scalar(QStringLiteral("SELECT NOTES FROM NOTES WHERE FILE = ?"), {fileNo(1)}).toString();
+        return db->scalar(QStringLiteral("SELECT NOTES FROM NOTES WHERE FILE = ?"), {fileNo(i)}).toString();
     }
     void expectNothingChanged(const QByteArray& databaseBefore) {
         EXPECT_EQ(readFile(mainPath), databaseBefore);
@@ -189,40 +193,57 @@ TEST_F(Installer, AFailedBackupLeavesItsArchiveOutAndTheOthersGoIn) {
     EXPECT_EQ(readFile(path("README.TXT")), "read me");
 }
 
-TEST_F(Installer, AWaitingBackupIsNotOverwrittenByASecondOne) {
+TEST_F(Installer, AWaitingBackupKeepsItsDataBesideWhatWasTypedSince) {
     const struct {
         const char* what;
         bool markerBefore;
+        bool restoreFailed; // the waiting backup has no table USER, so its restore failed
         int archives;
-    } cases[] = {{"a marker left by an earlier install", true, 1}, {"the database in two archives", false, 2}};
+    } cases[] = {{"a marker left by an earlier install", true, false, 1},
+                 {"a restore that failed, then a note typed", true, true, 1},
+                 {"the database in two archives", false, false, 2}};
     const QByteArray original = readFile(mainPath);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         writeFile(mainPath, original);
         QFile::remove(path("RESTPA.DAT"));
         QFile::remove(backupPath);
-        QByteArray backupBefore;
+        testsupport::ScriptedMsgBoxes boxes;
         if (c.markerBefore) {
             maintenance::backupUserData(mainPath, backupPath, kConnect);
-            backupBefore = readFile(backupPath);
+            if (c.restoreFailed) dao::Database::open(backupPath)->execute("DROP TABLE USER");
             writeFile(path("RESTPA.DAT"), kMarker);
-            // The earlier install's delivery, not restored yet: no user data in it.
+            // The earlier install's delivery, not restored yet, and a note typed there since.
             writeFile(mainPath, delivery);
+            reopen();
+            setNote(3, "Typed after the update");
+            state.reset();
         }
-        testsupport::ScriptedMsgBoxes boxes;
-        if (!c.markerBefore) boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete");
+        boxes.expectContaining(c.restoreFailed ? "so it was kept as" : " Fields Saved to ", ui::vbOK,
+                               "Backup Complete");
+        if (c.archives == 2) boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete");
         boxes.expect(kSelectState, ui::vbOK);
         QStringList archives;
         for (int i = 1; i <= c.archives; ++i)
             archives << archive(QStringLiteral("VELK%1.ZIP").arg(i), {file("VELKPA.MDB", delivery)});
         install(archives);
-        EXPECT_EQ(savedNote(), "Call back in May");
-        if (c.markerBefore) {
-            EXPECT_EQ(readFile(backupPath), backupBefore);
-        }
+        EXPECT_EQ(savedNote(), c.restoreFailed ? " " : "Call back in May");
+        if (c.markerBefore) EXPECT_EQ(savedNote(3), "Typed after the update");
         EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
         EXPECT_EQ(readFile(mainPath), delivery);
     }
+}
+
+TEST_F(Installer, ALockFileRemovedWhileItRunsLeavesTheDatabaseInPlace) {
+    // Another copy could have opened the database in a new lock file meanwhile.
+    host.duringEvents = [&] { QFile::remove(path("VELKPA.LDB")); };
+    const QByteArray before = readFile(mainPath);
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
+        .expectContaining("VELKPA.LDB was removed or replaced while the update ran", ui::vbOK);
+    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery)})});
+    EXPECT_EQ(report.notInstalled, QStringList({"VELK1.ZIP"}));
+    EXPECT_EQ(readFile(mainPath), before);
 }
 
 TEST_F(Installer, ADatabaseAnotherCopyHasOpenIsNotReplaced) {

@@ -6,6 +6,10 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 
+#include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 using namespace maintenancetest;
 using maintenance::backupUserData;
 using testsupport::readFile;
@@ -118,10 +122,56 @@ TEST_F(Backup, FailuresLeaveTheEarlierBackupAndTheStateDatabaseAsTheyWere) {
     EXPECT_EQ(savedNotes().first(), "1000001|01|kept");
 }
 
-TEST_F(Backup, RefusesToReplaceAFileThatIsNotABackupOfOurs) {
-    testsupport::writeFile(backupPath, "an old backup of another program");
-    EXPECT_THROW(backupUserData(mainPath, backupPath, kConnect), dao::DaoError);
-    EXPECT_EQ(readFile(backupPath), QByteArray("an old backup of another program"));
+TEST_F(Backup, AnEarlierFileThatIsNoBackupIsKeptAsideAndANewBackupMade) {
+    setNote(1, "kept");
+    const std::function<void()> arrange[] = {
+        [&] { testsupport::writeFile(backupPath, "an old backup of another program"); },
+        [&] { handMadeBackup()->execute("DROP TABLE USER"); },
+    };
+    for (const auto& earlierFile : arrange) {
+        for (const QString& f : files())
+            if (f.startsWith("BACKUP")) QFile::remove(path(f));
+        earlierFile();
+        const QByteArray before = readFile(backupPath);
+        testsupport::ScriptedMsgBoxes boxes;
+        boxes.expectContaining("could not be read as a backup, so it was kept as " +
+                                   path("BACKUPPA-DAMAGED-"),
+                               ui::vbOK, "Backup Complete");
+        maintenance::BackupUserData(mainPath, backupPath, "PA", kConnect);
+        const QStringList aside = files().filter("BACKUPPA-DAMAGED-");
+        ASSERT_EQ(aside.size(), 1);
+        EXPECT_EQ(readFile(path(aside.first())), before);
+        EXPECT_EQ(savedNotes().first(), "1000001|01|kept");
+    }
+}
+
+TEST_F(Backup, WhatARunKilledMidwayLeftBehindNeitherBlocksNorStays) {
+    setNote(1, "kept");
+    state.reset();
+    // A writer killed inside its transaction leaves a journal that only a writer can roll back,
+    // and a backup killed midway its temporary files.
+    if (const pid_t child = ::fork(); child == 0) {
+        sqlite3* db = nullptr;
+        sqlite3_open(QFile::encodeName(mainPath).constData(), &db);
+        // A small cache spills the changes into the file before the commit.
+        sqlite3_exec(
+            db,
+            "PRAGMA cache_size = 1; BEGIN; UPDATE PRIME SET User1 = 'half'; UPDATE NOTES SET NOTES = 'half'",
+            nullptr, nullptr, nullptr);
+        ::_exit(0);
+    } else {
+        ::waitpid(child, nullptr, 0);
+    }
+    ASSERT_TRUE(QFile::exists(mainPath + "-journal"));
+    const pid_t gone = ::fork();
+    if (gone == 0) ::_exit(0);
+    ::waitpid(gone, nullptr, 0);
+    const QString killedTemp = backupPath + QStringLiteral(".new-%1").arg(gone);
+    testsupport::writeFile(killedTemp, "half a backup");
+    testsupport::writeFile(killedTemp + "-journal", "its journal");
+
+    backupUserData(mainPath, backupPath, kConnect);
+    EXPECT_EQ(savedNotes().first(), "1000001|01|kept");
     EXPECT_EQ(files(), QStringList({"BACKUPPA.MDB", "VELKPA.MDB"}));
 }
 
