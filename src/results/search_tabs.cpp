@@ -14,6 +14,7 @@
 #include "search/search_sort.h"
 
 #include <QLineEdit>
+#include <QTimer>
 
 namespace results {
 
@@ -26,9 +27,14 @@ void SearchTabs::list(const QString& workspaceFolder) {
         for (int k = 1; k <= search::kSearchTabs; ++k)
             c_.tabs->setTabText(k, plan.captions[k]);
     }
-    search::reportListingProblems(plan.problems);
     // A tab whose search went away falls back to the list of all records.
     if (plan.selectTab != c_.tabs->currentIndex()) c_.tabs->setCurrentIndex(plan.selectTab);
+    // Said once control is back in the event loop: the tabs are listed when the list is shown,
+    // inside the main window's showing of its children, and a box's own event loop there deletes
+    // objects (finished animations) that the showing still walks.
+    if (!plan.problems.isEmpty())
+        QTimer::singleShot(0, c_.tabs,
+                           [problems = plan.problems] { search::reportListingProblems(problems); });
 }
 
 QString SearchTabs::selectedFile() const {

@@ -32,8 +32,8 @@ public:
     explicit SearchTabs(const Controls& controls) : c_(controls) {}
 
     // Lists the saved searches of workspaceFolder as the captions of tabs 1 to 9 and in
-    // velk::SearchFiles, reports files that cannot be read, and selects tab 0 when the selected
-    // tab's search went away.
+    // velk::SearchFiles, and selects tab 0 when the selected tab's search went away. Files that
+    // cannot be read are reported when control is back in the event loop.
     void list(const QString& workspaceFolder);
     // The saved search behind the selected tab; "" on tab 0 and on a tab without one.
     QString selectedFile() const;

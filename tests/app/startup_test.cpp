@@ -6,12 +6,18 @@
 #include "platform/dao/dao.h"
 #include "platform/ui/msgbox.h"
 #include "results/list_form.h"
+#include "search/search_list.h"
 #include "support/modal_script.h"
 #include "support/scripted_msgbox.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 
 #include <functional>
 
@@ -61,6 +67,42 @@ TEST_F(AppTest, StartupHandsOverToTheListForm) {
     EXPECT_EQ(TITLE::instance(), nullptr) << "the splash goes";
     EXPECT_FALSE(ui::hourglassShown());
     EXPECT_FALSE(master->programEnded());
+}
+
+// Saved searches that cannot be read once crashed every start: the real box, answered from the
+// event loop as a user would, and the list whole behind it with the other searches on its tabs.
+TEST_F(AppTest, UnreadableSavedSearchesAreNamedAndTheListOpensWithTheOthers) {
+    const QString folder = programDir + "/INITIAL/";
+    writeFile(folder + "SEARCH1.VKD", "\"Good\",\"County\",\"001\",\"005\",\"COUNTY\",#FALSE#\r\n");
+    writeFile(folder + "SEARCH2.VKD", "\"Five\",\"County\",\"001\",\"005\",\"COUNTY\"\r\n");
+    writeFile(folder + "SEARCH3.VKD", QByteArray(65 * 1024, '\n'));
+    writeFile(folder + "SEARCH4.VKD", "\"Fourth\",\"Zip Code\",\"19000\",\"19099\",\"ZIP\",#TRUE#\r\n");
+    ModalScript modals;
+    modals.expect<VKWSPACE>(choose("INITIAL", "PA"));
+    QStringList answered;
+    QTimer user;
+    QObject::connect(&user, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            answered << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    user.start(20);
+
+    ASSERT_EQ(startFromSplash(), StartOutcome::Running);
+    QElapsedTimer waited;
+    waited.start();
+    while (answered.isEmpty() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(answered.size(), 1);
+    EXPECT_TRUE(answered[0].contains("SEARCH2.VKD") && answered[0].contains("SEARCH3.VKD"))
+        << answered[0].toStdString();
+    VKLIST* list = MASTER::instance()->listForm();
+    ASSERT_TRUE(list && list->isVisible());
+    EXPECT_EQ(list->SSTab1->tabText(1), "Good");
+    EXPECT_EQ(list->SSTab1->tabText(2), "Fourth");
+    EXPECT_EQ(velk::SearchFiles[2], "SEARCH4.VKD");
+    EXPECT_EQ(list->CurrentIndex, "KEY2") << "the hand-over ran to its end";
 }
 
 TEST_F(AppTest, NoChoiceThenNoOrADatabaseOnlyUpdateShowsTheDialogAgain) {
