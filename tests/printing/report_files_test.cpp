@@ -212,6 +212,26 @@ TEST_F(ReportFiles, WidestRecordLaysOutCleanlyInEveryDataSet) {
     }
 }
 
+TEST_F(ReportFiles, AddressOverrideIsCaptionedWithoutItsMarker) {
+    addWidest("PA", 3);
+    std::unique_ptr<dao::Database> d = dao::Database::open(db);
+    d->executeBound("UPDATE PRIME SET User1 = '!&', User2 = '400 MARKET ST' WHERE FILE = '0000000'", {});
+    d->executeBound("UPDATE PRIME SET User1 = '!& call first' WHERE FILE = '0000001'", {});
+    d->executeBound("UPDATE PRIME SET User1 = 'A !& B' WHERE FILE = '0000002'", {}); // a marker only in front
+    d.reset();
+    for (const char* name : {"VKPRTALL.RPT", "VKPRTANY.RPT"}) {
+        const QStringList texts = allTexts(run(name, "PA"));
+        EXPECT_EQ(texts.count("User Field 1"), 3) << name;
+        EXPECT_EQ(texts.count("Street"), 2) << name;
+        EXPECT_EQ(texts.count("City St Zip"), 2) << name;
+        EXPECT_EQ(texts.count("User Field 2"), 1) << name;
+        EXPECT_EQ(texts.count("User Field 3"), 1) << name;
+        EXPECT_TRUE(texts.contains("400 MARKET ST")) << name;
+        EXPECT_TRUE(texts.contains("call first")) << name;
+        EXPECT_EQ(texts.filter("!&"), QStringList({"A !& B"})) << name;
+    }
+}
+
 TEST_F(ReportFiles, LabelSheets) {
     addWidest("PA", 31);
     const std::tuple<const char*, QVector<int>, QMarginsF> cases[] = {

@@ -111,10 +111,19 @@ private:
             fail(QStringLiteral("a condition names no formula or field"));
         if (!c.field.isEmpty())
             c.field = normalizeField(QString(c.field).replace(QLatin1Char('#'), slot), def_);
-        const bool in = o.contains(QLatin1String("in"));
-        c.negate = o.contains(QLatin1String("notIn"));
-        if (in == c.negate) fail(QStringLiteral("a condition needs either \"in\" or \"notIn\""));
-        for (const QJsonValue& x : o.value(in ? QLatin1String("in") : QLatin1String("notIn")).toArray())
+        // "in", "notIn", "startsWith" or "notStartsWith": exactly one of them.
+        QString key;
+        for (const char* k : {"in", "notIn", "startsWith", "notStartsWith"}) {
+            if (!o.contains(QLatin1String(k))) continue;
+            if (!key.isEmpty())
+                fail(QStringLiteral("a condition with both \"%1\" and \"%2\"").arg(key, QLatin1String(k)));
+            key = QLatin1String(k);
+        }
+        if (key.isEmpty())
+            fail(QStringLiteral("a condition needs \"in\", \"notIn\", \"startsWith\" or \"notStartsWith\""));
+        c.negate = key.startsWith(QLatin1String("not"));
+        c.prefix = key == QLatin1String("startsWith") || key == QLatin1String("notStartsWith");
+        for (const QJsonValue& x : o.value(key).toArray())
             c.values.append(x.toString());
         return c;
     }
@@ -254,6 +263,7 @@ private:
                 it.field = normalizeField(QString(field).replace(QLatin1Char('#'), slot), def_);
                 it.format = o.value(QLatin1String("format")).toString();
                 it.valueItems = o.value(QLatin1String("valueItems")).toString();
+                it.dropPrefix = o.value(QLatin1String("dropPrefix")).toString();
                 it.continued = text(o.value(QLatin1String("continued")).toString(), slot);
             } else if (type == QLatin1String("lines")) {
                 it.kind = ItemKind::Lines;

@@ -52,12 +52,14 @@ struct Segment {
 using Template = QVector<Segment>;
 
 // Shown only when the value of formula (or field) is one of values (not one of them: negate).
-// Compared without regard to case and to trailing blanks.
+// Compared without regard to case and to trailing blanks; or, with prefix, when the value as it
+// stands begins with one of them (a marker such as "!&", where a blank in front counts).
 struct Condition {
     QString formula;
     QString field;
     QStringList values;
     bool negate = false;
+    bool prefix = false;
     int column = -1;
 };
 
@@ -72,6 +74,7 @@ struct Item {
     int column = -1;         // the field's column in the document
     QString format;          // Field: "", "MM/DD/YY", "0.000", ".00", "Standard", "Yes/No"
     QString valueItems;      // Field: name of a list of values shown as other texts
+    QString dropPrefix;      // Field: a leading text that is not shown (a marker of the program's)
     qreal lineHeight = 0;    // Lines, Memo: distance of lines; 0 takes the font's
     Template continued;      // Memo: shown above its rest on the following page
     Qt::Alignment align = Qt::AlignLeft;

@@ -386,17 +386,20 @@ QString Paginator::fieldText(const Item& item, int record) const {
                 if (grid::sameValue(v, vi.value)) return vi.display;
         }
     }
-    return formatValue(v, item.format);
+    const QString text = formatValue(v, item.format);
+    return !item.dropPrefix.isEmpty() && text.startsWith(item.dropPrefix) ? text.mid(item.dropPrefix.size())
+                                                                          : text;
 }
 
 bool Paginator::shown(const std::optional<Condition>& when, int record) const {
     if (!when) return true;
-    const QString value = (when->formula.isEmpty() ? formatValue(doc_.value(record, when->column), QString())
-                                                   : doc_.formula(when->formula))
-                              .trimmed();
+    const QString raw = when->formula.isEmpty() ? formatValue(doc_.value(record, when->column), QString())
+                                                : doc_.formula(when->formula);
+    const QString value = raw.trimmed();
     bool in = false;
     for (const QString& v : when->values)
-        if (v.trimmed().compare(value, Qt::CaseInsensitive) == 0) in = true;
+        if (when->prefix ? raw.startsWith(v) : v.trimmed().compare(value, Qt::CaseInsensitive) == 0)
+            in = true;
     return in != when->negate;
 }
 
