@@ -200,6 +200,7 @@ TEST_F(ReportFiles, WidestRecordLaysOutCleanlyInEveryDataSet) {
             EXPECT_EQ(texts.contains("12/09"), state == "NJ")
                 << name.toStdString() << " " << state.toStdString();
             EXPECT_FALSE(texts.contains("12/31/50")); // the placeholder date shows blank
+            EXPECT_TRUE(texts.contains("State: " + state)) << name.toStdString();
         }
         // The detail shows every mod and class slot and every line of the note.
         const QStringList texts = allTexts(run(detail, state));

@@ -368,7 +368,7 @@ QString Paginator::expand(const Template& t, int record, bool* anyValue) const {
             part = QString::number(pageNumber_);
             break;
         case Segment::PrintDate:
-            part = doc_.runDate().toString(QStringLiteral("MM/dd/yyyy"));
+            part = formatValue(doc_.runDate(), QStringLiteral("MM/DD/YY")); // as the dates it prints
             break;
         }
         const bool value = s.kind == Segment::Field || s.kind == Segment::Formula;
