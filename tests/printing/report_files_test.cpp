@@ -201,6 +201,9 @@ TEST_F(ReportFiles, WidestRecordLaysOutCleanlyInEveryDataSet) {
                 << name.toStdString() << " " << state.toStdString();
             EXPECT_FALSE(texts.contains("12/31/50")); // the placeholder date shows blank
             EXPECT_TRUE(texts.contains("State: " + state)) << name.toStdString();
+            // New York's expiry is its anniversary, as the list calls it.
+            EXPECT_EQ(texts.contains("Anniversary"), state == "NY") << name.toStdString();
+            EXPECT_EQ(texts.contains("Expires"), state != "NY") << name.toStdString();
         }
         // The detail shows every mod and class slot and every line of the note.
         const QStringList texts = allTexts(run(detail, state));
