@@ -236,6 +236,15 @@ TEST_F(ReportFiles, AddressOverrideIsCaptionedWithoutItsMarker) {
     }
 }
 
+TEST_F(ReportFiles, SummaryShowsAssignedRiskLabelsOnlyBesideFigures) {
+    addWidest("NJ", 2);
+    dao::Database::open(db)->executeBound(
+        "UPDATE PRIME SET NJAR = ' ', ARESTPREM = NULL, NJPPAP = '' WHERE FILE = '0000001'", {});
+    const QStringList texts = allTexts(run("VKPRTSUM.RPT", "NJ"));
+    for (const char* label : {"Assigned risk", "Premium", "PPAP"})
+        EXPECT_EQ(texts.count(label), 1) << label;
+}
+
 TEST_F(ReportFiles, LabelSheets) {
     addWidest("PA", 31);
     const std::tuple<const char*, QVector<int>, QMarginsF> cases[] = {
