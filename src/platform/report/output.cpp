@@ -25,33 +25,40 @@ void keepPageBuffers() {
     (void)done;
 }
 
-// Draws the pages next gives, one after the other, on a painter begun on device.
-template <typename Next> int drawPages(Next next, QPainter& painter, QPagedPaintDevice& device) {
+// Draws the pages that each source made by start gives, copies times over, on a painter begun on
+// device. Returns the pages of one copy.
+template <typename Start>
+int drawPages(Start start, int copies, QPainter& painter, QPagedPaintDevice& device) {
     keepPageBuffers();
     const qreal scale = device.logicalDpiX() / 72.0;
     Page page;
     int count = 0;
-    while (next(page)) {
-        if (count++ > 0 && !device.newPage())
-            throw ReportError(QStringLiteral("The output stopped after page %1.").arg(count - 1));
-        paintPage(painter, page, scale);
+    for (int copy = 0; copy < copies; ++copy) {
+        auto next = start();
+        while (next(page)) {
+            if (count++ > 0 && !device.newPage())
+                throw ReportError(QStringLiteral("The output stopped after page %1.").arg(count - 1));
+            paintPage(painter, page, scale);
+        }
     }
-    return count;
+    return copies > 0 ? count / copies : 0;
 }
 
-template <typename Next>
+template <typename Start>
 int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation,
-              const QString& docName, Next next) {
+              const QString& docName, Start start) {
     printer.setFullPage(true);
     printer.setPageSize(paper);
     printer.setPageOrientation(orientation);
     printer.setDocName(docName);
+    // Output to a file makes no copies of its own: the document is drawn once per copy.
+    const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     QPainter painter;
     if (!painter.begin(&printer))
         throw ReportError(QStringLiteral("The printer %1 could not be started.").arg(printer.printerName()));
     int pages = 0;
     try {
-        pages = drawPages(next, painter, printer);
+        pages = drawPages(start, copies, painter, printer);
     } catch (...) {
         printer.abort();
         painter.end();
@@ -62,9 +69,9 @@ int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientatio
     return pages;
 }
 
-template <typename Next>
+template <typename Start>
 int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientation orientation,
-            const QString& title, Next next) {
+            const QString& title, Start start) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
@@ -78,7 +85,7 @@ int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientatio
         if (!painter.begin(&writer))
             throw ReportError(QStringLiteral("The file %1 cannot be written.").arg(path));
         try {
-            pages = drawPages(next, painter, writer);
+            pages = drawPages(start, 1, painter, writer);
         } catch (...) {
             painter.end();
             throw;
@@ -104,6 +111,14 @@ struct PageList {
         return true;
     }
 };
+
+// The pages of a document from its first, for each copy.
+auto fromStart(Paginator& paginator) {
+    return [&paginator] {
+        paginator.seek({});
+        return [&paginator](Page& page) { return paginator.next(page); };
+    };
+}
 
 QPageSize paperOf(const QVector<Page>& pages) {
     return QPageSize(pages.first().paper, QPageSize::Point);
@@ -149,26 +164,24 @@ int printDocument(const Document& doc, QPrinter& printer) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
     Paginator paginator(doc);
-    return printWith(printer, QPageSize(def.paper), def.orientation, docNameOf(def),
-                     [&](Page& page) { return paginator.next(page); });
+    return printWith(printer, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(paginator));
 }
 
 int writePdf(const Document& doc, const QString& path) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
     Paginator paginator(doc);
-    return pdfWith(path, QPageSize(def.paper), def.orientation, docNameOf(def),
-                   [&](Page& page) { return paginator.next(page); });
+    return pdfWith(path, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(paginator));
 }
 
 int printPages(const QVector<Page>& pages, const QString& docName, QPrinter& printer) {
     if (pages.isEmpty()) return 0;
-    return printWith(printer, paperOf(pages), orientationOf(pages), docName, PageList{pages});
+    return printWith(printer, paperOf(pages), orientationOf(pages), docName, [&] { return PageList{pages}; });
 }
 
 int writePdfPages(const QVector<Page>& pages, const QString& title, const QString& path) {
     if (pages.isEmpty()) return 0;
-    return pdfWith(path, paperOf(pages), orientationOf(pages), title, PageList{pages});
+    return pdfWith(path, paperOf(pages), orientationOf(pages), title, [&] { return PageList{pages}; });
 }
 
 } // namespace report

@@ -16,9 +16,10 @@ class Document;
 // Draws page with its top left corner at the painter's origin, scale device pixels to a point.
 void paintPage(QPainter& painter, const Page& page, qreal scale);
 
-// Prints every page of doc on printer (its copies and other settings as they are), page by page.
-// Returns the number of pages; a document without records prints nothing and returns 0. Throws
-// ReportError when the printer cannot be started or fails.
+// Prints every page of doc on printer (its copies and other settings as they are), page by page;
+// a printer that makes no copies of its own (output to a file) gets the pages once per copy.
+// Returns the number of pages of one copy; a document without records prints nothing and
+// returns 0. Throws ReportError when the printer cannot be started or fails.
 int printDocument(const Document& doc, QPrinter& printer);
 
 // Writes every page of doc to a PDF file at path, replacing it only when the whole file is
