@@ -258,7 +258,11 @@ QString fixedLine(const SourceRow& row, const ExportFields& fields, const Employ
 }
 
 void appendLine(QByteArray& out, const QString& line) {
+    const qsizetype start = out.size();
     out += files::toWin1252(line);
+    // Programs that read text take a NUL for the end of the line or of the file; a blank keeps
+    // the fixed-length columns in place.
+    std::replace(out.begin() + start, out.end(), '\0', ' ');
     out += "\r\n";
 }
 

@@ -88,7 +88,7 @@ QString delimitedLine(ExportFormat format, const SourceRow& row, const ExportFie
 // The fixed-length record, without its line end.
 QString fixedLine(const SourceRow& row, const ExportFields& fields, const Employer& employer, bool newJersey);
 
-// A line as the file holds it: Windows-1252, then CR LF.
+// A line as the file holds it: Windows-1252, a NUL written as a blank, then CR LF.
 void appendLine(QByteArray& out, const QString& line);
 
 } // namespace exporting

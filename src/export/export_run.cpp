@@ -5,6 +5,7 @@
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
 #include "platform/files/atomic_file.h"
+#include "platform/files/bounded_read.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 
@@ -212,7 +213,8 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
     ui::BusyCursor busy;
     const QFileInfo target(outputPath);
     if (target.exists() && !target.isFile()) {
-        tell(cannotCreateText() + QStringLiteral("\n\n%1 is a folder.").arg(outputPath));
+        tell(cannotCreateText() +
+             QStringLiteral("\n\n%1 is %2.").arg(outputPath, files::irregularKind(outputPath)));
         return {ExportEnd::CannotCreate};
     }
     OutputFile out(outputPath);

@@ -22,19 +22,6 @@ QStringList entriesNoCase(const QString& folder, const QString& name) {
     return found;
 }
 
-QString irregularKind(const QString& path) {
-    struct stat st;
-    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return QString();
-    if (S_ISLNK(st.st_mode)) {
-        const QString target = QFile::symLinkTarget(path);
-        return target.isEmpty() ? QStringLiteral("a link") : QStringLiteral("a link to %1").arg(target);
-    }
-    if (S_ISDIR(st.st_mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(st.st_mode)) return QStringLiteral("a named pipe");
-    if (S_ISSOCK(st.st_mode)) return QStringLiteral("a socket");
-    return QStringLiteral("a device");
-}
-
 DeletionRights deletionRights(const QString& folder, const QString& path) {
     DeletionRights r;
     const QByteArray dir = QFile::encodeName(folder);

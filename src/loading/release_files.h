@@ -3,6 +3,7 @@
 #pragma once
 
 #include "loading/release_records.h"
+#include "platform/files/bounded_read.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,9 +13,7 @@ namespace loading {
 // The entries of folder whose names equal name without regard to case, in name order.
 QStringList entriesNoCase(const QString& folder, const QString& name);
 
-// "a link to /etc/passwd", "a named pipe", "a folder", ...; "" for a regular file or one that is
-// not there.
-QString irregularKind(const QString& path);
+using files::irregularKind;
 
 // What decides whether the user may delete a file of a folder.
 struct DeletionRights {

@@ -1,6 +1,7 @@
 // The lines of the export formats, written out by hand: a standard, a New Jersey and a New York
 // employer, the preparation of the address and contact fields, values that need care.
 #include "export/export_records.h"
+#include "platform/files/win1252.h"
 
 #include <QDate>
 
@@ -190,6 +191,24 @@ TEST(ExportValues, NumbersHaveAtMostFifteenDigitsAndNoExponent) {
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(valueText(value), text) << value.toString().toStdString();
+}
+
+// NULs stored in a value once reached the file as they stood and cut the line short for most
+// programs that read it.
+TEST(ExportValues, ANulIsWrittenAsABlankAndEveryOtherByteAsItStands) {
+    QByteArray all;
+    for (int b = 0; b < 256; ++b)
+        all += char(b);
+    SourceRow r = standardRow();
+    r[F::FILE] = files::fromWin1252(all); // the key is neither cut nor padded
+    r[F::NAME1] = QStringLiteral("ACME") + QChar(0) + QChar(0) + QStringLiteral("CO");
+    QByteArray bytes;
+    appendLine(bytes, lineOf(ExportFormat::FixedLength, r, {}, false));
+    QByteArray expected = all;
+    expected[0] = ' ';
+    EXPECT_EQ(bytes.left(256), expected);
+    EXPECT_EQ(bytes.mid(256 + 3, 10), "ACME  CO  ");
+    EXPECT_EQ(bytes.size(), 256 + 3 + 967 + 2);
 }
 
 TEST(ExportValues, ModDatesOf1950And2050AreEmpty) {

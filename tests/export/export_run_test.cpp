@@ -4,6 +4,8 @@
 
 #include "support/file_size_limit.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -211,6 +213,11 @@ TEST_F(ExportRun, AFileThatCannotBeMadeIsSaidAndNothingIsWritten) {
     boxes.expect("CANNOT CREATE OUTPUT FILE!\n\n" + target() + " is a folder.", ui::vbOK);
     EXPECT_EQ(run(kSearch, options(ExportFormat::CommaDelimited), target()).end, ExportEnd::CannotCreate);
     EXPECT_TRUE(QFileInfo(target()).isDir());
+    // A named pipe was once called a folder too.
+    const QString pipe = path("PIPE.CSV");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    boxes.expect("CANNOT CREATE OUTPUT FILE!\n\n" + pipe + " is a named pipe.", ui::vbOK);
+    EXPECT_EQ(run(kSearch, options(ExportFormat::CommaDelimited), pipe).end, ExportEnd::CannotCreate);
     EXPECT_TRUE(progress.counts.isEmpty());
 }
 

@@ -51,4 +51,17 @@ BoundedRead readRegularFile(const QString& path, qint64 maxBytes, bool followLin
     return r;
 }
 
+QString irregularKind(const QString& path) {
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return QString();
+    if (S_ISLNK(st.st_mode)) {
+        const QString target = QFile::symLinkTarget(path);
+        return target.isEmpty() ? QStringLiteral("a link") : QStringLiteral("a link to %1").arg(target);
+    }
+    if (S_ISDIR(st.st_mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(st.st_mode)) return QStringLiteral("a named pipe");
+    if (S_ISSOCK(st.st_mode)) return QStringLiteral("a socket");
+    return QStringLiteral("a device");
+}
+
 } // namespace files

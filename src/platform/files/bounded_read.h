@@ -21,4 +21,8 @@ struct BoundedRead {
 // symbolic link is refused (CannotOpen, ELOOP) rather than followed.
 BoundedRead readRegularFile(const QString& path, qint64 maxBytes, bool followLinks = true);
 
+// What stands at path when it is not a regular file, for a message: "a link to /etc/passwd",
+// "a named pipe", "a folder", "a socket", "a device"; "" for a regular file or nothing.
+QString irregularKind(const QString& path);
+
 } // namespace files
