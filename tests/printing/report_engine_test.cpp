@@ -128,11 +128,9 @@ TEST_F(Engine, ThePrinterGetsTheCopies) {
     EXPECT_TRUE(runPrint({PrintFormat::Detail, PrintSort::Name, false, 3}, {"SELECT * FROM PRIME", "Test", 2},
                          dataSet, folder(), engine, quiet));
     printer.setOutputFileName(QString());
-    // A file makes no copies of its own: the report is in it three times, a page per employer.
     const QString text = pdfText(file);
-    EXPECT_EQ(text.count('\f'), 6);
+    EXPECT_EQ(text.count('\f'), 6); // a file makes no copies: three of the page per employer
     EXPECT_EQ(text.count("ACME TOOL CO"), 3);
-    EXPECT_EQ(text.count("Page 1"), 3);
 }
 
 TEST_F(Engine, AMissingReportFileIsNamed) {

@@ -40,9 +40,6 @@ TEST(Definition, RefusesWhatItCannotRead) {
                                                               "when": {"formula": "STATE"}}]}]})",
          "a condition needs \"in\", \"notIn\""},
         {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "text", "text": "x", "x": 0, "y": 0, "w": 9, "h": 9,
-                                                              "when": {"field": "A", "in": [""], "startsWith": ["!"]}}]}]})",
-         "a condition with both \"in\" and \"startsWith\""},
-        {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "text", "text": "x", "x": 0, "y": 0, "w": 9, "h": 9,
                                                               "font": {"size": 0}}]}]})",
          "a font size of 0"},
     };
