@@ -6,7 +6,8 @@
 // number of records per page) or a label sheet. Items are text templates, fields, formulas,
 // address blocks ("lines"), memos that wrap and continue on the next page, and rules. A "repeat"
 // item stands for its items once per slot, "#" in their field names replaced by the slot number.
-// Items and sections may be shown only when a formula or field has (or has not) given values.
+// Items and sections may be shown only when a formula or field has (or has not) given values, or
+// begins with one; a field may be shown without a leading marker.
 #pragma once
 
 #include <QByteArray>

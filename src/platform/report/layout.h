@@ -26,7 +26,7 @@ class Document;
 struct TextRun {
     QRectF box;
     QString text;
-    FontSpec font;
+    FontSpec font; // the item's; smaller only for a lines item with more lines than its box holds
     Qt::Alignment align = Qt::AlignLeft;
     QPointF origin; // where the text's baseline starts, by its alignment in the box
 };
