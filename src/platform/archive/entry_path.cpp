@@ -53,7 +53,7 @@ EntryPath entryPath(const QString& name) {
     return result;
 }
 
-Destination resolveDestination(const QString& folder, const EntryPath& entry) {
+Destination resolveDestination(const QString& folder, const EntryPath& entry, files::NoCaseLookup* lookup) {
     if (!entry.refusal.isEmpty()) return refuse(entry.refusal);
     if (entry.segments.isEmpty()) return refuse(QStringLiteral("it has no name"));
     const QString root = QFileInfo(folder).canonicalFilePath();
@@ -66,8 +66,9 @@ Destination resolveDestination(const QString& folder, const EntryPath& entry) {
     for (qsizetype i = 0; i < entry.segments.size(); ++i) {
         const bool last = i + 1 == entry.segments.size();
         const bool mustBeFolder = !last || entry.directory;
-        const QString next = existing ? files::findFileNoCase(current, entry.segments[i])
-                                      : files::joinPath(current, entry.segments[i]);
+        const QString next = !existing ? files::joinPath(current, entry.segments[i])
+                             : lookup  ? lookup->find(current, entry.segments[i])
+                                       : files::findFileNoCase(current, entry.segments[i]);
         struct stat st;
         if (existing && ::lstat(QFile::encodeName(next).constData(), &st) == 0) {
             if (S_ISLNK(st.st_mode) && mustBeFolder) {

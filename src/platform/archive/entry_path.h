@@ -5,6 +5,10 @@
 #include <QString>
 #include <QStringList>
 
+namespace files {
+class NoCaseLookup;
+}
+
 namespace archive {
 
 struct EntryPath {
@@ -28,6 +32,8 @@ struct Destination {
 // spelling of an existing entry of that name without regard to case (so "velkpa.mdb" replaces an
 // existing "VELKPA.MDB" rather than lying beside it). Refused: a path that, through a link among
 // the existing folders, would end outside folder; a file in the way of a folder and the reverse.
-Destination resolveDestination(const QString& folder, const EntryPath& entry);
+// Many entries resolved into one folder share a lookup, which lists each folder once.
+Destination resolveDestination(const QString& folder, const EntryPath& entry,
+                               files::NoCaseLookup* lookup = nullptr);
 
 } // namespace archive

@@ -69,6 +69,7 @@ void ZipArchive::close() {
     if (zip_) zip_discard(zip_);
     zip_ = nullptr;
     entries_.clear();
+    lookup_.clear();
 }
 
 bool ZipArchive::fail(Error error, const QString& message) {
@@ -221,7 +222,7 @@ Destination ZipArchive::destination(int index, const QString& folder) const {
         d.refusal = e.refusal;
         return d;
     }
-    return resolveDestination(folder, e.path);
+    return resolveDestination(folder, e.path, &lookup_);
 }
 
 bool ZipArchive::check(const QString& folder) {
@@ -253,6 +254,7 @@ bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progre
     if (e.directory) {
         if (!QDir().mkpath(d.path))
             return failEntry(Error::Write, index, QStringLiteral("the folder %1 cannot be created").arg(d.path));
+        noteCreated(folder, d.path);
         progress.entry = index;
         progress.name = e.name;
         progress.entryDone = progress.entrySize = 0;
@@ -263,6 +265,7 @@ bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progre
     const QString parent = QFileInfo(d.path).path();
     if (!QDir().mkpath(parent))
         return failEntry(Error::Write, index, QStringLiteral("the folder %1 cannot be created").arg(parent));
+    noteCreated(folder, parent);
     // A new file takes the permissions the archive records; a replaced one keeps its own (a
     // database shared by a group stays so).
     files::ReplacingFile out(d.path, e.mode != 0 ? e.mode : 0666);
@@ -270,7 +273,13 @@ bool ZipArchive::extractEntry(int index, const QString& folder, Progress& progre
     if (!readEntry(index, &out, progress, report)) return false;
     if (beforeReplace) beforeReplace(d.path);
     if (!out.commit()) return failEntry(Error::Write, index, out.reason());
+    lookup_.created(d.path);
     return true;
+}
+
+void ZipArchive::noteCreated(const QString& folder, const QString& path) {
+    for (QString p = path; p.size() > folder.size() && p.contains(QLatin1Char('/')); p = QFileInfo(p).path())
+        lookup_.created(p);
 }
 
 bool ZipArchive::extract(int index, const QString& folder, const ProgressFn& progress,

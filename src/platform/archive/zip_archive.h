@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/archive/entry_path.h"
+#include "platform/files/folders.h"
 
 #include <QList>
 #include <QString>
@@ -100,10 +101,13 @@ private:
     bool readEntry(int index, files::ReplacingFile* out, Progress& progress, const ProgressFn& report);
     bool extractEntry(int index, const QString& folder, Progress& progress, const ProgressFn& report,
                       const BeforeReplaceFn& beforeReplace = {});
+    void noteCreated(const QString& folder, const QString& path);
 
     zip* zip_ = nullptr;
     QString path_;
     QList<Entry> entries_;
+    // The target folder's names, listed once for all entries rather than once for each.
+    mutable files::NoCaseLookup lookup_;
     Error error_ = Error::None;
     QString errorString_;
 };

@@ -105,6 +105,29 @@ QString findFileNoCase(const QString& folder, const QString& name) {
     return exact;
 }
 
+QString NoCaseLookup::find(const QString& folder, const QString& name) {
+    const QString exact = joinPath(folder, name);
+    if (QFileInfo::exists(exact)) return exact;
+    const QString key = withoutTrailingSlash(folder);
+    auto listing = listings_.find(key);
+    if (listing == listings_.end()) {
+        listing = listings_.insert(key, {});
+        const QStringList entries =
+            QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        for (const QString& entry : entries)
+            listing->insert(entry.toCaseFolded(), entry);
+    }
+    const auto found = listing->constFind(name.toCaseFolded());
+    return found == listing->cend() ? exact : joinPath(folder, *found);
+}
+
+void NoCaseLookup::created(const QString& path) {
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) return;
+    const auto listing = listings_.find(slash == 0 ? QStringLiteral("/") : path.left(slash));
+    if (listing != listings_.end()) listing->insert(path.mid(slash + 1).toCaseFolded(), path.mid(slash + 1));
+}
+
 bool existsNoCase(const QString& folder, const QString& name) {
     return QFileInfo::exists(findFileNoCase(folder, name));
 }

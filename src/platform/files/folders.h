@@ -1,6 +1,7 @@
 // Program folder, per-user temporary folder and case-insensitive file lookup.
 #pragma once
 
+#include <QHash>
 #include <QString>
 
 namespace files {
@@ -21,6 +22,18 @@ void setTempDirOverride(const QString& folder);
 // Path of the entry of folder whose name equals name without regard to case; when there is none,
 // folder + "/" + name with the given spelling (so a new file gets the fixed spelling).
 QString findFileNoCase(const QString& folder, const QString& name);
+// findFileNoCase for many names in few folders: each folder is listed once, at its first look-up,
+// so the look-ups cost no more than the names. What is created in a folder after its listing is
+// found in another spelling only once it has been told (created).
+class NoCaseLookup {
+public:
+    QString find(const QString& folder, const QString& name);
+    void created(const QString& path);
+    void clear() { listings_.clear(); }
+
+private:
+    QHash<QString, QHash<QString, QString>> listings_; // folder -> case-folded name -> name
+};
 // True when an entry matching name without regard to case exists in folder.
 bool existsNoCase(const QString& folder, const QString& name);
 
