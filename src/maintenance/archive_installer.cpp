@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <map>
@@ -45,6 +46,36 @@ QString joined(const QStringList& names) {
     return names.join(QStringLiteral(", "));
 }
 
+const QString kDoneFile = QStringLiteral("DONE.TXT");
+const QString kIniFile = QStringLiteral("VELK.INI");
+const QString kDownloadSettings = QStringLiteral("DOWNLOAD.INI");
+
+bool isNamed(const QString& file, const QString& name) {
+    return file.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// Why a file of this name in the program folder is not an update's to replace; "" when it is.
+QString refusalOf(const QString& file) {
+    // ReplacingFile's and the downloader's files in the making, and the backup's.
+    static const QRegularExpression inTheMaking(QStringLiteral("^\\.|\\.new-[0-9]+$"));
+    static const QRegularExpression journal(QStringLiteral("-(journal|wal|shm)$"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    if (inTheMaking.match(file).hasMatch())
+        return QStringLiteral("it has the name of a file that VELK is still writing");
+    if (journal.match(file).hasMatch())
+        return QStringLiteral(
+            "it is a database journal, which the next use of the database beside it would play "
+            "into that database");
+    if (file.endsWith(QLatin1String(".LDB"), Qt::CaseInsensitive) || isNamed(file, kDoneFile))
+        return QStringLiteral("it is a file that running copies of VELK keep for themselves");
+    if (isNamed(file, kIniFile) || isNamed(file, kDownloadSettings))
+        return QStringLiteral("it would replace the user's own file");
+    for (const QString& st : dataset::codes())
+        if (isNamed(file, backupDatabaseName(st)) || isNamed(file, restoreMarkerName(st)))
+            return QStringLiteral("it would replace the user's own file");
+    return QString();
+}
+
 } // namespace
 
 QStringList findUpdateArchives(const QString& folder) {
@@ -64,15 +95,17 @@ EntryRole entryRole(const QString& entryName) {
     EntryRole role;
     role.database = entryName.endsWith(QLatin1String(".MDB")) || entryName.endsWith(QLatin1String(".Mdb")) ||
                     entryName.endsWith(QLatin1String(".mdb"));
-    // Only a name that lands in the program folder itself replaces a database there.
     const archive::EntryPath path = archive::entryPath(entryName);
-    if (path.segments.size() != 1) return role;
+    if (path.segments.isEmpty()) return role; // refused for its name by the archive's own check
+    if (path.segments.size() > 1 || path.directory) {
+        role.refusal =
+            QStringLiteral("it lies in a folder, and the folders of the program folder are the user's "
+                           "workspaces");
+        return role;
+    }
     const QString file = path.segments.first();
-    for (const QString& st : dataset::codes())
-        for (const QString& own : {backupDatabaseName(st), restoreMarkerName(st),
-                                   QFileInfo(locks::lockFileFor(dataset::stateDatabaseName(st))).fileName()})
-            if (file.compare(own, Qt::CaseInsensitive) == 0) role.userFile = true;
-    if (path.directory) return role;
+    role.refusal = refusalOf(file);
+    if (!role.refusal.isEmpty()) return role;
     for (const QString& st : dataset::codes())
         if (file.compare(dataset::stateDatabaseName(st), Qt::CaseInsensitive) == 0) role.stateCode = st;
     role.settings = file.compare(dataset::indexDatabaseName(), Qt::CaseInsensitive) == 0;
@@ -106,10 +139,9 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         if (plan.zip->open(path) && plan.zip->verify(progress) && plan.zip->check(programFolder)) {
             for (const archive::Entry& e : plan.zip->entries()) {
                 const EntryRole role = entryRole(e.name);
-                if (role.userFile && refusal.isEmpty())
-                    refusal = QStringLiteral("The entry \"%2\" of the archive %1 is refused: it would replace "
-                                             "the user's own file.")
-                                  .arg(path, e.name);
+                if (!role.refusal.isEmpty() && refusal.isEmpty())
+                    refusal = QStringLiteral("The entry \"%2\" of the archive %1 is refused: %3.")
+                                  .arg(path, e.name, role.refusal);
                 if (!role.stateCode.isEmpty() && !plan.states.contains(role.stateCode))
                     plan.states << role.stateCode;
             }

@@ -30,7 +30,11 @@ struct EntryRole {
     bool database = false; // a database file (".MDB", ".Mdb" or ".mdb"): installing it needs no restart
     QString stateCode;     // the data set whose state database VELK<st>.MDB it replaces; "" for none
     bool settings = false; // the settings database VELKI.MDB
-    bool userFile = false; // BACKUP<st>.MDB, REST<st>.DAT or VELK<st>.LDB: the user's, never replaced
+    // Why an update may not carry it; "" when it may. An update carries files for the program folder
+    // itself (databases, program, report and release files); refused are entries in folders (the
+    // user's workspaces), the user's own files, journals, lock files and the names of files that VELK
+    // is still writing.
+    QString refusal;
 };
 // The role of an entry by its name. A state database is recognised without regard to letter case,
 // since it replaces the file of that name whatever its case.

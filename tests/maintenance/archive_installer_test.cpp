@@ -104,19 +104,14 @@ TEST_F(Installer, DatabasesOnlySavesTheNotesFirstReplacesTheDatabaseAndLeavesThe
 }
 
 TEST_F(Installer, TheStateDatabaseIsKnownWhateverTheCaseOfItsEntryName) {
-    const struct {
-        QByteArray entry;
-        bool replacesIt;
-    } cases[] = {{"velkpa.mdb", true}, {"VELKPA.Mdb", true}, {"./VELKPA.MDB", true}, {"DATA/VELKPA.MDB", false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.entry.constData());
-        const QByteArray before = readFile(mainPath);
+    for (const QByteArray entry : {"velkpa.mdb", "VELKPA.Mdb", "./VELKPA.MDB"}) {
+        SCOPED_TRACE(entry.constData());
         testsupport::ScriptedMsgBoxes boxes;
-        if (c.replacesIt) boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete");
-        boxes.expect(kSelectState, ui::vbOK);
-        EXPECT_EQ(install({archive("VELK1.ZIP", {file(c.entry, delivery)})}).end, InstallEnd::DatabasesOnly);
-        EXPECT_EQ(readFile(mainPath), c.replacesIt ? delivery : before);
-        EXPECT_EQ(QFile::exists(path("RESTPA.DAT")), c.replacesIt);
+        boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
+            .expect(kSelectState, ui::vbOK);
+        EXPECT_EQ(install({archive("VELK1.ZIP", {file(entry, delivery)})}).end, InstallEnd::DatabasesOnly);
+        EXPECT_EQ(readFile(mainPath), delivery);
+        EXPECT_TRUE(QFile::exists(path("RESTPA.DAT")));
         EXPECT_EQ(files().filter(QRegularExpression("^VELKPA\\.MDB$", QRegularExpression::CaseInsensitiveOption)),
                   QStringList({"VELKPA.MDB"}));
         QFile::remove(path("RESTPA.DAT"));
@@ -151,8 +146,24 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         {"a link", {testsupport::linkItem("VELKI.MDB", "/etc/passwd")}, {}, "is a symbolic link"},
         {"the user's backup", {file("backupPA.mdb", "x")}, {}, "\"backupPA.mdb\" of the archive"},
         {"a restore marker", {file("./RESTNJ.DAT", "x")}, {}, "it would replace the user's own file"},
-        {"a lock file of the notes", {file("VELKPA.LDB", "x")}, {}, "it would replace the user's own file"},
+        {"a lock file of the notes",
+         {file("VELKPA.LDB", "x")},
+         {},
+         "that running copies of VELK keep for themselves"},
+        // Played into the new database at its next open: "database disk image is malformed".
+        {"a journal",
+         {file("VELKPA.MDB", "x"), file("velkpa.mdb-JOURNAL", "x")},
+         {},
+         "is a database journal"},
+        {"a write-ahead log", {file("VELKNJ.MDB-wal", "x")}, {}, "is a database journal"},
+        {"the remembered workspace", {file("velk.ini", "x")}, {}, "it would replace the user's own file"},
+        {"the downloader's signal", {file("DONE.TXT", "OK\n")}, {}, "keep for themselves"},
+        {"a file in the making", {file(".VELKPA.MDB.Ab12Cd", "x")}, {}, "that VELK is still writing"},
+        {"a saved search", {file("INITIAL/SEARCH1.VKD", "x")}, {}, "the user's workspaces"},
     };
+    QDir().mkpath(path("INITIAL"));
+    writeFile(path("INITIAL/SEARCH1.VKD"), "the user's search");
+    const QStringList filesBefore = files();
     const QByteArray before = readFile(mainPath);
     const QString first = archive("VELK1.ZIP", {file("VELKPA.MDB", delivery), file("VELK", "program")});
     for (const auto& c : cases) {
@@ -171,7 +182,8 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         EXPECT_EQ(report.end, InstallEnd::NothingChanged);
         EXPECT_FALSE(host.log.contains("<list closed>"));
         expectNothingChanged(before);
-        EXPECT_FALSE(QFile::exists(path("VELK")));
+        EXPECT_EQ(files(), filesBefore);
+        EXPECT_EQ(readFile(path("INITIAL/SEARCH1.VKD")), "the user's search");
     }
 }
 
