@@ -14,9 +14,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
-#include <QSet>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <vector>
@@ -41,6 +42,33 @@ struct Plan {
 struct ClaimLost {
     QString why;
 };
+
+// Room left beside the files for the backups of the user data and the first use of the databases.
+constexpr qint64 kSpareBytes = qint64(32) << 20;
+
+qint64 megabytes(qint64 bytes) {
+    return (bytes + (qint64(1) << 20) - 1) >> 20;
+}
+
+// The space the install takes at its fullest: each file is written whole beside the one it
+// replaces, which is freed only once the new one is in its place.
+qint64 spaceNeeded(const std::vector<Plan>& plans, const QString& folder) {
+    QHash<QString, qint64> written; // case-folded destinations of earlier entries, with their sizes
+    qint64 growth = 0, peak = 0;
+    for (const Plan& plan : plans) {
+        for (int i = 0; i < plan.zip->count(); ++i) {
+            const archive::Entry& e = plan.zip->entry(i);
+            if (e.directory) continue;
+            const QString destination = plan.zip->destination(i, folder).path;
+            const QString key = destination.toCaseFolded();
+            const qint64 old = written.contains(key) ? written.value(key) : files::fileLength(destination);
+            peak = std::max(peak, growth + e.size);
+            growth += e.size - old;
+            written[key] = e.size;
+        }
+    }
+    return peak;
+}
 
 QString joined(const QStringList& names) {
     return names.join(QStringLiteral(", "));
@@ -128,6 +156,12 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         return true;
     };
 
+    const auto refuse = [&](const QString& why) {
+        host.status(QStringLiteral(" "));
+        MsgBox(why + QStringLiteral("\r\n\r\nNothing was installed."), vbExclamation);
+        return report;
+    };
+
     // Everything is read and checked first, so a damaged or unsafe archive changes nothing.
     std::vector<Plan> plans;
     for (const QString& path : archivePaths) {
@@ -136,7 +170,12 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         plan.zip = std::make_unique<archive::ZipArchive>();
         host.status(QStringLiteral("Checking ") + plan.name);
         QString refusal;
-        if (plan.zip->open(path) && plan.zip->verify(progress) && plan.zip->check(programFolder)) {
+        // The names first: reading the data through takes long, and a refused archive need not be read.
+        if (!plan.zip->open(path) || !plan.zip->check(programFolder)) {
+            refusal = plan.zip->errorString();
+        } else if (plan.zip->count() == 0) {
+            refusal = QStringLiteral("The archive %1 is empty: it holds no files.").arg(path);
+        } else {
             for (const archive::Entry& e : plan.zip->entries()) {
                 const EntryRole role = entryRole(e.name);
                 if (!role.refusal.isEmpty() && refusal.isEmpty())
@@ -145,15 +184,21 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
                 if (!role.stateCode.isEmpty() && !plan.states.contains(role.stateCode))
                     plan.states << role.stateCode;
             }
-        } else {
-            refusal = plan.zip->errorString();
+            if (refusal.isEmpty() && !plan.zip->verify(progress)) refusal = plan.zip->errorString();
         }
-        if (!refusal.isEmpty()) {
-            host.status(QStringLiteral(" "));
-            MsgBox(refusal + QStringLiteral("\r\n\r\nNothing was installed."), vbExclamation);
-            return report;
-        }
+        if (!refusal.isEmpty()) return refuse(refusal);
         plans.push_back(std::move(plan));
+    }
+    const qint64 needed = spaceNeeded(plans, programFolder) + kSpareBytes;
+    if (const qint64 free = files::freeSpace(programFolder); free >= 0 && needed > free) {
+        QStringList names;
+        for (const Plan& plan : plans)
+            names << plan.name;
+        return refuse(QStringLiteral("Installing %1 needs %2 MB free in %3, but %4 MB are free.")
+                          .arg(joined(names))
+                          .arg(megabytes(needed))
+                          .arg(programFolder)
+                          .arg(free >> 20));
     }
 
     host.closeListForm();

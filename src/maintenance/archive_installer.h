@@ -72,9 +72,11 @@ struct InstallReport {
 
 // Installs the archives at archivePaths (in order) into programFolder, showing its own messages
 // (problems, the backups' completion, the closing "Upgrade complete." message).
-//  - Each archive is opened, read through against its checksums and checked for entries that
-//    may not be written into the folder (names leaving it, links, special files, the user's own
-//    files) before anything else happens; one that fails is named and nothing is installed.
+//  - Each archive is opened, checked for entries that may not be written into the folder (names
+//    leaving it or too long for it, links, special files, two entries for one file, what an update
+//    may not carry) and for being empty or expanding like no real files, then read through against
+//    its checksums; then the space all of them need is checked against the folder's free space.
+//    All this before anything else happens; an archive that fails is named and nothing is installed.
 //  - Then the list form is closed and every state database to be replaced is claimed; one that
 //    another copy of the program has open is named and nothing is installed.
 //  - Per archive: each state database it replaces has its user data saved (with its own connect

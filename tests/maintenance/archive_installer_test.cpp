@@ -5,6 +5,7 @@
 #include "archive/zip_builder.h"
 #include "folder_setup/program_folder.h"
 #include "maintenance/archive_installer.h"
+#include "platform/files/folders.h"
 #include "platform/locks/database_use.h"
 #include "platform/ui/msgbox.h"
 #include "support/file_size_limit.h"
@@ -146,10 +147,7 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         {"a link", {testsupport::linkItem("VELKI.MDB", "/etc/passwd")}, {}, "is a symbolic link"},
         {"the user's backup", {file("backupPA.mdb", "x")}, {}, "\"backupPA.mdb\" of the archive"},
         {"a restore marker", {file("./RESTNJ.DAT", "x")}, {}, "it would replace the user's own file"},
-        {"a lock file of the notes",
-         {file("VELKPA.LDB", "x")},
-         {},
-         "that running copies of VELK keep for themselves"},
+        {"a lock file of the notes", {file("VELKPA.LDB", "x")}, {}, "keep for themselves"},
         // Played into the new database at its next open: "database disk image is malformed".
         {"a journal",
          {file("VELKPA.MDB", "x"), file("velkpa.mdb-JOURNAL", "x")},
@@ -160,6 +158,19 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         {"the downloader's signal", {file("DONE.TXT", "OK\n")}, {}, "keep for themselves"},
         {"a file in the making", {file(".VELKPA.MDB.Ab12Cd", "x")}, {}, "that VELK is still writing"},
         {"a saved search", {file("INITIAL/SEARCH1.VKD", "x")}, {}, "the user's workspaces"},
+        {"a 300-character name",
+         {file("VELKPA.MDB", "x"), file(QByteArray(300, 'N'), "x")},
+         {},
+         "longer than"},
+        {"a name twice",
+         {file("VELKPA.MDB", "x"), file("velkpa.mdb", "y")},
+         {},
+         "before it has the same name"},
+        {"a zip bomb",
+         {file("VELKPA.MDB", "x"), file("FILL", QByteArray(65 << 20, 0))},
+         {},
+         "times their size"},
+        {"an empty archive", {}, QByteArray("PK\5\6", 4) + QByteArray(18, 0), "is empty: it holds no files"},
     };
     QDir().mkpath(path("INITIAL"));
     writeFile(path("INITIAL/SEARCH1.VKD"), "the user's search");
@@ -185,6 +196,19 @@ TEST_F(Installer, ADamagedOrUnsafeArchiveIsNamedBeforeAnythingHappens) {
         EXPECT_EQ(files(), filesBefore);
         EXPECT_EQ(readFile(path("INITIAL/SEARCH1.VKD")), "the user's search");
     }
+}
+
+TEST_F(Installer, AnUpdateNeedingMoreThanTheFreeSpaceChangesNothing) {
+    files::setFreeSpaceOverride(delivery.size());
+    const QByteArray before = readFile(mainPath);
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining("Installing VELK1.ZIP, VELK2.ZIP needs ", ui::vbOK);
+    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery)}),
+                                 archive("VELK2.ZIP", {file("VELK", "program")})});
+    files::setFreeSpaceOverride(-1);
+    EXPECT_EQ(report.end, InstallEnd::NothingChanged);
+    expectNothingChanged(before);
+    EXPECT_FALSE(QFile::exists(path("VELK")));
 }
 
 TEST_F(Installer, AFailedBackupLeavesItsArchiveOutAndTheOthersGoIn) {

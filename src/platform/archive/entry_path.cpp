@@ -5,11 +5,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace archive {
 
 namespace {
+
+constexpr long kTemporaryNameRoom = 8;
 
 bool hasControlCharacter(const QString& name) {
     for (const QChar c : name)
@@ -60,6 +64,18 @@ Destination resolveDestination(const QString& folder, const EntryPath& entry, fi
     if (root.isEmpty() || !QFileInfo(root).isDir())
         return refuse(QStringLiteral("the folder %1 does not exist").arg(folder));
 
+    // The longest name the file system takes, less the room of the hidden name a file is written
+    // under before it takes its place.
+    long nameMax = ::pathconf(QFile::encodeName(root).constData(), _PC_NAME_MAX);
+    if (nameMax <= 0) nameMax = 255;
+    nameMax -= kTemporaryNameRoom;
+    for (const QString& segment : entry.segments)
+        if (const qsizetype bytes = QFile::encodeName(segment).size(); bytes > nameMax)
+            return refuse(
+                QStringLiteral("its name is longer than the file system takes (%1 bytes, at most %2)")
+                    .arg(bytes)
+                    .arg(nameMax));
+
     Destination d;
     QString current = folder;
     bool existing = true; // every segment so far exists; after the first missing one none does
@@ -94,6 +110,9 @@ Destination resolveDestination(const QString& folder, const EntryPath& entry, fi
         }
         current = next;
     }
+    if (QFile::encodeName(current).size() + kTemporaryNameRoom >= PATH_MAX)
+        return refuse(
+            QStringLiteral("its path in %1 would be longer than the file system takes").arg(folder));
     d.path = current;
     return d;
 }

@@ -31,7 +31,8 @@ struct Destination {
 // The place in folder where an entry with the given (accepted) path lands. Each segment takes the
 // spelling of an existing entry of that name without regard to case (so "velkpa.mdb" replaces an
 // existing "VELKPA.MDB" rather than lying beside it). Refused: a path that, through a link among
-// the existing folders, would end outside folder; a file in the way of a folder and the reverse.
+// the existing folders, would end outside folder; a file in the way of a folder and the reverse;
+// a name or path longer than the file system takes.
 // Many entries resolved into one folder share a lookup, which lists each folder once.
 Destination resolveDestination(const QString& folder, const EntryPath& entry,
                                files::NoCaseLookup* lookup = nullptr);

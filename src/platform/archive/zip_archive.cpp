@@ -5,8 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
+#include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,6 +20,11 @@ namespace archive {
 namespace {
 
 constexpr zip_uint64_t kChunk = 256 * 1024;
+// Deflate shrinks real files (databases, programs, text) far less than this; an archive whose
+// entries claim to grow more is built to fill the disk. Small archives are let through, since
+// runs of zeros shrink this well.
+constexpr qint64 kMaxExpansion = 200;
+constexpr qint64 kExpansionFloor = qint64(64) << 20;
 
 QString systemText(int err) {
     return QString::fromLocal8Bit(std::strerror(err));
@@ -115,6 +121,7 @@ bool ZipArchive::open(const QString& path) {
     if (S_ISDIR(st.st_mode)) return refuse(QStringLiteral("it is a folder"));
     // libzip would take an empty file for an empty archive; an empty download is a failed one.
     if (st.st_size == 0) return refuse(QStringLiteral("it is empty (0 bytes)"));
+    fileSize_ = st.st_size;
 
     // Without libzip's strict consistency check: archivers differ in small ways it would refuse.
     // Damage that matters is found by reading the data back (verify).
@@ -173,12 +180,19 @@ bool ZipArchive::readEntry(int index, files::ReplacingFile* out, Progress& progr
     QByteArray buffer(qsizetype(kChunk), Qt::Uninitialized);
     bool ok = true;
     for (;;) {
-        const zip_int64_t n = zip_fread(file, buffer.data(), kChunk);
+        // At most one byte past the recorded size: what was checked against the free space is that size.
+        const zip_uint64_t want = std::min(kChunk, zip_uint64_t(e.size - progress.entryDone) + 1);
+        const zip_int64_t n = zip_fread(file, buffer.data(), want);
         if (n < 0) {
             ok = failEntry(Error::Damaged, index, readReason(zip_file_get_error(file)));
             break;
         }
         if (n == 0) break;
+        if (progress.entryDone + n > e.size) {
+            ok = failEntry(Error::Damaged, index,
+                           QStringLiteral("holds more than its recorded %1 bytes").arg(e.size));
+            break;
+        }
         if (out && !out->write(buffer.constData(), n)) {
             ok = failEntry(Error::Write, index, out->reason());
             break;
@@ -225,13 +239,36 @@ Destination ZipArchive::destination(int index, const QString& folder) const {
     return resolveDestination(folder, e.path, &lookup_);
 }
 
+qint64 ZipArchive::expandedSize() const {
+    qint64 total = 0;
+    for (const Entry& e : entries_)
+        if (!e.directory) total += e.size;
+    return total;
+}
+
 bool ZipArchive::check(const QString& folder) {
     if (!begin()) return false;
-    QSet<QString> filePaths; // case-folded, since destinations are found without regard to case
+    if (const qint64 expanded = expandedSize();
+        expanded > kExpansionFloor && expanded / kMaxExpansion > fileSize_)
+        return fail(
+            Error::Refused,
+            QStringLiteral("The archive %1 is refused: its %2 bytes would expand to %3 bytes, more than %4 "
+                           "times their size.")
+                .arg(path_)
+                .arg(fileSize_)
+                .arg(expanded)
+                .arg(kMaxExpansion));
+    QHash<QString, int> filePaths; // case-folded, since destinations are found without regard to case
     for (int i = 0; i < count(); ++i) {
         const Destination d = destination(i, folder);
         if (!d.refusal.isEmpty()) return failEntry(Error::Refused, i, d.refusal);
-        if (!entries_[i].directory) filePaths.insert(entries_[i].path.segments.join(QLatin1Char('/')).toCaseFolded());
+        if (entries_[i].directory) continue;
+        const QString key = entries_[i].path.segments.join(QLatin1Char('/')).toCaseFolded();
+        if (const auto other = filePaths.constFind(key); other != filePaths.cend())
+            return failEntry(
+                Error::Refused, i,
+                QStringLiteral("the entry \"%1\" before it has the same name").arg(entries_[*other].name));
+        filePaths.insert(key, i);
     }
     // One entry must not need a folder where another puts a file.
     for (int i = 0; i < count(); ++i) {

@@ -76,9 +76,15 @@ public:
     // size, and writes nothing. Damage inside the data is found only by reading it.
     bool verify(const ProgressFn& progress = {});
 
+    // The bytes of all its files once extracted, as the archive records them (extraction never
+    // writes more).
+    qint64 expandedSize() const;
+
     // Where an entry lands in folder (see resolveDestination), or why it may not be written.
     Destination destination(int index, const QString& folder) const;
     // True when every entry may be written into folder; otherwise names the first that may not.
+    // Refused as well: two entries that land on one file, and an archive that expands far more
+    // than real files shrink.
     bool check(const QString& folder);
 
     // Writes one entry into folder, creating the folders its name holds. A file of the same name
@@ -105,6 +111,7 @@ private:
 
     zip* zip_ = nullptr;
     QString path_;
+    qint64 fileSize_ = 0;
     QList<Entry> entries_;
     // The target folder's names, listed once for all entries rather than once for each.
     mutable files::NoCaseLookup lookup_;

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace files {
@@ -22,6 +23,11 @@ QString& programFolderOverride() {
 QString& tempDirOverride() {
     static QString folder;
     return folder;
+}
+
+qint64& freeSpaceOverride() {
+    static qint64 bytes = -1;
+    return bytes;
 }
 
 QString withoutTrailingSlash(QString folder) {
@@ -137,6 +143,17 @@ bool sameFile(const QString& a, const QString& b) {
     return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
            ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
            sa.st_ino == sb.st_ino;
+}
+
+qint64 freeSpace(const QString& folder) {
+    if (freeSpaceOverride() >= 0) return freeSpaceOverride();
+    struct statvfs vfs;
+    if (::statvfs(QFile::encodeName(folder).constData(), &vfs) != 0) return -1;
+    return qint64(vfs.f_bavail) * qint64(vfs.f_frsize);
+}
+
+void setFreeSpaceOverride(qint64 bytes) {
+    freeSpaceOverride() = bytes;
 }
 
 qint64 fileLength(const QString& path) {

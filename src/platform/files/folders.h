@@ -37,6 +37,11 @@ private:
 // True when an entry matching name without regard to case exists in folder.
 bool existsNoCase(const QString& folder, const QString& name);
 
+// Bytes this user may still write on the file system that holds folder; -1 when it cannot be told.
+qint64 freeSpace(const QString& folder);
+// Tests: freeSpace reports bytes for every folder; -1 brings back the real figure.
+void setFreeSpaceOverride(qint64 bytes);
+
 // Length of a file in bytes; 0 when it is missing.
 qint64 fileLength(const QString& path);
 
