@@ -126,6 +126,48 @@ QString setAside(const QString& path) {
     throw dao::DaoError(path, QStringLiteral("move aside"), QStringLiteral("every name for it is taken"));
 }
 
+// A restore of many records writes around the indexes of PRIME whose keys hold a column it
+// writes (the searches' index holds User1 to User3 and ZIP): kept up to date row by row, each
+// row's entry moving to another place in the key, they cost more than the writes themselves.
+// They are dropped and built again once, inside the restore's transaction, so that no other copy
+// ever reads PRIME without them; built whole, they are the same indexes as before.
+class IndexesSetAside {
+public:
+    IndexesSetAside(dao::Database& db, const QString& table, const QStringList& columns) : db_(db) {
+        QStringList quoted;
+        for (const QString& c : columns)
+            quoted << QLatin1Char('\'') + c.toLower() + QLatin1Char('\'');
+        dao::Statement found(
+            db,
+            QStringLiteral(
+                "SELECT m.name, m.sql FROM main.sqlite_master m WHERE m.type = 'index' AND m.tbl_name = ? "
+                "AND m.sql IS NOT NULL AND EXISTS (SELECT 1 FROM pragma_index_info(m.name) i "
+                "WHERE lower(i.name) IN (%1))")
+                .arg(quoted.join(QLatin1Char(','))));
+        found.bind(1, table);
+        QStringList names;
+        while (found.step()) {
+            names << found.column(0).toString();
+            sql_ << found.column(1).toString();
+        }
+        for (const QString& name : names)
+            dao::Statement(db, QStringLiteral("DROP INDEX main.\"%1\"").arg(name)).run();
+    }
+    void rebuild() {
+        for (const QString& sql : std::as_const(sql_))
+            dao::Statement(db_, sql).run();
+        sql_.clear();
+    }
+
+private:
+    dao::Database& db_;
+    QStringList sql_;
+};
+
+// By measurement, building the searches' index anew costs as much as keeping it up to date
+// through the writes of about a sixth of the records.
+constexpr long long kRebuildShare = 6;
+
 QString namedList(const QStringList& names, const QString& separator) {
     QString text = names.mid(0, kNamedAtMost).join(separator);
     if (names.size() > kNamedAtMost)
@@ -205,8 +247,10 @@ BackupCounts fillBackup(dao::Database& state, dao::Database& backup, dao::Databa
         QHash<QString, QVariantList> current;
         {
             dao::Statement rows(
-                state,
-                QStringLiteral("SELECT %1 FROM PRIME WHERE %2").arg(columnList(userFields), fieldsRule));
+                state, QStringLiteral("SELECT %1 FROM PRIME WHERE trim(User1) > '' OR trim(User2) > '' OR "
+                                      "trim(User3) > '' OR trim(UserPhone) > '' OR trim(UserFax) > '' OR "
+                                      "trim(UserContact) > '' OR trim(UserTitle) > '' OR Omit = 'Y'")
+                           .arg(columnList(userFields)));
             while (rows.step()) {
                 QVariantList row;
                 for (int i = 0; i < userFields.size(); ++i)
@@ -335,26 +379,30 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
         });
     };
 
+    // The backup is read through the state database's connection, each of its rows met with its
+    // record in one statement.
+    {
+        dao::Statement attach(*state, QStringLiteral("ATTACH DATABASE ? AS saved"));
+        attach.bind(1, backup->name());
+        attach.run();
+    }
+    backup->close();
+
     RestoreCounts counts;
     dao::Transaction restore(*state);
 
-    dao::Statement savedNotes(*backup, QStringLiteral("SELECT FILE, SEQUENCE, NOTES FROM NOTES"));
-    dao::Statement findNote(
-        *state,
-        QStringLiteral("SELECT rowid, FILE, SEQUENCE, NOTES FROM NOTES WHERE FILE = ? AND SEQUENCE = ?"));
-    dao::Statement writeNote(*state, QStringLiteral("UPDATE NOTES SET NOTES = ? WHERE rowid = ?"));
-    while (savedNotes.step()) {
-        findNote.bind(1, savedNotes.column(0));
-        findNote.bind(2, savedNotes.column(1));
-        if (!findNote.step()) continue; // no such record here: no row is added
-        const QVariant rowid = findNote.column(0), current = findNote.column(3);
-        const RecordKey key{findNote.column(1).toString(), findNote.column(2).toString()};
-        findNote.reset();
+    dao::Statement notes(
+        *state, QStringLiteral("SELECT n.rowid, n.FILE, n.SEQUENCE, n.NOTES, b.NOTES FROM saved.NOTES b "
+                               "CROSS JOIN main.NOTES n ON n.FILE = b.FILE AND n.SEQUENCE = b.SEQUENCE"));
+    dao::Statement writeNote(*state, QStringLiteral("UPDATE main.NOTES SET NOTES = ? WHERE rowid = ?"));
+    while (notes.step()) { // a backed-up note without its record adds no row
+        const QVariant rowid = notes.column(0), current = notes.column(3);
+        const RecordKey key{notes.column(1).toString(), notes.column(2).toString()};
         if (beingEdited(key)) {
             counts.lockedNotes.append(key);
             continue;
         }
-        QVariant note = savedNotes.column(2);
+        QVariant note = notes.column(4);
         if (pass == NotesPass::Pending && holdsText(current)) {
             ++counts.keptNotes;
             continue;
@@ -363,6 +411,9 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
             if (note.isNull()) continue; // nothing to add, and the record's note is kept
             if (dataset::sortsAfter(current, QString()))
                 note = current.toString() + QStringLiteral("\r\n") + note.toString();
+        } else if (note == current) {
+            ++counts.notes; // there already: nothing to write
+            continue;
         }
         writeNote.bind(1, note);
         writeNote.bind(2, rowid);
@@ -371,48 +422,57 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     }
 
     const QStringList fields = restoredUserFields();
-    dao::Statement users(*backup,
-                         QStringLiteral("SELECT %1 FROM \"USER\"").arg(columnList(backupUserFields())));
-    dao::Statement setFields(*state, QStringLiteral("UPDATE PRIME SET %1 = ? WHERE FILE = ? AND SEQUENCE = ?")
-                                         .arg(fields.join(QStringLiteral(" = ?, "))));
-    dao::Statement setAddress(*state,
-                              QStringLiteral("UPDATE PRIME SET STREET = ?, CITY = ?, ST = ?, ZIP = ?, "
-                                             "ZIPEXT = ? WHERE FILE = ? AND SEQUENCE = ?"));
-    std::optional<dao::Statement> currentFields;
-    if (pass == NotesPass::Pending)
-        currentFields.emplace(
-            *state,
-            QStringLiteral("SELECT %1 FROM PRIME WHERE FILE = ? AND SEQUENCE = ?").arg(columnList(fields)));
-    // Columns of users: FILE, SEQUENCE, then the restored fields, User1 to User3 first.
+    const QStringList addressFields{QStringLiteral("STREET"), QStringLiteral("CITY"), QStringLiteral("ST"),
+                                    QStringLiteral("ZIP"), QStringLiteral("ZIPEXT")};
+    const auto columns = [](const QString& table, const QStringList& names) {
+        QStringList qualified;
+        for (const QString& n : names)
+            qualified << table + QLatin1Char('.') + n;
+        return qualified.join(QStringLiteral(", "));
+    };
+    const QString join = QStringLiteral(" FROM saved.\"USER\" b CROSS JOIN main.PRIME p "
+                                        "ON p.FILE = b.FILE AND p.SEQUENCE = b.SEQUENCE");
+    // Only rows that change are written; a restore of many records sets the indexes aside.
+    const bool many =
+        state->scalar(QStringLiteral("SELECT COUNT(*) FROM saved.\"USER\"")).toLongLong() * kRebuildShare >=
+        state->scalar(QStringLiteral("SELECT COUNT(*) FROM main.PRIME")).toLongLong();
+    std::optional<IndexesSetAside> setAsideIndexes;
+    if (many) setAsideIndexes.emplace(*state, QStringLiteral("PRIME"), fields + addressFields);
+
+    // Columns: the record's rowid, FILE and SEQUENCE; the backed-up fields; the record's fields and
+    // address. User1 to User3 come first among the fields.
+    dao::Statement users(*state, QStringLiteral("SELECT p.rowid, b.FILE, b.SEQUENCE, ") +
+                                     columns("b", fields) + QStringLiteral(", ") +
+                                     columns("p", fields + addressFields) + join);
+    const auto update = [&](const QStringList& set) {
+        return QStringLiteral("UPDATE main.PRIME SET %1 = ? WHERE rowid = ?")
+            .arg(set.join(QStringLiteral(" = ?, ")));
+    };
+    dao::Statement setFields(*state, update(fields)), setAddress(*state, update(addressFields));
+    const auto write = [](dao::Statement& statement, const QVariantList& values, const QVariant& rowid) {
+        for (int i = 0; i < values.size(); ++i)
+            statement.bind(i + 1, values[i]);
+        statement.bind(int(values.size()) + 1, rowid);
+        statement.run();
+    };
+    const int n = int(fields.size());
     while (users.step()) {
-        const QVariant file = users.column(0), sequence = users.column(1);
-        QVariantList values;
-        for (int i = 0; i < fields.size(); ++i)
-            values << users.column(i + 2);
+        const QVariant rowid = users.column(0), file = users.column(1), sequence = users.column(2);
+        QVariantList values, now;
+        for (int i = 0; i < n; ++i)
+            values << users.column(3 + i);
+        for (int i = 0; i < n + addressFields.size(); ++i)
+            now << users.column(3 + n + i);
         bool freeFieldsRestored = true;
-        if (currentFields) {
-            currentFields->bind(1, file);
-            currentFields->bind(2, sequence);
-            if (!currentFields->step()) continue; // no such record here
-            const TakenFromSaved taken = [&] {
-                QVariantList now;
-                for (int i = 0; i < fields.size(); ++i)
-                    now << currentFields->column(i);
-                const TakenFromSaved t = takenFromSaved(now);
-                for (int i = 0; i < fields.size(); ++i)
-                    if (!t.field[i]) values[i] = now[i];
-                return t;
-            }();
-            currentFields->reset();
+        if (pass == NotesPass::Pending) {
+            const TakenFromSaved taken = takenFromSaved(now);
+            for (int i = 0; i < n; ++i)
+                if (!taken.field[i]) values[i] = now[i];
             if (!taken.all()) ++counts.keptFields;
             freeFieldsRestored = taken.field[0];
         }
-        for (int i = 0; i < fields.size(); ++i)
-            setFields.bind(i + 1, values[i]);
-        setFields.bind(int(fields.size()) + 1, file);
-        setFields.bind(int(fields.size()) + 2, sequence);
-        if (setFields.run() == 0) continue; // no such record here
         ++counts.fields;
+        if (values != now.mid(0, n)) write(setFields, values, rowid);
         if (!freeFieldsRestored) continue; // an address override written since stays as it is
         const RestoredAddress a = restoredAddress(values[0], values[1], values[2], stateCode);
         if (!a.override) continue;
@@ -420,12 +480,11 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
             counts.unappliedAddresses.append({{file.toString(), sequence.toString()}, a.problem});
             continue;
         }
-        const QVariantList address{a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT, file, sequence};
-        for (int i = 0; i < address.size(); ++i)
-            setAddress.bind(i + 1, address[i]);
-        setAddress.run();
+        const QVariantList address{a.STREET, a.CITY, a.ST, a.ZIP, a.ZIPEXT};
+        if (address != now.mid(n)) write(setAddress, address, rowid);
     }
 
+    if (setAsideIndexes) setAsideIndexes->rebuild();
     restore.commit();
     return counts;
 }

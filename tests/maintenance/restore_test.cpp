@@ -35,7 +35,12 @@ TEST_F(Restore, BringsBackWhatAReleaseAndANewDatabaseTookAway) {
     loadRelease(6);
     EXPECT_EQ(note(1).toString(), " ");
 
+    const QString searchIndex = "SELECT sql FROM sqlite_master WHERE name = 'PRIME__KEYSEARCH'";
+    const QVariant searchIndexBefore = state->scalar(searchIndex);
     const auto counts = restore();
+    // The searches' index, set aside while a restore of many records writes, is there again whole.
+    EXPECT_EQ(state->scalar(searchIndex), searchIndexBefore);
+    EXPECT_EQ(state->scalar("SELECT group_concat(integrity_check) FROM pragma_integrity_check"), "ok");
     EXPECT_EQ(note(1).toString(), "Called in May\r\nWants a quote");
     EXPECT_EQ(note(2).toString(), " ");
     const QStringList fields = maintenance::restoredUserFields();
@@ -212,7 +217,7 @@ TEST_F(Restore, FailuresLeaveBothDatabasesAsTheyWere) {
              [&] {
                  dao::Database::open(mainPath, false, false, kConnect)
                      ->execute(
-                         "CREATE TRIGGER refuse BEFORE UPDATE OF User1 ON PRIME WHEN NEW.FILE = '1000004' "
+                         "CREATE TRIGGER refuse BEFORE UPDATE OF User1 ON PRIME WHEN NEW.FILE = '1000001' "
                          "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
              },
              kConnect, "refused by the test"},
