@@ -3,6 +3,7 @@
 #include "platform/dao/dao.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
+#include "platform/locks/run_folder.h"
 
 namespace dataset {
 
@@ -56,7 +57,9 @@ void createReportTables(dao::Database& db) {
 
 QString workingCopyPath() {
     const QString folder = files::GetTempDir();
-    return folder.isEmpty() ? QString() : folder + reportDatabaseName();
+    // Each running copy of the program has its own: two copies of one user print at the same time.
+    const QString own = folder.isEmpty() ? QString() : locks::runFolder(folder);
+    return own.isEmpty() ? QString() : own + reportDatabaseName();
 }
 
 bool replaceWorkingCopy(const QString& programFolder, QString* error) {

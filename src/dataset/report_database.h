@@ -19,7 +19,8 @@ constexpr int kClassSlots = 21;
 // Creates the tables PRIME (one row per employer) and CLASS (its classes) in an empty database.
 void createReportTables(dao::Database& db);
 
-// The working copy: REPORT.MDB in the private per-user folder; "" when that folder cannot be had.
+// The working copy: REPORT.MDB in this running copy's own folder inside the private per-user folder
+// (folders of copies that have ended are removed); "" when that folder cannot be had.
 QString workingCopyPath();
 // Replaces the working copy whole with a copy of the template REPORT.MDB of programFolder, so no
 // row of an earlier run is left. Returns false with a reason when the folder cannot be had, the

@@ -1,3 +1,4 @@
+#include "other_copy.h"
 #include "platform/locks/database_use.h"
 #include "platform/locks/row_lock.h"
 #include "support/temp_dir.h"
@@ -5,10 +6,7 @@
 #include <QFile>
 #include <gtest/gtest.h>
 
-#include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using locks::DatabaseUse;
 using Mode = DatabaseUse::Mode;
@@ -16,52 +14,15 @@ using Result = DatabaseUse::Result;
 
 namespace {
 
-// Another copy of the program: a child process that takes a lock on the database and holds it
-// until it is told to end (or is killed).
-class OtherCopy {
+// Another copy of the program holding a claim on the database.
+class OtherCopy : public lockstest::OtherCopy {
 public:
-    OtherCopy(const QString& database, Mode mode) {
-        int ready[2], quit[2];
-        EXPECT_EQ(::pipe(ready), 0);
-        EXPECT_EQ(::pipe(quit), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(quit[1]);
-            DatabaseUse use;
-            const char taken = use.take(database, mode) == Result::Taken ? 'T' : 'B';
-            (void)!::write(ready[1], &taken, 1);
-            char c;
-            (void)!::read(quit[0], &c, 1);
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(quit[0]);
-        quit_ = quit[1];
-        char taken = 0;
-        EXPECT_EQ(::read(ready[0], &taken, 1), 1);
-        ::close(ready[0]);
-        took_ = taken == 'T';
-    }
-    ~OtherCopy() { end(); }
-    bool took() const { return took_; }
-    void end() {
-        if (pid_ <= 0) return;
-        ::close(quit_);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = 0;
-    }
-    void die() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        ::close(quit_);
-        pid_ = 0;
-    }
-
-private:
-    pid_t pid_ = 0;
-    int quit_ = -1;
-    bool took_ = false;
+    OtherCopy(const QString& database, Mode mode)
+        : lockstest::OtherCopy([&](const Hold& hold) {
+              DatabaseUse use;
+              hold(use.take(database, mode) == Result::Taken ? "T" : "B");
+          }) {}
+    bool took() const { return answer == "T"; }
 };
 
 class DatabaseUseTest : public testsupport::TempDirTest {
