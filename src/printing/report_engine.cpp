@@ -1,5 +1,6 @@
 #include "printing/report_engine.h"
 
+#include "platform/files/atomic_file.h"
 #include "platform/report/output.h"
 #include "platform/report/preview.h"
 #include "platform/ui/modal.h"
@@ -8,6 +9,7 @@
 #include "printing/report_files.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -53,6 +55,22 @@ void printFromPreview(report::PreviewWindow* w) {
     });
 }
 
+// Whether a report may go to the PDF file path: what is not a file is refused by name, and a file
+// that is there already is replaced only when the user says so, every time.
+bool mayWritePdf(const QString& path) {
+    if (const QString kind = files::notAFile(path); !kind.isEmpty()) {
+        ui::MsgBox(QStringLiteral("The report cannot be written to %1: it is %2, not a file.\n\n"
+                                  "Choose a PDF file in Printer Setup or when asked.")
+                       .arg(path, kind),
+                   ui::vbExclamation);
+        return false;
+    }
+    return !QFileInfo::exists(path) ||
+           ui::MsgBox(QStringLiteral("The file %1 already exists.\n\nReplace it with this report?").arg(path),
+                      ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2,
+                      QStringLiteral("Replace Existing File")) == ui::vbYes;
+}
+
 // Prints on the application's printer with copies; with no printer installed, says so and offers
 // a PDF file instead (saved by pdf). False when the user wanted neither.
 template <typename Print, typename Pdf>
@@ -60,6 +78,7 @@ bool printOrOfferPdf(const QString& title, int copies, QWidget* parent, Print pr
     QPrinter& printer = ui::applicationPrinter();
     // The set-up may have sent the printer's output to a file; that needs no printer.
     const bool toFile = printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty();
+    if (toFile && !mayWritePdf(printer.outputFileName())) return false;
     if (!toFile && QPrinterInfo::availablePrinterNames().isEmpty()) {
         if (ui::MsgBox(QStringLiteral("No printer is installed. Save the report as a PDF file instead?"),
                        ui::vbYesNo | ui::vbQuestion) != ui::vbYes)
@@ -70,8 +89,11 @@ bool printOrOfferPdf(const QString& title, int copies, QWidget* parent, Print pr
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("pdf"));
         dialog.selectFile(title + QStringLiteral(".pdf"));
+        dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, as for every PDF file
         if (ui::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        pdf(dialog.selectedFiles().first());
+        const QString file = dialog.selectedFiles().first();
+        if (!mayWritePdf(file)) return false;
+        pdf(file);
         return true;
     }
     printer.setCopyCount(copies);

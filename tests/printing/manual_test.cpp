@@ -160,7 +160,8 @@ TEST_F(ManualForm, APrinterFailureIsSaid) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path("no such folder/out.pdf"));
     ScriptedMsgBoxes boxes;
-    boxes.expectContaining("The manual could not be printed.\n\nThe printer", ui::vbOK);
+    boxes.expectContaining("The manual could not be printed.\n\nThe file " + path("no such folder/out.pdf"),
+                           ui::vbOK);
     EXPECT_FALSE(pressOk());
 }
 

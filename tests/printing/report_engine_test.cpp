@@ -25,7 +25,10 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace printing;
 using namespace printingtest;
@@ -131,6 +134,66 @@ TEST_F(Engine, ThePrinterGetsTheCopies) {
     const QString text = pdfText(file);
     EXPECT_EQ(text.count('\f'), 6); // a file makes no copies: three of the page per employer
     EXPECT_EQ(text.count("ACME TOOL CO"), 3);
+}
+
+// The file chosen once in Printer Setup: every print asks before replacing it, a print that fails
+// on the way (a full disk, here a limit on file size) leaves it whole, and what is not a file is
+// refused without waiting on it.
+TEST_F(Engine, APdfFileIsReplacedOnlyWhenTheUserSaysSoAndOnlyWhole) {
+    QPrinter& printer = ui::applicationPrinter();
+    const QString file = path("report.pdf");
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    const QByteArray earlier = "%PDF-1.4 the 279 pages printed before";
+    testsupport::writeFile(file, earlier);
+    QWidget window;
+    ReportPrinter engine(&window);
+    const QString replace = "The file " + file + " already exists.\n\nReplace it with this report?";
+    {
+        ScriptedMsgBoxes boxes;
+        boxes.expect(replace, ui::vbNo, "Replace Existing File");
+        EXPECT_FALSE(run(engine, PrintFormat::Detail, false));
+    }
+    EXPECT_EQ(testsupport::readFile(file), earlier);
+    {
+        ScriptedMsgBoxes boxes;
+        boxes.expect(replace, ui::vbYes, "Replace Existing File");
+        boxes.expectContaining("could not be written whole (is the disk full?)", ui::vbOK);
+        // The disk fills while the report is written.
+        struct DiskFull : ReportPrinter {
+            using ReportPrinter::ReportPrinter;
+            bool print(int copies) override {
+                std::signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                const rlimit full{4096, limit.rlim_max};
+                ::setrlimit(RLIMIT_FSIZE, &full);
+                const std::shared_ptr<void> restore(nullptr,
+                                                    [&](void*) { ::setrlimit(RLIMIT_FSIZE, &limit); });
+                return ReportPrinter::print(copies);
+            }
+        } full(&window);
+        EXPECT_FALSE(run(full, PrintFormat::Detail, false));
+    }
+    EXPECT_EQ(testsupport::readFile(file), earlier);
+    EXPECT_EQ(QDir(folder()).entryList({"*report.pdf*"}, QDir::Files | QDir::Hidden),
+              QStringList{"report.pdf"});
+    {
+        ScriptedMsgBoxes boxes;
+        boxes.expect(replace, ui::vbYes, "Replace Existing File");
+        EXPECT_TRUE(run(engine, PrintFormat::Detail, false));
+    }
+    EXPECT_TRUE(pdfText(file).contains("BETA WORKS"));
+
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("pipe.pdf")).constData(), 0600), 0);
+    QDir(folder()).mkdir("folder.pdf");
+    for (const auto& [name, kind] : {std::pair{"pipe.pdf", "a named pipe"}, {"folder.pdf", "a folder"}}) {
+        printer.setOutputFileName(path(name));
+        ScriptedMsgBoxes boxes;
+        boxes.expectContaining(path(name) + ": it is " + kind + ", not a file.", ui::vbOK);
+        EXPECT_FALSE(run(engine, PrintFormat::Summary, false));
+    }
+    printer.setOutputFileName(QString());
 }
 
 TEST_F(Engine, AMissingReportFileIsNamed) {

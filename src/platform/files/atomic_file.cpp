@@ -51,6 +51,10 @@ ReplacingFile::~ReplacingFile() {
     if (!temp_.isEmpty()) ::unlink(temp_.constData());
 }
 
+QString ReplacingFile::tempPath() const {
+    return QFile::decodeName(temp_);
+}
+
 bool ReplacingFile::fail(const char* what, int err) {
     if (what_.isEmpty()) {
         what_ = QString::fromUtf8(what);
@@ -93,6 +97,15 @@ bool ReplacingFile::commit() {
     temp_.clear();
     syncFolderOf(target_);
     return true;
+}
+
+QString notAFile(const QString& path) {
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return QString();
+    if (S_ISDIR(st.st_mode)) return QStringLiteral("a folder");
+    if (S_ISFIFO(st.st_mode)) return QStringLiteral("a named pipe");
+    if (S_ISSOCK(st.st_mode)) return QStringLiteral("a socket");
+    return QStringLiteral("a device");
 }
 
 bool atomicWrite(const QString& path, const QByteArray& contents, QString* error) {

@@ -22,6 +22,8 @@ public:
     ReplacingFile& operator=(const ReplacingFile&) = delete;
 
     bool ok() const { return what_.isEmpty(); }
+    // The temporary file, for a writer that opens files by name; "" when it could not be made.
+    QString tempPath() const;
     bool write(const char* data, qint64 size);
     bool commit();
     // What failed and the system's reason, e.g. "writing failed (No space left on device)".
@@ -37,6 +39,10 @@ private:
     QString what_;
     int err_ = 0;
 };
+
+// What stands at path (links followed) when no file can be written in its place: "a folder", "a
+// named pipe", "a socket" or "a device"; "" for a regular file or when nothing is there.
+QString notAFile(const QString& path);
 
 // Returns false and sets error (a readable reason) when the file could not be written.
 bool atomicWrite(const QString& path, const QByteArray& contents, QString* error = nullptr);

@@ -1,11 +1,12 @@
 #include "platform/report/output.h"
 
+#include "platform/files/atomic_file.h"
 #include "platform/report/report.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 
 #include <malloc.h>
 
@@ -23,6 +24,22 @@ void keepPageBuffers() {
         return true;
     }();
     (void)done;
+}
+
+// Whether the PDF file at path was written to its end: its last line "%%EOF", and where the line
+// before says its cross-reference table starts, that table. A write that failed on the way (a full
+// disk) leaves the file short, or every offset after the failure wrong.
+bool isWholePdf(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 32) return false;
+    const qint64 size = f.size();
+    f.seek(size - std::min<qint64>(size, 64));
+    const QByteArray tail = f.readAll();
+    const qsizetype at = tail.lastIndexOf("startxref");
+    if (at < 0 || !tail.trimmed().endsWith("%%EOF")) return false;
+    bool number = false;
+    const qint64 xref = tail.mid(at + 9).trimmed().split('\n').value(0).trimmed().toLongLong(&number);
+    return number && xref > 0 && xref < size && f.seek(xref) && f.read(4) == "xref";
 }
 
 // Draws the pages that each source made by start gives, copies times over, on a painter begun on
@@ -44,13 +61,28 @@ int drawPages(Start start, int copies, QPainter& painter, QPagedPaintDevice& dev
     return copies > 0 ? count / copies : 0;
 }
 
-template <typename Start>
-int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation,
-              const QString& docName, Start start) {
-    printer.setFullPage(true);
-    printer.setPageSize(paper);
-    printer.setPageOrientation(orientation);
-    printer.setDocName(docName);
+// A PDF file made by write (given a temporary file's path, returning the number of pages), written
+// under a temporary name beside path and put in its place only when it is whole: a failure or a full
+// disk leaves an earlier file as it was. What is not a file (a pipe that would block, a folder) is
+// refused before anything is written.
+template <typename Write> int pdfIntoPlace(const QString& path, Write write) {
+    if (const QString kind = files::notAFile(path); !kind.isEmpty())
+        throw ReportError(
+            QStringLiteral("The report cannot be written to %1: it is %2, not a file.").arg(path, kind));
+    files::ReplacingFile file(path);
+    if (!file.ok())
+        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.reason()));
+    const int pages = write(file.tempPath());
+    if (!isWholePdf(file.tempPath()))
+        throw ReportError(QStringLiteral("The file %1 could not be written whole (is the disk full?). "
+                                         "An earlier file of that name is kept as it was.")
+                              .arg(path));
+    if (!file.commit())
+        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.reason()));
+    return pages;
+}
+
+template <typename Start> int drawOnPrinter(QPrinter& printer, Start start) {
     // Output to a file makes no copies of its own: the document is drawn once per copy.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     QPainter painter;
@@ -70,14 +102,37 @@ int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientatio
 }
 
 template <typename Start>
+int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation,
+              const QString& docName, Start start) {
+    printer.setFullPage(true);
+    printer.setPageSize(paper);
+    printer.setPageOrientation(orientation);
+    printer.setDocName(docName);
+    // A printer whose set-up sends its output to a PDF file. Each file gets a printer of its own with
+    // the same settings: Qt's PDF output writes nothing more, ever, once one write has failed.
+    const QString file = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
+    if (file.isEmpty()) return drawOnPrinter(printer, start);
+    return pdfIntoPlace(file, [&](const QString& temp) {
+        QPrinter job(QPrinter::HighResolution);
+        job.setResolution(printer.resolution());
+        job.setOutputFormat(QPrinter::PdfFormat);
+        job.setOutputFileName(temp);
+        job.setFullPage(true);
+        job.setPageLayout(printer.pageLayout());
+        job.setDocName(docName);
+        job.setCreator(printer.creator());
+        job.setCopyCount(printer.copyCount());
+        job.setCollateCopies(printer.collateCopies());
+        job.setColorMode(printer.colorMode());
+        return drawOnPrinter(job, start);
+    });
+}
+
+template <typename Start>
 int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientation orientation,
             const QString& title, Start start) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
-    int pages = 0;
-    {
-        QPdfWriter writer(&file);
+    return pdfIntoPlace(path, [&](const QString& temp) {
+        QPdfWriter writer(temp);
         writer.setPageLayout(QPageLayout(paper, orientation, QMarginsF()));
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("VELK"));
@@ -85,16 +140,14 @@ int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientatio
         if (!painter.begin(&writer))
             throw ReportError(QStringLiteral("The file %1 cannot be written.").arg(path));
         try {
-            pages = drawPages(start, 1, painter, writer);
+            const int pages = drawPages(start, 1, painter, writer);
+            painter.end();
+            return pages;
         } catch (...) {
             painter.end();
             throw;
         }
-        painter.end();
-    }
-    if (!file.commit())
-        throw ReportError(QStringLiteral("The file %1 cannot be written: %2").arg(path, file.errorString()));
-    return pages;
+    });
 }
 
 QString docNameOf(const Definition& def) {

@@ -19,12 +19,14 @@ void paintPage(QPainter& painter, const Page& page, qreal scale);
 // Prints every page of doc on printer (its copies and other settings as they are), page by page;
 // a printer that makes no copies of its own (output to a file) gets the pages once per copy.
 // Returns the number of pages of one copy; a document without records prints nothing and
-// returns 0. Throws ReportError when the printer cannot be started or fails.
+// returns 0. Throws ReportError when the printer cannot be started or fails. A printer set to write
+// a PDF file writes it as writePdf does.
 int printDocument(const Document& doc, QPrinter& printer);
 
-// Writes every page of doc to a PDF file at path, replacing it only when the whole file is
-// written. Returns the number of pages; without records no file is written and 0 is returned.
-// Throws ReportError when the file cannot be written.
+// Writes every page of doc to a PDF file at path under a temporary name beside it, put in its place
+// only when the whole file is written. Returns the number of pages; without records no file is
+// written and 0 is returned. Throws ReportError, an earlier file kept as it was, when the file cannot
+// be written whole or path names what is not a file (a folder, a named pipe).
 int writePdf(const Document& doc, const QString& path);
 
 // The same for pages laid out before (a plain text such as the manual), all on the paper of the
