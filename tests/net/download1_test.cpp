@@ -1,5 +1,6 @@
 #include "download1/fetch.h"
 #include "net/stub_http_server.h"
+#include "platform/files/folders.h"
 #include "support/temp_dir.h"
 
 #include <QCoreApplication>
@@ -8,6 +9,8 @@
 #include <QProcess>
 #include <QThread>
 #include <QUrl>
+
+#include <sys/file.h>
 
 using namespace download1;
 using testsupport::readFile;
@@ -203,4 +206,51 @@ TEST_F(Downloader, AStoppedProgramStillLeavesDoneTxt) {
     EXPECT_EQ(p.exitCode(), 1);
     EXPECT_EQ(readFile(path("program/DONE.TXT")), "FAILED\nThe download was stopped before it finished.\n");
     EXPECT_EQ(sourceContents(), QStringList());
+}
+
+TEST_F(Downloader, ATransferStopsAtItsLimitAndTheSourceFolderStaysAsItWas) {
+    // No length announced: each is stopped as it runs past its limit, not once it is whole.
+    const auto unannounced = [](const QByteArray& body) { return StubRoute::cutShort(body, -2); };
+    server.route("/big/UPDATES.TXT", unannounced("VELKPA.ZIP\n" + QByteArray(200000, '#')));
+    server.route("/velk/UPDATES.TXT", StubRoute::ok("VELKPA.ZIP\n"));
+    server.route("/velk/VELKPA.ZIP", unannounced(QByteArray(300000, 'p')));
+    writeFile(path("source/VELKPA.ZIP"), "last month's");
+    FetchOptions options;
+    options.spareBytes = 0;
+    files::setFreeSpaceOverride(100000);
+    const Outcome list = fetchUpdate(server.url("/big"), source(), options);
+    const Outcome archive = fetchUpdate(server.url("/velk"), source(), options);
+    files::setFreeSpaceOverride(-1);
+    EXPECT_EQ(list.message.toStdString(),
+              "The list of update archives cannot be fetched. Cannot download " +
+                  server.url("/big/UPDATES.TXT").toStdString() +
+                  ": it is larger than 64.0 kB, more than a list of update archives holds.");
+    EXPECT_TRUE(archive.message.contains(": it is larger than the 97.7 kB that can be used in the folder "))
+        << archive.message.toStdString();
+    EXPECT_EQ(sourceContents(), QStringList{"VELKPA.ZIP"});
+    EXPECT_EQ(readFile(path("source/VELKPA.ZIP")), "last month's");
+}
+
+TEST_F(Downloader, WhatAKilledRunLeftIsRemovedByTheNextWhileARunningOnesFolderStays) {
+    server.route("/velk/UPDATES.TXT", StubRoute::ok("VELKPA.ZIP\n"));
+    server.route("/velk/VELKPA.ZIP", StubRoute::stalled(QByteArray(100000, 'p')));
+    setLocation(server.url("/velk"));
+    QProcess p;
+    start(p, {source()});
+    QDeadlineTimer deadline(20000);
+    while (!server.requests().contains("/velk/VELKPA.ZIP") && !deadline.hasExpired())
+        QThread::msleep(20);
+    p.kill();
+    ASSERT_TRUE(p.waitForFinished(20000));
+    const QStringList left = sourceContents();
+    ASSERT_EQ(left.size(), 1);
+    // A run still going, as far as its lock says.
+    ASSERT_TRUE(QDir().mkpath(path("source/.velk-download-going")));
+    QFile owner(path("source/.velk-download-going/.owner"));
+    ASSERT_TRUE(owner.open(QIODevice::ReadWrite));
+    ASSERT_EQ(::flock(owner.handle(), LOCK_EX | LOCK_NB), 0);
+
+    server.route("/velk/VELKPA.ZIP", StubRoute::ok("pa archive"));
+    EXPECT_TRUE(fetchUpdate(server.url("/velk"), source()).ok);
+    EXPECT_EQ(sourceContents(), QStringList({".velk-download-going", "VELKPA.ZIP"})) << left[0].toStdString();
 }

@@ -24,7 +24,8 @@ struct StubRoute {
     int status = 200;
     QByteArray reason = "OK";
     QByteArray body;
-    qint64 announced = -1;     // Content-Length sent; -1 sends the body's length, more cuts the body short
+    qint64 announced = -1;     // Content-Length sent; -1 sends the body's length, more cuts the body short,
+                               // -2 sends none (the body ends when the connection closes)
     QByteArray location;       // a Location header, for redirects
     bool stall = false;        // send the headers and half the body, then nothing
 
@@ -158,7 +159,9 @@ private:
                 r = StubRoute::error(404, "Not Found");
         }
         QByteArray head = "HTTP/1.1 " + QByteArray::number(r.status) + ' ' + r.reason + "\r\n";
-        head += "Content-Length: " + QByteArray::number(r.announced >= 0 ? r.announced : r.body.size()) + "\r\n";
+        if (r.announced != -2)
+            head += "Content-Length: " + QByteArray::number(r.announced >= 0 ? r.announced : r.body.size()) +
+                    "\r\n";
         if (!r.location.isEmpty()) head += "Location: " + r.location + "\r\n";
         head += "Connection: close\r\n\r\n";
         sendAll(client, head);

@@ -3,17 +3,22 @@
 #include "platform/files/folders.h"
 #include "platform/net/download.h"
 
+#include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSet>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace download1 {
@@ -22,6 +27,16 @@ namespace {
 
 // A list longer than this is not a list of archive names.
 constexpr qint64 kMaxIndexBytes = 64 * 1024;
+// Far more than any update archive holds.
+constexpr qint64 kMaxArchiveBytes = qint64(4) << 30;
+
+const QString kStagingPrefix = QStringLiteral(".velk-download-");
+// Inside a staging folder, locked by its run for as long as the run lives; the kernel drops the
+// lock with the run, however it ends.
+const QString kOwnerFile = QStringLiteral(".owner");
+// A staging folder without an owner file was left by a run killed as it began, or by an older
+// downloader; once older than any run lasts, it is nobody's.
+constexpr qint64 kOwnerlessStaleSeconds = 3600;
 
 // Lines of a text file written on any system, without a byte-order mark.
 QStringList linesOf(QByteArray text) {
@@ -46,13 +61,60 @@ QString systemText(int err) {
     return QString::fromLocal8Bit(std::strerror(err));
 }
 
-// Removes the hidden staging folder however the run ends.
+// "97.7 kB", "4.0 GB".
+QString sizeText(qint64 bytes) {
+    return QLocale::c().formattedDataSize(bytes, 1, QLocale::DataSizeTraditionalFormat);
+}
+
+// The hidden folder a run fetches into, removed however the run ends.
 struct StagingFolder {
     QString path;
+    int owner = -1;
     ~StagingFolder() {
         if (!path.isEmpty()) QDir(path).removeRecursively();
+        if (owner >= 0) ::close(owner);
     }
 };
+
+// The open owner file of a staging folder, locked; -1 when it cannot be opened or another run holds it.
+int lockedOwner(const QString& file, int flags) {
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW | flags, 0600);
+    if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Claims a new staging folder for this run. The owner file appears under its name only once locked,
+// so another run never finds it unlocked while this one lives.
+bool claimStaging(StagingFolder& staging) {
+    const QString fresh = files::joinPath(staging.path, kOwnerFile + QStringLiteral(".new"));
+    staging.owner = lockedOwner(fresh, O_CREAT | O_EXCL);
+    return staging.owner >= 0 &&
+           ::rename(QFile::encodeName(fresh).constData(),
+                    QFile::encodeName(files::joinPath(staging.path, kOwnerFile)).constData()) == 0;
+}
+
+// Removes the staging folders in folder that runs no longer running have left.
+void removeStaleStaging(const QString& folder) {
+    const QFileInfoList found =
+        QDir(folder).entryInfoList({kStagingPrefix + QLatin1Char('*')},
+                                   QDir::Dirs | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo& dir : found) {
+        const QString owner = files::joinPath(dir.absoluteFilePath(), kOwnerFile);
+        struct stat st;
+        int fd = -1;
+        if (::lstat(QFile::encodeName(owner).constData(), &st) == 0) {
+            fd = lockedOwner(owner, 0);
+            if (fd < 0) continue; // its run is still going
+        } else if (dir.lastModified().secsTo(QDateTime::currentDateTime()) < kOwnerlessStaleSeconds) {
+            continue;
+        }
+        QDir(dir.absoluteFilePath()).removeRecursively();
+        if (fd >= 0) ::close(fd);
+    }
+}
 
 } // namespace
 
@@ -131,13 +193,18 @@ Outcome fetchUpdate(const QString& location, const QString& sourceFolder, const 
     const QDeadlineTimer deadline(qint64(options.deadline) * 1000);
     auto stopped = [&] { return options.stopRequested && options.stopRequested(); };
 
-    QByteArray stagingName = QFile::encodeName(files::joinPath(sourceFolder, QStringLiteral(".velk-download-XXXXXX")));
+    removeStaleStaging(sourceFolder);
+    QByteArray stagingName =
+        QFile::encodeName(files::joinPath(sourceFolder, kStagingPrefix + QStringLiteral("XXXXXX")));
     if (!::mkdtemp(stagingName.data()))
         return failed(QStringLiteral("No files can be written in the folder %1 (%2).").arg(sourceFolder, systemText(errno)));
     StagingFolder staging{QFile::decodeName(stagingName)};
+    if (!claimStaging(staging))
+        return failed(QStringLiteral("No files can be written in the folder %1 (%2).")
+                          .arg(staging.path, systemText(errno)));
 
     QString error;
-    auto fetch = [&](const QString& name) {
+    auto fetch = [&](const QString& name, qint64 maxBytes, const QString& tooLarge) {
         const qint64 left = deadline.remainingTime();
         if (left <= 0) {
             error = QStringLiteral("The download did not finish within %1 seconds.").arg(options.deadline);
@@ -148,6 +215,8 @@ Outcome fetchUpdate(const QString& location, const QString& sourceFolder, const 
         o.stallTimeout = options.stallTimeout;
         o.totalTimeout = int((left + 999) / 1000);
         o.progress = [&](qint64, qint64) { return !stopped(); };
+        o.maxBytes = maxBytes;
+        o.tooLarge = tooLarge;
         const QString url = urlOf(location, name);
         if (options.log) options.log(QStringLiteral("Fetching %1").arg(url));
         const net::DownloadResult r = net::downloadFile(url, files::joinPath(staging.path, name), o);
@@ -158,10 +227,11 @@ Outcome fetchUpdate(const QString& location, const QString& sourceFolder, const 
         return r.ok && !stopped();
     };
 
-    if (!fetch(kIndexFile))
+    if (!fetch(kIndexFile, kMaxIndexBytes,
+               QStringLiteral("%1, more than a list of update archives holds").arg(sizeText(kMaxIndexBytes))))
         return failed(stopped() ? error : QStringLiteral("The list of update archives cannot be fetched. ") + error);
     QFile indexFile(files::joinPath(staging.path, kIndexFile));
-    if (indexFile.size() > kMaxIndexBytes || !indexFile.open(QIODevice::ReadOnly))
+    if (!indexFile.open(QIODevice::ReadOnly))
         return failed(QStringLiteral("%1 is not a list of update archives.").arg(urlOf(location, kIndexFile)));
     const Parsed index = parseIndex(indexFile.readAll());
     indexFile.close();
@@ -169,8 +239,22 @@ Outcome fetchUpdate(const QString& location, const QString& sourceFolder, const 
         return failed(QStringLiteral("The list of update archives %1 cannot be used: %2.")
                           .arg(urlOf(location, kIndexFile), index.error));
 
-    for (const QString& name : index.names)
-        if (!fetch(name)) return failed(error);
+    for (const QString& name : index.names) {
+        // What the archives before it took is no longer free.
+        const qint64 free = files::freeSpace(staging.path);
+        const qint64 room = free < 0 ? kMaxArchiveBytes : free - options.spareBytes;
+        if (room <= 0)
+            return failed(
+                QStringLiteral("There is no room for %1 in the folder %2: %3 are free, and %4 are kept "
+                               "free.")
+                    .arg(name, sourceFolder, sizeText(free), sizeText(options.spareBytes)));
+        const QString tooLarge =
+            room < kMaxArchiveBytes
+                ? QStringLiteral("the %1 that can be used in the folder %2 (%3 are kept free)")
+                      .arg(sizeText(room), sourceFolder, sizeText(options.spareBytes))
+                : QStringLiteral("%1, more than an update archive holds").arg(sizeText(kMaxArchiveBytes));
+        if (!fetch(name, std::min(room, kMaxArchiveBytes), tooLarge)) return failed(error);
+    }
 
     // Every archive is whole: only now do they appear in the source folder.
     Outcome out;

@@ -54,13 +54,16 @@ struct FetchOptions {
     int connectTimeout = 30;
     int stallTimeout = 60;
     int deadline = 340;  // seconds for the whole run, so it ends before the update form stops waiting
+    qint64 spareBytes = qint64(64) << 20; // left free on the source folder's file system
     std::function<bool()> stopRequested; // polled during transfers; true stops the run
     std::function<void(const QString&)> log;
 };
 
 // Fetches the list and every archive it names into a hidden folder inside sourceFolder, then moves
 // them all into sourceFolder (replacing an archive of the same name found without regard to case).
-// Nothing of a failed run is left in sourceFolder.
+// Nothing of a failed run is left in sourceFolder, and what a killed run left there is removed. A
+// transfer stops at its limit: 64 KB for the list; for an archive 4 GB, and never more than the
+// free space less spareBytes.
 Outcome fetchUpdate(const QString& location, const QString& sourceFolder, const FetchOptions& options = {});
 
 // The whole run of the program: settings from programFolder, archives into sourceFolder.

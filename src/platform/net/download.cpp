@@ -17,6 +17,8 @@ namespace {
 struct Transfer {
     files::ReplacingFile* file = nullptr;
     qint64 bytes = 0;
+    qint64 maxBytes = -1;
+    bool tooLarge = false;
     bool writeFailed = false;
     QByteArray statusLine;  // the last HTTP status line, for its reason phrase
     const std::function<bool(qint64, qint64)>* progress = nullptr;
@@ -24,6 +26,10 @@ struct Transfer {
 
 size_t onData(char* data, size_t size, size_t count, void* userdata) {
     auto* t = static_cast<Transfer*>(userdata);
+    if (t->maxBytes >= 0 && t->bytes + qint64(size * count) > t->maxBytes) {
+        t->tooLarge = true;
+        return 0;
+    }
     if (!t->file->write(data, qint64(size * count))) {
         t->writeFailed = true;
         return 0; // makes curl stop with a write error
@@ -58,7 +64,11 @@ QString statusText(long code, const QByteArray& line) {
 
 // Why curl gave up, in words naming the cause.
 QString causeOf(CURLcode code, const char* detail, const QUrl& url, const Transfer& t, CURL* curl,
-                const QString& localFile) {
+                const QString& localFile, const DownloadOptions& options) {
+    if (code == CURLE_FILESIZE_EXCEEDED || (code == CURLE_WRITE_ERROR && t.tooLarge))
+        return QStringLiteral("it is larger than ") + (options.tooLarge.isEmpty()
+                                                           ? QStringLiteral("%1 bytes").arg(options.maxBytes)
+                                                           : options.tooLarge);
     const QString more = detail && *detail ? QString::fromUtf8(detail).trimmed() : QString::fromUtf8(curl_easy_strerror(code));
     switch (code) {
     case CURLE_UNSUPPORTED_PROTOCOL:
@@ -126,6 +136,7 @@ DownloadResult downloadFile(const QString& url, const QString& localFile, const 
     if (!file.ok()) return failWith(QStringLiteral("%1 cannot be saved: %2").arg(localFile, file.reason()));
     Transfer t;
     t.file = &file;
+    t.maxBytes = options.maxBytes;
     t.progress = &options.progress;
 
     initialiseCurl();
@@ -153,13 +164,15 @@ DownloadResult downloadFile(const QString& url, const QString& localFile, const 
     curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, onProgress);
     curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &t);
     curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+    // Refused before a byte arrives when the server announces more.
+    if (options.maxBytes > 0) curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(options.maxBytes));
 
     const CURLcode code = curl_easy_perform(curl);
     if (http) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &result.httpStatus);
     result.bytes = t.bytes;
     QString cause;
     if (code != CURLE_OK)
-        cause = causeOf(code, detail, parsed, t, curl, localFile);
+        cause = causeOf(code, detail, parsed, t, curl, localFile, options);
     else if (http && (result.httpStatus < 200 || result.httpStatus > 299))
         cause = QStringLiteral("the server answered HTTP %1").arg(statusText(result.httpStatus, t.statusLine));
     curl_easy_cleanup(curl);

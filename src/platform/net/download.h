@@ -13,6 +13,11 @@ struct DownloadOptions {
     int connectTimeout = 30; // seconds allowed to reach the server
     int stallTimeout = 60;   // seconds without a byte arriving before the transfer is given up
     int totalTimeout = 0;    // seconds for the whole transfer; 0 for no limit
+    // The most bytes the file may have: a larger one is refused when announced, or stopped as soon
+    // as it runs past; -1 for no limit. tooLarge completes the cause "it is larger than ..."
+    // ("65536 bytes" when empty).
+    qint64 maxBytes = -1;
+    QString tooLarge;
     // Called as data arrive with the bytes so far and the bytes announced (0 when unknown);
     // returning false cancels the download.
     std::function<bool(qint64 done, qint64 total)> progress;
