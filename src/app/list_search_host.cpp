@@ -35,6 +35,10 @@ QString ListSearchHost::tabCaption(int k) const {
     return list_ ? list_->SSTab1->tabText(k) : QString();
 }
 
+QString ListSearchHost::searchFile(int k) const {
+    return list_ ? list_->searchFile(k) : QString();
+}
+
 void ListSearchHost::SETTABS() {
     if (list_) list_->SETTABS();
 }

@@ -21,6 +21,7 @@ public:
     QString curSQLFile() const override;
     void setCurSQLFile(const QString& fileName) override;
     QString tabCaption(int k) const override;
+    QString searchFile(int k) const override;
     void SETTABS() override;
     void SetUpSQL() override;
     void selectTab(int k) override;

@@ -106,11 +106,11 @@ void SubsystemForms::showUpgrade() {
 }
 
 void SubsystemForms::restorePendingBackup(const QString& mainDbPath, const QString& backupDbPath,
-                                          const QString& stateCode) {
+                                          const dataset::DataSet& set) {
     // The list form of the data set chosen before would hold the database open; the hand-over to
     // the new choice loads it afresh.
     if (MASTER* master = MASTER::instance()) master->releaseStateDatabase();
-    maintenance::RestorePendingUserData(mainDbPath, backupDbPath, stateCode, dataset::current().connect);
+    maintenance::RestorePendingUserData(mainDbPath, backupDbPath, set.code, set.connect);
 }
 
 SubsystemForms& subsystemForms() {

@@ -1,8 +1,9 @@
 // The forms of other subsystems that the main window and the workspace dialog open: printing, the
-// manual, export, backup of user data, the update, and the restore an update leaves pending. A
-// form not in this build tells the user plainly that its function is not installed yet; as the
-// subsystems are built, their forms are called from here. Tests put recording forms in place.
+// manual, export, backup of user data, the update, and the restore an update leaves pending. Tests
+// put recording forms in place.
 #pragma once
+
+#include "dataset/data_set.h"
 
 #include <QString>
 
@@ -28,10 +29,11 @@ public:
     // VKUPGRD (modal): sets UpgradeDone when it replaced only databases (the caller clears it
     // first), and ends the program when it replaced program files.
     virtual void showUpgrade();
-    // Copies the notes and user fields saved in the backup database into the state database.
-    // Throws (std::exception) when it cannot; a restore that fails must keep its marker.
+    // Copies the notes and user fields saved in the backup database into the state database of
+    // set, opened with its connect string. Throws (std::exception) when it cannot; a restore that
+    // fails must keep its marker.
     virtual void restorePendingBackup(const QString& mainDbPath, const QString& backupDbPath,
-                                      const QString& stateCode);
+                                      const dataset::DataSet& set);
 };
 
 // The forms in use.

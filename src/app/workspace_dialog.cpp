@@ -118,14 +118,14 @@ void VKWSPACE::OK_Click() {
 
     // The connect string first, so a pending restore opens the state database with this data
     // set's password. Without it the data set cannot be opened: the settings database is named
-    // with the real cause, and the dialog stays for another choice, Exit, or an update.
+    // with the real cause, and the dialog stays for another choice, Exit, or an update. The data
+    // set in use changes only once nothing can refuse the choice any more.
     try {
         chosen.connect = dataset::connectFromSetup(folder, chosen.code);
     } catch (const dao::DaoError& e) {
         MsgBox(e.message(), vbExclamation);
         return;
     }
-    dataset::setCurrent(chosen);
     velk::WorkspaceChosen = false;
 
     // A restore left pending by an update. The marker goes only when the restore succeeded, so a
@@ -134,7 +134,7 @@ void VKWSPACE::OK_Click() {
         const QString backup = files::findFileNoCase(folder, maintenance::backupDatabaseName(chosen.code));
         try {
             velk::subsystemForms().restorePendingBackup(
-                files::joinPath(folder, dataset::stateDatabaseName(chosen.code)), backup, chosen.code);
+                files::joinPath(folder, dataset::stateDatabaseName(chosen.code)), backup, chosen);
             if (!maintenance::clearRestoreMarker(folder, chosen.code))
                 MsgBox(
                     QStringLiteral("The user notes and fields were restored from ") + backup +
@@ -182,6 +182,7 @@ void VKWSPACE::OK_Click() {
                    vbExclamation);
     }
 
+    dataset::setCurrent(chosen);
     velk::WorkspaceChosen = true;
     accept();
 }

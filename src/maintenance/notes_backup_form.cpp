@@ -13,8 +13,8 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -112,10 +112,10 @@ VKNOTES::VKNOTES(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
     connect(CANCEL, &QPushButton::clicked, this, &VKNOTES::CANCEL_Click);
 
     Option1->setChecked(true);
-    Dir1->setPath(QDir::currentPath());
+    Dir1->setPath(files::programFolder());
     {
         const QSignalBlocker quiet(Drive1);
-        Drive1->setDrive(QDir::currentPath());
+        Drive1->setDrive(files::programFolder());
     }
     Form_Load();
 }
@@ -185,7 +185,7 @@ void VKNOTES::Drive1_Change() {
 void VKNOTES::OK_Click() {
     const QString st = dataset::current().code;
     const QString statePath = files::joinPath(files::programFolder(), dataset::stateDatabaseName(st));
-    const QString localPath = maintenance::backupPathIn(QDir::currentPath(), st);
+    const QString localPath = maintenance::backupPathIn(files::programFolder(), st);
     const QString chosenPath = Check1->isChecked() ? maintenance::backupPathIn(Dir1->path(), st) : localPath;
 
     bool finished = true;
@@ -217,7 +217,7 @@ bool VKNOTES::backUp(const QString& statePath, const QString& localPath, const Q
     const QString source = files::findFileNoCase(local.path(), local.fileName());
     const QFileInfo chosen(chosenPath);
     if (files::sameFile(source, files::findFileNoCase(chosen.path(), chosen.fileName()))) {
-        // The chosen folder is the current folder spelled otherwise: the backup is already there.
+        // The chosen folder is the program folder spelled otherwise: the backup is already there.
         ui::MsgBox(QStringLiteral("The backup is already in ") + chosen.path() +
                        QStringLiteral(": that is the folder it was written to.  Nothing was copied."),
                    ui::vbOKOnly);

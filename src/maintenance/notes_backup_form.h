@@ -1,5 +1,5 @@
 // VKNOTES, the notes backup form: backs up the open data set's notes and user fields into
-// BACKUP<st>.MDB in the current folder (and copies it to another folder when asked), or restores or
+// BACKUP<st>.MDB in the program folder (and copies it to another folder when asked), or restores or
 // merges them from a backup there or in a chosen folder.
 #pragma once
 

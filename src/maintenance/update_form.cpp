@@ -342,12 +342,6 @@ void VKUPGRD::reject() {
     QDialog::reject();
 }
 
-bool VKUPGRD::DownloadFile(const QString& sSourceUrl, const QString& sLocalFile) {
-    const net::DownloadResult result = net::downloadFile(sSourceUrl, sLocalFile);
-    downloadError_ = result.error;
-    return result.ok;
-}
-
 void VKUPGRD::status(const QString& text) {
     // Each status starts a step of its own; the bars must not show the last step's end.
     status1->setValue(0);

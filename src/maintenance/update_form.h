@@ -71,10 +71,6 @@ public:
     void cmdFtp_Click();
     void Command2_Click();
 
-    // Downloads a URL into a local file; on failure DownloadError() says why.
-    bool DownloadFile(const QString& sSourceUrl, const QString& sLocalFile);
-    const QString& DownloadError() const { return downloadError_; }
-
     // After the form has gone: only databases were replaced (the workspace dialog follows).
     bool upgradeDone() const { return upgradeDone_; }
     // After the form has gone: the install replaced program files or broke off; the program ends.
@@ -110,7 +106,6 @@ private:
     QTimer pollTimer_;
     int polls_ = 0;
     QString downloadFolder_;
-    QString downloadError_;
     QElapsedTimer painted_;
     bool installing_ = false;
     bool upgradeDone_ = false;

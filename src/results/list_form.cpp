@@ -254,7 +254,7 @@ void VKLIST::onTabChanged(int index) {
 
 void VKLIST::SSTab1_Click(int PreviousTab) {
     const int tab = SSTab1->currentIndex();
-    if (tab > 0 && velk::SearchFiles[tab].isEmpty()) {
+    if (tab > 0 && searchFile(tab).isEmpty()) {
         // A tab without a search: the previous tab is selected again and handled as chosen.
         SSTab1->setCurrentIndex(PreviousTab);
         return;
@@ -269,6 +269,10 @@ void VKLIST::SSTab1_Click(int PreviousTab) {
         SetUpSQL();
     }
     SFOR->clear();
+}
+
+QString VKLIST::searchFile(int tab) const {
+    return tabs_->file(tab);
 }
 
 void VKLIST::SETTABS() {
@@ -290,8 +294,8 @@ void VKLIST::SORTSRCH(int COLNUM) {
 void VKLIST::SETBUTTONS() {
     if (!commands_) return;
     const int tab = SSTab1->currentIndex();
-    const QString file = tab >= 0 && tab < int(velk::SearchFiles.size()) ? velk::SearchFiles[tab] : QString();
-    commands_->applyCommandAvailability(results::commandAvailability({true, tab, SSTab1->tabText(1), file}));
+    commands_->applyCommandAvailability(
+        results::commandAvailability({true, tab, SSTab1->tabText(1), searchFile(tab)}));
 }
 
 // --- Sorting and type-ahead ---------------------------------------------------------------------

@@ -129,6 +129,8 @@ public:
     // Tabs and searches (results::SearchTabs does the work). SETTABS lists the saved searches as
     // tabs; SetUpSQL runs the selected tab's search; SORTSRCH orders it by a column of TDBGrid4.
     void SETTABS();
+    // The saved search (file name, no folder) behind a tab: "" on tab 0 and on a tab without one.
+    QString searchFile(int tab) const;
     // Sets CurSQLFile for the next opening of the lookup editor: "" for a new search, else the
     // selected search tab's file.
     void SetCurSQLFile(bool NEWSEARCH);
@@ -148,8 +150,8 @@ public:
     QColor TDBGrid4_FetchRowStyle(int row) const;
 
 signals:
-    // Export Record and Print Record, for the forms of export and printing. While nothing is
-    // connected the buttons say that their function is not installed yet.
+    // Export Record and Print Record, for the forms of export and printing, which the main window
+    // opens.
     void exportRecordRequested();
     void printRecordRequested();
 

@@ -503,33 +503,6 @@ void VKLISTI::refuse(const Refusal& r) {
     if (r.focus && r.focus->isEnabled()) r.focus->setFocus(Qt::OtherFocusReason);
 }
 
-void VKLISTI::runLostFocus(QLineEdit* box) {
-    const Refusal r = leaveBox(box);
-    if (r.refused()) refuse(r);
-}
-
-void VKLISTI::User1_LostFocus() {
-    runLostFocus(User1);
-}
-void VKLISTI::User2_LostFocus() {
-    runLostFocus(User2);
-}
-void VKLISTI::User3_LostFocus() {
-    runLostFocus(User3);
-}
-void VKLISTI::UserContact_LostFocus() {
-    runLostFocus(UserContact);
-}
-void VKLISTI::UserFax_LostFocus() {
-    runLostFocus(UserFax);
-}
-void VKLISTI::UserTitle_LostFocus() {
-    runLostFocus(UserTitle);
-}
-void VKLISTI::UserPhone_LostFocus() {
-    runLostFocus(UserPhone);
-}
-
 bool VKLISTI::eventFilter(QObject* watched, QEvent* event) {
     if (watched == NOTES->viewport() && event->type() == QEvent::MouseButtonPress && swallowNotePress_) {
         swallowNotePress_ = false;

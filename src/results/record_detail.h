@@ -80,13 +80,6 @@ public:
     void User1_GotFocus();
     void User2_GotFocus();
     void User3_GotFocus();
-    void User1_LostFocus();
-    void User2_LostFocus();
-    void User3_LostFocus();
-    void UserContact_LostFocus();
-    void UserFax_LostFocus();
-    void UserTitle_LostFocus();
-    void UserPhone_LostFocus();
 
     enum class Outcome { Open, Saved, Closed, Jumped, Locked };
     Outcome outcome() const { return outcome_; }
@@ -112,7 +105,6 @@ private:
     Refusal saveOne(QLineEdit* box);
     QString writeFields(const QList<QPair<QString, QVariant>>& values);
     void refuse(const Refusal& r);
-    void runLostFocus(QLineEdit* box);
     bool leaveFocusedBox();
     void setNoteText(const QString& text);
     void releaseNote();

@@ -23,7 +23,7 @@ void SearchTabs::list(const QString& workspaceFolder) {
     {
         ui::BusyCursor busy;
         plan = search::planTabs(workspaceFolder, c_.tabs->currentIndex());
-        velk::SearchFiles = plan.files;
+        files_ = plan.files;
         for (int k = 1; k <= search::kSearchTabs; ++k)
             c_.tabs->setTabText(k, plan.captions[k]);
     }
@@ -37,9 +37,12 @@ void SearchTabs::list(const QString& workspaceFolder) {
                            [problems = plan.problems] { search::reportListingProblems(problems); });
 }
 
+QString SearchTabs::file(int tab) const {
+    return tab > 0 && tab < int(files_.size()) ? files_[tab] : QString();
+}
+
 QString SearchTabs::selectedFile() const {
-    const int tab = c_.tabs->currentIndex();
-    return tab > 0 && tab < int(velk::SearchFiles.size()) ? velk::SearchFiles[tab] : QString();
+    return file(c_.tabs->currentIndex());
 }
 
 void SearchTabs::run(const QString& workspaceFolder, bool copySqlMarked) {

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include <array>
+
 class QLineEdit;
 
 namespace grid {
@@ -31,11 +33,12 @@ public:
     };
     explicit SearchTabs(const Controls& controls) : c_(controls) {}
 
-    // Lists the saved searches of workspaceFolder as the captions of tabs 1 to 9 and in
-    // velk::SearchFiles, and selects tab 0 when the selected tab's search went away. Files that
-    // cannot be read are reported when control is back in the event loop.
+    // Lists the saved searches of workspaceFolder as the captions of tabs 1 to 9 and the files
+    // behind them, and selects tab 0 when the selected tab's search went away. Files that cannot be
+    // read are reported when control is back in the event loop.
     void list(const QString& workspaceFolder);
-    // The saved search behind the selected tab; "" on tab 0 and on a tab without one.
+    // The saved search (file name, no folder) behind a tab; "" on tab 0 and on a tab without one.
+    QString file(int tab) const;
     QString selectedFile() const;
     // Reads, checks and runs the selected tab's search, sorted by name. A search that cannot be
     // read or run is said and tab 0 selected instead. copySqlMarked copies the SQL to the clipboard.
@@ -54,6 +57,7 @@ public:
 
 private:
     Controls c_;
+    std::array<QString, 11> files_;
     ResultOrder sortOrder_ = ResultOrder::ByValue;
 };
 

@@ -84,7 +84,7 @@ void VKEDDEL::Command1_Click() {
         ui::MsgBox(QStringLiteral("No lookup selected!"), ui::vbOKOnly);
         return;
     }
-    host_.setCurSQLFile(velk::SearchFiles[row + 1]);
+    host_.setCurSQLFile(host_.searchFile(row + 1));
     unload();
     host_.editLookup();
 }
@@ -97,7 +97,7 @@ void VKEDDEL::Command2_Click() {
     }
     if (ui::MsgBox(QStringLiteral("Delete this lookup?"),
                    ui::vbYesNo | ui::vbExclamation | ui::vbDefaultButton2, kCaption) == ui::vbYes) {
-        const QString name = velk::SearchFiles[row + 1];
+        const QString name = host_.searchFile(row + 1);
         const QString path = files::joinPath(host_.workspaceFolder(), name);
         if (!name.isEmpty()) {
             QFile file(path);

@@ -15,6 +15,7 @@ public:
     virtual ~SearchTabsHost() = default;
     virtual QString tabCaption(int k) const = 0; // tabs 1 to 9 of SSTab1
     virtual QString workspaceFolder() const = 0; // CURPATH
+    virtual QString searchFile(int k) const = 0; // the saved search behind tab k; "" for none
     virtual void setCurSQLFile(const QString& fileName) = 0;
     virtual void SETTABS() = 0;
     virtual void selectTab(int k) = 0;

@@ -11,12 +11,6 @@
 
 #include <algorithm>
 
-namespace velk {
-
-std::array<QString, 11> SearchFiles;
-
-} // namespace velk
-
 namespace search {
 
 namespace {

@@ -7,14 +7,6 @@
 
 #include <array>
 
-namespace velk {
-
-// File names (no folder) behind the list form's tabs: entry 0 (all records) and 10 stay empty,
-// entries 1 to 9 name the saved search on that tab or are empty for a tab without one.
-extern std::array<QString, 11> SearchFiles;
-
-} // namespace velk
-
 namespace search {
 
 inline constexpr int kSearchTabs = 9;
@@ -42,7 +34,9 @@ SearchListing listSavedSearches(const QString& folder);
 
 // What SETTABS puts on the tab control.
 struct TabsPlan {
-    std::array<QString, 11> files;    // the new SearchFiles
+    // File names (no folder) behind the tabs: entry 0 (all records) and 10 stay empty, entries 1
+    // to 9 name the saved search on that tab or are empty for a tab without one.
+    std::array<QString, 11> files;
     std::array<QString, 10> captions; // captions of tabs 1 to 9 (entry 0 unused)
     int selectTab = 0; // tab to select: the selected one, or 0 when it no longer holds a search
     QList<ListingProblem> problems;

@@ -4,23 +4,6 @@
 
 namespace search {
 
-QString searchColumnField(int colnum) {
-    switch (colnum) {
-    case kColFile:
-        return QStringLiteral("FILE");
-    case kColSeq:
-        return QStringLiteral("SEQUENCE");
-    case kColName:
-        return QStringLiteral("NAME1");
-    case kColExpires:
-        return QStringLiteral("EXPIRE");
-    case 4:
-        return QStringLiteral("Omit");
-    default:
-        return QString();
-    }
-}
-
 QString expiresCaption(const QString& state) {
     return dataset::isNewYork(state) ? QStringLiteral("Anniversary") : QStringLiteral("Expires");
 }

@@ -11,8 +11,6 @@ inline constexpr int kColSeq = 1;
 inline constexpr int kColName = 2;
 inline constexpr int kColExpires = 3;
 
-// Data field of a search grid column ("" for none).
-QString searchColumnField(int colnum);
 // Caption of the expiry column in a data set.
 QString expiresCaption(const QString& state);
 // " ORDER BY FILE" (0), " ORDER BY NAME1" (2), " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1" (3), else "".

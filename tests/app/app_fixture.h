@@ -28,14 +28,15 @@ class FakeForms : public velk::SubsystemForms {
 public:
     std::function<void(bool modal)> printSearch, printManual, notes;
     std::function<void()> upgrade;
-    std::function<void(const QString& main, const QString& backup, const QString& state)> restore;
+    std::function<void(const QString& main, const QString& backup, const dataset::DataSet& set)> restore;
 
     void showPrintSearch() override { printSearch ? printSearch(true) : SubsystemForms::showPrintSearch(); }
     void showPrintManual() override { printManual ? printManual(true) : SubsystemForms::showPrintManual(); }
     void showNotes(bool modal) override { notes ? notes(modal) : SubsystemForms::showNotes(modal); }
     void showUpgrade() override { upgrade ? upgrade() : SubsystemForms::showUpgrade(); }
-    void restorePendingBackup(const QString& main, const QString& backup, const QString& state) override {
-        restore ? restore(main, backup, state) : SubsystemForms::restorePendingBackup(main, backup, state);
+    void restorePendingBackup(const QString& main, const QString& backup,
+                              const dataset::DataSet& set) override {
+        restore ? restore(main, backup, set) : SubsystemForms::restorePendingBackup(main, backup, set);
     }
 };
 

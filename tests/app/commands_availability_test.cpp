@@ -90,7 +90,7 @@ TEST_F(Availability, SearchTabHoldingNoSearchStopsTheRibbonButNotTheMenus) {
         const QSignalBlocker block(list()->SSTab1);
         list()->SSTab1->setCurrentIndex(5);
     }
-    ASSERT_TRUE(velk::SearchFiles[5].isEmpty());
+    ASSERT_TRUE(list()->searchFile(5).isEmpty());
     list()->SETBUTTONS();
     EXPECT_EQ(buttonsOff(*m), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_EQ(searchAndUpdateItems(*m), (std::vector<bool>{true, false, false, false, false}));

@@ -24,13 +24,11 @@ protected:
     void SetUp() override {
         AppTest::SetUp();
         search::resetReportedProblems();
-        velk::SearchFiles.fill(QString());
     }
     void TearDown() override {
         search::unloadLookupEditor();
         ui::setHelpHook({});
         AppTest::TearDown();
-        velk::SearchFiles.fill(QString());
     }
 
     // Employers named names (file numbers F1, F2, ... in the order given) in county 001 upwards,

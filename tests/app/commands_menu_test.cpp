@@ -50,7 +50,7 @@ protected:
         EXPECT_TRUE(master->isVisible());
         EXPECT_TRUE(list()->isVisible());
         EXPECT_EQ(list()->SSTab1->tabText(2), QStringLiteral("Later"));
-        EXPECT_EQ(velk::SearchFiles[2], QStringLiteral("SEARCH2.VKD"));
+        EXPECT_EQ(list()->searchFile(2), QStringLiteral("SEARCH2.VKD"));
     }
 
     MASTER* master = nullptr;
@@ -206,7 +206,7 @@ TEST_F(MenuCommands, NewLookupOpensAnUntitledSearchEvenOnASearchTabAndItsTabAppe
     EXPECT_FALSE(master->SSRibbon1[0]->isChecked());
     master->mnuNewSearch->trigger();
     EXPECT_EQ(list()->SSTab1->tabText(2), "Third");
-    EXPECT_EQ(velk::SearchFiles[2], "SEARCH2.VKD");
+    EXPECT_EQ(list()->searchFile(2), "SEARCH2.VKD");
     selectTab(2);
     EXPECT_EQ(list()->VIEWCOUNT->text(), "1");
 }

@@ -113,7 +113,8 @@ TEST_F(WorkspaceDialogTest, NewWorkspaceDeclinedKeepsTheDialogOpenAndYesCreatesI
     boxes.expect("Create new workspace called Leads?", ui::vbNo, kSelect)
         .expect("Create new workspace called Leads?", ui::vbYes, kSelect);
     EXPECT_TRUE(show([&](VKWSPACE& d) {
-        EXPECT_NE(chooseInDialog(d, "Leads", "PA"), QDialog::Accepted);
+        EXPECT_NE(chooseInDialog(d, "Leads", "NJ"), QDialog::Accepted);
+        EXPECT_NE(dataset::current().code, "NJ") << "a refused choice leaves the data set in use";
         EXPECT_FALSE(exists("Leads"));
         EXPECT_FALSE(QFileInfo::exists(iniFile())) << "no VELK.INI is written";
         return chooseInDialog(d, "Leads", "PA");
@@ -245,9 +246,9 @@ TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenD
     writeFile(programFile("RESTPA.DAT"), " \r\n");
     QStringList call;
     QString connectAtCall;
-    forms.restore = [&](const QString& main, const QString& backup, const QString& st) {
-        call = {main, backup, st};
-        connectAtCall = dataset::current().connect;
+    forms.restore = [&](const QString& main, const QString& backup, const dataset::DataSet& set) {
+        call = {main, backup, set.code};
+        connectAtCall = set.connect;
     };
     EXPECT_TRUE(show(choose("INITIAL", "NJ")));
     EXPECT_EQ(call, QStringList({programDir + "/VELKNJ.MDB", programFile("BACKUPNJ.MDB"), "NJ"}));
@@ -259,7 +260,7 @@ TEST_F(WorkspaceDialogTest, PendingRestoreRunsWithThisDataSetsConnectStringThenD
 TEST_F(WorkspaceDialogTest, EmptyMarkerStartsNoRestore) {
     writeFile(programFile("RESTPA.DAT"), "");
     int calls = 0;
-    forms.restore = [&](const QString&, const QString&, const QString&) { ++calls; };
+    forms.restore = [&](const QString&, const QString&, const dataset::DataSet&) { ++calls; };
     EXPECT_TRUE(show(choose("INITIAL", "PA")));
     EXPECT_EQ(calls, 0);
 }
@@ -267,7 +268,7 @@ TEST_F(WorkspaceDialogTest, EmptyMarkerStartsNoRestore) {
 TEST_F(WorkspaceDialogTest, FailedRestoreIsReportedAndKeepsTheMarker) {
     writeFile(programFile("RESTPA.DAT"), " \r\n");
     const std::pair<decltype(forms.restore), QString> cases[] = {
-        {[](const QString& main, const QString&, const QString&) {
+        {[](const QString& main, const QString&, const dataset::DataSet&) {
              throw dao::DaoError(main, "Open", "the file is locked");
          },
          "the file is locked"},

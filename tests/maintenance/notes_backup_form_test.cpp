@@ -29,18 +29,15 @@ class NotesForm : public UserDataTest {
 protected:
     void SetUp() override {
         UserDataTest::SetUp();
-        previousCwd = QDir::currentPath();
-        QDir::setCurrent(folder());
         files::setProgramFolder(folder());
         dataset::setCurrent({QStringLiteral("PA"), kConnect});
-        local = QDir::currentPath() + "/BACKUPPA.MDB";
-        other = QDir::currentPath() + "/other";
+        local = folder() + "/BACKUPPA.MDB";
+        other = folder() + "/other";
         QDir().mkpath(other);
     }
     void TearDown() override {
         dataset::setCurrent({});
         files::setProgramFolder(QString());
-        QDir::setCurrent(previousCwd);
     }
     // Ticks Check1 and shows folder in Dir1.
     static void chooseFolder(VKNOTES& f, const QString& folder) {
@@ -49,7 +46,7 @@ protected:
     }
     static bool closed(VKNOTES& f) { return !f.isVisible(); }
 
-    QString previousCwd, local, other;
+    QString local, other;
 };
 
 TEST_F(NotesForm, OptionsAndTheCaptionsThatFollowThem) {
@@ -151,8 +148,8 @@ TEST_F(NotesForm, NoCopyOntoTheBackupItself) {
         QStringList extra; // messages after the count message
     };
     const Case cases[] = {
-        {"the current folder spelled alike", QDir::currentPath(), {}},
-        {"the current folder through a link",
+        {"the program folder spelled alike", folder() + "/", {}},
+        {"the program folder through a link",
          path("link"),
          {"The backup is already in " + path("link") +
           ": that is the folder it was written to.  Nothing was copied."}},

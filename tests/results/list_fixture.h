@@ -78,7 +78,6 @@ protected:
         state = st;
         files::setProgramFolder(folder());
         dataset::setCurrent({st, dataset::defaultConnect(st)});
-        velk::SearchFiles.fill(QString());
         dbPath = path(dataset::stateDatabaseName(st));
         db = dao::Database::create(dbPath, dao::passwordFromConnect(dataset::current().connect));
         loading::createStateTables(*db, st);
@@ -123,7 +122,6 @@ protected:
         list.reset();
         db.reset();
         files::setProgramFolder(QString());
-        velk::SearchFiles.fill(QString());
         dataset::setCurrent({});
     }
 

@@ -47,7 +47,6 @@ class SearchTabsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dataset::setCurrent({"PA", QString()});
-        velk::SearchFiles.fill(QString());
         files::setProgramFolder(dir.path());
         searchtest::createSeededDatabase(dir.filePath("VELKPA.MDB"))
             ->executeBound("INSERT INTO COUNTY (CODE, COUNTY) VALUES ('001', 'ADAMS')", {});
@@ -69,7 +68,6 @@ protected:
         list->Form_Unload();
         list.reset();
         files::setProgramFolder(QString());
-        velk::SearchFiles.fill(QString());
     }
     QTemporaryDir dir;
     QString ws;
@@ -85,7 +83,7 @@ TEST_F(SearchTabsTest, TabsRunAndSortTheSavedSearches) {
     EXPECT_EQ(list->SSTab1->tabText(2), "Nothing");
     EXPECT_EQ(list->SSTab1->tabText(3), "NJ only");
     EXPECT_EQ(list->SSTab1->tabText(4), "");
-    EXPECT_EQ(velk::SearchFiles[2], "SEARCH3.VKD");
+    EXPECT_EQ(list->searchFile(2), "SEARCH3.VKD");
 
     list->SSTab1->setCurrentIndex(1);
     EXPECT_EQ(list->searchTabs().SearchSQL, kCounties);
@@ -146,7 +144,7 @@ TEST_F(SearchTabsTest, NewSearchAppearsEditRunsItAgainDeleteRemovesIt) {
     newLookup(*list);
     EXPECT_EQ(list->SSTab1->currentIndex(), 0);
     EXPECT_EQ(list->SSTab1->tabText(2), "Adams");
-    EXPECT_EQ(velk::SearchFiles[2], "SEARCH2.VKD"); // the first free slot
+    EXPECT_EQ(list->searchFile(2), "SEARCH2.VKD"); // the first free slot
     list->SSTab1->setCurrentIndex(2);
     EXPECT_EQ(list->VIEWCOUNT->text(), "1");
     list->SetCurSQLFile(false);

@@ -7,22 +7,6 @@ namespace grid {
 ColumnModel::ColumnModel(QVector<ColumnSpec> columns, QObject* parent)
     : QAbstractTableModel(parent), columns_(std::move(columns)) {}
 
-void ColumnModel::setColumns(QVector<ColumnSpec> columns) {
-    if (columns.size() != columns_.size()) {
-        beginResetModel();
-        columns_ = std::move(columns);
-        endResetModel();
-    } else {
-        columns_ = std::move(columns);
-        if (!columns_.isEmpty()) {
-            emit headerDataChanged(Qt::Horizontal, 0, int(columns_.size()) - 1);
-            const int rows = rowCount();
-            if (rows > 0) emit dataChanged(index(0, 0), index(rows - 1, int(columns_.size()) - 1));
-        }
-    }
-    emit columnsChanged();
-}
-
 void ColumnModel::setColumn(int col, ColumnSpec spec) {
     if (col < 0 || col >= columns_.size()) return;
     columns_[col] = std::move(spec);

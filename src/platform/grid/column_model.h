@@ -19,7 +19,6 @@ public:
 
     const QVector<ColumnSpec>& columns() const { return columns_; }
     const ColumnSpec& column(int col) const { return columns_.at(col); }
-    void setColumns(QVector<ColumnSpec> columns);
     void setColumn(int col, ColumnSpec spec);
     void setRowStyle(RowStyle style);
 

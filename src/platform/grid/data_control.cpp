@@ -52,8 +52,4 @@ void DataControl::notifyCurrentRowChanged() {
     emit currentRowChanged();
 }
 
-void DataControl::notifyReordered() {
-    emit refreshed();
-}
-
 } // namespace grid

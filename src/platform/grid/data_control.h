@@ -42,8 +42,6 @@ public:
     void notifyMoved();
     // Code changed the current row's values through the recordset: bound grids redraw it.
     void notifyCurrentRowChanged();
-    // The recordset's order or content changed in place (e.g. a table's index): grids reload.
-    void notifyReordered();
 
 signals:
     void refreshed();
