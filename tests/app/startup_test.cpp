@@ -101,7 +101,7 @@ TEST_F(AppTest, UnreadableSavedSearchesAreNamedAndTheListOpensWithTheOthers) {
     ASSERT_TRUE(list && list->isVisible());
     EXPECT_EQ(list->SSTab1->tabText(1), "Good");
     EXPECT_EQ(list->SSTab1->tabText(2), "Fourth");
-    EXPECT_EQ(velk::SearchFiles[2], "SEARCH4.VKD");
+    EXPECT_EQ(list->searchFile(2), "SEARCH4.VKD");
     EXPECT_EQ(list->CurrentIndex, "KEY2") << "the hand-over ran to its end";
 }
 
