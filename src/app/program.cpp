@@ -32,6 +32,7 @@ void endAfterEscapedError(std::exception_ptr error) {
     } catch (const std::exception& e) {
         reason = QString::fromLocal8Bit(e.what());
     } catch (...) {
+        // Not an exception of ours or the library's: the reason stays "an unknown error".
     }
     ui::setDefaultPointer();
     ui::MsgBox(QStringLiteral("VELK must close because of an error.\r\n\r\n") + reason, ui::vbCritical);

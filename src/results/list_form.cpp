@@ -208,6 +208,8 @@ void VKLIST::Form_Unload() {
     try {
         if (notes_) notes_->close();
     } catch (...) {
+        // A note is written when the record detail form saves it, never at closing: nothing is lost,
+        // and the kernel drops the row locks with the lock file.
     }
     notes_.reset();
     SICCODESTB.reset();
@@ -216,6 +218,8 @@ void VKLIST::Form_Unload() {
     try {
         if (VELKDB) VELKDB->close();
     } catch (...) {
+        // Every change was committed when it was made: a close that fails loses nothing, and the
+        // connection goes with its object.
     }
     VELKDB.reset();
 }
@@ -236,6 +240,7 @@ void VKLIST::ArrangeListLayout() {
         try {
             if (!VERTB->NoMatch() && !VERTB->atEOF()) version = VERTB->value(QStringLiteral("Version"));
         } catch (const dao::DaoError&) {
+            // A version row that cannot be read shows no version.
         }
         commands_->setDataVersion(version.typeId() == QMetaType::QDate
                                       ? version.toDate().toString(QStringLiteral("M/d/yyyy"))

@@ -115,6 +115,8 @@ NotesStore::WriteResult NotesStore::write(QString& text) {
         try {
             notes_->CancelUpdate();
         } catch (const dao::DaoError&) {
+            // The update's failure is the one to report; a cancel that fails leaves only the edit
+            // buffer, which the next Edit or AddNew starts afresh.
         }
         throw;
     }

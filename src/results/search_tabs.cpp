@@ -85,6 +85,7 @@ void SearchTabs::showResult(const QString& recordSource) {
     try {
         countAllRows(*rs);
     } catch (const dao::DaoError&) {
+        // A count the database refuses shows the rows counted so far; the grid grows as it reads.
     }
     c_.grid->rebind();
     const long long count = rs->RecordCount();

@@ -71,6 +71,8 @@ bool findInResults(dao::Recordset& result, const QString& field, const QString& 
         else
             result.MoveLast(); // every row sorts before the text: the last row is the nearest
     } catch (const dao::DaoError&) {
+        // A result that cannot be read leaves the current row where the find stopped: type-ahead
+        // moves, it never writes.
     }
     return true;
 }

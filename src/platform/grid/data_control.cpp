@@ -40,6 +40,7 @@ void DataControl::refreshCurrentRow() {
     try {
         changed = rs_->refreshCurrentRow();
     } catch (const dao::DaoError&) {
+        // A row that cannot be read again keeps the values shown; nothing is written here.
     }
     if (changed) emit currentRowChanged();
 }

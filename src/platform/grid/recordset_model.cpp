@@ -115,6 +115,7 @@ void RecordsetModel::reach(int row) {
         try {
             reached = std::max<int>(reached, int(rs->RecordCount()));
         } catch (const dao::DaoError&) {
+            // A count the database refuses leaves the rows reached so far; the grid grows as it reads.
         }
     }
     grow(reached);
@@ -228,6 +229,8 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
         }
         restorePosition(rs, saved);
     } catch (const dao::DaoError&) {
+        // The position could not be saved or put back: the rows read so far still show. Nothing is
+        // written here; the shared recordset's row is set again by the grid's next selection.
     }
     ++blocksRead_;
     if (cacheOrder_.size() >= kMaxBlocks) cache_.remove(cacheOrder_.takeFirst());
