@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -111,9 +112,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    VKLIST list;
+    std::unique_ptr<VKLIST> opened;
     const double loadMs = timed([&] {
-        list.Form_Load();
+        opened = std::make_unique<VKLIST>();
+        VKLIST& list = *opened;
         if (o.mmap >= 0) list.VELKDB->execute(QStringLiteral("PRAGMA mmap_size=%1").arg(o.mmap));
         list.CURPATH = workspace;
         list.resize(900, 700);
@@ -122,6 +124,7 @@ int main(int argc, char** argv) {
         QCoreApplication::processEvents();
         list.grab();
     });
+    VKLIST& list = *opened;
     if (o.mmap >= 0) std::printf("experiment: PRAGMA mmap_size=%lld on the list's connection\n", o.mmap);
     std::printf("\nall-records tab, %d rows; list opened in %.1f ms\n", o.employers, loadMs);
 

@@ -242,7 +242,6 @@ int main(int argc, char** argv) {
     {
         VKEXPORT form(QStringLiteral("SELECT * FROM PRIME ORDER BY NAME1"), dataset::current(), program, program,
                       master);
-        form.Form_Load();
         form.Form_Activate();
         form.show();
         QCoreApplication::processEvents();

@@ -296,20 +296,19 @@ void MASTER::claimDatabase(const QString& databasePath) {
 VKLIST& MASTER::loadListForm() {
     if (list_) return *list_;
     claimDatabase(dataset::current().databasePath());
-    auto* list = new VKLIST;
+    VKLIST* list = nullptr;
+    try {
+        list = new VKLIST;
+    } catch (...) {
+        databaseUse_.release();
+        throw;
+    }
     list->setCommandSurface(this);
     connect(list, &VKLIST::printRecordRequested, this, [this] {
         if (list_) velk::subsystemForms().printRecord(*list_);
     });
     // Export Record has narrowed the list's record source to its record; the export form reads it.
     connect(list, &VKLIST::exportRecordRequested, this, [] { velk::subsystemForms().showExport(); });
-    try {
-        list->Form_Load();
-    } catch (...) {
-        delete list;
-        databaseUse_.release();
-        throw;
-    }
     list_ = list;
     return *list;
 }

@@ -81,7 +81,6 @@ void SubsystemForms::showExport() {
     if (!list || !list->SFILE) return;
     VKEXPORT form(list->SFILE->RecordSource, dataset::current(), files::programFolder(), master->MyDocuments,
                   master);
-    form.Form_Load();
     form.Form_Activate();
     ui::showModal(form);
 }

@@ -80,6 +80,7 @@ VKEXPORT::VKEXPORT(const QString& searchSql, const dataset::DataSet& dataSet, co
 
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    Form_Load();
 }
 
 VKEXPORT::~VKEXPORT() = default;

@@ -43,7 +43,7 @@ public:
     QPushButton* Command1 = nullptr; // OK
     QPushButton* Command2 = nullptr; // Cancel
 
-    void Form_Load();
+    void Form_Load(); // run by the constructor: sizes and centres the form
     // Runs once per showing: format 0, ".TXT" in OUTPATH.
     void Form_Activate();
     // The export run; the form closes when it ends, except after a cancelled or refused file

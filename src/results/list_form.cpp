@@ -67,6 +67,7 @@ VKLIST::VKLIST(QWidget* parent) : QWidget(parent) {
     buildForm();
     tabs_ = std::make_unique<results::SearchTabs>(
         results::SearchTabs::Controls{SSTab1, SFILE, TDBGrid4, VIEWCOUNT, SFOR, panel});
+    Form_Load();
 }
 
 VKLIST::~VKLIST() {

@@ -33,8 +33,9 @@ public:
     explicit VKLIST(QWidget* parent = nullptr);
     ~VKLIST() override;
 
-    // The form's load: opens the state database of the data set in use (dataset::current()) in the
-    // program folder, and its table recordsets. Throws dao::DaoError when it cannot.
+    // The form's load, run by the constructor: opens the state database of the data set in use
+    // (dataset::current()) in the program folder, and its table recordsets. Throws dao::DaoError
+    // when it cannot, and the form is not made.
     void Form_Load();
     // Runs when the form is shown: commands, tabs and layout follow the selected tab (only while
     // the main window is enabled).

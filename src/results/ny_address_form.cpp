@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <memory>
+
 VKNYADDR::VKNYADDR(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("VKNYADDR"));
     Label1 = new QLabel(QStringLiteral("NY Full Address:"), this);
@@ -38,6 +40,7 @@ VKNYADDR::VKNYADDR(QWidget* parent) : QDialog(parent) {
     buttons->addStretch();
     layout->addLayout(buttons);
     resize(QFontMetrics(mono).horizontalAdvance(QString(40, QLatin1Char('M'))) + 40, 300);
+    Form_Load();
 }
 
 VKNYADDR::~VKNYADDR() {
@@ -88,19 +91,19 @@ void VKNYADDR::closeEvent(QCloseEvent* event) {
 namespace results {
 
 void showFullAddress(const QString& file, const QString& sequence, const QString& name1, QWidget* parent) {
-    VKNYADDR form(parent);
-    form.KEYFILE = file;
-    form.KEYSEQ = sequence;
-    form.setWindowTitle(QStringLiteral("VKNYADDR - ") + name1);
+    std::unique_ptr<VKNYADDR> form;
     try {
-        form.Form_Load();
-        form.Form_Activate();
+        form = std::make_unique<VKNYADDR>(parent);
+        form->KEYFILE = file;
+        form->KEYSEQ = sequence;
+        form->setWindowTitle(QStringLiteral("VKNYADDR - ") + name1);
+        form->Form_Activate();
     } catch (const dao::DaoError& e) {
         ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbCritical);
         return;
     }
-    ui::showModal(form);
-    form.Form_QueryUnload();
+    ui::showModal(*form);
+    form->Form_QueryUnload();
 }
 
 } // namespace results

@@ -27,8 +27,8 @@ public:
     QPlainTextEdit* ADDRESSES = nullptr; // the memo's lines, one under another
     QPushButton* Command1 = nullptr;     // "OK"
 
-    // Opens the New York state database in the program folder with its own connection.
-    // Throws dao::DaoError when it cannot.
+    // Run by the constructor: opens the New York state database in the program folder with its own
+    // connection. Throws dao::DaoError when it cannot, and the form is not made.
     void Form_Load();
     // Shows the record's lines; a record without a row leaves the box as it is.
     void Form_Activate();

@@ -32,7 +32,6 @@ void moreInfo(VKLIST& list) {
         form.KEYFILE = row->text(QStringLiteral("FILE"));
         form.KEYSEQ = row->text(QStringLiteral("SEQUENCE"));
         form.setWindowTitle(QStringLiteral("VKLISTI - ") + captionName(*row));
-        form.Form_Load();
         if (form.Form_Activate()) ui::showModal(form);
     } catch (const dao::DaoError& e) {
         // The form releases the note when it goes; the list stays as it was.

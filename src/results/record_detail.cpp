@@ -41,6 +41,7 @@ bool boxToBoxMove(Qt::FocusReason reason) {
 VKLISTI::VKLISTI(VKLIST& list, QWidget* parent) : QDialog(parent), list_(list) {
     setWindowTitle(QStringLiteral("VKLISTI"));
     buildControls();
+    Form_Load();
 }
 
 VKLISTI::~VKLISTI() {

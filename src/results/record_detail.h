@@ -65,7 +65,7 @@ public:
     QLabel* Label9 = nullptr;        // "Assigned Risk"
     QPushButton* Command1 = nullptr; // "OK"
 
-    // Points the data controls at the state database and centres the form.
+    // Run by the constructor: points the data controls at the state database and centres the form.
     void Form_Load();
     // Loads the record. Returns false when the form closed itself because another user holds the note.
     bool Form_Activate();

@@ -33,7 +33,6 @@ protected:
         form = std::make_unique<VKEXPORT>("SELECT * FROM PRIME WHERE FILE < '2' ORDER BY FILE", dataSet,
                                           programFolder, path("Documents"));
         QObject::connect(form.get(), &QDialog::finished, [this] { ++closed; });
-        form->Form_Load();
         form->Form_Activate();
     }
     // The save dialog answers with file (a path), or is cancelled when file is empty.

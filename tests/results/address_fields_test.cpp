@@ -20,7 +20,6 @@ protected:
         form = std::make_unique<VKLISTI>(*list);
         form->KEYFILE = fileA;
         form->KEYSEQ = "01";
-        form->Form_Load();
         ASSERT_TRUE(form->Form_Activate());
         showForTyping(*form);
     }
@@ -72,7 +71,6 @@ TEST_F(UserFieldsTest, EachBoxIsWrittenWhenItLosesTheFocus) {
     VKLISTI again(*list);
     again.KEYFILE = fileA;
     again.KEYSEQ = "01";
-    again.Form_Load();
     ASSERT_TRUE(again.Form_Activate());
     EXPECT_EQ(again.UserContact->text(), "JANE DOE");
     EXPECT_EQ(again.UserTitle->text(), "");

@@ -132,7 +132,6 @@ TEST_F(DetailFixture, NoteIsStampedOnEveryEntryAndSavedByOk) {
 TEST_F(DetailFixture, ANoteHeldByAnotherUserOrAFailingLoadReturnsStraightToTheList) {
     openList("PA");
     VKLIST other;
-    other.Form_Load();
     QPlainTextEdit box;
     ASSERT_TRUE(other.GETNOTES(fileA, "01", &box));
     boxes.expect(kLockMessage, ui::vbOK);
@@ -262,7 +261,6 @@ TEST_F(DetailFixture, ARecordGoneFromPrimeOpensEmpty) {
     VKLISTI f(*list);
     f.KEYFILE = "7777777";
     f.KEYSEQ = "01";
-    f.Form_Load();
     ASSERT_TRUE(f.Form_Activate());
     EXPECT_FALSE(f.recordFound());
     EXPECT_EQ(f.SIC->text(), "");

@@ -86,7 +86,6 @@ protected:
     // Loads the list form on the data set, in company-name order as the main window leaves it.
     void openList() {
         list = std::make_unique<VKLIST>();
-        list->Form_Load();
         list->SORT_SELECT(2);
     }
     // The data set st with the records of the detail tests (moreA overrides fields of the first),
@@ -163,7 +162,6 @@ protected:
     // True when another copy of the program can open the note at once.
     bool noteFree(const QString& file, const QString& seq) {
         VKLIST other;
-        other.Form_Load();
         QPlainTextEdit box;
         const bool opened = other.GETNOTES(file, seq, &box);
         if (opened) other.releaseNote();

@@ -158,7 +158,6 @@ TEST_F(StandardList, NotesThroughTheListForm) {
     EXPECT_EQ(box.toPlainText(), "Call back");
     // A second copy of the program on the same folder.
     VKLIST other;
-    other.Form_Load();
     QPlainTextEdit otherBox;
     boxes.expect("Another user is working with data which affects your notes.  Try again later to view your "
                  "information.",
@@ -375,8 +374,7 @@ TEST_F(ListFixture, AnEmptyTableShowsNoRecordAndDisablesTheButtons) {
 TEST_F(ListFixture, MissingDatabaseIsReported) {
     files::setProgramFolder(folder());
     dataset::setCurrent({"DE", dataset::current().connect});
-    VKLIST list;
-    EXPECT_THROW(list.Form_Load(), dao::DaoError);
+    EXPECT_THROW(VKLIST(), dao::DaoError);
 }
 
 TEST_F(ListFixture, QuotesInKeysReachTheirOwnModsOnly) {
@@ -394,7 +392,6 @@ TEST_F(ListFixture, TypingBeforeAnOrderIsChosenDoesNothing) {
     makeDataSet("PA");
     addEmployer("1", "01", "ONE", "ADAMS");
     VKLIST list;
-    list.Form_Load();
     list.SFOR->setText("O");
     list.SORT_SELECT(1);
     EXPECT_EQ(list.CurrentIndex, "");

@@ -58,7 +58,6 @@ protected:
         writeBytes(ws + "SEARCH4.VKD", line("NJ only", "NJ A/R Only", "0795", "1299", "NJARONLY"));
         resetReportedProblems();
         list = std::make_unique<VKLIST>();
-        list->Form_Load();
         list->CURPATH = ws;
         list->SETTABS();
     }
