@@ -232,7 +232,7 @@ int main(int argc, char** argv) {
     });
 
     QApplication::setQuitOnLastWindowClosed(false);
-    if ((new TITLE)->Form_Load() != StartOutcome::Running || !MASTER::instance()) {
+    if (TITLE::load().Form_Load() != StartOutcome::Running || !MASTER::instance()) {
         std::fputs("velk-screenshots: the program did not start\n", stderr);
         return 1;
     }

@@ -278,7 +278,7 @@ bool MASTER::copySqlMarked() const {
 }
 
 VKLIST* MASTER::listForm() const {
-    return list_.data();
+    return list_.loaded();
 }
 
 void MASTER::claimDatabase(const QString& databasePath) {
@@ -298,7 +298,7 @@ VKLIST& MASTER::loadListForm() {
     claimDatabase(dataset::current().databasePath());
     VKLIST* list = nullptr;
     try {
-        list = new VKLIST;
+        list = &list_.load();
     } catch (...) {
         databaseUse_.release();
         throw;
@@ -309,7 +309,6 @@ VKLIST& MASTER::loadListForm() {
     });
     // Export Record has narrowed the list's record source to its record; the export form reads it.
     connect(list, &VKLIST::exportRecordRequested, this, [] { velk::subsystemForms().showExport(); });
-    list_ = list;
     return *list;
 }
 
@@ -318,8 +317,9 @@ void MASTER::showListForm() {
     const bool fresh = !listWindow_;
     if (fresh) {
         // No close box: the list goes with its workspace or the program, never on its own.
-        listWindow_ = mdiArea->addSubWindow(list_, Qt::SubWindow | Qt::CustomizeWindowHint |
-                                                       Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
+        listWindow_ =
+            mdiArea->addSubWindow(list_.loaded(), Qt::SubWindow | Qt::CustomizeWindowHint |
+                                                      Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
         listWindow_->setWindowTitle(list_->windowTitle());
     }
     show();
@@ -337,33 +337,21 @@ void MASTER::unloadListForm() {
         window->hide();
         window->deleteLater();
     }
-    if (list_) {
-        VKLIST* list = list_;
-        list_ = nullptr;
-        list->Form_Unload(); // the state database closes now, not when the widget goes
-        list->hide();
-        list->deleteLater();
-    }
+    if (list_) list_->Form_Unload(); // the state database closes now, not when the widget goes
+    list_.unload();
     databaseUse_.release();
 }
 
 VKWSPACE& MASTER::workspaceDialog() {
-    if (!wspace_) wspace_ = new VKWSPACE(this);
-    return *wspace_;
+    return wspace_.load(this);
 }
 
 VKWSPACE* MASTER::loadedWorkspaceDialog() const {
-    return wspace_.data();
+    return wspace_.loaded();
 }
 
 void MASTER::unloadWorkspaceDialog() {
-    if (!wspace_) return;
-    VKWSPACE* dialog = wspace_;
-    wspace_ = nullptr;
-    if (dialog->isVisible())
-        dialog->done(QDialog::Rejected); // ends its modal showing when Exit was pressed in it
-    dialog->hide();
-    dialog->deleteLater();
+    wspace_.unload(); // also ends its modal showing when Exit was pressed in it
 }
 
 void MASTER::endProgram(int code) {

@@ -5,6 +5,7 @@
 
 #include "maintenance/state_database_users.h"
 #include "platform/locks/database_use.h"
+#include "platform/ui/form_slot.h"
 #include "results/command_surface.h"
 
 #include <QMainWindow>
@@ -170,9 +171,9 @@ private:
     // The path of name in the program folder.
     QString programFile(const QString& name) const;
 
-    QPointer<VKLIST> list_;
+    ui::FormSlot<VKLIST> list_;
     QPointer<QMdiSubWindow> listWindow_;
-    QPointer<VKWSPACE> wspace_;
+    ui::FormSlot<VKWSPACE> wspace_;
     // The list form unloaded by releaseStateDatabase: its workspace, data set and tab.
     struct ReleasedList {
         QString workspace, state;

@@ -52,8 +52,7 @@ void unloadAllForms() {
 
 int runProgram() {
     QApplication::setQuitOnLastWindowClosed(false); // the program ends only through its own end
-    auto* splash = new TITLE;
-    const StartOutcome outcome = splash->Form_Load();
+    const StartOutcome outcome = TITLE::load().Form_Load();
     int status = 0;
     if (outcome == StartOutcome::Running) {
         setMainLoopRunning(true);

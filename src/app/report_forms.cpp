@@ -4,13 +4,13 @@
 #include "dataset/data_set.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
+#include "platform/ui/form_slot.h"
 #include "printing/print_options.h"
 #include "printing/report_engine.h"
 #include "printing/single_record_form.h"
 #include "results/list_form.h"
 
 #include <QMdiArea>
-#include <QPointer>
 
 #include <memory>
 
@@ -37,26 +37,33 @@ printing::SearchToPrint searchToPrint(VKLIST& list) {
 QWidget* AppReportForms::showPrintOptions() {
     MASTER* master = MASTER::instance();
     VKLIST* list = master ? master->listForm() : nullptr;
-    // The engine lives as long as the form that drives it.
-    auto engine = std::make_shared<printing::ReportPrinter>(master ? master->mdiArea : nullptr);
-    auto* form = new VKPRINT(list ? searchToPrint(*list) : printing::SearchToPrint(), dataset::current(),
-                             files::programFolder(), *engine, master);
-    QObject::connect(form, &QDialog::finished, form, &QObject::deleteLater);
-    QObject::connect(form, &QObject::destroyed, [engine] {});
-    form->Form_Activate();
-    form->show();
-    return form;
+    static ui::FormSlot<VKPRINT> print;
+    if (!print) {
+        // The engine lives as long as the form that drives it.
+        auto engine = std::make_shared<printing::ReportPrinter>(master ? master->mdiArea : nullptr);
+        QObject::connect(&print.load(list ? searchToPrint(*list) : printing::SearchToPrint(),
+                                     dataset::current(), files::programFolder(), *engine, master),
+                         &QObject::destroyed, [engine] {});
+        print.unloadOnClose();
+        print->Form_Activate();
+    }
+    // A second request while the form is up brings it to the front as the user left it.
+    print->show();
+    print->raise();
+    print->activateWindow();
+    return print.loaded();
 }
 
 QWidget* AppReportForms::showSingleRecord() {
-    static QPointer<VKSINGLE> form;
-    if (!form) {
+    // Kept between showings: showing it again while it is up does not print again.
+    static ui::FormSlot<VKSINGLE> single;
+    if (!single) {
         MASTER* master = MASTER::instance();
         QWidget* area = master ? master->mdiArea : nullptr;
-        form = new VKSINGLE(std::make_unique<printing::ReportPrinter>(area), area, master);
+        single.load(std::make_unique<printing::ReportPrinter>(area), area, master);
     }
-    form->show();
-    return form;
+    single->show();
+    return single.loaded();
 }
 
 printing::ReportForms& reportForms() {

@@ -5,6 +5,7 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/form_slot.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/twips.h"
 
@@ -20,7 +21,10 @@
 
 namespace {
 
-TITLE* current = nullptr;
+ui::FormSlot<TITLE>& splash() {
+    static ui::FormSlot<TITLE> slot;
+    return slot;
+}
 
 QPixmap titlePicture() {
     QPixmap picture(ui::twipsToPixels(QSize(3600, 2400)));
@@ -44,7 +48,6 @@ QString reasonOf(const std::exception& e) {
 } // namespace
 
 TITLE::TITLE(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    current = this;
     setWindowTitle(QStringLiteral("VELK"));
 
     SSPanel1 = new QFrame(this);
@@ -73,20 +76,18 @@ TITLE::TITLE(QWidget* parent) : QWidget(parent, Qt::Window | Qt::FramelessWindow
     connect(Command2, &QPushButton::clicked, this, &TITLE::Command2_Click);
 }
 
-TITLE::~TITLE() {
-    if (current == this) current = nullptr;
+TITLE::~TITLE() = default;
+
+TITLE& TITLE::load() {
+    return splash().load();
 }
 
 TITLE* TITLE::instance() {
-    return current;
+    return splash().loaded();
 }
 
 void TITLE::unload() {
-    if (!current) return;
-    TITLE* splash = current;
-    current = nullptr;
-    splash->hide();
-    splash->deleteLater();
+    splash().unload();
 }
 
 void TITLE::CENTERFORM(QWidget& frm) {

@@ -16,6 +16,8 @@ public:
     explicit TITLE(QWidget* parent = nullptr);
     ~TITLE() override;
 
+    // The splash, made when it is not loaded; its Form_Load is the program's entry.
+    static TITLE& load();
     // The splash while it is loaded, or nullptr.
     static TITLE* instance();
     // Hides the splash and discards it (it is deleted once control returns to the event loop).

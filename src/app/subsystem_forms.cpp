@@ -12,6 +12,7 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/grid/data_control.h"
+#include "platform/ui/form_slot.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "printing/manual_form.h"
@@ -21,7 +22,6 @@
 #include "results/list_form.h"
 
 #include <QMdiArea>
-#include <QPointer>
 
 namespace velk {
 
@@ -59,13 +59,14 @@ void SubsystemForms::showPrintManual() {
 }
 
 void SubsystemForms::showNotes(bool modal) {
-    // One form, owned by the main window and gone when it closes.
-    static QPointer<VKNOTES> form;
-    if (!form) {
+    // A window of the main window, gone when it closes.
+    static ui::FormSlot<VKNOTES> notes;
+    if (!notes) {
         MASTER* master = MASTER::instance();
-        form = new VKNOTES(master, master);
-        QObject::connect(form, &QDialog::finished, form, &QObject::deleteLater); // unloaded when it closes
+        notes.load(master, master);
+        notes.unloadOnClose();
     }
+    VKNOTES* form = notes.loaded();
     if (modal) {
         ui::showModal(*form);
     } else {

@@ -7,6 +7,7 @@
 #include "platform/grid/unbound_model.h"
 #include "platform/ui/centre.h"
 #include "platform/ui/cursor.h"
+#include "platform/ui/form_slot.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "search/field_rules.h"
@@ -547,27 +548,22 @@ void VKLOOKUP::unload() {
 namespace search {
 
 namespace {
-QPointer<VKLOOKUP>& instance() {
-    static QPointer<VKLOOKUP> p;
-    return p;
+ui::FormSlot<VKLOOKUP>& editor() {
+    static ui::FormSlot<VKLOOKUP> slot;
+    return slot;
 }
 } // namespace
 
 VKLOOKUP* loadedLookupEditor() {
-    return instance().data();
+    return editor().loaded();
 }
 
 void unloadLookupEditor() {
-    if (VKLOOKUP* dlg = instance().data()) {
-        instance().clear();
-        dlg->hide();
-        dlg->deleteLater();
-    }
+    editor().unload();
 }
 
 void showLookupEditorModal(LookupEditorHost& host, QWidget* parent) {
-    if (!instance()) instance() = new VKLOOKUP(host, parent);
-    VKLOOKUP* dlg = instance().data();
+    VKLOOKUP* dlg = &editor().load(host, parent);
     dlg->setHost(host);
     if (!dlg->Form_Activate()) {
         unloadLookupEditor();

@@ -71,7 +71,7 @@ protected:
     }
 
     // Loads the splash, which runs the whole start-up; modal scripts drive the dialogs it shows.
-    static StartOutcome startFromSplash() { return (new TITLE)->Form_Load(); }
+    static StartOutcome startFromSplash() { return TITLE::load().Form_Load(); }
     QString programFile(const QString& name) const { return programDir + QLatin1Char('/') + name; }
     QString iniFile() const { return stateDir + QStringLiteral("/VELK.INI"); }
     // Makes the settings database give data set st a password its database does not have.

@@ -21,8 +21,7 @@ using testsupport::ScriptedMsgBoxes;
 namespace {
 
 StartOutcome startProgram() {
-    auto* splash = new TITLE;
-    return splash->Form_Load();
+    return TITLE::load().Form_Load();
 }
 
 } // namespace
