@@ -1,27 +1,37 @@
-// Printing benchmark: the print run of the print options form on a data set of 10,000 employers
-// made by velk-setup, velk-gen and velk-load, printed as the summary report and as laser labels
-// into a PDF file through the application's printer. Prints for each: the seconds spent writing
-// the report database and producing the output, pages per second, and the peak memory of the run.
+// Printing benchmark on a data set made by velk-setup, velk-gen and velk-load (10,000 employers):
+// - the print run of the print options form printing the summary report and laser labels into a
+//   PDF file through the application's printer: seconds (writing the report database, then the
+//   output), pages per second and peak memory, beside the bare Qt floor: a plain Qt program drawing
+//   the same pages onto the same kind of printer, timed in the same run;
+// - one employer's long note printed as the detail report: seconds against the note's length for
+//   words, CJK text without blanks, short lines and letters without a blank, beside the bare Qt
+//   floor of the same pages. Time that grows with the length, not its square, keeps the seconds
+//   per 100,000 characters level.
 //
 // Usage: bench_print [--employers N] [--state ST] [--dir DIR]   (defaults: 10000, PA, build/bench-data)
 #include "support/peak_memory.h"
 #include "support/real_data.h"
 
 #include "dataset/data_set.h"
+#include "dataset/report_database.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "platform/report/layout.h"
+#include "platform/report/report.h"
 #include "platform/ui/printer.h"
 #include "printing/print_run.h"
 #include "printing/report_engine.h"
+#include "printing/report_files.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPainter>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 #include <cstdio>
 
@@ -48,6 +58,115 @@ struct Timing : printing::PrintProgress {
     }
 };
 
+// The pages the run printed, laid out again from the working copy it left.
+QVector<report::Page> pagesOfRun(printing::PrintFormat format, const dataset::DataSet& dataSet,
+                                 const QString& title) {
+    report::Report r = printing::openReportFile(printing::reportFileFor(format, dataSet));
+    r.setTableLocation(1, dataset::workingCopyPath());
+    if (format == printing::PrintFormat::Detail) r.setTableLocation(2, dataset::workingCopyPath());
+    if (format == printing::PrintFormat::Detail || format == printing::PrintFormat::Summary) {
+        r.setFormula(QStringLiteral("SEARCHNAME"), title);
+        r.setFormula(QStringLiteral("STATE"), dataSet.code);
+    }
+    r.addSortField(printing::sortFieldFor(printing::PrintSort::Name));
+    return report::layoutAll(*r.read());
+}
+
+// The bare Qt floor: pages laid out beforehand, drawn with plain QPainter calls onto a printer like
+// the application's (one QFont made per font, set when it changes). Seconds.
+double bareQtSeconds(const QVector<report::Page>& pages, const QString& pdf) {
+    QElapsedTimer clock;
+    clock.start();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    printer.setFullPage(true);
+    printer.setPageSize(QPageSize(pages.first().paper, QPageSize::Point));
+    QPainter painter(&printer);
+    const qreal scale = printer.logicalDpiX() / 72.0;
+    QHash<QString, QFont> fonts;
+    QPen pen(Qt::black);
+    for (int i = 0; i < pages.size(); ++i) {
+        if (i > 0) printer.newPage();
+        for (const report::Rule& r : pages[i].rules) {
+            pen.setWidthF(r.width * scale);
+            painter.setPen(pen);
+            painter.drawLine(QLineF(r.line.p1() * scale, r.line.p2() * scale));
+        }
+        painter.setPen(Qt::black);
+        QString current;
+        for (const report::TextRun& t : pages[i].texts) {
+            const QString key = QStringLiteral("%1/%2/%3/%4")
+                                    .arg(t.font.family)
+                                    .arg(t.font.size)
+                                    .arg(t.font.bold)
+                                    .arg(t.font.italic);
+            if (key != current) {
+                auto it = fonts.find(key);
+                if (it == fonts.end()) {
+                    QFont f = report::makeFont(t.font);
+                    f.setPointSizeF(t.font.size * scale * 72.0 / printer.logicalDpiY());
+                    it = fonts.insert(key, f);
+                }
+                painter.setFont(*it);
+                current = key;
+            }
+            painter.drawText(t.origin * scale, t.text);
+        }
+    }
+    painter.end();
+    return clock.elapsed() / 1000.0;
+}
+
+struct Run {
+    bool printed = false;
+    double seconds = 0, rows = 0;
+    long long employers = 0;
+};
+
+Run printRun(printing::PrintFormat format, const printing::SearchToPrint& search,
+             const dataset::DataSet& dataSet, const QString& folder, const QString& pdf) {
+    QPrinter& printer = ui::applicationPrinter();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    QFile::remove(pdf);
+    printing::ReportPrinter engine(nullptr);
+    Timing timing;
+    timing.clock.start();
+    Run run;
+    run.printed = printing::runPrint({format, printing::PrintSort::Name, false, 1}, search, dataSet, folder,
+                                     engine, timing);
+    run.seconds = timing.clock.elapsed() / 1000.0;
+    run.rows = timing.lastWritten / 1000.0;
+    run.employers = timing.count;
+    return run;
+}
+
+// A note of about length characters of one kind.
+QString noteOf(const QString& kind, int length) {
+    QString note;
+    note.reserve(length + 16);
+    for (int i = 0; note.size() < length; ++i) {
+        if (kind == QLatin1String("words"))
+            note += QStringLiteral("word%1 ").arg(i % 1000);
+        else if (kind == QLatin1String("CJK"))
+            note += QChar(0x4E00 + i % 2000);
+        else if (kind == QLatin1String("lines"))
+            note += QStringLiteral("line %1\r\n").arg(i % 1000);
+        else
+            note += QChar('a' + i % 26);
+    }
+    return note;
+}
+
+void copyFile(const QString& from, const QString& to) {
+    QFile::remove(to);
+    if (!QFile::copy(from, to)) {
+        std::fprintf(stderr, "bench_print: cannot copy %s\n", qPrintable(from));
+        std::exit(1);
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -72,33 +191,66 @@ int main(int argc, char** argv) {
                                 .toLongLong();
     const printing::SearchToPrint search{QStringLiteral("SELECT * FROM PRIME ORDER BY NAME1"),
                                          QStringLiteral("Benchmark"), count};
+    const QString floorPdf = work.filePath(QStringLiteral("floor.pdf"));
 
-    QPrinter& printer = ui::applicationPrinter();
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printing::ReportPrinter engine(nullptr);
     const std::pair<printing::PrintFormat, const char*> formats[] = {
         {printing::PrintFormat::Summary, "summary"},
         {printing::PrintFormat::LaserLabels, "laser labels"},
     };
     for (const auto& [format, name] : formats) {
         const QString pdf = work.filePath(QStringLiteral("%1.pdf").arg(int(format)));
-        printer.setOutputFileName(pdf);
-        Timing timing;
         bench::resetPeak();
-        timing.clock.start();
-        const bool printed = printing::runPrint({format, printing::PrintSort::Name, false, 1}, search,
-                                                dataSet, data.folder, engine, timing);
-        const double seconds = timing.clock.elapsed() / 1000.0;
-        const double output = seconds - timing.lastWritten / 1000.0;
+        const Run run = printRun(format, search, dataSet, data.folder, pdf);
+        const double peak = bench::peakMegabytes();
         const int pages = pdfPages(pdf);
-        if (!printed || pages <= 0) {
+        if (!run.printed || pages <= 0) {
             std::fprintf(stderr, "bench_print: the %s run printed nothing\n", name);
             return 1;
         }
+        const double floor = bareQtSeconds(pagesOfRun(format, dataSet, search.title), floorPdf);
         std::printf("%-13s %6lld employers  %6d pages  %6.2f s (rows %.2f s, output %.2f s)  %7.1f pages/s  "
                     "peak %.0f MB\n",
-                    name, timing.count, pages, seconds, seconds - output, output, pages / seconds,
-                    bench::peakMegabytes());
+                    name, run.employers, pages, run.seconds, run.rows, run.seconds - run.rows,
+                    pages / run.seconds, peak);
+        std::printf("%-13s bare Qt drawing the same pages: %.2f s; the run takes %.2fx that\n", "", floor,
+                    run.seconds / floor);
+    }
+
+    // One employer with a long note, in a program folder of its own so the shared data stays as it is.
+    const QString notes = work.filePath(QStringLiteral("notes"));
+    QDir().mkpath(notes);
+    const QString database = QDir(notes).filePath(QFileInfo(data.database).fileName());
+    copyFile(data.database, database);
+    for (const QString& f :
+         QDir(data.folder).entryList({QStringLiteral("*.RPT"), QStringLiteral("REPORT.MDB")}))
+        copyFile(QDir(data.folder).filePath(f), QDir(notes).filePath(f));
+    files::setProgramFolder(notes);
+    const QVariant file = dao::Database::open(database, false, true, dataSet.connect)
+                              ->scalar(QStringLiteral("SELECT FILE FROM PRIME ORDER BY FILE"));
+    const printing::SearchToPrint one{
+        QStringLiteral("SELECT * FROM PRIME WHERE FILE = '%1' AND SEQUENCE = '01'").arg(file.toString()),
+        QStringLiteral("Long note"), 1};
+    std::printf("\nlong note printed as one employer's detail report\n%-7s %9s %6s %8s %10s %8s %6s\n",
+                "note", "chars", "pages", "seconds", "s/100K ch", "bare Qt", "ratio");
+    for (const char* kind : {"words", "CJK", "lines", "letters"}) {
+        for (const int length : {65536, 262144, 1048576}) {
+            {
+                std::unique_ptr<dao::Database> db =
+                    dao::Database::open(database, false, false, dataSet.connect);
+                db->executeBound(QStringLiteral("DELETE FROM NOTES WHERE FILE = ?"), {file});
+                db->executeBound(
+                    QStringLiteral("INSERT INTO NOTES (FILE, SEQUENCE, NOTES) VALUES (?, '01', ?)"),
+                    {file, noteOf(QString::fromLatin1(kind), length)});
+            }
+            const QString pdf = work.filePath(QStringLiteral("note.pdf"));
+            const Run run = printRun(printing::PrintFormat::Detail, one, dataSet, notes, pdf);
+            const int pages = pdfPages(pdf);
+            const double floor =
+                bareQtSeconds(pagesOfRun(printing::PrintFormat::Detail, dataSet, one.title), floorPdf);
+            std::printf("%-7s %9d %6d %8.2f %10.3f %8.2f %6.2f%s\n", kind, length, pages, run.seconds,
+                        run.seconds * 100000.0 / length, floor, run.seconds / floor,
+                        run.printed ? "" : "  (not printed)");
+        }
     }
     return 0;
 }

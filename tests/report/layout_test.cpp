@@ -119,6 +119,42 @@ TEST_F(Layout, MemoRunsOnOverFollowingPagesUnderItsCaption) {
     expectAllFit(pages);
 }
 
+// Long notes print whole: every character on its line, every line within the paper.
+TEST_F(Layout, LongNotesPrintEveryCharacter) {
+    QString words, cjk, lines, solid;
+    for (int i = 0; words.size() < 200000; ++i)
+        words += QStringLiteral("word%1 ").arg(i);
+    for (int i = 0; i < 50000; ++i)
+        cjk += QChar(0x4E00 + i % 2000);
+    for (int i = 0; i < 20000; ++i)
+        lines += QStringLiteral("line %1\n").arg(i);
+    // A million letters without a blank: past what Qt measures right in one piece.
+    for (int i = 0; i < 1000000; ++i)
+        solid += QChar('a' + i % 26);
+    const QString notes[] = {words, cjk, lines, solid,
+                             QString::fromUcs4(U"\U0001F600\U0001F601").repeated(20000)};
+    for (const QString& note : notes) {
+        SCOPED_TRACE(note.left(20).toStdString());
+        execute("DELETE FROM PRIME");
+        add({"F1", "LONG NOTE CO", {}, {}, {}, note});
+        const QVector<Page> pages =
+            pagesOf(R"({"tables": ["PRIME"], "perPage": 1, "margins": [36, 36, 36, 36],
+            "sections": [{"height": 14, "items": [{"type": "field", "field": "NAME1", "x": 0, "y": 0, "w": 300, "h": 14}]},
+                         {"height": 12, "items": [{"type": "memo", "field": "NOTES", "x": 0, "y": 0, "w": 500, "h": 12, "lineHeight": 12}]}]})");
+        QString printed;
+        for (const Page& p : pages)
+            for (const TextRun& t : p.texts) {
+                if (t.text != "LONG NOTE CO") printed += QString(t.text).remove(' ');
+                // Every character of a 9-point font is wider than a point.
+                EXPECT_LT(t.text.size(), t.box.width());
+            }
+        const QString expected = QString(note).remove(' ').remove('\n');
+        EXPECT_EQ(printed.size(), expected.size());
+        EXPECT_TRUE(printed == expected);
+        expectAllFit(pages);
+    }
+}
+
 TEST_F(Layout, MemoSectionThatCannotStartMovesWhole) {
     add({"F1", "ONE", {}, {}, {}, "a\nb\nc"});
     add({"F2", "TWO", {}, {}, {}, "d\ne"});

@@ -16,6 +16,13 @@ namespace {
 constexpr qreal kReferenceSize = 100;
 // Rounding of the scaled measures must not turn a fitting text into one that does not.
 constexpr qreal kSlack = 0.01;
+// Texts longer than this are measured character by character.
+constexpr qsizetype kMeasuredWhole = 256;
+
+// Characters a text's character at i takes: 2 for a surrogate pair, else 1.
+qsizetype characterLength(QStringView text, qsizetype i) {
+    return text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
+}
 
 } // namespace
 
@@ -52,12 +59,38 @@ TextMeasure::Face& TextMeasure::face(const FontSpec& spec) {
 }
 
 qreal TextMeasure::width(const FontSpec& font, const QString& text) {
+    return width(font, QStringView(text));
+}
+
+qreal TextMeasure::width(const FontSpec& font, QStringView text) {
     Face& f = face(font);
-    auto it = f.widths.constFind(text);
+    // A long text is measured as the sum of its characters: Qt's measure of it grows with its
+    // length times the pieces it is measured in, and goes wrong past a few hundred thousand.
+    if (text.size() > kMeasuredWhole) {
+        qreal w = 0;
+        for (qsizetype i = 0; i < text.size();) {
+            const qsizetype n = characterLength(text, i);
+            w += characterWidth(f, text.mid(i, n));
+            i += n;
+        }
+        return w * font.size / kReferenceSize;
+    }
+    const QString key = text.toString();
+    auto it = f.widths.constFind(key);
     if (it != f.widths.constEnd()) return *it * font.size / kReferenceSize;
-    const qreal w = f.metrics->horizontalAdvance(text);
-    if (f.widths.size() < 50000) f.widths.insert(text, w);
+    const qreal w = f.metrics->horizontalAdvance(key);
+    if (f.widths.size() < 50000) f.widths.insert(key, w);
     return w * font.size / kReferenceSize;
+}
+
+qreal TextMeasure::characterWidth(Face& f, QStringView character) {
+    const char32_t code = character.size() == 2 ? QChar::surrogateToUcs4(character[0], character[1])
+                                                : char32_t(character[0].unicode());
+    auto it = f.characters.constFind(code);
+    if (it != f.characters.constEnd()) return *it;
+    const qreal w = f.metrics->horizontalAdvance(character.toString());
+    f.characters.insert(code, w);
+    return w;
 }
 
 qreal TextMeasure::height(const FontSpec& font) {
@@ -96,32 +129,73 @@ TextRun TextMeasure::fit(const QString& source, const FontSpec& font, const QRec
 }
 
 QStringList TextMeasure::wrap(const QString& text, const FontSpec& font, qreal maxWidth) {
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    normalized.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    // One pass over the text, each word measured once: a note of a million characters takes a
+    // thousand times as long as one of a thousand.
     QStringList lines;
-    for (const QString& paragraph : normalized.split(QLatin1Char('\n'))) {
-        QString line;
-        for (QString word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-            const QString joined = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-            if (width(font, joined) <= maxWidth) {
-                line = joined;
-                continue;
-            }
-            if (!line.isEmpty()) lines.append(line);
-            // A word wider than a line is broken where it must be.
-            while (word.size() > 1 && width(font, word) > maxWidth) {
-                qsizetype n = 1;
-                while (n < word.size() && width(font, word.left(n + 1)) <= maxWidth)
-                    ++n;
-                lines.append(word.left(n));
-                word.remove(0, n);
-            }
-            line = word;
-        }
+    QString line;
+    qreal lineWidth = 0;
+    const qreal space = width(font, QStringLiteral(" "));
+    auto endLine = [&] {
         lines.append(line);
+        line.clear();
+        lineWidth = 0;
+    };
+    auto isBreak = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+               c == QLatin1Char('\n');
+    };
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n')) {
+            // CR LF, CR or LF ends a paragraph.
+            endLine();
+            i += c == QLatin1Char('\r') && i + 1 < n && text[i + 1] == QLatin1Char('\n') ? 2 : 1;
+            continue;
+        }
+        if (isBreak(c)) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i + 1;
+        while (end < n && !isBreak(text[end]))
+            ++end;
+        const QStringView word(text.constData() + i, end - i);
+        i = end;
+        const qreal w = width(font, word);
+        if (!line.isEmpty() && lineWidth + space + w <= maxWidth) {
+            line += QLatin1Char(' ');
+            line += word;
+            lineWidth += space + w;
+            continue;
+        }
+        if (!line.isEmpty()) endLine();
+        if (w <= maxWidth) {
+            line = word.toString();
+            lineWidth = w;
+            continue;
+        }
+        // A word wider than a line is broken where it must be: as many characters as fit, at
+        // least one, a line at a time; its last piece begins the next line.
+        Face& f = face(font);
+        const qreal scale = font.size / kReferenceSize;
+        for (qsizetype from = 0; from < word.size();) {
+            qreal pieceWidth = 0;
+            qsizetype to = from;
+            while (to < word.size()) {
+                const qsizetype len = characterLength(word, to);
+                const qreal cw = characterWidth(f, word.mid(to, len)) * scale;
+                if (to > from && pieceWidth + cw > maxWidth) break;
+                pieceWidth += cw;
+                to += len;
+            }
+            line = word.mid(from, to - from).toString();
+            lineWidth = pieceWidth;
+            from = to;
+            if (from < word.size()) endLine();
+        }
     }
+    endLine();
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     return lines;
@@ -410,7 +484,13 @@ qreal Paginator::lineHeight(const Item& item) {
 qreal Paginator::sectionHeight(const Section& s, int record, const Compaction& c, QStringList* memoLines) {
     if (s.memo < 0) return s.height - c.shrink;
     const Item& memo = s.items[s.memo];
-    *memoLines = measure_.wrap(fieldText(memo, record), memo.font, memo.box.width());
+    // Wrapped once per record: a long note is asked for again on every page it runs over.
+    if (wrapped_.record != record || wrapped_.section != &s) {
+        wrapped_.lines = measure_.wrap(fieldText(memo, record), memo.font, memo.box.width());
+        wrapped_.record = record;
+        wrapped_.section = &s;
+    }
+    *memoLines = wrapped_.lines;
     const qreal grown = memoLines->size() * lineHeight(memo) - memo.box.height();
     return s.height - c.shrink + std::max<qreal>(0, grown);
 }

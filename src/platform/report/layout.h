@@ -55,6 +55,7 @@ public:
     TextMeasure& operator=(const TextMeasure&) = delete;
 
     qreal width(const FontSpec& font, const QString& text);
+    qreal width(const FontSpec& font, QStringView text);
     qreal height(const FontSpec& font);      // ascent and descent
     qreal lineSpacing(const FontSpec& font); // distance of lines
     qreal ascent(const FontSpec& font);
@@ -62,7 +63,8 @@ public:
     // a column's texts keep one size. Leading and trailing blanks are dropped.
     TextRun fit(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
     // Lines of text no wider than width: broken at blanks, a word longer than a line broken where
-    // it must be; the text's own line breaks kept, empty lines included.
+    // it must be; the text's own line breaks kept, empty lines included. Every character but the
+    // blanks at the breaks is in the lines, in order; the time it takes grows with the text's length.
     QStringList wrap(const QString& text, const FontSpec& font, qreal width);
     // A run of text as it stands, placed in its box: aligned across, centred down.
     TextRun place(const QString& text, const FontSpec& font, const QRectF& box, Qt::Alignment align);
@@ -74,7 +76,9 @@ private:
         std::unique_ptr<QFontMetricsF> metrics;
         qreal ascent = 0, descent = 0, lineSpacing = 0;
         QHash<QString, qreal> widths;
+        QHash<char32_t, qreal> characters; // at the reference size
     };
+    qreal characterWidth(Face& f, QStringView character);
     Face& face(const FontSpec& font);
     const QFontMetricsF& metrics(const FontSpec& font) { return *face(font).metrics; }
     std::map<std::tuple<QString, bool, bool>, Face> faces_;
@@ -133,6 +137,12 @@ private:
     const Document& doc_;
     const Definition& def_;
     Position pos_;
+    struct WrappedMemo {
+        int record = -1;
+        const Section* section = nullptr;
+        QStringList lines;
+    };
+    WrappedMemo wrapped_;
     int pageNumber_ = 0; // of the page being laid out
     TextMeasure measure_;
 };
