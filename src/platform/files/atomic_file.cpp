@@ -1,6 +1,9 @@
 #include "platform/files/atomic_file.h"
 
+#include "platform/files/bounded_read.h"
+
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -100,12 +103,8 @@ bool ReplacingFile::commit() {
 }
 
 QString notAFile(const QString& path) {
-    struct stat st;
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || S_ISREG(st.st_mode)) return QString();
-    if (S_ISDIR(st.st_mode)) return QStringLiteral("a folder");
-    if (S_ISFIFO(st.st_mode)) return QStringLiteral("a named pipe");
-    if (S_ISSOCK(st.st_mode)) return QStringLiteral("a socket");
-    return QStringLiteral("a device");
+    const QFileInfo target(path);
+    return target.exists() && !target.isFile() ? irregularKind(path) : QString();
 }
 
 bool atomicWrite(const QString& path, const QByteArray& contents, QString* error) {

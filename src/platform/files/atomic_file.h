@@ -40,8 +40,8 @@ private:
     int err_ = 0;
 };
 
-// What stands at path (links followed) when no file can be written in its place: "a folder", "a
-// named pipe", "a socket" or "a device"; "" for a regular file or when nothing is there.
+// What stands at path when, links followed, it is no file that can be replaced: "a folder", "a
+// named pipe", "a link to /dev/sda"...; "" for a regular file (or a link to one) or nothing.
 QString notAFile(const QString& path);
 
 // Returns false and sets error (a readable reason) when the file could not be written.
