@@ -84,8 +84,9 @@ bool handToEngine(ReportEngine& engine, const PrintRequest& request, const QStri
     const QString file = reportFileFor(request.format, dataSet);
     try {
         engine.open(file);
-    } catch (const std::exception&) {
-        say(missingReport(file));
+    } catch (const std::exception& e) {
+        // What is wrong with it follows: missing, not a file, or asking for more than a report may.
+        say(missingReport(file) + QStringLiteral("\n\n") + reasonOf(e));
         return false;
     }
     try {

@@ -160,7 +160,7 @@ TEST_F(PrintRun, FailuresSaySoAndPrintNothing) {
              engine.failOn = "open";
              return employers(3);
          },
-         "The Report File (VKPRTSUM.RPT) Is Missing or Not Loading",
+         "The Report File (VKPRTSUM.RPT) Is Missing or Not Loading\n\nthe engine gave up",
          false,
          {"open VKPRTSUM.RPT"}},
         {"printer failing",
@@ -251,7 +251,7 @@ TEST_F(PrintOneRecord, FailuresSaySoAndLeaveTheListUsable) {
         {"gone", "", "This company is no longer in the data set, so nothing was printed.", {}},
         {"not loading",
          "open",
-         "The Report File (VKPRTALL.RPT) Is Missing or Not Loading",
+         "The Report File (VKPRTALL.RPT) Is Missing or Not Loading\n\nthe engine gave up",
          {"open VKPRTALL.RPT (list disabled)"}},
         {"printer failing",
          "print",

@@ -201,7 +201,11 @@ TEST_F(Engine, AMissingReportFileIsNamed) {
     QWidget window;
     ReportPrinter engine(&window);
     ScriptedMsgBoxes boxes;
-    boxes.expect("The Report File (VKLABELS.RPT) Is Missing or Not Loading", ui::vbOK);
+    boxes.expect(
+        "The Report File (VKLABELS.RPT) Is Missing or Not Loading\n\nThe report file VKLABELS.RPT is not "
+        "in the program folder " +
+            folder() + ".",
+        ui::vbOK);
     EXPECT_FALSE(run(engine, PrintFormat::DotMatrixLabels, true));
 }
 

@@ -42,6 +42,24 @@ TEST(Definition, RefusesWhatItCannotRead) {
         {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "text", "text": "x", "x": 0, "y": 0, "w": 9, "h": 9,
                                                               "font": {"size": 0}}]}]})",
          "a font size of 0"},
+        // Hostile files: labels across times down beyond int, repeats and records without end, lines
+        // closer than a point, a memo where it cannot run on.
+        {R"({"tables": ["PRIME"], "labels": {"columns": 65536, "rows": 65536, "width": 9, "height": 9}})",
+         "more than 1000 labels on a sheet"},
+        {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "repeat", "count": 100000000,
+             "items": [{"type": "text", "text": "x", "x": 0, "y": 0, "w": 9, "h": 9}]}]}]})",
+         "a repeat of 100000000"},
+        {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "repeat", "count": 1000,
+             "items": [{"type": "repeat", "count": 1000, "items": []}]}]}]})",
+         "more than 10000 items"},
+        {R"({"tables": ["PRIME"], "perPage": 2000000000, "sections": [{"height": 9}]})",
+         "more than 1000 records per page"},
+        {R"({"tables": ["PRIME"], "sections": [{"items": [{"type": "memo", "field": "NOTES", "x": 0, "y": 0, "w": 9, "h": 9,
+                                                              "lineHeight": 0.001}]}]})",
+         "a line height of 0.001"},
+        {R"({"tables": ["PRIME"], "pageHeader": {"items": [{"type": "memo", "field": "NOTES", "x": 0, "y": 0, "w": 9, "h": 9}]},
+             "sections": [{"height": 9}]})",
+         "a memo in the page header or footer"},
     };
     for (const auto& [json, reason] : cases) {
         try {

@@ -3,6 +3,7 @@
 #include "report_fixture.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace report;
 using namespace reporttest;
@@ -353,6 +354,16 @@ TEST_F(Layout, ReadingFailures) {
     r.setTableLocation(2, path("MISSING.MDB"));
     EXPECT_THROW(r.read(), ReportError);
     EXPECT_THROW(r.setTableLocation(3, dbPath), ReportError);
+
+    // A report file that is a named pipe is refused, not waited on.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path("PIPE.RPT")).constData(), 0600), 0);
+    try {
+        Report::openFile(path("PIPE.RPT"));
+        ADD_FAILURE() << "a named pipe was read as a report file";
+    } catch (const ReportError& e) {
+        EXPECT_TRUE(e.message().endsWith("PIPE.RPT cannot be read: it is a named pipe, not a file."))
+            << e.message().toStdString();
+    }
 }
 
 TEST_F(Layout, SecondTableJoinedOnTheLinkFields) {

@@ -56,8 +56,12 @@ public:
             section(o.value(QLatin1String("pageHeader")).toObject(), QStringLiteral("page header"));
         def_.pageFooter =
             section(o.value(QLatin1String("pageFooter")).toObject(), QStringLiteral("page footer"));
+        for (const Section* s : {&def_.pageHeader, &def_.pageFooter})
+            if (s->memo >= 0) fail(QStringLiteral("a memo in the page header or footer"));
         def_.perPage = o.value(QLatin1String("perPage")).toInt(0);
         if (def_.perPage < 0) fail(QStringLiteral("a negative number of records per page"));
+        if (def_.perPage > kMaxRecordsPerPage)
+            fail(QStringLiteral("more than %1 records per page").arg(kMaxRecordsPerPage));
         int n = 0;
         for (const QJsonValue& s : o.value(QLatin1String("sections")).toArray())
             def_.sections.append(section(s.toObject(), QStringLiteral("section %1").arg(++n)));
@@ -67,6 +71,12 @@ public:
     }
 
 private:
+    // Counts an item, or a round of a repeat, against the bound.
+    void count(int n = 1) const {
+        parts_ += n;
+        if (parts_ > kMaxReportItems) fail(QStringLiteral("more than %1 items").arg(kMaxReportItems));
+    }
+
     void parsePage(const QJsonObject& o) {
         const QString paper = o.value(QLatin1String("paper")).toString(QStringLiteral("Letter")).toLower();
         if (paper == QLatin1String("letter"))
@@ -188,6 +198,7 @@ private:
             if (type == QLatin1String("repeat")) {
                 const int count = o.value(QLatin1String("count")).toInt();
                 if (count <= 0) fail(QStringLiteral("a repeat without a count"));
+                if (count > kMaxReportItems) fail(QStringLiteral("a repeat of %1").arg(count));
                 const QPointF origin = offset + QPointF(o.value(QLatin1String("x")).toDouble(),
                                                         o.value(QLatin1String("y")).toDouble());
                 const QPointF step(o.value(QLatin1String("dx")).toDouble(),
@@ -200,6 +211,7 @@ private:
                     if (step.y() <= 0)
                         fail(QStringLiteral("a repeat with \"until\" that does not go down the page"));
                     CompactRepeat c;
+                    this->count(count);
                     c.top = origin.y();
                     c.bottom = origin.y() + count * step.y();
                     c.step = step.y();
@@ -210,6 +222,7 @@ private:
                     index = int(compact->size() - 1);
                 }
                 for (int i = 0; i < count; ++i) {
+                    this->count();
                     const qsizetype first = out.size();
                     items(o.value(QLatin1String("items")).toArray(), out, origin + step * i,
                           QString::number(i), when, compact, index >= 0 ? index : repeat);
@@ -219,6 +232,7 @@ private:
                 }
                 continue;
             }
+            count(type == QLatin1String("box") ? 4 : 1);
             if (type == QLatin1String("box")) {
                 const QRectF r = box(o, offset);
                 const qreal width = o.value(QLatin1String("width")).toDouble(0.5);
@@ -248,6 +262,9 @@ private:
             else if (align != QLatin1String("left"))
                 fail(QStringLiteral("unknown alignment \"%1\"").arg(align));
             it.lineHeight = o.value(QLatin1String("lineHeight")).toDouble(0);
+            // 0 takes the font's; less than a point would put lines without end on a page.
+            if (it.lineHeight != 0 && !(it.lineHeight >= 1))
+                fail(QStringLiteral("a line height of %1").arg(it.lineHeight));
             const QString field = o.value(QLatin1String("field")).toString();
             if (type == QLatin1String("text")) {
                 it.kind = ItemKind::Text;
@@ -267,8 +284,10 @@ private:
                 it.continued = text(o.value(QLatin1String("continued")).toString(), slot);
             } else if (type == QLatin1String("lines")) {
                 it.kind = ItemKind::Lines;
-                for (const QJsonValue& line : o.value(QLatin1String("lines")).toArray())
+                for (const QJsonValue& line : o.value(QLatin1String("lines")).toArray()) {
+                    count();
                     it.lines.append(text(line.toString(), slot));
+                }
             } else if (type == QLatin1String("line")) {
                 it.kind = ItemKind::Line;
                 it.box = QRectF(offset + QPointF(o.value(QLatin1String("x")).toDouble(),
@@ -319,6 +338,8 @@ private:
         l.rowGap = o.value(QLatin1String("rowGap")).toDouble();
         if (l.columns < 1 || l.rows < 1 || l.width <= 0 || l.height <= 0)
             fail(QStringLiteral("a label sheet without columns, rows or label size"));
+        if (qint64(l.columns) * l.rows > kMaxRecordsPerPage)
+            fail(QStringLiteral("more than %1 labels on a sheet").arg(kMaxRecordsPerPage));
         items(o.value(QLatin1String("items")).toArray(), l.items, QPointF(), QString(), std::nullopt);
         for (const Item& it : l.items)
             if (it.kind == ItemKind::Memo) fail(QStringLiteral("a memo on a label"));
@@ -326,6 +347,7 @@ private:
     }
 
     Definition& def_;
+    mutable int parts_ = 0;
 };
 
 } // namespace

@@ -24,6 +24,15 @@
 
 namespace report {
 
+// What a definition may ask for, so that a hostile report file can neither make output without end
+// nor fill the memory: the items of a definition, repeats counted out (each round of a repeat
+// counts too); the records on one page and the labels on one sheet; the texts and lines one page
+// collects before it ends (a record is never split for it); the size of a report file.
+constexpr int kMaxReportItems = 10000;
+constexpr int kMaxRecordsPerPage = 1000;
+constexpr int kMaxPageItems = 20000;
+constexpr qint64 kMaxReportFileBytes = 1 << 20;
+
 // Every failure of the report layer, as a sentence a user can read.
 class ReportError : public std::runtime_error {
 public:
@@ -131,7 +140,8 @@ struct Definition {
     QSizeF paperSize() const;
 };
 
-// Reads a definition; name is the file's name for messages. Throws ReportError naming the fault.
+// Reads a definition; name is the file's name for messages. Throws ReportError naming the fault,
+// also when the definition asks for more than the bounds above.
 Definition parseDefinition(const QByteArray& json, const QString& name);
 
 // "NAME1" -> "PRIME.NAME1" (table 1's), "class.class0" -> "CLASS.CLASS0": the form columns go by.

@@ -212,6 +212,7 @@ bool Paginator::next(Page& page) {
     page = Page();
     page.number = pageNumber_ = ++pos_.page;
     page.paper = def_.paperSize();
+    const Position before = pos_;
     const int first = pos_.record;
     int last = first;
     if (def_.labels) {
@@ -220,6 +221,11 @@ bool Paginator::next(Page& page) {
     } else {
         last = placeBands(page);
     }
+    // Every page takes the document further; one that does not would be followed by others like it.
+    if (pos_.record == before.record && pos_.section == before.section && pos_.memoLine == before.memoLine)
+        throw ReportError(
+            QStringLiteral("The report %1 lays out a page that holds nothing, so it cannot be printed.")
+                .arg(def_.name));
     const QMarginsF& m = def_.margins;
     if (shown(def_.pageHeader.when, first))
         placeItems(page, def_.pageHeader.items, QPointF(m.left(), m.top()), first);
@@ -231,7 +237,8 @@ bool Paginator::next(Page& page) {
 
 void Paginator::placeLabels(Page& page) {
     const LabelSheet& l = *def_.labels;
-    for (int slot = 0; slot < l.rows * l.columns && !atEnd(); ++slot, ++pos_.record) {
+    for (int slot = 0; slot < l.rows * l.columns && !atEnd() && (slot == 0 || !pageFull(page));
+         ++slot, ++pos_.record) {
         const int row = slot / l.columns, column = slot % l.columns;
         const QPointF corner(l.left + column * (l.width + l.columnGap), l.top + row * (l.height + l.rowGap));
         placeItems(page, l.items, corner, pos_.record);
@@ -248,7 +255,9 @@ int Paginator::placeBands(Page& page) {
     while (!atEnd()) {
         const int r = pos_.record;
         if (pos_.section == 0 && pos_.memoLine == 0) {
-            if (def_.perPage > 0 && onPage >= def_.perPage) break;
+            if (onPage >= (def_.perPage > 0 ? def_.perPage : kMaxRecordsPerPage) ||
+                (onPage > 0 && pageFull(page)))
+                break;
             if (y > top && y + keepHeight(r) > bottom + kSlack) break;
         }
         last = r;
@@ -475,6 +484,10 @@ bool Paginator::shown(const std::optional<Condition>& when, int record) const {
         if (when->prefix ? raw.startsWith(v) : v.trimmed().compare(value, Qt::CaseInsensitive) == 0)
             in = true;
     return in != when->negate;
+}
+
+bool Paginator::pageFull(const Page& page) {
+    return page.texts.size() + page.rules.size() >= kMaxPageItems;
 }
 
 qreal Paginator::lineHeight(const Item& item) {

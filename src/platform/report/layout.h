@@ -103,7 +103,8 @@ public:
     bool atEnd() const;
     const Position& position() const { return pos_; }
     void seek(const Position& p) { pos_ = p; }
-    // Lays out the next page into page; false (and page untouched) after the last one.
+    // Lays out the next page into page; false (and page untouched) after the last one. Throws
+    // ReportError when a page would hold nothing, which no page after it would either.
     bool next(Page& page);
 
 private:
@@ -128,6 +129,8 @@ private:
     QString fieldText(const Item& item, int record) const;
     bool shown(const std::optional<Condition>& when, int record) const;
     qreal lineHeight(const Item& item);
+    // Whether a page holds as many texts and lines as one may: the next record goes on the next.
+    static bool pageFull(const Page& page);
     // Height of a section for a record, grown with its memo; the memo's lines go to memoLines.
     qreal sectionHeight(const Section& s, int record, const Compaction& c, QStringList* memoLines);
     // What of a record must fit on a page before it starts there: all of it, or up to the first

@@ -1,9 +1,9 @@
 #include "platform/report/report.h"
 
 #include "platform/dao/dao.h"
+#include "platform/files/bounded_read.h"
 #include "platform/files/folders.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
@@ -98,11 +98,19 @@ Report Report::open(const QString& name) {
 }
 
 Report Report::openFile(const QString& path) {
-    QFile f(path);
-    const QString name = QFileInfo(path).fileName();
-    if (!f.open(QIODevice::ReadOnly))
-        throw ReportError(QStringLiteral("The report file %1 cannot be read: %2").arg(path, f.errorString()));
-    return Report(parseDefinition(f.readAll(), name));
+    const files::BoundedRead r = files::readRegularFile(path, kMaxReportFileBytes);
+    const QString cannot = QStringLiteral("The report file %1 cannot be read: ").arg(path);
+    switch (r.outcome) {
+    case files::BoundedRead::Read:
+        return Report(parseDefinition(r.bytes, QFileInfo(path).fileName()));
+    case files::BoundedRead::NotRegular:
+        throw ReportError(cannot + QStringLiteral("it is %1, not a file.").arg(files::irregularKind(path)));
+    case files::BoundedRead::TooLarge:
+        throw ReportError(cannot + QStringLiteral("it is larger than a report definition may be (%1 bytes).")
+                                       .arg(kMaxReportFileBytes));
+    default:
+        throw ReportError(cannot + r.reason());
+    }
 }
 
 void Report::setTableLocation(int n, const QString& path) {
