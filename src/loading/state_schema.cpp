@@ -108,13 +108,14 @@ void createStateTables(dao::Database& db, const QString& stateCode) {
     // The searches' class sub-query matches PRIME rows by FILESEQ.
     db.createIndex(QStringLiteral("PRIME"), QStringLiteral("KEYFILESEQ"), {FILESEQ});
     // The searches: every field a lookup can test, after the name, so that a search is answered from
-    // this index alone (a quarter of the table's size) and comes out in name order without a sort.
+    // this index alone (a quarter of the table's size) and comes out in name order without a sort;
+    // with the key, which the result keeps for each row.
     db.createIndex(QStringLiteral("PRIME"), QStringLiteral("KEYSEARCH"),
-                   {QStringLiteral("NAME1"), FILE, FILESEQ, QStringLiteral("EXPIRE"), QStringLiteral("MOD"),
-                    QStringLiteral("ZIP"), QStringLiteral("COUNTY"), QStringLiteral("SIC"), QStringLiteral("AREA"),
-                    QStringLiteral("EMPLOYEES"), QStringLiteral("SALES"), QStringLiteral("NJAR"),
-                    QStringLiteral("ISSUE1"), QStringLiteral("User1"), QStringLiteral("User2"),
-                    QStringLiteral("User3")});
+                   {QStringLiteral("NAME1"), FILE, SEQUENCE, FILESEQ, QStringLiteral("EXPIRE"),
+                    QStringLiteral("MOD"), QStringLiteral("ZIP"), QStringLiteral("COUNTY"),
+                    QStringLiteral("SIC"), QStringLiteral("AREA"), QStringLiteral("EMPLOYEES"),
+                    QStringLiteral("SALES"), QStringLiteral("NJAR"), QStringLiteral("ISSUE1"),
+                    QStringLiteral("User1"), QStringLiteral("User2"), QStringLiteral("User3")});
 
     db.createTable(QStringLiteral("MODS"), {
                                                text(FILE, fileWidth),

@@ -54,6 +54,7 @@ void SearchTabs::run(const QString& workspaceFolder, bool copySqlMarked) {
         return;
     }
     SearchSQL = prepared.sql;
+    searchTerms_ = prepared.terms;
     ui::BusyCursor busy;
     c_.panel->showLookupRunning();
     sort(search::kColName); // loads the result, the count and the panel
@@ -68,6 +69,8 @@ void SearchTabs::sort(int column) {
     sortOrder_ = column == search::kColExpires ? ResultOrder::ByAnniversary : ResultOrder::ByValue;
     if (SearchSQL.isEmpty()) return;
     const QString sorted = search::sortedSearchSQL(SearchSQL, column);
+    // The text stays the record source that print and export read; the recordset runs its parts.
+    if (!sorted.isEmpty()) c_.result->RecordSourceTerms = search::sortedSearchTerms(searchTerms_, column);
     try {
         showResult(sorted.isEmpty() ? c_.result->RecordSource : sorted);
     } catch (const dao::DaoError& e) {

@@ -3,6 +3,7 @@
 // The list form owns the controls; this part works on them.
 #pragma once
 
+#include "platform/dao/query_terms.h"
 #include "results/type_ahead.h"
 
 #include <QString>
@@ -58,6 +59,7 @@ public:
 private:
     Controls c_;
     std::array<QString, 11> files_;
+    dao::QueryTerms searchTerms_; // SearchSQL in its parts
     ResultOrder sortOrder_ = ResultOrder::ByValue;
 };
 

@@ -23,7 +23,8 @@ PreparedSearch prepareSearch(const QString& folder, const QString& fileName, con
         ui::MsgBox(warning, ui::vbOKOnly | ui::vbExclamation, QString::fromLatin1(kVerifyTitle));
         return run;
     }
-    run.sql = buildSearchSQL(run.lookups);
+    run.terms = buildSearchTerms(run.lookups);
+    run.sql = run.terms.text;
     if (run.sql == QLatin1String("SELECT * FROM PRIME"))
         ui::MsgBox(QStringLiteral("ALL RECORDS SELECTED"), ui::vbOKOnly);
     copySqlIfMarked(copyMarked, run.sql);

@@ -2,6 +2,7 @@
 // "Copy SQL to Clipboard" behaviour.
 #pragma once
 
+#include "platform/dao/query_terms.h"
 #include "search/lookup_parameter.h"
 
 #include <QString>
@@ -12,6 +13,7 @@ struct PreparedSearch {
     bool ok = false;       // false: a message was shown and the list form falls back to tab 0
     SqlParameters lookups; // as read from the file
     QString sql;           // the search SQL without ORDER BY
+    dao::QueryTerms terms; // the same search in parts, as the list's recordset runs it
 };
 
 // Reads folder/fileName, refuses it with a "Parameter Verification" warning when verifyLookups objects,

@@ -8,22 +8,36 @@ QString expiresCaption(const QString& state) {
     return dataset::isNewYork(state) ? QStringLiteral("Anniversary") : QStringLiteral("Expires");
 }
 
-QString searchOrderClause(int colnum) {
+QStringList searchOrderTerms(int colnum) {
     switch (colnum) {
     case kColFile:
-        return QStringLiteral(" ORDER BY FILE");
+        return {QStringLiteral("FILE")};
     case kColName:
-        return QStringLiteral(" ORDER BY NAME1");
+        return {QStringLiteral("NAME1")};
     case kColExpires:
-        return QStringLiteral(" ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
+        return {QStringLiteral("MONTH(EXPIRE)"), QStringLiteral("DAY(EXPIRE)"), QStringLiteral("NAME1")};
     default:
-        return QString();
+        return {};
     }
+}
+
+QString searchOrderClause(int colnum) {
+    const QStringList terms = searchOrderTerms(colnum);
+    return terms.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + terms.join(QStringLiteral(", "));
 }
 
 QString sortedSearchSQL(const QString& searchSql, int colnum) {
     const QString order = searchOrderClause(colnum);
     return order.isEmpty() ? QString() : searchSql + order;
+}
+
+std::optional<dao::QueryTerms> sortedSearchTerms(const dao::QueryTerms& search, int colnum) {
+    const QString order = searchOrderClause(colnum);
+    if (order.isEmpty()) return std::nullopt;
+    dao::QueryTerms sorted = search;
+    sorted.text = search.text + order;
+    sorted.orderBy = searchOrderTerms(colnum);
+    return sorted;
 }
 
 } // namespace search

@@ -68,11 +68,20 @@ QString verifyLookups(const SqlParameters& lookups, const QString& state) {
     return QString();
 }
 
-QString buildWhereClause(const SqlParameters& lookups) {
-    QString andList, classInclude, classExclude;
-    enum Group { County, Zip, Area, Sic, User1, User2, User3, GroupCount };
-    QString groups[GroupCount];
+namespace {
 
+enum Group { County, Zip, Area, Sic, User1, User2, User3, GroupCount };
+
+// The conditions of a search's clause, each whole, before they are joined.
+struct ClauseParts {
+    QStringList andList;  // conditions that must all hold
+    QVector<bool> expiry; // per AND-list condition: it reads the expiry through MONTH and DAY
+    QStringList classInclude, classExclude; // class ranges
+    QStringList groups[GroupCount];         // included ranges of a field, any of which may hold
+};
+
+ClauseParts partsOf(const SqlParameters& lookups) {
+    ClauseParts parts;
     auto orGroupOf = [](const QString& code) -> int {
         if (code == QLatin1String("COUNTY")) return County;
         if (code == QLatin1String("ZIP")) return Zip;
@@ -91,6 +100,10 @@ QString buildWhereClause(const SqlParameters& lookups) {
         if (code == QLatin1String("FILENUM")) return QStringLiteral("FILE");
         return code;
     };
+    auto condition = [&](const QString& text, bool expiry = false) {
+        parts.andList << text;
+        parts.expiry << expiry;
+    };
 
     for (const SQLPARAMETER& p : lookups) {
         const QString& code = p.SQLEXPR;
@@ -101,58 +114,73 @@ QString buildWhereClause(const SqlParameters& lookups) {
             if (QString::compare(f, t, Qt::CaseSensitive) > 0) {
                 // The range runs over the year end.
                 if (ex)
-                    andList += kExpiry + " NOT BETWEEN " + f + " AND 1231 AND " + kExpiry +
-                               " NOT BETWEEN 0101 AND " + t + " AND ";
+                    condition(kExpiry + " NOT BETWEEN " + f + " AND 1231 AND " + kExpiry +
+                                  " NOT BETWEEN 0101 AND " + t,
+                              true);
                 else
-                    andList += "(" + kExpiry + " BETWEEN " + f + " AND 1231 OR " + kExpiry +
-                               " BETWEEN 0101 AND " + t + ") AND ";
+                    condition("(" + kExpiry + " BETWEEN " + f + " AND 1231 OR " + kExpiry +
+                                  " BETWEEN 0101 AND " + t + ")",
+                              true);
             } else {
-                andList += kExpiry + (ex ? " NOT BETWEEN " : " BETWEEN ") + f + " AND " + t + " AND ";
+                condition(kExpiry + (ex ? " NOT BETWEEN " : " BETWEEN ") + f + " AND " + t, true);
             }
         } else if (code == QLatin1String("MOD")) {
-            andList +=
-                QStringLiteral("[MOD]") + (ex ? " NOT BETWEEN " : " BETWEEN ") + f + " AND " + t + " AND ";
+            condition(QStringLiteral("[MOD]") + (ex ? " NOT BETWEEN " : " BETWEEN ") + f + " AND " + t);
         } else if (code == QLatin1String("MERIT")) {
-            andList += QStringLiteral("[MOD]") + (ex ? " NOT = " : " = ") + meritValue(f) + " AND ";
+            condition(QStringLiteral("[MOD]") + (ex ? " NOT = " : " = ") + meritValue(f));
         } else if (code == QLatin1String("NJARONLY")) {
-            andList += QStringLiteral("NJAR") + (ex ? " NOT BETWEEN " : " BETWEEN ") + njarValue(f) +
-                       " AND " + njarValue(t) + " AND ";
+            condition(QStringLiteral("NJAR") + (ex ? " NOT BETWEEN " : " BETWEEN ") + njarValue(f) + " AND " +
+                      njarValue(t));
         } else if (code == QLatin1String("CLASS")) {
-            (ex ? classExclude : classInclude) += quotedRange(QStringLiteral("CLASS"), p, false) + " OR ";
+            (ex ? parts.classExclude : parts.classInclude) << quotedRange(QStringLiteral("CLASS"), p, false);
         } else if (const int g = orGroupOf(code); g >= 0) {
             if (ex)
-                andList += quotedRange(columnOf(code), p, true) + " AND ";
+                condition(quotedRange(columnOf(code), p, true));
             else
-                groups[g] += quotedRange(columnOf(code), p, false) + " OR ";
+                parts.groups[g] << quotedRange(columnOf(code), p, false);
         } else if (code == QLatin1String("NAME1") || code == QLatin1String("EMPLOYEES") ||
                    code == QLatin1String("SALES") || code == QLatin1String("FILENUM") ||
                    code == QLatin1String("ISSUE1")) {
-            andList += quotedRange(columnOf(code), p, ex) + " AND ";
+            condition(quotedRange(columnOf(code), p, ex));
         }
         // NEWREC and unknown codes add nothing.
     }
+    return parts;
+}
 
-    if (dataset::isPresent(andList)) andList.chop(5);
-    for (QString* list : {&classInclude, &classExclude})
-        if (dataset::isPresent(*list)) list->chop(4);
-    for (QString& g : groups)
-        if (dataset::isPresent(g)) g = "(" + g.left(g.size() - 4) + ")";
+QString joined(const QStringList& list, const char* separator, bool wrap = false) {
+    const QString text = list.join(QLatin1String(separator));
+    if (!dataset::isPresent(text)) return QString();
+    return wrap ? "(" + text + ")" : text;
+}
+
+const char* const kClassSubquery = "SELECT FILESEQ FROM CLASS WHERE ";
+
+} // namespace
+
+QString buildWhereClause(const SqlParameters& lookups) {
+    const ClauseParts parts = partsOf(lookups);
+    const QString andList = joined(parts.andList, " AND ");
+    const QString include = joined(parts.classInclude, " OR ");
+    const QString exclude = joined(parts.classExclude, " OR ");
 
     QString clause;
-    const QString sub = QStringLiteral("FILESEQ IN (SELECT FILESEQ FROM CLASS WHERE ");
-    const QString notSub = QStringLiteral("FILESEQ NOT IN (SELECT FILESEQ FROM CLASS WHERE ");
-    if (dataset::isPresent(classInclude) && dataset::isPresent(classExclude))
-        clause = sub + classInclude + ") AND " + notSub + classExclude + ")";
-    else if (dataset::isPresent(classInclude))
-        clause = sub + classInclude + ")";
-    else if (dataset::isPresent(classExclude))
-        clause = notSub + classExclude + ")";
+    const QString sub = QStringLiteral("FILESEQ IN (") + kClassSubquery;
+    const QString notSub = QStringLiteral("FILESEQ NOT IN (") + kClassSubquery;
+    if (!include.isEmpty() && !exclude.isEmpty())
+        clause = sub + include + ") AND " + notSub + exclude + ")";
+    else if (!include.isEmpty())
+        clause = sub + include + ")";
+    else if (!exclude.isEmpty())
+        clause = notSub + exclude + ")";
 
-    for (const QString* part : {&andList, &groups[County], &groups[Zip], &groups[Area], &groups[Sic],
-                                &groups[User1], &groups[User2], &groups[User3]}) {
-        if (!dataset::isPresent(*part)) continue;
+    QStringList rest{andList};
+    for (const QStringList& g : parts.groups)
+        rest << joined(g, " OR ", true);
+    for (const QString& part : rest) {
+        if (part.isEmpty()) continue;
         if (dataset::isPresent(clause)) clause += " AND ";
-        clause += *part;
+        clause += part;
     }
     return clause;
 }
@@ -161,6 +189,31 @@ QString buildSearchSQL(const SqlParameters& lookups) {
     const QString clause = buildWhereClause(lookups);
     if (!dataset::isPresent(clause)) return QStringLiteral("SELECT * FROM PRIME");
     return QStringLiteral("SELECT * FROM PRIME WHERE ") + clause;
+}
+
+dao::QueryTerms buildSearchTerms(const SqlParameters& lookups) {
+    const ClauseParts parts = partsOf(lookups);
+    dao::QueryTerms terms;
+    terms.text = buildSearchSQL(lookups);
+    terms.table = QStringLiteral("PRIME");
+    // Cheapest first, as the engine tests them in the order given: plain comparisons of a column,
+    // then the ranges of a field, then the expiry (two function calls a row), then the classes.
+    for (qsizetype i = 0; i < parts.andList.size(); ++i)
+        if (!parts.expiry[i]) terms.conditions << parts.andList[i];
+    for (const QStringList& g : parts.groups)
+        if (const QString group = joined(g, " OR ", true); !group.isEmpty()) terms.conditions << group;
+    for (qsizetype i = 0; i < parts.andList.size(); ++i)
+        if (parts.expiry[i]) terms.conditions << parts.andList[i];
+    // A class list's employers are those of any of its ranges, each range read on its own.
+    for (const bool negated : {false, true}) {
+        const QStringList& ranges = negated ? parts.classExclude : parts.classInclude;
+        if (joined(ranges, " OR ").isEmpty()) continue;
+        dao::MembershipTerm m{QStringLiteral("FILESEQ"), negated, {}};
+        for (const QString& range : ranges)
+            m.subqueries << QLatin1String(kClassSubquery) + range;
+        terms.memberships.append(m);
+    }
+    return terms;
 }
 
 } // namespace search

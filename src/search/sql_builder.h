@@ -1,6 +1,7 @@
 // The SQL text of a saved search over PRIME, and the checks made on a search read from its file.
 #pragma once
 
+#include "platform/dao/query_terms.h"
 #include "search/lookup_parameter.h"
 
 #include <QString>
@@ -23,5 +24,9 @@ QString verifyLookups(const SqlParameters& lookups, const QString& state);
 QString buildWhereClause(const SqlParameters& lookups);
 // "SELECT * FROM PRIME" or "SELECT * FROM PRIME WHERE " & the clause; no ORDER BY.
 QString buildSearchSQL(const SqlParameters& lookups);
+// The same search as the recordset runs it (text: buildSearchSQL): the clause's conditions one by
+// one, cheapest first, and the class tests last, as memberships tested against the classes'
+// employers held in memory. The same rows as the text gives; no ORDER BY.
+dao::QueryTerms buildSearchTerms(const SqlParameters& lookups);
 
 } // namespace search

@@ -483,6 +483,29 @@ TEST_F(QueryRecordsetTest, CurrentRowIsReadAgainByItsKeyAfterAnotherConnectionRe
     }
 }
 
+// Another connection deletes an employer and writes a new one, which takes its rowid, changes a
+// key, and loads the rest again in another order: each place of an ordered result read afterwards
+// shows the employer it had when the result was read, or reads as deleted when that key is gone.
+TEST_F(QueryRecordsetTest, PlacesKeepTheKeysTheirRowsHadWhenTheResultWasRead) {
+    auto rs = db->OpenRecordset("SELECT * FROM PRIME ORDER BY NAME1");
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    other->execute("DELETE FROM PRIME WHERE FILE = '5'");
+    other->execute("INSERT INTO PRIME (FILE, SEQUENCE, NAME1) VALUES ('9', '01', 'NOT IN THE SEARCH')");
+    other->execute("UPDATE PRIME SET FILE = '7' WHERE FILE = '3'");
+    other->executeBound("CREATE TEMP TABLE was AS SELECT * FROM PRIME WHERE FILE IN ('1', '2')", {});
+    other->executeBound("DELETE FROM PRIME WHERE FILE IN ('1', '2')", {});
+    other->executeBound("INSERT INTO PRIME SELECT * FROM was ORDER BY FILE DESC", {});
+    ASSERT_EQ(other->scalar("SELECT rowid FROM PRIME WHERE FILE = '9'").toInt(), 5);
+
+    QStringList shown;
+    for (rs->MoveFirst(); !rs->atEOF(); rs->MoveNext())
+        shown << (rs->rowDeleted() ? QStringLiteral("deleted") : rs->text("FILE"));
+    EXPECT_EQ(shown, QStringList({"1", "2", "deleted", "4", "deleted"}));
+    rs->setAbsolutePosition(4);
+    EXPECT_THROW(rs->value("NAME1"), DaoError);
+    EXPECT_FALSE(rs->refreshCurrentRow()) << "still gone";
+}
+
 TEST(QuerySource, FindsTheOneBaseTable) {
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").table, "PRIME");
     EXPECT_EQ(dao::analyseQuerySource("SELECT * FROM PRIME WHERE A = 1").insertAt, 6);

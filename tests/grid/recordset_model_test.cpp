@@ -150,6 +150,16 @@ TEST_F(BoundGridTest, AnEditedRowIsReadAgain) {
     EXPECT_EQ(g.boundModel()->value(3, 1).toString(), "CHANGED");
 }
 
+TEST_F(BoundGridTest, ARowGoneSinceTheReadKeepsItsPlaceMarked) {
+    dc.RecordSource = "SELECT * FROM T ORDER BY K";
+    dc.Refresh();
+    grid::RecordsetModel m(&dc, cols);
+    m.fetchMore({});
+    dao::Database::open(path("T.MDB"))->execute("DELETE FROM T WHERE K = 'K00002'");
+    EXPECT_EQ(m.value(2, 1).toString(), "#Deleted");
+    EXPECT_EQ(m.value(3, 0).toString(), "K00003");
+}
+
 TEST_F(BoundGridTest, ColumnFormatAndHeaderClick) {
     openTable(QString());
     grid::DataGrid g;

@@ -1,8 +1,10 @@
 #include "platform/dao/dao.h"
 
-#include "platform/dao/jet_sql.h"
 #include "platform/dao/index_order.h"
+#include "platform/dao/jet_sql.h"
+#include "platform/dao/member_set.h"
 #include "platform/dao/query_recordset.h"
+#include "platform/dao/query_terms.h"
 #include "platform/dao/sqlite_util.h"
 #include "platform/dao/table_recordset.h"
 
@@ -335,6 +337,7 @@ void Database::configure(bool exclusive) {
     sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
+    registerMemberFunction(db_);
     if (exclusive) {
         runSql("PRAGMA locking_mode=EXCLUSIVE", op);
         // Take the lock now, so a file in use by someone else is refused at open.
@@ -460,6 +463,14 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& nameOrSql,
     if (looksLikeName || (type && *type == RecordsetType::Table))
         fail(op, QStringLiteral("there is no table named '%1'").arg(nameOrSql));
     return std::make_unique<QueryRecordset>(*this, nameOrSql, type.value_or(RecordsetType::Dynaset), options);
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QueryTerms& terms, RecordsetType type, int options) {
+    const QString op = QStringLiteral("read from");
+    checkOpen(op);
+    if (type == RecordsetType::Table || !tableExists(terms.table))
+        fail(op, QStringLiteral("there is no table named '%1'").arg(terms.table));
+    return std::make_unique<QueryRecordset>(*this, terms, type, options);
 }
 
 void Database::BeginTrans() {

@@ -22,6 +22,7 @@ struct sqlite3_stmt;
 namespace dao {
 
 class Database;
+struct QueryTerms;
 
 namespace detail {
 class StatementCache;
@@ -92,6 +93,12 @@ public:
     // rest is sorted and read when a row past the first ones is looked at.
     std::unique_ptr<Recordset> OpenRecordset(const QString& nameOrSql,
                                              std::optional<RecordsetType> type = std::nullopt,
+                                             int options = NoOptions);
+    // The query of terms.text, given in its parts: the same rows, read with the conditions in the
+    // order given and the memberships tested against sets (query_terms.h). Its order and its rows'
+    // keys are read in one read transaction.
+    std::unique_ptr<Recordset> OpenRecordset(const QueryTerms& terms,
+                                             RecordsetType type = RecordsetType::Dynaset,
                                              int options = NoOptions);
     std::unique_ptr<Recordset> OpenTable(const QString& table) {
         return OpenRecordset(table, RecordsetType::Table);
@@ -195,6 +202,9 @@ public:
     // loaded meanwhile) is not taken for it; a row whose key is gone reads as deleted. A snapshot
     // keeps what it read. True when a value changed or the row went.
     virtual bool refreshCurrentRow() { return false; }
+    // True when the current row is gone since the recordset reached it (deleted, or its key no
+    // longer stored): its fields cannot be read.
+    virtual bool rowDeleted() const { return false; }
 
     // Fields of the current row (a pending AddNew/Edit buffer while editing).
     QStringList fieldNames() const { return fieldNames_; }

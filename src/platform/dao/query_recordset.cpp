@@ -1,6 +1,7 @@
 #include "platform/dao/query_recordset.h"
 
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/member_set.h"
 #include "platform/dao/result_order.h"
 #include "platform/dao/sqlite_util.h"
 
@@ -129,11 +130,102 @@ QuerySource analyseQuerySource(const QString& sql) {
     return src;
 }
 
+namespace {
+
+// A read transaction of its own, unless one is open: what is read inside comes from one state of
+// the file, with no other connection's commit between two reads.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3* db) : db_(db) {
+        if (sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+            open_ = true;
+    }
+    ~ReadTransaction() {
+        // Nothing was written: a failed COMMIT loses nothing, and the ROLLBACK ends the read.
+        if (open_ && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    }
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+
+private:
+    sqlite3* db_;
+    bool open_ = false;
+};
+
+} // namespace
+
 QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetType type, int options)
     : Recordset(db, type) {
+    open(jetSql, nullptr, options);
+}
+
+QueryRecordset::QueryRecordset(Database& db, const QueryTerms& terms, RecordsetType type, int options)
+    : Recordset(db, type) {
+    open(terms.text, &terms, options);
+}
+
+void QueryRecordset::nameFields() {
+    QStringList names, types;
+    originColumns_.clear();
+    for (int c = firstField_; c < sqlite3_column_count(stmt_); ++c) {
+        names << QString::fromUtf8(sqlite3_column_name(stmt_, c));
+        types << normalizeType(sqlite3_column_decltype(stmt_, c));
+        QString origin;
+        if (!baseTable_.isEmpty()) {
+            const char* table = sqlite3_column_table_name(stmt_, c);
+            const char* column = sqlite3_column_origin_name(stmt_, c);
+            if (table && column && QString::fromUtf8(table).compare(baseTable_, Qt::CaseInsensitive) == 0)
+                origin = QString::fromUtf8(column);
+        }
+        originColumns_ << origin;
+    }
+    setFields(names, types);
+}
+
+OrderOutcome QueryRecordset::readTerms(const QueryTerms& terms, const QStringList& keyColumns, Places* places,
+                                       int* rc) {
+    Database& db = *db_;
+    OrderedRead read{terms.table, quoteName(terms.table), QString(), {}, keyColumns};
+    for (const QString& term : terms.orderBy) {
+        const std::optional<OrderTerm> t = orderTermOf(translateJetSql(term));
+        if (!t) return OrderOutcome::NotHere;
+        read.terms.append(*t);
+    }
+    QStringList conditions;
+    for (const QString& c : terms.conditions)
+        conditions << u'(' + translateJetSql(c) + u')';
+    // Each membership against a set of the sub-query's values, read in this transaction; one the
+    // set cannot answer as the engine would is left to the engine.
+    std::vector<std::unique_ptr<MemberSet>> sets;
+    std::vector<std::unique_ptr<MemberSetInUse>> inUse;
+    for (const MembershipTerm& m : terms.memberships) {
+        QStringList subqueries;
+        for (const QString& sub : m.subqueries)
+            subqueries << translateJetSql(sub);
+        const QString column = read.qualifier + u'.' + quoteName(m.column);
+        sets.push_back(readMemberSet(db.handle(), terms.table, m.column, subqueries, rc));
+        if (*rc != SQLITE_OK) return OrderOutcome::Failed;
+        if (!sets.back()) {
+            conditions << column + (m.negated ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN (")) +
+                              subqueries.join(QStringLiteral(" UNION ALL ")) + u')';
+            continue;
+        }
+        inUse.push_back(std::make_unique<MemberSetInUse>(*sets.back()));
+        conditions << (m.negated ? QStringLiteral("NOT ") : QString()) +
+                          QStringLiteral("velk_in(%1, %2)").arg(inUse.back()->id()).arg(column);
+    }
+    read.body = QStringLiteral("FROM ") + read.qualifier;
+    if (!conditions.isEmpty())
+        read.body += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    return readOrderedRows(db.handle(), db.orders(), read, places, rc);
+}
+
+void QueryRecordset::open(const QString& jetSql, const QueryTerms* terms, int options) {
     const QString op = QStringLiteral("read from");
-    forwardOnly_ = type == RecordsetType::Snapshot && (options & ForwardOnly);
-    const bool wantUpdates = type == RecordsetType::Dynaset && !(options & ReadOnly) && !db.readOnly();
+    Database& db = *db_;
+    forwardOnly_ = type_ == RecordsetType::Snapshot && (options & ForwardOnly);
+    const bool wantUpdates = type_ == RecordsetType::Dynaset && !(options & ReadOnly) && !db.readOnly();
     updatable_ = false;
 
     const QString sql = translateJetSql(jetSql);
@@ -148,51 +240,105 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         return st;
     };
 
-    QString keyHead, keyQualifier; // a dynaset's read of one row by key, less the key's terms
     // A query on one table reads each row's rowid too: a dynaset writes through it, and both kinds
-    // keep only the rowids of rows passed over, reading their values again when they are revisited.
+    // keep only the rowids (and keys) of rows passed over, reading their values again when they are
+    // revisited.
+    QString keyHead, keyQualifier; // the read of one row by key, less the key's terms
     if (!forwardOnly_) {
-        const QuerySource src = analyseQuerySource(sql);
-        const bool numbered =
-            src.orderByAt >= 0 && ordersByColumnNumber(sql.mid(src.orderByAt, src.endAt - src.orderByAt));
-        if (!src.table.isEmpty() && !numbered && db.tableExists(src.table)) {
-            QString withRowid = sql;
-            withRowid.insert(
-                src.insertAt,
-                QStringLiteral(" %1.rowid AS %2,").arg(src.qualifier, QLatin1String(kRowidColumn)));
+        QuerySource src;
+        QString withRowid;
+        if (terms) {
+            src.table = terms->table;
+            src.qualifier = quoteName(terms->table);
+            src.selectList = QStringLiteral(" * ");
+            src.fromText = QStringLiteral("FROM ") + src.qualifier;
+            withRowid = QStringLiteral("SELECT %1.rowid AS %2, * FROM %1")
+                            .arg(src.qualifier, QLatin1String(kRowidColumn));
+        } else {
+            src = analyseQuerySource(sql);
+            const bool numbered =
+                src.orderByAt >= 0 && ordersByColumnNumber(sql.mid(src.orderByAt, src.endAt - src.orderByAt));
+            if (!numbered) {
+                withRowid = sql;
+                withRowid.insert(
+                    src.insertAt,
+                    QStringLiteral(" %1.rowid AS %2,").arg(src.qualifier, QLatin1String(kRowidColumn)));
+            }
+        }
+        if (!src.table.isEmpty() && !withRowid.isEmpty() && db.tableExists(src.table))
             stmt_ = prepare(withRowid);
-            if (stmt_) {
-                firstField_ = 1;
-                baseTable_ = src.table;
-                updatable_ = wantUpdates;
-                refetchSql_ = QStringLiteral("SELECT ") + src.selectList + u' ' + src.fromText +
-                              QStringLiteral(" WHERE ") + src.qualifier + QStringLiteral(".rowid = ?");
-                keyHead = QStringLiteral("SELECT ") + src.qualifier + QStringLiteral(".rowid, ") +
-                          src.selectList + u' ' + src.fromText + QStringLiteral(" WHERE ");
-                keyQualifier = src.qualifier;
-                // An ordered result is known whole at once as the rowids of its rows in order, and
-                // its rows are read by rowid as they are looked at: the count is exact, any row is
-                // reached without reading those before it, and no read lock stays.
-                int rc = SQLITE_OK;
-                switch (readOrderedRowids(db.handle(), db.orders(), sql, src, &rowids_, &rc)) {
-                case OrderOutcome::Done:
-                    rows_.resize(rowids_.size());
-                    deleted_.assign(rowids_.size(), false);
-                    done_ = true;
-                    break;
-                case OrderOutcome::Failed:
-                    sqlite3_finalize(stmt_);
-                    stmt_ = nullptr;
-                    fail(op, reasonFor(db.handle(), rc));
-                case OrderOutcome::NotHere:
+        if (stmt_) {
+            firstField_ = 1;
+            baseTable_ = src.table;
+            updatable_ = wantUpdates;
+            refetchSql_ = QStringLiteral("SELECT ") + src.selectList + u' ' + src.fromText +
+                          QStringLiteral(" WHERE ") + src.qualifier + QStringLiteral(".rowid = ?");
+            keyHead = QStringLiteral("SELECT ") + src.qualifier + QStringLiteral(".rowid, ") +
+                      src.selectList + u' ' + src.fromText + QStringLiteral(" WHERE ");
+            keyQualifier = src.qualifier;
+            nameFields();
+            // Rows are known by their table's key when the result holds it.
+            QStringList keyColumns;
+            for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY"))) {
+                const auto at =
+                    std::find_if(originColumns_.begin(), originColumns_.end(),
+                                 [&](const QString& c) { return c.compare(key, Qt::CaseInsensitive) == 0; });
+                if (at == originColumns_.end()) { // the result lacks part of the key: by rowid only
+                    keyFields_.clear();
+                    keyColumns.clear();
                     break;
                 }
+                keyFields_.push_back(int(at - originColumns_.begin()));
+                keyColumns << key;
+            }
+            // An ordered result is known whole at once as its rows in order (their rowids and
+            // keys), read in one read transaction, and its rows are read by rowid as they are
+            // looked at: the count is exact, any row is reached without reading those before it,
+            // and no read lock stays.
+            int rc = SQLITE_OK;
+            Places places;
+            OrderOutcome outcome = OrderOutcome::NotHere;
+            {
+                ReadTransaction snapshot(db.handle());
+                if (terms) {
+                    outcome = readTerms(*terms, keyColumns, &places, &rc);
+                } else if (std::optional<OrderedRead> read = orderedReadOf(sql, src)) {
+                    read->keyColumns = keyColumns;
+                    outcome = readOrderedRows(db.handle(), db.orders(), *read, &places, &rc);
+                }
+            }
+            switch (outcome) {
+            case OrderOutcome::Done:
+                rowids_ = std::move(places.rowids);
+                keyAt_ = std::move(places.keyAt);
+                keys_ = std::move(places.keys);
+                rows_.resize(rowids_.size());
+                deleted_.assign(rowids_.size(), false);
+                done_ = true;
+                break;
+            case OrderOutcome::Failed:
+                sqlite3_finalize(stmt_);
+                stmt_ = nullptr;
+                fail(op, reasonFor(db.handle(), rc));
+            case OrderOutcome::NotHere:
+                if (terms) { // read the text as it stands
+                    sqlite3_finalize(stmt_);
+                    stmt_ = nullptr;
+                    firstField_ = 0;
+                    baseTable_.clear();
+                    refetchSql_.clear();
+                    keyFields_.clear();
+                    open(jetSql, nullptr, options);
+                    return;
+                }
+                break;
             }
         }
     }
     if (!stmt_) {
         stmt_ = prepare(sql);
         if (!stmt_) fail(op, reasonFor(db.handle(), sqlite3_extended_errcode(db.handle())));
+        nameFields();
     }
     if (sqlite3_column_count(stmt_) <= firstField_) {
         sqlite3_finalize(stmt_);
@@ -200,35 +346,11 @@ QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetTyp
         fail(op, QStringLiteral("the SQL text is not a query that returns rows"));
     }
 
-    QStringList names, types;
-    for (int c = firstField_; c < sqlite3_column_count(stmt_); ++c) {
-        names << QString::fromUtf8(sqlite3_column_name(stmt_, c));
-        types << normalizeType(sqlite3_column_decltype(stmt_, c));
-        QString origin;
-        if (!baseTable_.isEmpty()) {
-            const char* table = sqlite3_column_table_name(stmt_, c);
-            const char* column = sqlite3_column_origin_name(stmt_, c);
-            if (table && column && QString::fromUtf8(table).compare(baseTable_, Qt::CaseInsensitive) == 0)
-                origin = QString::fromUtf8(column);
-        }
-        originColumns_ << origin;
-    }
-    setFields(names, types);
-
-    if (type == RecordsetType::Dynaset && !keyHead.isEmpty()) {
+    if (!keyFields_.empty()) {
         QStringList terms;
-        for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY"))) {
-            const auto at = std::find_if(originColumns_.begin(), originColumns_.end(), [&](const QString& c) {
-                return c.compare(key, Qt::CaseInsensitive) == 0;
-            });
-            if (at == originColumns_.end()) { // the result lacks part of the key: by rowid only
-                keyFields_.clear();
-                break;
-            }
-            keyFields_.push_back(int(at - originColumns_.begin()));
+        for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY")))
             terms << keyQualifier + u'.' + quoteName(key) + QStringLiteral(" = ?");
-        }
-        if (!keyFields_.empty()) keyRefetchSql_ = keyHead + terms.join(QStringLiteral(" AND "));
+        keyRefetchSql_ = keyHead + terms.join(QStringLiteral(" AND "));
     }
 
     if (done_) finishRead(); // the statement only named the fields
@@ -288,6 +410,37 @@ void QueryRecordset::prepareOnce(sqlite3_stmt*& st, const QString& sql) const {
     }
 }
 
+bool QueryRecordset::sameKey(sqlite3_stmt* st, long long n, int firstColumn) const {
+    if (!keyed()) return true;
+    std::string key;
+    for (int f : keyFields_)
+        appendKey(key, st, firstColumn + f);
+    return keys_.compare(keyAt_[size_t(n - base_)], key.size(), key) == 0;
+}
+
+bool QueryRecordset::readByKey(long long n, QVariantList* row) const {
+    const QString op = QStringLiteral("read from");
+    Database& db = database(op);
+    prepareOnce(keyRefetch_, keyRefetchSql_);
+    bindKey(keyRefetch_, keys_.data() + keyAt_[size_t(n - base_)], int(keyFields_.size()));
+    const int rc = sqlite3_step(keyRefetch_);
+    row->clear();
+    if (rc == SQLITE_ROW) {
+        // The row may sit under another rowid now (a release loaded since): reads and writes follow it.
+        rowids_[size_t(n - base_)] = sqlite3_column_int64(keyRefetch_, 0);
+        const int cols = sqlite3_column_count(keyRefetch_);
+        row->reserve(cols - 1);
+        for (int c = 1; c < cols; ++c)
+            row->append(readColumn(keyRefetch_, c));
+    }
+    const int code =
+        rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
+    sqlite3_reset(keyRefetch_);
+    sqlite3_clear_bindings(keyRefetch_);
+    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
+    return rc == SQLITE_ROW;
+}
+
 const QVariantList& QueryRecordset::rowAt(long long n) const {
     QVariantList& row = rows_[size_t(n - base_)];
     if (!row.isEmpty() || refetchSql_.isEmpty() || deleted_[size_t(n - base_)]) return row;
@@ -296,7 +449,10 @@ const QVariantList& QueryRecordset::rowAt(long long n) const {
     prepareOnce(refetch_, refetchSql_);
     sqlite3_bind_int64(refetch_, 1, rowids_[size_t(n - base_)]);
     const int rc = sqlite3_step(refetch_);
-    if (rc == SQLITE_ROW) {
+    // Another connection may have deleted the row and given its rowid to another: the row read
+    // must still have the key it had.
+    const bool moved = rc == SQLITE_ROW && !sameKey(refetch_, n, 0);
+    if (rc == SQLITE_ROW && !moved) {
         const int cols = sqlite3_column_count(refetch_);
         row.reserve(cols);
         for (int c = 0; c < cols; ++c)
@@ -306,8 +462,9 @@ const QVariantList& QueryRecordset::rowAt(long long n) const {
         rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
     sqlite3_reset(refetch_);
     if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
-    if (rc == SQLITE_DONE) { // deleted since it was passed
+    if ((rc == SQLITE_DONE || moved) && !(keyed() && readByKey(n, &row))) { // deleted since it was read
         deleted_[size_t(n - base_)] = true;
+        row.clear();
         return row;
     }
     remember(n);
@@ -348,6 +505,11 @@ bool QueryRecordset::fetchTo(long long n) {
             rows_.clear();
             rowids_.clear();
             deleted_.clear();
+        }
+        if (keyed()) {
+            keyAt_.push_back(quint32(keys_.size()));
+            for (int f : keyFields_)
+                appendKey(keys_, stmt_, firstField_ + f);
         }
         if (loaded() < keepFrom) {
             rows_.emplace_back();
@@ -482,33 +644,18 @@ bool QueryRecordset::refreshCurrentRow() {
     const QString op = QStringLiteral("read from");
     Database& db = database(op);
     db.noteOutsideChanges();
-    if (!hasCurrent()) return false; // reads a dropped row by rowid; false when it is gone
+    if (pos_ < 0 || eof_ || pos_ < base_ || pos_ >= loaded()) return false;
     const size_t at = size_t(pos_ - base_);
+    if (deleted_[at]) return false;
+    if (!hasCurrent()) return true; // read again just now (by rowid, then key), and gone
     const QVariantList before = rows_[at];
-    if (keyRefetchSql_.isEmpty()) {
+    QVariantList row;
+    if (!keyed()) {
         rows_[at].clear();
         rowAt(pos_);
         return deleted_[at] || rows_[at] != before;
     }
-    prepareOnce(keyRefetch_, keyRefetchSql_);
-    for (size_t k = 0; k < keyFields_.size(); ++k)
-        bindValue(keyRefetch_, int(k) + 1, before.value(keyFields_[k]));
-    const int rc = sqlite3_step(keyRefetch_);
-    QVariantList row;
-    if (rc == SQLITE_ROW) {
-        // The row may sit under another rowid now (a release loaded since): writes follow it there.
-        rowids_[at] = sqlite3_column_int64(keyRefetch_, 0);
-        const int cols = sqlite3_column_count(keyRefetch_);
-        row.reserve(cols - 1);
-        for (int c = 1; c < cols; ++c)
-            row.append(readColumn(keyRefetch_, c));
-    }
-    const int code =
-        rc == SQLITE_ROW || rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
-    sqlite3_reset(keyRefetch_);
-    sqlite3_clear_bindings(keyRefetch_);
-    if (code != SQLITE_OK) fail(op, reasonFor(db.handle(), code));
-    if (rc == SQLITE_DONE) { // the key is gone
+    if (!readByKey(pos_, &row)) { // the key is gone
         deleted_[at] = true;
         rows_[at].clear();
         return true;
@@ -578,6 +725,19 @@ void QueryRecordset::writeRow(bool isNew) {
     params << rowids_[at];
     db.runBound(QStringLiteral("UPDATE %1 SET %2 = ? WHERE rowid = ?").arg(table, cols.join(QStringLiteral(" = ?, "))),
                 params, table, cols);
+    if (keyed() && std::any_of(which.begin(), which.end(), [&](int i) {
+            return std::find(keyFields_.begin(), keyFields_.end(), i) != keyFields_.end();
+        })) {
+        // A key written here is the row's key from now on.
+        prepareOnce(refetch_, refetchSql_);
+        sqlite3_bind_int64(refetch_, 1, rowids_[at]);
+        if (sqlite3_step(refetch_) == SQLITE_ROW) {
+            keyAt_[at] = quint32(keys_.size());
+            for (int f : keyFields_)
+                appendKey(keys_, refetch_, f);
+        }
+        sqlite3_reset(refetch_);
+    }
     rowAt(pos_);
     for (int i : which) // the cached row shows what was written
         if (!rows_[at].isEmpty()) rows_[at][i] = storageOf(editBuf_[i]);

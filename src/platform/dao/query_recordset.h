@@ -2,6 +2,8 @@
 #pragma once
 
 #include "platform/dao/dao.h"
+#include "platform/dao/query_terms.h"
+#include "platform/dao/result_order.h"
 
 #include <algorithm>
 #include <deque>
@@ -26,6 +28,7 @@ QuerySource analyseQuerySource(const QString& sqliteSql);
 class QueryRecordset : public Recordset {
 public:
     QueryRecordset(Database& db, const QString& jetSql, RecordsetType type, int options);
+    QueryRecordset(Database& db, const QueryTerms& terms, RecordsetType type, int options);
     ~QueryRecordset() override;
 
     void MoveFirst() override;
@@ -40,6 +43,7 @@ public:
     Bookmark bookmark() const override;
     void setBookmark(Bookmark b) override;
     bool refreshCurrentRow() override;
+    bool rowDeleted() const override { return currentDeleted(); }
 
 protected:
     QVariant currentValue(int index) const override;
@@ -49,6 +53,13 @@ protected:
     void release() override;
 
 private:
+    // Opens the query jetSql, or terms in their parts when given (terms->text is jetSql).
+    void open(const QString& jetSql, const QueryTerms* terms, int options);
+    // Names the fields from stmt_ (whose column 0 is the rowid when firstField_ is 1).
+    void nameFields();
+    // The read of terms in order, their memberships tested against sets held while it runs.
+    detail::OrderOutcome readTerms(const QueryTerms& terms, const QStringList& keyColumns,
+                                   detail::Places* places, int* rc);
     // True when row n exists, reading further rows as needed.
     bool fetchTo(long long n);
     long long loaded() const { return base_ + static_cast<long long>(rows_.size()); }
@@ -60,8 +71,15 @@ private:
     void finishRead();
     // Prepares sql into st unless it is prepared already; a failure throws.
     void prepareOnce(sqlite3_stmt*& st, const QString& sql) const;
-    // Values of row n (loaded), read again by rowid when they were dropped from memory.
+    // Values of row n (loaded), read again by rowid when they were dropped from memory, or by its
+    // key when another row took its rowid.
     const QVariantList& rowAt(long long n) const;
+    // Place n's row read by the key it had when the result was read: rowids_ follows it; false
+    // when no row has that key now (the row is deleted).
+    bool readByKey(long long n, QVariantList* row) const;
+    // True when the row st holds has place n's key (or no key is kept).
+    bool sameKey(sqlite3_stmt* st, long long n, int firstColumn) const;
+    bool keyed() const { return !keyFields_.empty(); }
     void remember(long long n) const;
     // Drops the values of the `count` rows remembered longest, except row `keep`.
     void forgetOldest(size_t count, long long keep) const;
@@ -71,7 +89,9 @@ private:
     bool forwardOnly_ = false;
     int firstField_ = 0;                     // 1 when column 0 is the hidden rowid
     mutable std::vector<QVariantList> rows_; // empty: not read yet or dropped; read by rowid
-    std::vector<qint64> rowids_;
+    mutable std::vector<qint64> rowids_;     // follow a row's key to its rowid now
+    std::vector<quint32> keyAt_;             // per row, where its key starts in keys_, while keyed()
+    std::string keys_;                       // the rows' keys when they were read (detail::appendKey)
     mutable std::vector<bool> deleted_;
     mutable std::deque<long long> cached_; // rows holding values, oldest first
     QString refetchSql_;                   // reads one row by rowid; empty when rows have no rowid
@@ -82,11 +102,12 @@ private:
     long long reached_ = 0;
     QString baseTable_;
     QStringList originColumns_; // per field, "" when the field does not come straight from the base table
-    // A dynaset's current row is read again by its base table's key: the key's fields, and the
-    // query that reads a row (its rowid first) by their values. Empty when the result lacks the key.
+    // A row is known by its base table's key (index PRIMARY): the key's fields, kept per row as
+    // they were read, and the query that reads a row (its rowid first) by their values. Empty when
+    // the result lacks the key: rows are then known by rowid alone.
     std::vector<int> keyFields_;
     QString keyRefetchSql_;
-    sqlite3_stmt* keyRefetch_ = nullptr;
+    mutable sqlite3_stmt* keyRefetch_ = nullptr;
 };
 
 } // namespace dao

@@ -158,6 +158,18 @@ std::vector<TableIndex> tableIndexes(sqlite3* db, const QString& table) {
     return out;
 }
 
+// The table's largest rowid (about its number of rows), 0 when it has none or it cannot be read.
+qint64 largestRowid(sqlite3* db, const QString& table) {
+    sqlite3_stmt* st = nullptr;
+    qint64 largest = 0;
+    if (sqlite3_prepare_v2(db, ("SELECT max(rowid) FROM " + quoteName(table)).toUtf8().constData(), -1, &st,
+                           nullptr) == SQLITE_OK &&
+        sqlite3_step(st) == SQLITE_ROW)
+        largest = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return largest;
+}
+
 void appendBigEndian(std::string& out, quint64 v) {
     char bytes[8];
     for (int i = 7; i >= 0; --i, v >>= 8)
@@ -309,23 +321,89 @@ bool appendSortKey(std::string& out, const SortValue& v, bool descending, bool n
     return true;
 }
 
-OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& sql, const QuerySource& src,
-                               std::vector<qint64>* rowids, int* rc) {
-    if (src.orderByAt < 0 || src.fromAt < 0 || !plainSelectList(src.selectList)) return OrderOutcome::NotHere;
+std::optional<OrderTerm> orderTermOf(const QString& term) {
+    QVector<SqlToken> tokens;
+    for (const SqlToken& t : tokenizeSql(term))
+        if (t.kind != SqlToken::Space) tokens.append(t);
+    return readTerm(tokens);
+}
+
+std::optional<OrderedRead> orderedReadOf(const QString& sql, const QuerySource& src) {
+    if (src.orderByAt < 0 || src.fromAt < 0 || !plainSelectList(src.selectList)) return std::nullopt;
     const std::optional<QVector<OrderTerm>> terms =
         parseOrderBy(sql.mid(src.orderByAt, src.endAt - src.orderByAt));
-    if (!terms) return OrderOutcome::NotHere;
-    const QString body = sql.mid(src.fromAt, src.orderByAt - src.fromAt);
-    const QString rowid = src.qualifier + QStringLiteral(".rowid");
+    if (!terms) return std::nullopt;
+    return OrderedRead{src.table, src.qualifier, sql.mid(src.fromAt, src.orderByAt - src.fromAt), *terms, {}};
+}
+
+void appendKey(std::string& out, sqlite3_stmt* st, int col) {
+    // Through the column's value: one call of the statement's interface instead of three.
+    sqlite3_value* v = sqlite3_column_value(st, col);
+    const int type = sqlite3_value_type(v);
+    char head[1 + 8];
+    head[0] = type == SQLITE_INTEGER ? 'i'
+              : type == SQLITE_FLOAT ? 'f'
+              : type == SQLITE_TEXT  ? 't'
+              : type == SQLITE_BLOB  ? 'b'
+                                     : 'n';
+    if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        const qint64 whole = sqlite3_value_int64(v);
+        const double real = sqlite3_value_double(v);
+        std::memcpy(head + 1, type == SQLITE_INTEGER ? static_cast<const void*>(&whole) : &real, 8);
+        out.append(head, 9);
+    } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        const void* bytes =
+            type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
+        const int n = sqlite3_value_bytes(v);
+        std::memcpy(head + 1, &n, sizeof n);
+        out.append(head, 1 + sizeof n);
+        out.append(static_cast<const char*>(bytes), size_t(n));
+    } else {
+        out.push_back(head[0]);
+    }
+}
+
+void bindKey(sqlite3_stmt* st, const char* p, int count) {
+    for (int i = 1; i <= count; ++i) {
+        const char tag = *p++;
+        if (tag == 'i' || tag == 'f') {
+            qint64 whole;
+            double real;
+            std::memcpy(tag == 'i' ? static_cast<void*>(&whole) : static_cast<void*>(&real), p, 8);
+            p += 8;
+            if (tag == 'i')
+                sqlite3_bind_int64(st, i, whole);
+            else
+                sqlite3_bind_double(st, i, real);
+        } else if (tag == 't' || tag == 'b') {
+            int n;
+            std::memcpy(&n, p, sizeof n);
+            p += sizeof n;
+            if (tag == 't')
+                sqlite3_bind_text(st, i, p, n, SQLITE_TRANSIENT);
+            else
+                sqlite3_bind_blob(st, i, p, n, SQLITE_TRANSIENT);
+            p += n;
+        } else {
+            sqlite3_bind_null(st, i);
+        }
+    }
+}
+
+OrderOutcome readOrderedRows(sqlite3* db, IndexOrders& orders, const OrderedRead& read, Places* places,
+                             int* rc) {
+    const QVector<OrderTerm>& terms = read.terms;
+    if (terms.isEmpty()) return OrderOutcome::NotHere;
+    const QString rowid = read.qualifier + QStringLiteral(".rowid");
 
     // Each term's collation: a column's own, BINARY for a function's result, or COLLATE's.
     std::vector<std::optional<Collation>> collations;
-    for (const OrderTerm& t : *terms) {
+    for (const OrderTerm& t : terms) {
         std::optional<Collation> c = t.collate;
         if (!t.column.isEmpty()) {
             const char* declared = nullptr;
             const char* collSeq = nullptr;
-            if (sqlite3_table_column_metadata(db, nullptr, src.table.toUtf8().constData(),
+            if (sqlite3_table_column_metadata(db, nullptr, read.table.toUtf8().constData(),
                                               t.column.toUtf8().constData(), &declared, &collSeq, nullptr,
                                               nullptr, nullptr) != SQLITE_OK)
                 c.reset();
@@ -337,29 +415,34 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
         collations.push_back(c);
     }
 
+    // Columns of the read: the rowid, the key, then the values of the terms sorted here.
+    const int firstTerm = 1 + int(read.keyColumns.size());
     auto select = [&](int keys, const QString& order) {
         QString text = QStringLiteral("SELECT ") + rowid;
+        for (const QString& key : read.keyColumns)
+            text += QStringLiteral(", ") + read.qualifier + u'.' + quoteName(key);
         for (int i = 0; i < keys; ++i)
-            text += QStringLiteral(", ") + (*terms)[i].expression;
-        return (text + u' ' + body + order).toUtf8();
+            text += QStringLiteral(", ") + terms[i].expression;
+        return (text + u' ' + read.body + u' ' + order).toUtf8();
     };
-    const int n = int(terms->size());
+    const int n = int(terms.size());
     auto tailClause = [&](int j) {
         QStringList tail;
         for (int i = j; i < n; ++i)
-            tail << (*terms)[i].written;
+            tail << terms[i].written;
         return QStringLiteral("ORDER BY ") + tail.join(QStringLiteral(", "));
     };
     // An index ordered by the terms from j on (plain columns, one direction, the index's collation).
-    const std::vector<TableIndex> indexes = tableIndexes(db, src.table);
+    const std::vector<TableIndex> indexes = tableIndexes(db, read.table);
     auto indexFor = [&](int j) -> const TableIndex* {
         for (const TableIndex& index : indexes) {
             bool matches = n - j <= index.columns.size();
             for (int i = 0; matches && j + i < n; ++i) {
-                const OrderTerm& t = (*terms)[j + i];
-                matches = !t.column.isEmpty() && t.column.compare(index.columns[i], Qt::CaseInsensitive) == 0 &&
+                const OrderTerm& t = terms[j + i];
+                matches = !t.column.isEmpty() &&
+                          t.column.compare(index.columns[i], Qt::CaseInsensitive) == 0 &&
                           collations[size_t(j + i)] == index.collations[i] &&
-                          t.descending == (*terms)[j].descending && t.nullsFirst != t.descending;
+                          t.descending == terms[j].descending && t.nullsFirst != t.descending;
             }
             if (matches) return &index;
         }
@@ -370,7 +453,7 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
     // at no cost, or an index in its order is kept (IndexOrders). The terms before that tail are
     // sorted here; rows they leave tied keep the tail's order. Without such a tail every term is
     // sorted here, ties by rowid; a term that cannot be sorted here leaves the order to SQLite.
-    int k = n;               // the terms sorted here
+    int k = n;                // the terms sorted here
     bool readInOrder = false; // rows come in the tail's order
     const IndexOrder* tail = nullptr;
     bool tailDescending = false;
@@ -385,8 +468,8 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
             QStringList keys;
             for (const QString& c : index->columns)
                 keys << quoteName(c);
-            if (!(tail = orders.order(quoteName(src.table), keys, rc))) return OrderOutcome::Failed;
-            tailDescending = (*terms)[j].descending;
+            if (!(tail = orders.order(quoteName(read.table), keys, rc))) return OrderOutcome::Failed;
+            tailDescending = terms[j].descending;
             query = select(j, QString());
         }
         k = j;
@@ -403,19 +486,33 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
         return OrderOutcome::NotHere;
     }
 
-    // Each row's rowid and, for the terms sorted here, its key: byte strings that sort as SQLite
-    // orders the values (appendSortKey), then what breaks their ties: the row's place in the
-    // tail's order (where it came, or its place in the index), else its rowid.
-    rowids->clear();
+    // Each row's rowid, key and, for the terms sorted here, its sort key: byte strings that sort
+    // as SQLite orders the values (appendSortKey), then what breaks their ties: the row's place in
+    // the tail's order (where it came, or its place in the index), else its rowid.
+    std::vector<qint64>& rowids = places->rowids;
+    std::vector<quint32>& keyAt = places->keyAt;
+    rowids.clear();
+    keyAt.clear();
+    places->keys.clear();
+    const bool keyed = !read.keyColumns.isEmpty();
+    // Room for every row of the table at once: growing step by step copies and touches fresh
+    // memory again and again, which costs more than the read; room not written costs nothing.
+    const size_t room = size_t(std::clamp<qint64>(largestRowid(db, read.table), 0, 1 << 23)) + 1;
+    rowids.reserve(room);
+    if (keyed) {
+        keyAt.reserve(room);
+        places->keys.reserve(room * 16);
+    }
     std::string keys, folded;
     std::vector<size_t> ends;
-    std::vector<qint64> places; // when an index gives the whole order
+    if (k > 0) ends.reserve(room);
+    std::vector<qint64> placeInTail; // when an index gives the whole order
     const qint64 last = tail ? qint64(tail->rowids.size()) - 1 : 0;
     bool here = true;
     int step;
     while ((step = sqlite3_step(st)) == SQLITE_ROW) {
         const qint64 id = sqlite3_column_int64(st, 0);
-        qint64 place = readInOrder ? qint64(rowids->size()) : id;
+        qint64 place = readInOrder ? qint64(rowids.size()) : id;
         if (tail) {
             const long long at = tail->positionOf(id);
             if (at < 0) { // a row the index does not know yet
@@ -424,39 +521,45 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
             }
             place = tailDescending ? last - at : at;
         }
-        rowids->push_back(id);
+        rowids.push_back(id);
+        if (keyed) {
+            keyAt.push_back(quint32(places->keys.size()));
+            for (int c = 1; c < firstTerm; ++c)
+                appendKey(places->keys, st, c);
+        }
         if (k == 0) {
-            if (tail) places.push_back(place);
+            if (tail) placeInTail.push_back(place);
             continue;
         }
         for (int i = 0; i < k && here; ++i) {
+            const int col = firstTerm + i;
             SortValue v;
-            switch (sqlite3_column_type(st, i + 1)) {
+            switch (sqlite3_column_type(st, col)) {
             case SQLITE_INTEGER:
                 v.type = SortValue::Integer;
-                v.integer = sqlite3_column_int64(st, i + 1);
+                v.integer = sqlite3_column_int64(st, col);
                 break;
             case SQLITE_FLOAT:
                 v.type = SortValue::Real;
-                v.real = sqlite3_column_double(st, i + 1);
+                v.real = sqlite3_column_double(st, col);
                 break;
             case SQLITE_TEXT:
                 folded.clear();
                 v.type = SortValue::Text;
-                v.size = appendForCollation(folded, reinterpret_cast<const char*>(sqlite3_column_text(st, i + 1)),
-                                            sqlite3_column_bytes(st, i + 1), *collations[size_t(i)]);
+                v.size =
+                    appendForCollation(folded, reinterpret_cast<const char*>(sqlite3_column_text(st, col)),
+                                       sqlite3_column_bytes(st, col), *collations[size_t(i)]);
                 v.bytes = folded.data();
                 break;
             case SQLITE_BLOB:
                 v.type = SortValue::Blob;
-                v.bytes = static_cast<const char*>(sqlite3_column_blob(st, i + 1));
-                v.size = sqlite3_column_bytes(st, i + 1);
+                v.bytes = static_cast<const char*>(sqlite3_column_blob(st, col));
+                v.size = sqlite3_column_bytes(st, col);
                 break;
             default:
                 break;
             }
-            const OrderTerm& t = (*terms)[i];
-            here = appendSortKey(keys, v, t.descending, t.nullsFirst);
+            here = appendSortKey(keys, v, terms[i].descending, terms[i].nullsFirst);
         }
         if (!here) break;
         appendBigEndian(keys, quint64(place) ^ (quint64(1) << 63));
@@ -470,26 +573,37 @@ OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& 
     }
     if (!here) return OrderOutcome::NotHere;
     if (k == 0 && !tail) return OrderOutcome::Done; // read in order
-    if (k == 0) { // the index gives the whole order: the rows by their places
-        std::vector<bool> present(tail->rowids.size(), false);
-        for (qint64 at : places)
-            present[size_t(at)] = true;
-        rowids->clear();
-        for (size_t at = 0; at < present.size(); ++at)
-            if (present[at]) rowids->push_back(tail->rowids[size_t(tailDescending ? last - qint64(at) : qint64(at))]);
-        return OrderOutcome::Done;
+
+    // The rows put in order: by their places in the index, or by their sort keys.
+    std::vector<quint32> order;
+    order.reserve(rowids.size());
+    if (k == 0) {
+        std::vector<quint32> rowAt(tail->rowids.size(), 0); // row + 1 by place
+        for (size_t r = 0; r < placeInTail.size(); ++r)
+            rowAt[size_t(placeInTail[r])] = quint32(r + 1);
+        for (quint32 r : rowAt)
+            if (r != 0) order.push_back(r - 1);
+    } else {
+        std::vector<KeyRef> refs(rowids.size());
+        for (size_t r = 0; r < refs.size(); ++r) {
+            const size_t begin = r == 0 ? 0 : ends[r - 1];
+            refs[r] = {reinterpret_cast<const unsigned char*>(keys.data()) + begin, int(ends[r] - begin),
+                       quint32(r)};
+        }
+        multikeySort(refs.data(), refs.size(), 0);
+        for (const KeyRef& ref : refs)
+            order.push_back(ref.row);
     }
-    std::vector<KeyRef> refs(rowids->size());
-    for (size_t r = 0; r < refs.size(); ++r) {
-        const size_t begin = r == 0 ? 0 : ends[r - 1];
-        refs[r] = {reinterpret_cast<const unsigned char*>(keys.data()) + begin, int(ends[r] - begin), quint32(r)};
-    }
-    multikeySort(refs.data(), refs.size(), 0);
     std::vector<qint64> sorted;
-    sorted.reserve(refs.size());
-    for (const KeyRef& ref : refs)
-        sorted.push_back((*rowids)[ref.row]);
-    *rowids = std::move(sorted);
+    std::vector<quint32> sortedKeys;
+    sorted.reserve(order.size());
+    sortedKeys.reserve(keyed ? order.size() : 0);
+    for (quint32 r : order) {
+        sorted.push_back(rowids[r]);
+        if (keyed) sortedKeys.push_back(keyAt[r]);
+    }
+    rowids = std::move(sorted);
+    keyAt = std::move(sortedKeys);
     return OrderOutcome::Done;
 }
 

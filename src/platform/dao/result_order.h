@@ -8,6 +8,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -15,6 +16,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace dao {
 
@@ -62,13 +64,45 @@ int appendForCollation(std::string& out, const char* text, int size, Collation c
 // Numbers go as doubles: false for a whole number beyond 2^53, whose order is left to SQLite.
 bool appendSortKey(std::string& out, const SortValue& v, bool descending, bool nullsFirst);
 
+// A term of an ORDER BY given on its own ("NAME1", "MONTH(EXPIRE) DESC"); nothing when it names a
+// result column by number or cannot be read here.
+std::optional<OrderTerm> orderTermOf(const QString& term);
+
+// An ordered read of one table's rows: what it reads (body: "FROM <table> [WHERE ...]", SQLite
+// dialect, no ORDER BY), in which order, and the table's key, kept with each row.
+struct OrderedRead {
+    QString table;
+    QString qualifier; // the table's name or alias in body, quoted
+    QString body;
+    QVector<OrderTerm> terms;
+    QStringList keyColumns; // empty: rows are known by rowid alone
+};
+
+// The read of a single-table query (translated, with its closing ORDER BY); nothing when it is not
+// a plain read of the table's columns in an order that can be read here.
+std::optional<OrderedRead> orderedReadOf(const QString& sql, const QuerySource& src);
+
+// The rows of a result in order: each row's rowid and, when the read keeps keys, the key the row
+// had when it was read (its key columns as stored, appendKey's bytes), so that a row is known
+// again by it after another connection reused its rowid.
+struct Places {
+    std::vector<qint64> rowids;
+    std::vector<quint32> keyAt; // where place i's key starts in keys; empty without keys
+    std::string keys;
+};
+
+// Appends the stored value of column col as bytes that equal another value's only when the two
+// are the same stored value; keys of several columns are these bytes one after the other.
+void appendKey(std::string& out, sqlite3_stmt* st, int col);
+// Binds the count values of a key that starts at p to parameters 1 to count.
+void bindKey(sqlite3_stmt* st, const char* p, int count);
+
 enum class OrderOutcome { Done, NotHere, Failed };
 
-// The rowids of the rows of the single-table query sql (translated, with its ORDER BY) in its
-// order. NotHere when the query cannot be read this way (the caller reads it as it stands);
-// Failed with *rc set when the engine failed while reading.
-OrderOutcome readOrderedRowids(sqlite3* db, IndexOrders& orders, const QString& sql, const QuerySource& src,
-                               std::vector<qint64>* rowids, int* rc);
+// Reads the rows of read in its order into places. NotHere when it cannot be read this way (the
+// caller reads the query as it stands); Failed with *rc set when the engine failed while reading.
+OrderOutcome readOrderedRows(sqlite3* db, IndexOrders& orders, const OrderedRead& read, Places* places,
+                             int* rc);
 
 } // namespace detail
 } // namespace dao

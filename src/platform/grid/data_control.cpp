@@ -20,7 +20,10 @@ void DataControl::Refresh() {
                             QStringLiteral("no database is open"));
     }
     try {
-        rs_ = db_->OpenRecordset(RecordSource, RecordsetType);
+        if (RecordSourceTerms && RecordSourceTerms->text == RecordSource)
+            rs_ = db_->OpenRecordset(*RecordSourceTerms, RecordsetType);
+        else
+            rs_ = db_->OpenRecordset(RecordSource, RecordsetType);
     } catch (...) {
         emit refreshed();
         throw;

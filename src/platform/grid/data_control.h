@@ -4,10 +4,12 @@
 #pragma once
 
 #include "platform/dao/dao.h"
+#include "platform/dao/query_terms.h"
 
 #include <QObject>
 
 #include <memory>
+#include <optional>
 
 namespace grid {
 
@@ -24,6 +26,9 @@ public:
 
     // A table name or an SQL text (Jet dialect), read by Refresh().
     QString RecordSource;
+    // The query of RecordSource in its parts, which Refresh opens instead of the text while
+    // RecordSource is its text (terms.text): the same rows, read faster (dao::QueryTerms).
+    std::optional<dao::QueryTerms> RecordSourceTerms;
     dao::RecordsetType RecordsetType = dao::RecordsetType::Dynaset;
     QString Caption;
 

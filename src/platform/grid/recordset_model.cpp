@@ -218,8 +218,12 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
             for (int r = start; r < end && !rs->atEOF(); ++r) {
                 QVariantList values;
                 values.reserve(fieldIndex_.size());
+                // A row gone since the list was read keeps its place, marked.
+                const bool gone = rs->rowDeleted();
                 for (int fi : fieldIndex_) {
-                    values.append(fi >= 0 ? rs->value(fi) : QVariant());
+                    values.append(gone      ? QVariant(QStringLiteral("#Deleted"))
+                                  : fi >= 0 ? rs->value(fi)
+                                            : QVariant());
                 }
                 rows.append(values);
                 rs->MoveNext();
