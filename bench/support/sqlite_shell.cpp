@@ -51,12 +51,14 @@ bool shellAvailable() {
 
 QString shellSql(const QString& jetSql) {
     QString sql = dao::translateJetSql(jetSql);
-    sql.replace(QStringLiteral("MONTH(EXPIRE)"), QStringLiteral("CAST(strftime('%m', EXPIRE) AS INTEGER)"));
-    sql.replace(QStringLiteral("DAY(EXPIRE)"), QStringLiteral("CAST(strftime('%d', EXPIRE) AS INTEGER)"));
+    // The stored dates are ISO text: month and day are where the text puts them.
+    sql.replace(QStringLiteral("MONTH(EXPIRE)"), QStringLiteral("CAST(substr(EXPIRE, 6, 2) AS INTEGER)"));
+    sql.replace(QStringLiteral("DAY(EXPIRE)"), QStringLiteral("CAST(substr(EXPIRE, 9, 2) AS INTEGER)"));
     return sql;
 }
 
-ShellRun runShell(const QString& database, const QString& orderedSql, const QString& countSql, int runs) {
+ShellRun runShell(const QString& database, const QString& orderedSql, const QString& countSql, int runs,
+                  bool plans) {
     ShellRun r;
     if (!shellAvailable()) return r;
     const QString screen = shellSql(orderedSql) + QStringLiteral(" LIMIT 30;\n");
@@ -67,8 +69,10 @@ ShellRun runShell(const QString& database, const QString& orderedSql, const QStr
     for (int i = 0; i < runs; ++i)
         script += count;
     script += QStringLiteral(".output stdout\n.timer off\n.print @@count\n") + count;
-    script += QStringLiteral(".print @@screen\nEXPLAIN QUERY PLAN ") + screen;
-    script += QStringLiteral(".print @@countplan\nEXPLAIN QUERY PLAN ") + count;
+    if (plans) {
+        script += QStringLiteral(".print @@screen\nEXPLAIN QUERY PLAN ") + screen;
+        script += QStringLiteral(".print @@countplan\nEXPLAIN QUERY PLAN ") + count;
+    }
     const QStringList lines = runScript(database, script).split(u'\n');
     static const QRegularExpression timer(QStringLiteral("^Run Time: real ([0-9.]+)"));
     std::vector<double> times;

@@ -12,7 +12,8 @@ namespace bench {
 bool shellAvailable();
 
 // The program's SQL as the shell can run it: Jet dialect translated, and the program's own date
-// functions MONTH() and DAY() replaced by the built-in equivalents for the stored ISO dates.
+// functions MONTH() and DAY() replaced by the month and day read from the stored ISO text
+// (substr, several times cheaper than strftime).
 QString shellSql(const QString& jetSql);
 
 struct ShellRun {
@@ -22,8 +23,10 @@ struct ShellRun {
     QStringList screenPlan, countPlan; // EXPLAIN QUERY PLAN, one line per step
 };
 
-// Runs both queries `runs` times in one shell session on the database file.
-ShellRun runShell(const QString& database, const QString& orderedSql, const QString& countSql, int runs);
+// Runs both queries `runs` times in one shell session on the database file; with plans, reads
+// their query plans too.
+ShellRun runShell(const QString& database, const QString& orderedSql, const QString& countSql, int runs,
+                  bool plans = true);
 
 // Query plan of one statement as the shell reports it.
 QStringList shellPlan(const QString& database, const QString& sql);
