@@ -10,14 +10,17 @@
 #include "platform/ui/centre.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/folder_list.h"
+#include "platform/ui/keep_room.h"
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -34,6 +37,10 @@ QString backupPathIn(const QString& folder, const QString& stateCode) {
 } // namespace maintenance
 
 namespace {
+
+const char* const kCopyCaption = "Copy Backup File To Another Drive or Directory";
+const char* const kRestoreCaption = "Restore Backup File From Another Drive or Directory";
+const char* const kMergeCaption = "Merge Backup File From Another Drive or Directory";
 
 QString reasonOf(const std::exception& e) {
     if (const auto* d = dynamic_cast<const dao::DaoError*>(&e)) return d->message();
@@ -79,11 +86,26 @@ VKNOTES::VKNOTES(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
     Label1 = new QLabel(Frame1);
     Drive1 = new ui::DriveList(Frame1);
     Dir1 = new ui::FolderList(Frame1);
+    lblPath = new QLabel(QStringLiteral("Current Path"), Frame1);
+    txtPath = new QLineEdit(Frame1);
+    txtPath->setReadOnly(true);
+    connect(Dir1, &ui::FolderList::pathChanged, this, &VKNOTES::Dir1_Change);
     auto* optional = new QVBoxLayout(Frame1);
     optional->addWidget(Check1);
     optional->addWidget(Label1);
     optional->addWidget(Drive1);
-    optional->addWidget(Dir1);
+    optional->addWidget(Dir1, 1);
+    optional->addWidget(lblPath);
+    optional->addWidget(txtPath);
+    // The lists come and go with the check box; their room stays, so the box does not jump away
+    // from the mouse that ticked it.
+    ui::keepRoomWhenHidden({Label1, Drive1, Dir1, lblPath, txtPath});
+    // As wide as the longest caption any option gives it, so OK and Cancel stay where they are.
+    const QFontMetrics metrics = Check1->fontMetrics();
+    int widest = 0;
+    for (const char* caption : {kCopyCaption, kRestoreCaption, kMergeCaption})
+        widest = qMax(widest, metrics.horizontalAdvance(QLatin1String(caption)));
+    Check1->setMinimumWidth(widest + Check1->sizeHint().width() - metrics.horizontalAdvance(Check1->text()));
 
     OK = new QPushButton(QStringLiteral("OK"), this);
     CANCEL = new QPushButton(QStringLiteral("Cancel"), this);
@@ -112,40 +134,46 @@ VKNOTES::VKNOTES(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
     connect(CANCEL, &QPushButton::clicked, this, &VKNOTES::CANCEL_Click);
 
     Option1->setChecked(true);
-    Dir1->setPath(files::programFolder());
-    {
-        const QSignalBlocker quiet(Drive1);
-        Drive1->setDrive(files::programFolder());
-    }
+    // The lists open on the home folder, the drive a user keeps files on.
+    if (!Dir1->setPath(QDir::homePath())) Dir1->setPath(files::programFolder());
     Form_Load();
 }
 
 VKNOTES::~VKNOTES() = default;
 
 void VKNOTES::Form_Load() {
-    adjustSize();
-    ui::centerForm(*this);
-    Dir1->setPath(Drive1->drive()); // an unreadable root leaves the current folder shown
+    Dir1->setPath(Drive1->drive()); // an unreadable drive leaves the folder shown
     UpdateNotesOptionControls();
+    adjustSize();
+    // The whole title shows in the window's title bar.
+    resize(qMax(width(), ui::titleBarWidth(windowTitle())), height());
+    ui::centerForm(*this);
 }
 
 void VKNOTES::UpdateNotesOptionControls() {
     if (Option1->isChecked()) {
-        Check1->setText(QStringLiteral("Copy Backup File To Another Drive or Directory"));
+        Check1->setText(QLatin1String(kCopyCaption));
         Label1->setText(QStringLiteral("Copy To:"));
     } else if (Option2->isChecked()) {
-        Check1->setText(QStringLiteral("Restore Backup File From Another Drive or Directory"));
+        Check1->setText(QLatin1String(kRestoreCaption));
         Label1->setText(QStringLiteral("Restore From:"));
     } else if (Option3->isChecked()) {
-        Check1->setText(QStringLiteral("Merge Backup File From Another Drive or Directory"));
+        Check1->setText(QLatin1String(kMergeCaption));
         Label1->setText(QStringLiteral("Merge From:"));
     }
     const bool other = Check1->isChecked();
-    for (QWidget* w : {static_cast<QWidget*>(Drive1), static_cast<QWidget*>(Dir1)}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Drive1, Dir1, lblPath, txtPath}) {
         w->setEnabled(other);
         w->setVisible(other);
     }
     Label1->setVisible(other);
+}
+
+void VKNOTES::Dir1_Change() {
+    txtPath->setText(Dir1->path());
+    // The drive list follows a move onto another drive.
+    const QSignalBlocker quiet(Drive1);
+    Drive1->setDrive(Dir1->path());
 }
 
 void VKNOTES::choose(QRadioButton* option) {

@@ -10,6 +10,7 @@ class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -43,6 +44,8 @@ public:
     QLabel* Label1 = nullptr;
     ui::DriveList* Drive1 = nullptr;
     ui::FolderList* Dir1 = nullptr;
+    QLabel* lblPath = nullptr;    // "Current Path"
+    QLineEdit* txtPath = nullptr; // the folder OK works with: Dir1's path
     QPushButton* OK = nullptr;
     QPushButton* CANCEL = nullptr;
 
@@ -52,6 +55,7 @@ public:
     void Option3_Click();
     void Check1_Click();
     void Drive1_Change();
+    void Dir1_Change();
     void OK_Click();
     void CANCEL_Click();
     void UpdateNotesOptionControls();

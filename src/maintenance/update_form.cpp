@@ -7,6 +7,7 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
 #include "platform/ui/folder_list.h"
+#include "platform/ui/keep_room.h"
 #include "platform/ui/msgbox.h"
 
 #include <QCoreApplication>
@@ -72,13 +73,9 @@ VKUPGRD::VKUPGRD(QWidget* parent, maintenance::StateDatabaseUsers* users) : QDia
         bar->setTextVisible(false);
     }
     // Status and progress show only while something runs; their room stays, so nothing jumps.
-    for (QWidget* w :
-         {static_cast<QWidget*>(Label1), static_cast<QWidget*>(status1), static_cast<QWidget*>(status2)}) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
+    ui::keepRoomWhenHidden({Label1, status1, status2});
+    for (QWidget* w : std::initializer_list<QWidget*>{Label1, status1, status2})
         w->setVisible(false);
-    }
     Command1 = new QPushButton(QStringLiteral("OK"), this);
     cmdFtp = new QPushButton(QStringLiteral("Download"), this);
     Command2 = new QPushButton(QStringLiteral("CANCEL"), this);
@@ -126,18 +123,14 @@ void VKUPGRD::Form_Load() {
     Dir1->setEnabled(true);
     // The home folder; the root when it cannot be listed.
     if (!Dir1->setPath(QDir::homePath())) Dir1->setPath(QStringLiteral("/"));
-    Dir1_Change();
     ui::centerForm(*this);
 }
 
 void VKUPGRD::Drive1_Change() {
     const QString d = Drive1->drive();
-    if (ui::DriveList::driveOf(Dir1->path()) == d) return;
+    if (Drive1->driveOf(Dir1->path()) == d) return;
     ui::BusyCursor busy;
-    if (Dir1->setPath(d)) {
-        Dir1_Change();
-        return;
-    }
+    if (Dir1->setPath(d)) return;
     ui::setDefaultPointer();
     ui::MsgBox(QStringLiteral("Error Reading Drive ") + d);
     // Back to the drive of the folder shown.

@@ -3,6 +3,7 @@
 #include "platform/grid/data_control.h"
 #include "platform/ui/centre.h"
 #include "platform/ui/count_box.h"
+#include "platform/ui/keep_room.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
@@ -45,6 +46,7 @@ VKPRINT::VKPRINT(const printing::SearchToPrint& search, const dataset::DataSet& 
     QGridLayout* options = printing::makePrintOptionsFrame(this, Frame3D1, PLAB, POUTPUT, LCOPIES, COPIES);
     SETUPCMD = new QPushButton(QStringLiteral("&Setup..."), Frame3D1);
     options->addWidget(SETUPCMD, 1, 2);
+    ui::keepRoomWhenHidden({SETUPCMD});
 
     Label1 = new QLabel(this);
     SHOWCOUNT = new QLineEdit(this);

@@ -1,5 +1,6 @@
 #include "printing/print_options_frame.h"
 
+#include "platform/ui/keep_room.h"
 #include "platform/ui/key_filter.h"
 
 #include <QGridLayout>
@@ -29,6 +30,9 @@ QGridLayout* makePrintOptionsFrame(QWidget* form, QGroupBox*& Frame3D1, QLabel*&
     grid->addWidget(POUTPUT[1], 0, 2);
     grid->addWidget(LCOPIES, 1, 0);
     grid->addWidget(COPIES, 1, 1);
+    // Copies comes and goes with the destination; its room stays, so "Printer" and "Window" do not
+    // move under the mouse.
+    ui::keepRoomWhenHidden({LCOPIES, COPIES});
     return grid;
 }
 

@@ -1,4 +1,5 @@
 #include "platform/files/atomic_file.h"
+#include "platform/files/drives.h"
 #include "platform/files/folders.h"
 #include "support/file_size_limit.h"
 #include "support/temp_dir.h"
@@ -148,4 +149,28 @@ TEST_F(Folders, CopyIntoPlaceDropsAStaleJournalAndAFailedCopyKeepsTheOldFile) {
     EXPECT_EQ(readFile(path("WORK.MDB")), "new");
     EXPECT_TRUE(QFileInfo(path("INITIAL")).isDir());
     EXPECT_EQ(files(), QStringList({"REPORT.MDB", "WORK.MDB"})); // no temporary copy left
+}
+
+TEST(Drives, TheHomeFolderTheWholeFileSystemAndTheUsersVolumesOnce) {
+    const QVector<files::Mount> mounts = {
+        {"/", "/dev/sda2", "ext4"},
+        {"/proc", "proc", "proc"},
+        {"/sys/fs/cgroup", "cgroup2", "cgroup2"},
+        {"/run/user/1000", "tmpfs", "tmpfs"},
+        {"/boot/efi", "/dev/sda1", "vfat"},
+        {"/snap/core/17", "/dev/loop3", "squashfs"},
+        {"/etc/hosts", "/dev/sda2", "ext4"}, // a bind mount of the system disk
+        {"/srv/data", "/dev/sdb1", "xfs"},
+        {"/home/pat/data", "/dev/sdb1", "xfs"}, // the same disk bound again
+        {"/media/pat/STICK", "/dev/sdc1", "vfat"},
+        {"/run/media/pat/DVD", "/dev/sr0", "iso9660"},
+        {"/mnt/share", "fileserver:/export", "nfs4"},
+        {"/mnt/overlay", "overlay", "overlay"},
+    };
+    QStringList shown;
+    for (const files::Drive& d : files::pickableDrives(mounts, "/home/pat"))
+        shown << d.label + " = " + d.root;
+    EXPECT_EQ(shown, QStringList({"Home (/home/pat) = /home/pat/", "/ = /", "/srv/data = /srv/data/",
+                                  "/media/pat/STICK = /media/pat/STICK/",
+                                  "/run/media/pat/DVD = /run/media/pat/DVD/", "/mnt/share = /mnt/share/"}));
 }

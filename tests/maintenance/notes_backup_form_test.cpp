@@ -11,9 +11,12 @@
 #include "platform/ui/msgbox.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -86,6 +89,45 @@ TEST_F(NotesForm, OptionsAndTheCaptionsThatFollowThem) {
         EXPECT_EQ(f.Dir1->isVisibleTo(&f), ticked);
         EXPECT_EQ(f.Dir1->isEnabled(), ticked);
     }
+}
+
+TEST_F(NotesForm, NothingMovesUnderTheMouseAndTheFolderShownIsTheOneUsed) {
+    VKNOTES f;
+    f.show();
+    const auto places = [&f] {
+        QCoreApplication::processEvents();
+        QList<QRect> r{f.rect()};
+        for (QWidget* w : std::initializer_list<QWidget*>{f.Check1, f.OK, f.CANCEL})
+            r << QRect(w->mapTo(&f, QPoint()), w->size());
+        return r;
+    };
+    const QList<QRect> first = places();
+    for (QRadioButton* option : {f.Option2, f.Option3, f.Option1}) {
+        option->click();
+        EXPECT_EQ(places(), first) << option->text().toStdString();
+        f.Check1->click();
+        EXPECT_EQ(places(), first) << option->text().toStdString() << ", ticked";
+        f.Check1->click();
+    }
+
+    // A folder highlighted is not opened; what stands out and Current Path say what OK uses.
+    f.Check1->click();
+    ASSERT_TRUE(f.Dir1->setPath(folder()));
+    const QList<QListWidgetItem*> sub = f.Dir1->findItems("other", Qt::MatchExactly);
+    ASSERT_EQ(sub.size(), 1);
+    f.Dir1->setCurrentItem(sub.first());
+    EXPECT_EQ(f.txtPath->text(), folder());
+    EXPECT_TRUE(f.Dir1->item(f.Dir1->pathRow())->font().bold());
+    // Enter opens the highlighted folder rather than pressing OK.
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(f.Dir1, &enter);
+    EXPECT_FALSE(closed(f));
+    EXPECT_EQ(f.txtPath->text(), other);
+    EXPECT_EQ(f.Dir1->item(f.Dir1->pathRow())->text(), "other");
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expect("Backup User Data and Notes to " + other + "/BACKUPPA.MDB?", vbNo,
+                 "Backup User Notes & Data");
+    f.OK->click();
 }
 
 TEST_F(NotesForm, CancelClosesWithoutAWord) {
@@ -273,9 +315,9 @@ TEST_F(NotesForm, ADriveThatCannotBeReadGoesBackToTheFolderListsDrive) {
     const QString before = f.Dir1->path();
     testsupport::ScriptedMsgBoxes boxes;
     boxes.expect("Error Reading Drive /no such drive/", vbOK);
-    f.Drive1->addItem("/no such drive/");
-    f.Drive1->setCurrentText("/no such drive/");
-    EXPECT_EQ(f.Drive1->drive(), ui::DriveList::driveOf(before));
+    f.Drive1->addDrive({"/no such drive/", "/no such drive/"});
+    f.Drive1->setCurrentIndex(f.Drive1->count() - 1);
+    EXPECT_EQ(f.Drive1->drive(), f.Drive1->driveOf(before));
     EXPECT_EQ(f.Dir1->path() + (f.Dir1->path().endsWith('/') ? "" : "/"), f.Drive1->drive());
 }
 

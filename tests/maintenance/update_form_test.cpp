@@ -96,7 +96,7 @@ TEST_F(UpdateForm, OpensOnTheHomeFolder) {
     VKUPGRD fresh;
     EXPECT_EQ(fresh.Dir1->path(), path("home"));
     EXPECT_EQ(fresh.txtPath->text(), path("home"));
-    EXPECT_EQ(fresh.Drive1->drive(), ui::DriveList::driveOf(path("home")));
+    EXPECT_EQ(fresh.Drive1->drive(), fresh.Drive1->driveOf(path("home")));
     EXPECT_EQ(fresh.windowTitle(), "Load Update");
 }
 

@@ -11,6 +11,7 @@
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -306,14 +307,24 @@ TEST_F(PrintForm, OptionsReachTheRunAndTheFormCloses) {
     EXPECT_TRUE(form.printed());
 }
 
-TEST_F(PrintForm, WindowHidesCopiesAndCopiesOutOfRangeAreRefused) {
+TEST_F(PrintForm, WindowHidesCopiesWithoutMovingAControlAndCopiesOutOfRangeAreRefused) {
     const SearchToPrint search = employers(3);
     VKPRINT form(search, dataSet, folder(), engine);
     form.show();
+    const auto places = [&form] {
+        QCoreApplication::processEvents();
+        QList<QRect> r{form.rect()};
+        for (QWidget* w :
+             std::initializer_list<QWidget*>{form.POUTPUT[0], form.POUTPUT[1], form.Command1, form.Command2})
+            r << QRect(w->mapTo(&form, QPoint()), w->size());
+        return r;
+    };
+    const QList<QRect> withPrinter = places();
     form.POUTPUT[1]->setChecked(true);
     EXPECT_FALSE(form.COPIES->isVisible());
     EXPECT_FALSE(form.LCOPIES->isVisible());
     EXPECT_FALSE(form.SETUPCMD->isVisible());
+    EXPECT_EQ(places(), withPrinter) << "a click back on Printer lands where Printer was";
     form.POUTPUT[0]->setChecked(true);
     EXPECT_TRUE(form.COPIES->isVisible());
     for (const char* copies : {"0", ""}) {
