@@ -314,6 +314,17 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
             continue;
         }
         QString broken;
+        // Entries are written one by one; the progress told is the archive's as a whole.
+        qint64 archiveSize = 0, written = 0;
+        for (const archive::Entry& e : zip.entries())
+            if (!e.directory) archiveSize += e.size;
+        const auto archiveProgress = [&host, &archiveSize, &written](const archive::Progress& p) {
+            archive::Progress whole = p;
+            whole.totalDone = written + p.entryDone;
+            whole.totalSize = archiveSize;
+            host.progress(whole);
+            return true;
+        };
         for (int i = 0; i < zip.count() && broken.isEmpty(); ++i) {
             const archive::Entry& e = zip.entry(i);
             const EntryRole role = entryRole(e.name);
@@ -327,10 +338,11 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
             };
             host.status(entryStatus(e.name, i, zip.count()));
             try {
-                if (!zip.extract(i, programFolder, progress, beforeReplace)) broken = zip.errorString();
+                if (!zip.extract(i, programFolder, archiveProgress, beforeReplace)) broken = zip.errorString();
             } catch (const ClaimLost& lostClaim) {
                 broken = lostClaim.why;
             }
+            if (!e.directory) written += e.size;
         }
         host.status(QStringLiteral(" "));
 

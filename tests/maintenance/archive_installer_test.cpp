@@ -5,6 +5,7 @@
 #include "archive/zip_builder.h"
 #include "folder_setup/program_folder.h"
 #include "maintenance/archive_installer.h"
+#include "platform/archive/zip_archive.h"
 #include "platform/files/folders.h"
 #include "platform/locks/database_use.h"
 #include "platform/ui/msgbox.h"
@@ -30,8 +31,16 @@ class Host : public maintenance::InstallHost {
 public:
     QStringList log;
     std::function<void()> duringEvents;
-    void status(const QString& text) override { log << text; }
-    void progress(const archive::Progress&) override {}
+    QStringList written; // each entry's end while the archive is written: the archive's bytes done
+    void status(const QString& text) override {
+        log << text;
+        writing = writing || text == QLatin1String("Loading New Database");
+    }
+    void progress(const archive::Progress& p) override {
+        if (writing && p.entryDone == p.entrySize)
+            written << QStringLiteral("%1 %2 of %3").arg(p.name).arg(p.totalDone).arg(p.totalSize);
+    }
+    bool writing = false;
     void doEvents() override {
         log << QStringLiteral("<events>");
         if (duringEvents) duringEvents();
@@ -96,6 +105,10 @@ TEST_F(Installer, DatabasesOnlySavesTheNotesFirstReplacesTheDatabaseAndLeavesThe
     EXPECT_EQ(host.log, QStringList({"Checking VELK1.ZIP", "<list closed>", "Saving PA User Notes & Fields",
                                      "Loading New DataBase Parameters", "Loading New Database", "<events>",
                                      "VELKPA.MDB 1 of 3", "VELKI.MDB 2 of 3", "VELKNJ.MDB 3 of 3", " "}));
+    const qint64 pa = delivery.size(), all = pa + settings.size() + 2;
+    EXPECT_EQ(host.written, QStringList({QStringLiteral("VELKPA.MDB %1 of %2").arg(pa).arg(all),
+                                         QStringLiteral("VELKI.MDB %1 of %2").arg(all - 2).arg(all),
+                                         QStringLiteral("VELKNJ.MDB %1 of %2").arg(all).arg(all)}));
     EXPECT_EQ(savedNote(), "Call back in May");
     EXPECT_EQ(readFile(mainPath), delivery);
     EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
