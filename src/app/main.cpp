@@ -2,6 +2,7 @@
 // the folder named by VELK_PROGRAM_FOLDER (running from a build tree on a demo folder).
 #include "app/program.h"
 #include "platform/files/folders.h"
+#include "platform/ui/icons.h"
 
 #include <QApplication>
 #include <QFile>
@@ -28,6 +29,7 @@ public:
 int main(int argc, char** argv) {
     Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VELK"));
+    QApplication::setWindowIcon(ui::programIcon());
     if (const QByteArray folder = qgetenv("VELK_PROGRAM_FOLDER"); !folder.isEmpty())
         files::setProgramFolder(QFile::decodeName(folder));
     return velk::runProgram();

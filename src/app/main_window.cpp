@@ -70,6 +70,28 @@ const RibbonButton kRibbon[10] = {
     {"Exit Velk", "system-log-out"},
 };
 
+// The list window's title shows in its own title bar. Maximised it has none: the area would add
+// the title to the main window's caption, which names the workspace and data set as it stands.
+class ListWindowTitle : public QObject {
+public:
+    ListWindowTitle(QString title, QMdiSubWindow* window) : QObject(window), title_(std::move(title)) {
+        apply(window);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        // Before the window itself handles its new state.
+        if (event->type() == QEvent::WindowStateChange) apply(static_cast<QMdiSubWindow*>(watched));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    void apply(QMdiSubWindow* window) const {
+        window->setWindowTitle(window->isMaximized() ? QString() : title_);
+    }
+    QString title_;
+};
+
 } // namespace
 
 MASTER::MASTER(QWidget* parent) : QMainWindow(parent) {
@@ -320,7 +342,7 @@ void MASTER::showListForm() {
         listWindow_ =
             mdiArea->addSubWindow(list_.loaded(), Qt::SubWindow | Qt::CustomizeWindowHint |
                                                       Qt::WindowTitleHint | Qt::WindowMinMaxButtonsHint);
-        listWindow_->setWindowTitle(list_->windowTitle());
+        listWindow_->installEventFilter(new ListWindowTitle(list_->windowTitle(), listWindow_));
     }
     show();
     // Showing maximised also activates and raises the list: only when it is not already up, so a

@@ -58,6 +58,8 @@ QString state() {
 
 VKLIST::VKLIST(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("VKLIST"));
+    // The list window's own title bar shows it when the window is not maximised.
+    setWindowTitle(QStringLiteral("Employer List"));
     GFILE = new grid::DataControl(this);
     GFILE->RecordSource = QStringLiteral("PRIME");
     GFILE->RecordsetType = dao::RecordsetType::Table;

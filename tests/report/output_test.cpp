@@ -4,9 +4,11 @@
 #include "platform/report/preview.h"
 #include "report_fixture.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -17,6 +19,8 @@
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 using namespace report;
 using namespace reporttest;
@@ -142,6 +146,54 @@ TEST_F(Output, PreviewsAreChildWindowsOfTheirParent) {
     PreviewWindow* c = showPreview(summary(), &window);
     EXPECT_EQ(c->parentWidget(), &window);
     EXPECT_TRUE(c->isWindow());
+}
+
+TEST_F(Output, PreviewBarHoldsStillAndPageKeysPageFromTheZoomBox) {
+    addMany(30); // 15 pages: "Page 1 of 15" is narrower than "Page 15 of 15"
+    PreviewWindow preview(summary());
+    preview.resize(900, 700);
+    preview.show();
+    const auto bar = [&preview] {
+        QCoreApplication::processEvents();
+        QList<QRect> r;
+        for (QWidget* w : std::initializer_list<QWidget*>{preview.nextButton, preview.lastButton,
+                                                          preview.zoomBox, preview.printButton})
+            r << QRect(w->mapTo(&preview, QPoint()), w->size());
+        return r;
+    };
+    const QList<QRect> first = bar();
+    for (int page : {9, 10, 15}) {
+        preview.showPage(page);
+        EXPECT_EQ(bar(), first) << "page " << page;
+    }
+    // Opens on the whole page; the zoom box keeps the keyboard after a choice from it.
+    EXPECT_EQ(preview.fit(), PreviewWindow::Fit::WholePage);
+    preview.zoomBox->setFocus();
+    preview.zoomBox->setCurrentIndex(preview.zoomBox->findText("100%"));
+    preview.showPage(1);
+    for (auto [key, modifiers, page] :
+         {std::tuple{Qt::Key_PageDown, Qt::NoModifier, 2}, std::tuple{Qt::Key_End, Qt::ControlModifier, 15},
+          std::tuple{Qt::Key_PageUp, Qt::NoModifier, 14}, std::tuple{Qt::Key_Home, Qt::ControlModifier, 1}}) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QCoreApplication::sendEvent(preview.zoomBox, &press);
+        EXPECT_EQ(preview.currentPage(), page);
+        EXPECT_EQ(preview.zoomBox->currentText(), "100%");
+    }
+}
+
+TEST_F(Output, ClosingAPreviewBringsBackThePreviewBeforeIt) {
+    add({"F1", "ACME"});
+    QMdiArea area;
+    QMdiSubWindow* list = area.addSubWindow(new QLineEdit);
+    area.resize(800, 600);
+    area.show();
+    list->showMaximized();
+    PreviewWindow* a = showPreview(summary(), &area);
+    showPreview(summary(), &area)->closeButton->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    ASSERT_NE(area.activeSubWindow(), nullptr);
+    EXPECT_EQ(area.activeSubWindow()->widget(), a) << "not left behind the list";
 }
 
 // Opened from a dialog over the list, the preview must come up in front of the list: the area's

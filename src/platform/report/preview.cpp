@@ -3,15 +3,19 @@
 #include "platform/report/output.h"
 #include "platform/report/report.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace report {
@@ -21,11 +25,13 @@ class PageView : public QWidget {
 public:
     explicit PageView(const PreviewWindow& preview) : preview_(preview) {}
 
-    qreal scale() const { return preview_.zoom() * logicalDpiX() / 72.0; }
+    qreal scale() const { return preview_.zoom() * pointToPixel(); }
+    qreal pointToPixel() const { return logicalDpiX() / 72.0; }
     void resizeToPage() {
         const QSizeF paper = preview_.page().paper * scale();
         setFixedSize(paper.toSize() + QSize(2 * kBorder, 2 * kBorder));
     }
+    static constexpr int kBorder = 12;
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -38,7 +44,6 @@ protected:
     }
 
 private:
-    static constexpr int kBorder = 12;
     const PreviewWindow& preview_;
 };
 
@@ -61,10 +66,25 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     nextButton = new QPushButton(QStringLiteral("Next >"), this);
     lastButton = new QPushButton(QStringLiteral("Last >|"), this);
     pageLabel = new QLabel(this);
+    // As wide as its widest text, so the buttons beside it stay put from page to page.
+    int digits = 1;
+    for (int n = pageCount(); n >= 10; n /= 10)
+        ++digits;
+    int digitWidth = 0;
+    for (char d = '0'; d <= '9'; ++d)
+        digitWidth = qMax(digitWidth, pageLabel->fontMetrics().horizontalAdvance(QLatin1Char(d)));
+    pageLabel->setFixedWidth(qMax(pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("Page  of ")) +
+                                      2 * digits * digitWidth,
+                                  pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("No pages"))) +
+                             8);
+    pageLabel->setAlignment(Qt::AlignCenter);
     zoomBox = new QComboBox(this);
+    // The fits by negative numbers: no zoom is taken for one.
+    zoomBox->addItem(QStringLiteral("Whole Page"), -int(Fit::WholePage));
+    zoomBox->addItem(QStringLiteral("Page Width"), -int(Fit::PageWidth));
     for (int percent : {50, 75, 100, 125, 150, 200})
         zoomBox->addItem(QStringLiteral("%1%").arg(percent), percent / 100.0);
-    zoomBox->setCurrentIndex(2);
+    zoomBox->setCurrentIndex(0);
     printButton = new QPushButton(QStringLiteral("&Print..."), this);
     closeButton = new QPushButton(QStringLiteral("&Close"), this);
     for (QPushButton* b : {firstButton, previousButton, nextButton, lastButton})
@@ -94,8 +114,17 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     connect(previousButton, &QPushButton::clicked, this, [this] { showPage(current_ - 1); });
     connect(nextButton, &QPushButton::clicked, this, [this] { showPage(current_ + 1); });
     connect(lastButton, &QPushButton::clicked, this, [this] { showPage(pageCount()); });
-    connect(zoomBox, &QComboBox::currentIndexChanged, this,
-            [this](int i) { setZoom(zoomBox->itemData(i).toDouble()); });
+    connect(zoomBox, &QComboBox::currentIndexChanged, this, [this](int i) {
+        const double v = zoomBox->itemData(i).toDouble();
+        if (v < 0)
+            setFit(Fit(-int(v)));
+        else
+            setZoom(v);
+    });
+    // The page keys page wherever the keyboard is in the preview: the zoom box and the scroll area
+    // would take them for themselves.
+    zoomBox->installEventFilter(this);
+    scroll_->installEventFilter(this);
     connect(printButton, &QPushButton::clicked, this, &PreviewWindow::printRequested);
     connect(closeButton, &QPushButton::clicked, this, &PreviewWindow::closeWindow);
 
@@ -120,7 +149,65 @@ void PreviewWindow::showPage(int number) {
 
 void PreviewWindow::setZoom(qreal zoom) {
     zoom_ = zoom;
+    fit_ = Fit::None;
+    selectZoomItem();
     updateControls();
+}
+
+void PreviewWindow::setFit(Fit fit) {
+    fit_ = fit;
+    selectZoomItem();
+    updateControls();
+}
+
+void PreviewWindow::selectZoomItem() {
+    const int i = fit_ == Fit::None ? zoomBox->findData(zoom_) : zoomBox->findData(-int(fit_));
+    if (i < 0) return;
+    const QSignalBlocker quiet(zoomBox);
+    zoomBox->setCurrentIndex(i);
+}
+
+qreal PreviewWindow::zoom() const {
+    if (fit_ == Fit::None || page_.paper.isEmpty()) return zoom_;
+    const QSize room = scroll_->maximumViewportSize() - QSize(2 * PageView::kBorder, 2 * PageView::kBorder);
+    const QSizeF paper = page_.paper * view_->pointToPixel();
+    if (fit_ == Fit::PageWidth) {
+        // The page runs on below the window: the vertical scroll bar takes its share of the width.
+        const int bar = scroll_->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+        return qMax(0.1, (room.width() - bar) / paper.width());
+    }
+    return qMax(0.1, qMin(room.width() / paper.width(), room.height() / paper.height()));
+}
+
+bool PreviewWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scroll_ && event->type() == QEvent::Resize && fit_ != Fit::None) updateControls();
+    if (event->type() == QEvent::KeyPress && pageKey(*static_cast<QKeyEvent*>(event))) return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void PreviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (!pageKey(*event)) QWidget::keyPressEvent(event);
+}
+
+bool PreviewWindow::pageKey(const QKeyEvent& event) {
+    const Qt::KeyboardModifiers mods = event.modifiers() & ~Qt::KeypadModifier;
+    if (mods != Qt::NoModifier && mods != Qt::ControlModifier) return false;
+    switch (event.key()) {
+    case Qt::Key_PageDown:
+        showPage(current_ + 1);
+        return true;
+    case Qt::Key_PageUp:
+        showPage(current_ - 1);
+        return true;
+    case Qt::Key_Home:
+        showPage(1);
+        return true;
+    case Qt::Key_End:
+        showPage(pageCount());
+        return true;
+    default:
+        return false;
+    }
 }
 
 void PreviewWindow::updateControls() {
@@ -135,23 +222,36 @@ void PreviewWindow::updateControls() {
     view_->update();
 }
 
-void PreviewWindow::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-    case Qt::Key_PageDown:
-        showPage(current_ + 1);
-        break;
-    case Qt::Key_PageUp:
-        showPage(current_ - 1);
-        break;
-    case Qt::Key_Home:
-        showPage(1);
-        break;
-    case Qt::Key_End:
-        showPage(pageCount());
-        break;
-    default:
-        QWidget::keyPressEvent(event);
+namespace {
+
+// The area puts the list in front when a window closes; the preview looked at before is what the
+// user comes back to.
+void activateLastPreview(QMdiArea* area) {
+    const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if ((*it)->isHidden()) continue; // closed, on its way out
+        if (auto* preview = qobject_cast<PreviewWindow*>((*it)->widget())) {
+            area->setActiveSubWindow(*it);
+            preview->setFocus();
+            return;
+        }
     }
+}
+
+} // namespace
+
+void PreviewWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget());
+    if (!event->isAccepted() || !sub || !sub->mdiArea()) return;
+    // After the area has put its own choice in front.
+    QPointer<QMdiArea> area = sub->mdiArea();
+    QMetaObject::invokeMethod(
+        area,
+        [area] {
+            if (area) activateLastPreview(area);
+        },
+        Qt::QueuedConnection);
 }
 
 void PreviewWindow::closeWindow() {

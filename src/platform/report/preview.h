@@ -31,8 +31,13 @@ public:
     int currentPage() const { return current_; } // from 1; 0 when there is no page
     const Page& page() const { return page_; }
     void showPage(int number); // kept within the first and the last page
-    qreal zoom() const { return zoom_; }
+    // The scale the page is drawn at (1 = its size in print); with a fit, what the window allows.
+    qreal zoom() const;
     void setZoom(qreal zoom);
+    // The page made to fit the window, whole or by its width; it follows the window's size.
+    enum class Fit { None, WholePage, PageWidth };
+    void setFit(Fit fit);
+    Fit fit() const { return fit_; }
 
     QPushButton* firstButton = nullptr;
     QPushButton* previousButton = nullptr;
@@ -48,17 +53,24 @@ signals:
     void printRequested();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Closing one of an area's previews brings the preview used before it back to the front.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void updateControls();
     void closeWindow();
+    void selectZoomItem();
+    // First, previous, next and last page by PageUp, PageDown, Home and End (with or without Ctrl).
+    bool pageKey(const QKeyEvent& event);
 
     std::shared_ptr<const Document> doc_;
     QVector<Paginator::Position> starts_;
     int current_ = 0;
     Page page_;
     qreal zoom_ = 1.0;
+    Fit fit_ = Fit::WholePage;
     QScrollArea* scroll_ = nullptr;
     PageView* view_ = nullptr;
 };

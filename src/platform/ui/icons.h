@@ -13,4 +13,7 @@ constexpr const char* kIconTheme = "Tango";
 // icon when the theme has none by that name.
 QIcon themedIcon(const QString& name);
 
+// The program's own icon, for its windows' title bars.
+QIcon programIcon();
+
 } // namespace ui
