@@ -15,7 +15,6 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
@@ -31,7 +30,6 @@ void deletePrinter() {
 }
 
 const QString kPdfEntry = QStringLiteral("PDF file");
-const QPageSize::PageSizeId kPapers[] = {QPageSize::Letter, QPageSize::Legal, QPageSize::A4};
 } // namespace
 
 QPrinter& applicationPrinter() {
@@ -48,8 +46,6 @@ PrinterChoice currentChoice(const QPrinter& p) {
         c.pdfFile = p.outputFileName();
     else
         c.printerName = p.printerName();
-    c.paper = p.pageLayout().pageSize().id();
-    c.orientation = p.pageLayout().orientation();
     return c;
 }
 
@@ -63,21 +59,19 @@ void applyChoice(QPrinter& p, const PrinterChoice& c) {
         p.setOutputFormat(QPrinter::NativeFormat);
         if (!c.printerName.isEmpty()) p.setPrinterName(c.printerName);
     }
-    p.setPageSize(QPageSize(c.paper));
-    p.setPageOrientation(c.orientation);
 }
 
 PrinterSetupDialog::PrinterSetupDialog(QPrinter& p, QWidget* parent)
     : QDialog(parent), PRINTER(new QComboBox(this)), PDFFILE(new QLineEdit(this)),
-      BROWSE(new QPushButton(QStringLiteral("Browse..."), this)), PAPER(new QComboBox(this)),
-      PORTRAIT(new QRadioButton(QStringLiteral("Portrait"), this)),
-      LANDSCAPE(new QRadioButton(QStringLiteral("Landscape"), this)), printer_(p),
-      pdfLabel_(new QLabel(QStringLiteral("PDF file"), this)) {
+      BROWSE(new QPushButton(QStringLiteral("Browse..."), this)),
+      PAPERNOTE(new QLabel(QStringLiteral("Reports and the manual are laid out for Letter paper "
+                                          "(8.5 by 11 inches), portrait."),
+                           this)),
+      printer_(p), pdfLabel_(new QLabel(QStringLiteral("PDF file"), this)) {
     setWindowTitle(QStringLiteral("Printer Setup"));
     PRINTER->addItems(QPrinterInfo::availablePrinterNames());
     PRINTER->addItem(kPdfEntry);
-    for (QPageSize::PageSizeId id : kPapers)
-        PAPER->addItem(QPageSize::name(id), int(id));
+    PAPERNOTE->setWordWrap(true);
 
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Printer"), PRINTER);
@@ -85,12 +79,7 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& p, QWidget* parent)
     fileRow->addWidget(PDFFILE, 1);
     fileRow->addWidget(BROWSE);
     form->addRow(pdfLabel_, fileRow);
-    form->addRow(QStringLiteral("Paper"), PAPER);
-    auto* orientation = new QHBoxLayout;
-    orientation->addWidget(PORTRAIT);
-    orientation->addWidget(LANDSCAPE);
-    orientation->addStretch(1);
-    form->addRow(QStringLiteral("Orientation"), orientation);
+    form->addRow(QStringLiteral("Paper"), PAPERNOTE);
     auto* buttons = new QDialogButtonBox(this);
     USE = buttons->addButton(QStringLiteral("Use These Settings"), QDialogButtonBox::AcceptRole);
     CANCEL = buttons->addButton(QDialogButtonBox::Cancel);
@@ -108,9 +97,6 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& p, QWidget* parent)
     } else {
         PRINTER->setCurrentText(now.printerName);
     }
-    const int paper = PAPER->findData(int(now.paper));
-    PAPER->setCurrentIndex(paper >= 0 ? paper : 0);
-    (now.orientation == QPageLayout::Landscape ? LANDSCAPE : PORTRAIT)->setChecked(true);
     showPdfBox();
 
     connect(PRINTER, &QComboBox::currentIndexChanged, this, &PrinterSetupDialog::showPdfBox);
@@ -143,8 +129,6 @@ PrinterChoice PrinterSetupDialog::choice() const {
         c.pdfFile = PDFFILE->text().trimmed();
     else
         c.printerName = PRINTER->currentText();
-    c.paper = QPageSize::PageSizeId(PAPER->currentData().toInt());
-    c.orientation = LANDSCAPE->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
     return c;
 }
 

@@ -2,8 +2,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QPageLayout>
-#include <QPageSize>
 #include <QString>
 
 class QComboBox;
@@ -11,7 +9,6 @@ class QLabel;
 class QLineEdit;
 class QPrinter;
 class QPushButton;
-class QRadioButton;
 
 namespace ui {
 
@@ -19,19 +16,18 @@ namespace ui {
 QPrinter& applicationPrinter();
 
 // What the set-up chooses: a printer by name, or a PDF file when pdfFile is not empty (neither:
-// each print asks for a file); the paper and its orientation.
+// each print asks for a file). Paper and orientation are the report's own: every report is laid
+// out for Letter.
 struct PrinterChoice {
     QString printerName;
     QString pdfFile;
-    QPageSize::PageSizeId paper = QPageSize::Letter;
-    QPageLayout::Orientation orientation = QPageLayout::Portrait;
 };
 
 PrinterChoice currentChoice(const QPrinter& printer);
 void applyChoice(QPrinter& printer, const PrinterChoice& choice);
 
-// Printer set-up: which printer (or a PDF file), the paper and its orientation. Nothing is printed
-// here; "Use These Settings" keeps the choice on the application's printer for the later jobs.
+// Printer set-up: which printer, or a PDF file. Nothing is printed here; "Use These Settings" keeps
+// the choice on the application's printer for the later jobs.
 class PrinterSetupDialog : public QDialog {
     Q_OBJECT
 public:
@@ -40,9 +36,7 @@ public:
     QComboBox* PRINTER;   // installed printers, then "PDF file"
     QLineEdit* PDFFILE;   // shown for "PDF file"
     QPushButton* BROWSE;  // chooses PDFFILE
-    QComboBox* PAPER;
-    QRadioButton* PORTRAIT;
-    QRadioButton* LANDSCAPE;
+    QLabel* PAPERNOTE;    // the reports' paper, which the set-up does not change
     QPushButton* USE;     // "Use These Settings"
     QPushButton* CANCEL;
 
