@@ -1,5 +1,6 @@
 #include "export/file_dialog.h"
 
+#include "platform/ui/file_dialog_size.h"
 #include "platform/ui/modal.h"
 
 #include <QDir>
@@ -60,6 +61,7 @@ void Cmdlg::show(bool save) {
     if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
     const QString proposed = TrimNull(FileName);
     if (!proposed.isEmpty()) dialog.selectFile(proposed);
+    ui::fitFileDialog(dialog);
     const bool accepted = ui::showModal(dialog) == QDialog::Accepted;
     ProcessDialogResult(accepted ? dialog.selectedFiles() : QStringList());
 }

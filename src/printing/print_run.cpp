@@ -192,6 +192,16 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
                         QStringLiteral("The report could not be printed."));
 }
 
+QString recordDocumentName(const QString& name1, const QString& file, const QString& sequence) {
+    QString name = name1 + QLatin1Char(' ') + file.trimmed() + QLatin1Char('-') + sequence.trimmed();
+    // A folder separator, a character other systems refuse, or a control character would make the
+    // offered name a path or a name that cannot be saved.
+    for (QChar& c : name)
+        if (c.category() == QChar::Other_Control || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = QLatin1Char(' ');
+    return name.simplified();
+}
+
 bool printRecord(const QString& file, const QString& sequence, const dataset::DataSet& dataSet,
                  const QString& programFolder, ReportEngine& engine, QWidget* listForm) {
     ui::BusyCursor busy;
@@ -211,6 +221,7 @@ bool printRecord(const QString& file, const QString& sequence, const dataset::Da
             return false;
         }
         dataset::ReportRowWriter(dataset::RowWriter::PrintRecord, dataSet, *state, *reportDb).write(*prime);
+        engine.setDocumentName(recordDocumentName(prime->text(QStringLiteral("NAME1")), file, sequence));
     } catch (const std::exception& e) {
         reportFailure(
             QStringLiteral("The record could not be prepared for printing, so nothing was printed."),

@@ -54,6 +54,10 @@ constexpr int kPrintBatch = 500;
 bool runPrint(const PrintRequest& request, const SearchToPrint& search, const dataset::DataSet& dataSet,
               const QString& programFolder, ReportEngine& engine, PrintProgress& progress);
 
+// The name Print Record gives its print: the employer's name and its file number, as a file name
+// (characters that cannot stand in one left out).
+QString recordDocumentName(const QString& name1, const QString& file, const QString& sequence);
+
 // Print Record: the detail report of one employer on the printer. listForm (may be null) is
 // disabled while the engine opens and prints the report and enabled again on every path.
 bool printRecord(const QString& file, const QString& sequence, const dataset::DataSet& dataSet,

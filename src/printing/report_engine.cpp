@@ -3,6 +3,7 @@
 #include "platform/files/atomic_file.h"
 #include "platform/report/output.h"
 #include "platform/report/preview.h"
+#include "platform/ui/file_dialog_size.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 #include "platform/ui/printer.h"
@@ -90,6 +91,7 @@ bool printOrOfferPdf(const QString& title, int copies, QWidget* parent, Print pr
         dialog.setDefaultSuffix(QStringLiteral("pdf"));
         dialog.selectFile(title + QStringLiteral(".pdf"));
         dialog.setOption(QFileDialog::DontConfirmOverwrite); // asked below, as for every PDF file
+        ui::fitFileDialog(dialog);
         if (ui::showModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
         const QString file = dialog.selectedFiles().first();
         if (!mayWritePdf(file)) return false;
@@ -114,12 +116,13 @@ void ReportPrinter::previewIn(QWidget* host) {
 }
 
 bool ReportPrinter::print(int copies) {
-    return printOrSavePdf(*report().read(), copies, previewParent_);
+    return printOrSavePdf(*report().read(), copies, previewParent_, documentName());
 }
 
-bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent) {
+bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent, const QString& name) {
     return printOrOfferPdf(
-        doc.definition().title, copies, parent, [&](QPrinter& p) { report::printDocument(doc, p); },
+        name.isEmpty() ? doc.definition().title : name, copies, parent,
+        [&](QPrinter& p) { report::printDocument(doc, p); },
         [&](const QString& path) { report::writePdf(doc, path); });
 }
 

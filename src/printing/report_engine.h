@@ -35,6 +35,13 @@ public:
     // Reads the report's rows and prints them; false when the user chose not to print after all
     // (no printer, and no PDF file wanted). Throws report::ReportError.
     virtual bool print(int copies) = 0;
+    // What a print names its job and the PDF file it offers (without ".pdf"); by default the
+    // report's title.
+    virtual void setDocumentName(const QString& name) { documentName_ = name; }
+    const QString& documentName() const { return documentName_; }
+
+private:
+    QString documentName_;
 };
 
 // The engine over the report layer. Previews open as child windows of previewParent (an MDI area
@@ -59,9 +66,11 @@ private:
 };
 
 // Prints doc on the application's printer with copies; with no printer installed, says so and
-// offers to save it as a PDF file instead. False when nothing was printed or saved because the
-// user said no. Throws report::ReportError when the printer or the file fails.
-bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent);
+// offers to save it as a PDF file instead, named name (the report's title when empty). False when
+// nothing was printed or saved because the user said no. Throws report::ReportError when the
+// printer or the file fails.
+bool printOrSavePdf(const report::Document& doc, int copies, QWidget* parent,
+                    const QString& name = QString());
 // The same for pages laid out before (the manual); title names the print job and the PDF file.
 bool printOrSavePdf(const QVector<report::Page>& pages, const QString& title, int copies, QWidget* parent);
 

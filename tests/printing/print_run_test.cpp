@@ -239,11 +239,20 @@ TEST_F(PrintOneRecord, PrintsTheRecordWhateverItsOmitMark) {
                       {"open " + QString(code == "NY" ? "VKPRTANY.RPT" : "VKPRTALL.RPT") + " (list disabled)",
                        "table 1 copy", "table 2 copy", "formula SEARCHNAME=Print Record",
                        "formula STATE=" + code, "print 1"}));
+        EXPECT_EQ(engine.documentName(), "ACME 12345 789-01") << "not the whole search's name";
         const QVector<Row> rows = reportRows("PRIME");
         ASSERT_EQ(rows.size(), 1);
         EXPECT_EQ(rows[0]["NAME1"], "ACME");
         EXPECT_EQ(reportRows("CLASS").size(), 1);
     }
+}
+
+TEST(PrintRecordName, TheRecordsNameAndFileNumberAsAFileName) {
+    EXPECT_EQ(recordDocumentName("CAMPBELL & GARCIA INC.   ", "1059359", "01"),
+              "CAMPBELL & GARCIA INC. 1059359-01");
+    EXPECT_EQ(recordDocumentName("A/B ROOFING: \"BEST\"\t", "104 56 16 ", "02"),
+              "A B ROOFING BEST 104 56 16-02");
+    EXPECT_EQ(recordDocumentName("", "1234567", "01"), "1234567-01");
 }
 
 TEST_F(PrintOneRecord, FailuresSaySoAndLeaveTheListUsable) {

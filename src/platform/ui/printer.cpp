@@ -1,5 +1,6 @@
 #include "platform/ui/printer.h"
 
+#include "platform/ui/file_dialog_size.h"
 #include "platform/ui/modal.h"
 #include "platform/ui/msgbox.h"
 
@@ -104,9 +105,13 @@ PrinterSetupDialog::PrinterSetupDialog(QPrinter& p, QWidget* parent)
         const QString start = PDFFILE->text().isEmpty()
                                   ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
                                   : PDFFILE->text();
-        const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF File"), start,
-                                                          QStringLiteral("PDF files (*.pdf)"));
-        if (!file.isEmpty()) PDFFILE->setText(file);
+        QFileDialog dialog(this, QStringLiteral("Print to PDF File"), start,
+                           QStringLiteral("PDF files (*.pdf)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("pdf"));
+        fitFileDialog(dialog);
+        if (showModal(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            PDFFILE->setText(dialog.selectedFiles().first());
     });
     connect(buttons, &QDialogButtonBox::accepted, this, &PrinterSetupDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
