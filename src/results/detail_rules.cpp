@@ -19,6 +19,22 @@ StampedNote stampNote(const QString& previous, const QString& dateText, const QS
     return {head + lineBreak + previous, int(head.size())};
 }
 
+QString dropBareStamps(const QString& note, const QString& dateText, int stamps) {
+    const QString bare = (dateText + QStringLiteral(" - ")).trimmed();
+    QStringList lines = note.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size() && stamps > 0;) {
+        QString line = lines[i];
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        if (line.trimmed() == bare) {
+            lines.removeAt(i);
+            --stamps;
+        } else {
+            ++i;
+        }
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QString todayShortDate() {
     return QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
 }

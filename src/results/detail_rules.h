@@ -24,6 +24,9 @@ struct StampedNote {
     int caret; // right after "<date> - ", where the user types
 };
 StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak);
+// The note with up to stamps lines that hold only the stamp of dateText (nothing typed after it)
+// taken out, from the top, each with its line break.
+QString dropBareStamps(const QString& note, const QString& dateText, int stamps);
 // Today's date in the system's short date format.
 QString todayShortDate();
 

@@ -231,6 +231,7 @@ bool VKLISTI::Form_Activate() {
         return false;
     }
     noteEdited_ = false;
+    stamps_.clear();
 
     CLASSFILE->RecordSource = QStringLiteral("SELECT * FROM CLASS WHERE FILE = ") +
                               dao::quoteLiteral(KEYFILE) + QStringLiteral(" AND SEQUENCE = ") +
@@ -295,12 +296,23 @@ void VKLISTI::setNoteText(const QString& text) {
 
 void VKLISTI::NOTES_GotFocus() {
     if (NOTES->isReadOnly()) return; // a stamp on a note that cannot be saved would only mislead
+    const QString today = results::todayShortDate();
     const results::StampedNote stamped =
-        results::stampNote(NOTES->toPlainText(), results::todayShortDate(), QStringLiteral("\n"));
+        results::stampNote(NOTES->toPlainText(), today, QStringLiteral("\n"));
     setNoteText(stamped.text);
+    stamps_.append(today);
     QTextCursor cursor = NOTES->textCursor();
     cursor.setPosition(stamped.caret);
     NOTES->setTextCursor(cursor);
+}
+
+void VKLISTI::dropUntypedStamps() {
+    // Passing through the note must not fill it with dated lines that say nothing.
+    QString text = NOTES->toPlainText();
+    for (const QString& date : std::as_const(stamps_))
+        text = results::dropBareStamps(text, date, 1);
+    stamps_.clear();
+    if (text != NOTES->toPlainText()) setNoteText(text);
 }
 
 void VKLISTI::releaseNote() {
@@ -330,6 +342,7 @@ void VKLISTI::Command1_Click() {
         done(QDialog::Accepted);
         return;
     }
+    dropUntypedStamps();
     try {
         list_.SETNOTES(NOTES);
     } catch (const dao::DaoError& e) {
@@ -360,6 +373,13 @@ void VKLISTI::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
+    // OK is no default button (Enter in a box must not close the form), but Enter on OK itself
+    // presses it, as the keyboard user who tabbed there expects.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && focusWidget() == Command1) {
+        event->accept();
+        Command1->click();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 
@@ -369,6 +389,7 @@ bool VKLISTI::keepTypedNote() {
                                   ui::vbYesNoCancel | ui::vbQuestion);
     if (answer == ui::vbCancel) return false;
     if (answer == ui::vbYes) {
+        dropUntypedStamps();
         try {
             list_.SETNOTES(NOTES);
             noteHeld_ = false;

@@ -108,6 +108,8 @@ private:
     bool leaveFocusedBox();
     void setNoteText(const QString& text);
     void releaseNote();
+    // Takes the stamps of this visit after which nothing was typed out of the note.
+    void dropUntypedStamps();
     // Asks about a note the user typed into: Yes saves it, No drops it. False when the form stays
     // open (Cancel, or the note could not be saved).
     bool keepTypedNote();
@@ -125,4 +127,5 @@ private:
     bool closing_ = false;
     bool swallowNotePress_ = false;    // a click stamped the note: the caret stays on the stamped line
     QLineEdit* returningTo_ = nullptr; // a refused box waiting for the focus to come back
+    QStringList stamps_;               // the dates stamped on the note in this visit
 };

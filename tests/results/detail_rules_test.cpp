@@ -31,6 +31,22 @@ TEST(DetailRules, NoteStampGoesOnTopWithTheCaretAfterIt) {
     EXPECT_EQ(stampNote("", "1/1/25", "\r\n").text, "1/1/25 - \r\n");
 }
 
+TEST(DetailRules, StampsWithNothingTypedAfterThemAreTakenOut) {
+    const struct {
+        const char *note, *kept;
+        int stamps;
+    } cases[] = {
+        {"3/5/25 - \n", "", 1},                                         // a stamp on an empty note
+        {"3/5/25 - \n3/5/25 - \nold text", "old text", 2},              // two passes through the box
+        {"3/5/25 - \n3/5/25 - called\nold", "3/5/25 - called\nold", 2}, // the typed one stays
+        {"3/5/25 -  \r\nold", "old", 1},                                // blanks after the dash are nothing
+        {"3/5/25 - \n3/5/25 - \nold", "3/5/25 - \nold", 1},             // one of this visit, one stored
+        {"3/4/25 - \nold", "3/4/25 - \nold", 1},                        // another day's stamp is the user's
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(dropBareStamps(c.note, "3/5/25", c.stamps), QString(c.kept)) << c.note;
+}
+
 TEST(DetailRules, PanelRefreshAfterMoreInfo) {
     QHash<QString, QVariant> row = {{"NAME1", "ACME TOOL CO    "},
                                     {"NAME2", " "},
