@@ -6,6 +6,10 @@
 
 namespace results {
 
+namespace {
+constexpr Qt::Alignment kNumber = Qt::AlignRight | Qt::AlignVCenter;
+} // namespace
+
 QVector<grid::ColumnSpec> allRecordsColumns() {
     return {
         {QStringLiteral("File #"), QStringLiteral("FILE"), {}, true, {}, {}},
@@ -36,7 +40,7 @@ QVector<grid::ColumnSpec> modsColumns() {
         {QStringLiteral("Issue"), QStringLiteral("ISSUE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
         {QStringLiteral("Effective"), QStringLiteral("EFFECTIVE"), QStringLiteral("Standard"), true, {}, {}},
         {QStringLiteral("Expires"), QStringLiteral("EXPIRE"), QStringLiteral("mm/dd/yy"), true, {}, noDate},
-        {QStringLiteral("MOD"), QStringLiteral("MOD"), QStringLiteral("0.000"), true, {}, merit},
+        {QStringLiteral("MOD"), QStringLiteral("MOD"), QStringLiteral("0.000"), true, {}, merit, kNumber},
     };
 }
 

@@ -71,11 +71,16 @@ void VKLISTI::buildControls() {
     SIC = new QLineEdit(this);
 
     TDBGrid7 = new grid::DataGrid(this);
-    TDBGrid7->bind(
-        CLASSFILE,
-        {grid::ColumnSpec{QStringLiteral("Code"), QStringLiteral("CLASS")},
-         grid::ColumnSpec{QStringLiteral("Class Description"), QStringLiteral("CLASSDESC")},
-         grid::ColumnSpec{QStringLiteral("L. C."), QStringLiteral("LOSSCOST"), QStringLiteral(".00")}});
+    TDBGrid7->bind(CLASSFILE,
+                   {grid::ColumnSpec{QStringLiteral("Code"), QStringLiteral("CLASS")},
+                    grid::ColumnSpec{QStringLiteral("Class Description"), QStringLiteral("CLASSDESC")},
+                    grid::ColumnSpec{QStringLiteral("L. C."),
+                                     QStringLiteral("LOSSCOST"),
+                                     QStringLiteral(".00"),
+                                     true,
+                                     {},
+                                     {},
+                                     Qt::AlignRight | Qt::AlignVCenter}});
 
     // Code and loss cost always in view; the description takes the rest and elides.
     TDBGrid7->fitColumn(0, QStringLiteral("00000"));

@@ -1,10 +1,12 @@
 // Display formats and value items of grid columns.
 #include "platform/grid/column_model.h"
 #include "platform/grid/column_spec.h"
+#include "platform/grid/data_grid.h"
 #include "platform/grid/unbound_model.h"
 
 #include <QBrush>
 #include <QDate>
+#include <QHeaderView>
 
 #include <gtest/gtest.h>
 
@@ -75,4 +77,20 @@ TEST(UnboundModel, RowStyleAndHeaderColour) {
     m.setColumn(0, c);
     EXPECT_EQ(m.headerData(0, Qt::Horizontal, Qt::BackgroundRole).value<QBrush>().color(),
               QColor(Qt::yellow));
+}
+
+TEST(DataGrid, ASortedFittedColumnShowsItsWholeCaptionAfterTheCaptionChanges) {
+    grid::UnboundModel m({{"File", ""}, {"Expires", ""}},
+                         [](int, int) { return QStringLiteral("01/01/25"); });
+    m.setRowCount(3);
+    grid::DataGrid g;
+    g.setColumnModel(&m);
+    g.fitColumn(1, QStringLiteral("00/00/00"));
+    g.setSortColumn(1);
+    g.show();
+    for (const char* caption : {"Expires", "Anniversary"}) {
+        g.setColumnCaption(1, QString::fromLatin1(caption));
+        // What the header itself needs for the caption beside its sort indicator.
+        EXPECT_GE(g.columnWidth(1), g.horizontalHeader()->sectionSizeHint(1)) << caption;
+    }
 }

@@ -35,6 +35,8 @@ QVariant ColumnModel::data(const QModelIndex& index, int role) const {
         return displayText(columns_.at(index.column()), value(index.row(), index.column()));
     case Qt::EditRole:
         return value(index.row(), index.column());
+    case Qt::TextAlignmentRole:
+        return QVariant::fromValue(columns_.at(index.column()).alignment);
     case Qt::ForegroundRole:
         if (rowStyle_) {
             const QColor c = rowStyle_(index.row());

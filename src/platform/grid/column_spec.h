@@ -21,6 +21,7 @@ struct ColumnSpec {
     bool visible = true;
     QColor headerColor{}; // invalid: the style's default
     QVector<ValueItem> valueItems{};
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter; // numbers stand right
 };
 
 // Text of value in a display format. Null gives "". Dates take "MM/DD/YY" (either case);

@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QStyleOptionHeader>
 #include <QStyledItemDelegate>
 #include <QToolTip>
 
@@ -49,6 +50,9 @@ DataGrid::DataGrid(QWidget* parent) : QTableView(parent) {
     setTextElideMode(Qt::ElideRight);
     setItemDelegate(new TrimmedTextDelegate(this));
     setCornerButtonEnabled(false);
+    // Whole rows, whatever the style prefers: a row found by a search stands at the top, never
+    // under half a row.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     // Fixed row heights keep a header of hundreds of thousands of rows cheap.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
@@ -114,6 +118,8 @@ void DataGrid::editColumn(int col, const std::function<void(ColumnSpec&)>& chang
 
 void DataGrid::setColumnCaption(int col, const QString& caption) {
     editColumn(col, [&](ColumnSpec& s) { s.caption = caption; });
+    // A fitted column makes room for its new caption.
+    if (fitSamples_.contains(col)) fitColumn(col, fitSamples_.value(col));
 }
 
 void DataGrid::setColumnFormat(int col, const QString& format) {
@@ -135,14 +141,24 @@ void DataGrid::setSortColumn(int col) {
 }
 
 void DataGrid::fitColumn(int col, const QString& sample) {
-    const QFontMetrics header(horizontalHeader()->font());
-    const QString caption = model_ ? model_->headerData(col, Qt::Horizontal).toString() : QString();
-    // Room beside the caption for the sort indicator, and the cell's margins.
-    const int indicator = style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, this) +
-                          2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
-    const int width = qMax(header.horizontalAdvance(caption) + indicator, fontMetrics().horizontalAdvance(sample));
-    horizontalHeader()->setSectionResizeMode(col, QHeaderView::Interactive);
-    setColumnWidth(col, width + 2 * style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this));
+    fitSamples_.insert(col, sample);
+    QHeaderView* header = horizontalHeader();
+    // The caption's section as the header reckons it, sort indicator included (and in bold, as
+    // the header measures): a sorted column keeps its whole caption.
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    QFont bold = header->font();
+    bold.setBold(true);
+    option.fontMetrics = QFontMetrics(bold);
+    option.text = model_ ? model_->headerData(col, Qt::Horizontal).toString() : QString();
+    option.section = col;
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    const int captionWidth =
+        style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header).width();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, &option, header);
+    const int sampleWidth = fontMetrics().horizontalAdvance(sample) + 2 * margin;
+    header->setSectionResizeMode(col, QHeaderView::Interactive);
+    setColumnWidth(col, qMax(captionWidth, sampleWidth));
 }
 
 void DataGrid::setStretchColumn(int col) {

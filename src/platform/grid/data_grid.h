@@ -7,6 +7,7 @@
 #include "platform/grid/data_control.h"
 #include "platform/grid/recordset_model.h"
 
+#include <QHash>
 #include <QTableView>
 
 #include <functional>
@@ -40,7 +41,8 @@ public:
     void setSortColumn(int col);
     int sortColumn() const { return sortColumn_; }
     // Column widths: a column fitting its caption (with room for the sort indicator) and sample,
-    // a text as wide as its widest value; the stretch column takes the rest of the width.
+    // a text as wide as its widest value, also when its caption changes later; the stretch column
+    // takes the rest of the width.
     void fitColumn(int col, const QString& sample);
     void setStretchColumn(int col);
     const ColumnSpec& columnSpec(int col) const { return model_->column(col); }
@@ -67,6 +69,7 @@ private:
     RecordsetModel* bound_ = nullptr;
     bool byCode_ = false;
     int sortColumn_ = -1;
+    QHash<int, QString> fitSamples_;
 };
 
 } // namespace grid
