@@ -98,6 +98,25 @@ TEST(Ui, MissingHelpFileIsReportedWithItsName) {
     ui::showHelp(file);
 }
 
+TEST(Ui, HelpOpensBesideTheDialogItIsOpenedFrom) {
+    const QRect screen(0, 0, 1600, 1000);
+    const QMargins frame(1, 24, 1, 1);
+    const QSize wanted(820, 760);
+    // The workspace dialog in the middle: the right has the room; the help does not cover it.
+    const QRect middle(590, 400, 420, 200);
+    const QRect r = ui::placeBeside(screen, middle, frame, wanted);
+    EXPECT_GE(r.left() - frame.left(), middle.right() + 1);
+    EXPECT_LE(r.right() + frame.right(), screen.right());
+    EXPECT_GE(r.width(), 420);
+    // A dialog at the right edge: the help goes to its left, as wide as it wants.
+    const QRect rightEdge(1100, 300, 480, 300);
+    const QRect l = ui::placeBeside(screen, rightEdge, frame, wanted);
+    EXPECT_EQ(l.width(), 820);
+    EXPECT_LT(l.right() + frame.right(), rightEdge.left());
+    EXPECT_GE(l.top() - frame.top(), 0);
+    EXPECT_LE(l.bottom() + frame.bottom(), screen.bottom());
+}
+
 TEST(Ui, DoEventsHook) {
     int calls = 0;
     ui::setDoEventsHook([&] { ++calls; });

@@ -28,12 +28,23 @@ QPointer<QTextBrowser>& viewer() {
     return v;
 }
 
-// Large enough to read, never larger than the screen, centred on the screen of the window asking.
+// Large enough to read, never larger than the screen, centred on the screen of the window asking;
+// opened from a dialog, beside it.
 void placeOnScreen(QWidget& window, QWidget* owner) {
     QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
+    const QSize wanted(820, 760);
+    if (owner && owner->isVisible()) {
+        // The owner's window frame stands in for the viewer's, which is not known before it shows.
+        const QRect frame = owner->frameGeometry(), inner = owner->geometry();
+        const QMargins decoration(inner.left() - frame.left(), inner.top() - frame.top(),
+                                  frame.right() - inner.right(), frame.bottom() - inner.bottom());
+        window.setGeometry(placeBeside(screen->availableGeometry(), frame, decoration, wanted));
+        return;
+    }
     const QRect area = screen->availableGeometry();
-    QRect r(QPoint(), QSize(qMin(820, area.width() * 9 / 10), qMin(760, area.height() * 9 / 10)));
+    QRect r(QPoint(), QSize(qMin(wanted.width(), area.width() * 9 / 10),
+                            qMin(wanted.height(), area.height() * 9 / 10)));
     r.moveCenter(area.center());
     window.setGeometry(r);
 }
@@ -58,7 +69,10 @@ void showHelp(const QString& helpFile, int command) {
     // A modal dialog blocks every window but its own: opened from one, the help is that dialog's
     // window, so it can be scrolled and read while the dialog waits.
     QWidget* owner = QApplication::activeModalWidget();
-    if (viewer() && viewer()->parentWidget() != owner) viewer()->setParent(owner, Qt::Window);
+    if (viewer() && viewer()->parentWidget() != owner) {
+        viewer()->setParent(owner, Qt::Window);
+        placeOnScreen(*viewer(), owner);
+    }
     if (!viewer()) {
         viewer() = new QTextBrowser(owner);
         viewer()->setWindowFlags(Qt::Window);
@@ -78,6 +92,26 @@ void showHelp(const QString& helpFile, int command) {
     viewer()->show();
     viewer()->raise();
     viewer()->activateWindow();
+}
+
+QRect placeBeside(const QRect& screen, const QRect& owner, const QMargins& decoration, const QSize& wanted) {
+    constexpr int kGap = 8;
+    constexpr int kNarrowest = 420; // narrower, the help is hard to read: it overlaps instead
+    const int left = owner.left() - kGap - screen.left();
+    const int right = screen.right() - owner.right() - kGap;
+    const bool onRight = right >= left;
+    const int room = (onRight ? right : left) - decoration.left() - decoration.right();
+    const int width = qBound(qMin(kNarrowest, screen.width()), room, wanted.width());
+    const int height =
+        qMin(wanted.height(), screen.height() * 9 / 10 - decoration.top() - decoration.bottom());
+    QRect r(QPoint(), QSize(width, height));
+    r.moveLeft(
+        onRight
+            ? qMin(owner.right() + kGap + decoration.left(), screen.right() - decoration.right() - width + 1)
+            : qMax(owner.left() - kGap - decoration.right() - width, screen.left() + decoration.left()));
+    r.moveTop(qBound(screen.top() + decoration.top(), owner.center().y() - height / 2,
+                     screen.bottom() - decoration.bottom() - height + 1));
+    return r;
 }
 
 void setHelpHook(std::function<void(const QString&, int)> h) {
