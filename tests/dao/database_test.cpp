@@ -207,7 +207,14 @@ TEST_F(DaoTest, DatePartsOfEveryAcceptedFormAndOfTextThatIsNoDate) {
         {"'12/31/50'", 1950, 12, 31},
         {"'7/4/1976'", 1976, 7, 4},
         {"julianday('2003-01-05')", 2003, 1, 5},
-        {"2452645", 2003, 1, 5}, // a whole Julian day number
+        {"2452645", 2003, 1, 5},     // a whole Julian day number: noon
+        {"2452645.75", 2003, 1, 6},  // its day ends at the next noon
+        {"1721425.5", 1, 1, 1},      // the first day of year 1
+        {"5373484.4", 9999, 12, 31}, // the last day of year 9999
+        {"5373484.5", 0, 0, 0},      // beyond it
+        {"19990315", 0, 0, 0},       // digits of a date are no day number
+        {"5", 0, 0, 0},              // before year 1
+        {"'2452645'", 0, 0, 0},      // as text it is no date
         {"NULL", 0, 0, 0},
     };
     auto expected = [](int v) { return v ? QVariant(qlonglong(v)) : QVariant(); };
@@ -217,6 +224,9 @@ TEST_F(DaoTest, DatePartsOfEveryAcceptedFormAndOfTextThatIsNoDate) {
         EXPECT_EQ(db->scalar("SELECT YEAR(" + arg + ")"), expected(c.year));
         EXPECT_EQ(db->scalar("SELECT MONTH(" + arg + ")"), expected(c.month));
         EXPECT_EQ(db->scalar("SELECT DAY(" + arg + ")"), expected(c.day));
+        // The value as stored reads as the same date in the program (the grid, the type-ahead).
+        const QDate d = dao::toDate(db->scalar("SELECT " + arg));
+        EXPECT_EQ(d, c.year ? QDate(c.year, c.month, c.day) : QDate());
     }
 }
 

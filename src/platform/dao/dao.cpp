@@ -33,8 +33,11 @@ QString messageOf(const QString& file, const QString& operation, const QString& 
     return m;
 }
 
-// Julian day of a number stored in a date column (SQLite's julianday() counts from noon).
-QDate dateFromJulian(double jd) {
+// A number in a date column is a Julian day, as SQLite's date functions read it (its days begin at
+// noon); like them, only the years 1 to 9999 count as dates.
+QDate dateFromDayNumber(double jd) {
+    constexpr double first = 1721425.5, last = 5373483.5; // 0001-01-01 and 9999-12-31, at midnight
+    if (!(jd >= first && jd < last + 1)) return QDate();
     return QDate::fromJulianDay(qint64(std::floor(jd + 0.5)));
 }
 
@@ -82,7 +85,7 @@ template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_val
     }
     case SQLITE_INTEGER:
     case SQLITE_FLOAT:
-        d = dateFromJulian(sqlite3_value_double(v));
+        d = dateFromDayNumber(sqlite3_value_double(v));
         break;
     default:
         break;
@@ -111,6 +114,7 @@ QDate toDate(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return QDate();
     if (v.typeId() == QMetaType::QDate) return v.toDate();
     if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
+    if (isNumber(v)) return dateFromDayNumber(v.toDouble());
     if (v.typeId() != QMetaType::QString && v.typeId() != QMetaType::QByteArray) return QDate();
     const QString s = v.toString().trimmed();
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T].*)?$"));

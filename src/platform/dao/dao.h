@@ -273,8 +273,9 @@ protected:
 };
 
 // Converts a value read from or written to a DATE column. Accepts QDate, ISO "YYYY-MM-DD",
-// "MM/DD/YY" and "MM/DD/YYYY"; two-digit years 50-99 are 19xx and 00-49 are 20xx.
-// Returns an invalid QDate when the text is not a date.
+// "MM/DD/YY" and "MM/DD/YYYY" (two-digit years 50-99 are 19xx and 00-49 are 20xx), and a number as
+// the Julian day MONTH(), DAY() and YEAR() read it. Returns an invalid QDate when the value is not a
+// date, or its year is not 1 to 9999.
 QDate toDate(const QVariant& v);
 QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
 

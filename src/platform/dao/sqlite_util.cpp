@@ -102,7 +102,8 @@ QVariant convertForType(const QVariant& v, Kind kind, bool* ok) {
         return v.toString();
     }
     if (kind == Kind::Date) {
-        const QDate d = toDate(v);
+        // A number given for a date is refused rather than taken for a Julian day.
+        const QDate d = isNumber(v) ? QDate() : toDate(v);
         *ok = d.isValid();
         return d.isValid() ? QVariant(d) : QVariant();
     }
