@@ -330,7 +330,9 @@ void VKLIST::SORT_SELECT(int COLNUM) {
         SFOR->clear();
         try {
             if (!CurrentIndex.isEmpty()) rs->setIndex(CurrentIndex);
-            rs->Seek(QStringLiteral(">="), {QString(QLatin1String(""))});
+            // The first row of the new order, also when it has no key: a seek for the empty
+            // text would pass over the employers whose county (or name) is Null.
+            rs->MoveFirst();
         } catch (const dao::DaoError& e) {
             // A data set without the order's index: said once, the list stays as it was.
             ui::MsgBox(e.message(), ui::vbOKOnly | ui::vbExclamation);

@@ -12,6 +12,12 @@ SeekResult seekAllRecords(dao::Recordset& table, const QString& index, const QSt
         table.setIndex(index);
         r.reordered = true;
     }
+    if (text.isEmpty()) {
+        // An emptied box goes back to the first row, before any whose key is Null.
+        table.MoveFirst();
+        r.found = !table.atEOF();
+        return r;
+    }
     table.Seek(QStringLiteral(">="), {text});
     r.found = !table.NoMatch();
     return r;

@@ -14,8 +14,9 @@ class Recordset;
 namespace results {
 
 // All records: puts table on index when it is on another one (reordered), then seeks the first key
-// at or after text. found is false when every key sorts before text; the table then stands past
-// its end and the list stays where it was. Throws dao::DaoError when there is no order to seek on.
+// at or after text; empty text goes to the first row. found is false when every key sorts before text; the
+// table then stands past its end and the list stays where it was. Throws dao::DaoError when there is no order
+// to seek on.
 struct SeekResult {
     bool reordered = false;
     bool found = false;

@@ -388,6 +388,23 @@ TEST_F(ListFixture, QuotesInKeysReachTheirOwnModsOnly) {
     EXPECT_EQ(column(list->TDBGrid2, 3), QStringList({"1.250"}));
 }
 
+TEST_F(ListFixture, CountyOrderAndAnEmptiedBoxStartOnTheRecordsWithoutACounty) {
+    makeDataSet("PA");
+    addEmployer("1", "01", "ACME", "ADAMS");
+    addEmployer("2", "01", "BAKER", "", {{"COUNTYNAME", QVariant()}, {"CountySort", QVariant()}});
+    addEmployer("3", "01", "CARR", "BERKS");
+    openList();
+    auto currentName = [&] { return list->ADDRESS->toPlainText().section('\n', 0, 0); };
+    list->SORT_SELECT(3);
+    EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
+    EXPECT_EQ(currentName(), "BAKER");
+    list->SFOR->setText("B");
+    EXPECT_EQ(currentName(), "CARR");
+    list->SFOR->clear();
+    EXPECT_EQ(list->TDBGrid1->currentRow(), 0);
+    EXPECT_EQ(currentName(), "BAKER");
+}
+
 TEST_F(ListFixture, TypingBeforeAnOrderIsChosenDoesNothing) {
     makeDataSet("PA");
     addEmployer("1", "01", "ONE", "ADAMS");
