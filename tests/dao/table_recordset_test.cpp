@@ -2,6 +2,9 @@
 #include "dao_fixture.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstring>
 
 using dao::DaoError;
 using daotest::DaoTest;
@@ -267,6 +270,75 @@ TEST_F(DaoTest, PositionsInEveryOrderAfterEveryKindOfChange) {
     other->execute("UPDATE PRIME SET NAME1 = 'zzz' WHERE FILE < '01000'");
     other.reset();
     check("KEY2", "another user's change");
+}
+
+// The fixture's own connection stands for another copy of the program.
+TEST_F(TableRecordsetTest, APlaceIsKnownByItsKeyAfterAnotherCopyDeletesOrReloads) {
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("PRIMARY");
+    rs->Seek("=", {"050", "01"}); // the row added last: a new row takes its row id
+    const dao::Bookmark place = rs->bookmark();
+    other->execute("DELETE FROM PRIME WHERE FILE = '050'");
+    other->execute("INSERT INTO PRIME (FILE, SEQUENCE, NAME1) VALUES ('999', '01', 'Newcomer')");
+    ASSERT_EQ(db->scalar("SELECT FILE FROM PRIME WHERE rowid = ?", {place}).toString(), "999");
+    EXPECT_EQ(rs->AbsolutePosition(), -1) << "deleted, not the newcomer";
+    EXPECT_THROW(rs->value("NAME1"), DaoError);
+
+    // A release load: the same employers in another order, so every row id holds another one.
+    rs->Seek("=", {"200", "01"});
+    other->execute("CREATE TEMP TABLE was AS SELECT * FROM PRIME");
+    other->execute("DELETE FROM PRIME");
+    other->execute("INSERT INTO PRIME SELECT * FROM was ORDER BY FILE DESC, SEQUENCE DESC");
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_THROW(rs->value("NAME1"), DaoError);
+    EXPECT_TRUE(rs->refreshCurrentRow()); // read again by its key, where it is now
+    EXPECT_EQ(rs->text("NAME1"), "ALPHA Two");
+    EXPECT_EQ(rs->AbsolutePosition(), 2); // 100/01, 100/02, then it
+}
+
+// A commit of another copy that comes while a place far from the start is read waits until the
+// read is done: the order that says which row is at the place and the row are read together.
+TEST_F(DaoTest, APlaceAndTheOrderThatPutsARowThereAreReadTogether) {
+    makePrime();
+    db->BeginTrans();
+    for (int i = 0; i < 5000; ++i)
+        addPrime(QStringLiteral("%1").arg(i, 5, 10, QLatin1Char('0')), "01",
+                 QStringLiteral("name %1").arg(i, 5, 10, QLatin1Char('0')));
+    db->CommitTrans();
+    auto other = dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret");
+    sqlite3_busy_timeout(dao::detail::rawHandle(*other), 0);
+    auto rs = db->OpenTable("PRIME");
+    rs->setIndex("KEY2");
+    rs->setAbsolutePosition(4500); // the order is kept from here on
+    struct Hook {
+        dao::Database* other;
+        bool armed = true, committed = false;
+    } hook{other.get()};
+    auto onStatement = [](unsigned, void* context, void* statement, void*) -> int {
+        auto* h = static_cast<Hook*>(context);
+        if (h->armed && std::strstr(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)), "WHERE rowid = ?")) {
+            h->armed = false;
+            try {
+                h->other->execute("DELETE FROM PRIME WHERE FILE = '00010'");
+                h->committed = true;
+            } catch (const DaoError&) {
+                // held off by the read under way
+            }
+        }
+        return 0;
+    };
+    sqlite3_trace_v2(dao::detail::rawHandle(*db), SQLITE_TRACE_STMT, onStatement, &hook);
+    rs->setAbsolutePosition(4900);
+    sqlite3_trace_v2(dao::detail::rawHandle(*db), 0, nullptr, nullptr);
+    sqlite3_busy_timeout(dao::detail::rawHandle(*other), 5000);
+    ASSERT_FALSE(hook.armed);
+    EXPECT_EQ(rs->text("FILE"), hook.committed ? "04901" : "04900");
+
+    other->execute("DELETE FROM PRIME WHERE FILE = '00010'");
+    rs->setAbsolutePosition(4901); // one on, after the delete: the row after the next
+    EXPECT_EQ(rs->text("FILE"), "04902");
+    EXPECT_EQ(rs->rowsAt(4998, 5, {0})->size(), 1u); // 4,999 rows are left
 }
 
 TEST_F(TableRecordsetTest, EmptyTableIsAtBothEnds) {

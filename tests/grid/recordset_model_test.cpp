@@ -6,6 +6,7 @@
 #include "platform/grid/recordset_model.h"
 #include "support/temp_dir.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 
 #include <gtest/gtest.h>
@@ -104,6 +105,27 @@ TEST_F(BoundGridTest, GridFollowsSeeksAndMovesTheRecordsetOnAPick) {
     EXPECT_EQ(changes, before);
     // A model over 1,000 rows was read a few blocks at a time.
     EXPECT_LE(g.boundModel()->blocksRead(), 4);
+}
+
+// Another copy loads the table anew, with fewer rows: a block read afterwards shows the rows as
+// they are now, and the grid starts over with their count.
+TEST_F(BoundGridTest, ATableReloadedByAnotherCopyStartsTheGridOver) {
+    openTable("BYNAME");
+    grid::DataGrid g;
+    g.bind(&dc, cols);
+    EXPECT_EQ(g.boundModel()->value(0, 0).toString(), "K00999");
+    auto other = dao::Database::open(path("T.MDB"));
+    other->BeginTrans();
+    other->execute("DELETE FROM T");
+    for (int i = 0; i < 400; ++i)
+        other->executeBound(
+            "INSERT INTO T (K, NAME, N) VALUES (?, ?, ?)",
+            {QString("R%1").arg(i, 5, 10, QChar('0')), QString("M%1").arg(i, 5, 10, QChar('0')), i});
+    other->CommitTrans();
+    EXPECT_EQ(g.boundModel()->value(300, 0).toString(), "R00300");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(g.model()->rowCount(), 400);
+    EXPECT_EQ(g.boundModel()->value(0, 0).toString(), "R00000");
 }
 
 TEST_F(BoundGridTest, QueryCountGrowsAsRowsAreReached) {

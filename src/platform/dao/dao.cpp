@@ -268,6 +268,18 @@ IndexOrders& Database::orders() {
     return *orders_;
 }
 
+bool Database::holdsNothing() const {
+    return db_ && transDepth_ == 0 && sqlite3_get_autocommit(db_);
+}
+
+void Database::prepareOrder(const QString& quotedTable, const QStringList& keys) {
+    if (holdsNothing()) orders().prepare(quotedTable, keys);
+}
+
+void Database::prepareStaleOrder() {
+    if (orders_ && holdsNothing()) orders_->prepareAgain();
+}
+
 void Database::close() {
     for (Recordset* rs : recordsets_) {
         rs->release();
@@ -327,7 +339,10 @@ bool Database::noteOutsideChanges() {
     if (code != SQLITE_OK) fail(op, reasonFor(db_, code));
     const bool changed = dataVersion_ >= 0 && version != dataVersion_;
     dataVersion_ = version;
-    if (changed) noteChange();
+    if (changed) {
+        noteChange();
+        prepareStaleOrder();
+    }
     return changed;
 }
 
@@ -342,6 +357,9 @@ void Database::configure(bool exclusive) {
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
     registerMemberFunction(db_);
+    // The kept orders, and the file their background passes read: none while this connection
+    // keeps the file to itself.
+    orders_ = std::make_unique<IndexOrders>(db_, exclusive ? QString() : QFileInfo(path_).absoluteFilePath());
     if (exclusive) {
         runSql("PRAGMA locking_mode=EXCLUSIVE", op);
         // Take the lock now, so a file in use by someone else is refused at open.

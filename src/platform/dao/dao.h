@@ -147,6 +147,12 @@ private:
     sqlite3* handle() const { return db_; }
     // The kept index orders, after a look for other connections' commits, which make them stale.
     detail::IndexOrders& orders();
+    // No transaction is open on the connection: a background pass reads what it would read.
+    bool holdsNothing() const;
+    // Starts reading an index's order in the background, unless the connection holds a transaction.
+    void prepareOrder(const QString& quotedTable, const QStringList& keys);
+    // Starts again the pass over the order last prepared when a change made it stale.
+    void prepareStaleOrder();
     // executeBound for an update of only these (quoted) columns of a table, which leaves the
     // orders of its other columns as they were.
     long long runBound(const QString& sql, const QVariantList& params, const QString& quotedTable,
@@ -195,6 +201,14 @@ public:
 
     virtual Bookmark bookmark() const = 0;
     virtual void setBookmark(Bookmark b) = 0;
+
+    // Values of fields (positions in fieldNames(), -1 for Null) of the rows at positions start to
+    // start + count - 1 (fewer past the end), all read at one moment, without moving the current
+    // row. Nothing when the recordset cannot read them so: the caller then moves it.
+    virtual std::optional<std::vector<QVariantList>> rowsAt(long long /*start*/, int /*count*/,
+                                                            const std::vector<int>& /*fields*/) {
+        return std::nullopt;
+    }
 
     // Reads the current row again as it is stored now, whichever connection changed it; called when
     // a row becomes the one the user looks at. A dynaset or a table reads it by its table's key

@@ -130,31 +130,6 @@ QuerySource analyseQuerySource(const QString& sql) {
     return src;
 }
 
-namespace {
-
-// A read transaction of its own, unless one is open: what is read inside comes from one state of
-// the file, with no other connection's commit between two reads.
-class ReadTransaction {
-public:
-    explicit ReadTransaction(sqlite3* db) : db_(db) {
-        if (sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
-            open_ = true;
-    }
-    ~ReadTransaction() {
-        // Nothing was written: a failed COMMIT loses nothing, and the ROLLBACK ends the read.
-        if (open_ && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    }
-    ReadTransaction(const ReadTransaction&) = delete;
-    ReadTransaction& operator=(const ReadTransaction&) = delete;
-
-private:
-    sqlite3* db_;
-    bool open_ = false;
-};
-
-} // namespace
-
 QueryRecordset::QueryRecordset(Database& db, const QString& jetSql, RecordsetType type, int options)
     : Recordset(db, type) {
     open(jetSql, nullptr, options);

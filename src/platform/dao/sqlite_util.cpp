@@ -9,6 +9,17 @@
 
 namespace dao::detail {
 
+ReadTransaction::ReadTransaction(sqlite3* db) : db_(db) {
+    if (sqlite3_get_autocommit(db_) && sqlite3_exec(db_, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        open_ = true;
+}
+
+ReadTransaction::~ReadTransaction() {
+    // Nothing was written: a failed COMMIT loses nothing, and the ROLLBACK ends the read.
+    if (open_ && sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 QString normalizeType(const char* declType) {
     if (!declType) return QString();
     const QString t = QString::fromUtf8(declType).trimmed().toUpper();

@@ -18,6 +18,21 @@ namespace dao::detail {
 // tests that reach below the layer. The program goes through the layer.
 sqlite3* rawHandle(const Database& db);
 
+// A read transaction of its own, unless one is open: what is read inside comes from one state of
+// the file, with no other connection's commit between two reads.
+class ReadTransaction {
+public:
+    explicit ReadTransaction(sqlite3* db);
+    ~ReadTransaction();
+    ReadTransaction(const ReadTransaction&) = delete;
+    ReadTransaction& operator=(const ReadTransaction&) = delete;
+    bool began() const { return open_; }
+
+private:
+    sqlite3* db_;
+    bool open_ = false;
+};
+
 // Prepared statements kept for reuse by their SQL text (prepared once, persistent). A statement
 // is handed out as the last user left it: the user resets it after use.
 class StatementCache {

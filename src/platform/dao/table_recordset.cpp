@@ -18,6 +18,29 @@ constexpr int kNearStart = 64; // rows stepped back over to place a row without 
 constexpr long long kStepLimit = 300; // farther jumps are placed at once
 } // namespace
 
+// A read transaction (unless the connection has one open) that begins with the look for other
+// connections' commits: no commit can come between that look and the reads inside, so the kept
+// order the look left fresh and the rows read by it agree.
+class TableRecordset::ReadScope {
+public:
+    explicit ReadScope(Database& db) : db_(db) {
+        read_.emplace(db.handle());
+        db_.noteOutsideChanges();
+    }
+    ~ReadScope() {
+        const bool began = read_->began();
+        read_.reset();
+        // What the look found stale may be read again in the background, now that no lock is held.
+        if (began) db_.prepareStaleOrder();
+    }
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+private:
+    Database& db_;
+    std::optional<ReadTransaction> read_;
+};
+
 TableRecordset::TableRecordset(Database& db, const QString& table, int options)
     : Recordset(db, RecordsetType::Table) {
     const QString op = QStringLiteral("open the table %1 in").arg(table);
@@ -232,14 +255,31 @@ bool TableRecordset::windowFresh() const {
     return db_ && windowSeq_ == db_->changeSeq();
 }
 
+const std::vector<int>& TableRecordset::primaryKey() const {
+    if (!primaryFields_) {
+        std::vector<int> fields;
+        for (const QString& key :
+             database(QStringLiteral("read from")).indexColumns(table_, QStringLiteral("PRIMARY")))
+            fields.push_back(fieldIndex(key));
+        if (std::find(fields.begin(), fields.end(), -1) != fields.end()) fields.clear();
+        primaryFields_ = fields;
+    }
+    return *primaryFields_;
+}
+
 bool TableRecordset::refreshCurrent() const {
     if (at_ != At::Row || curDeleted_ || !db_) return at_ == At::Row && !curDeleted_;
     if (curSeq_ == db_->changeSeq()) return true;
     std::vector<Row> rows = rowById(cur_.rowid);
-    if (rows.empty())
-        curDeleted_ = true;
-    else
+    // Row ids are used again: after another copy deleted the employer, or loaded a release, the
+    // row id may hold another one.
+    bool same = !rows.empty();
+    for (int f : primaryKey())
+        same = same && rows.front().raw.value(f) == cur_.raw.value(f);
+    if (same)
         cur_ = std::move(rows.front());
+    else
+        curDeleted_ = true;
     curSeq_ = db_->changeSeq();
     return !curDeleted_;
 }
@@ -247,15 +287,11 @@ bool TableRecordset::refreshCurrent() const {
 bool TableRecordset::refreshCurrentRow() {
     const QString op = QStringLiteral("read from");
     Database& db = database(op);
-    db.noteOutsideChanges();
-    if (at_ != At::Row || curDeleted_) return false;
-    if (!primaryFields_) {
-        std::vector<int> fields;
-        for (const QString& key : db.indexColumns(table_, QStringLiteral("PRIMARY")))
-            fields.push_back(fieldIndex(key));
-        if (std::find(fields.begin(), fields.end(), -1) != fields.end()) fields.clear();
-        primaryFields_ = fields;
-    }
+    ReadScope scope(db);
+    // Also a row taken for deleted because its row id went to another: it may be elsewhere now.
+    if (at_ != At::Row) return false;
+    primaryKey();
+    const bool wasDeleted = curDeleted_;
     const Row before = cur_;
     QStringList terms;
     for (int f : *primaryFields_)
@@ -268,15 +304,14 @@ bool TableRecordset::refreshCurrentRow() {
     for (size_t k = 0; k < primaryFields_->size(); ++k)
         bindValue(st, int(k) + 1, before.raw.value((*primaryFields_)[k]));
     std::vector<Row> rows = readRows(st, 1);
-    if (rows.empty())
-        curDeleted_ = true;
-    else
-        cur_ = std::move(rows.front());
+    curDeleted_ = rows.empty();
+    if (!curDeleted_) cur_ = std::move(rows.front());
     curSeq_ = db.changeSeq();
     // The rows around it were read before: moving on scans from the row as it is now.
     windowSeq_ = -1;
     absSeq_ = -1;
-    return curDeleted_ || cur_.rowid != before.rowid || cur_.raw != before.raw;
+    if (curDeleted_) return !wasDeleted;
+    return wasDeleted || cur_.rowid != before.rowid || cur_.raw != before.raw;
 }
 
 void TableRecordset::moveToEnd(bool first) {
@@ -350,6 +385,14 @@ const IndexOrder* TableRecordset::indexOrder(bool read) const {
     return o;
 }
 
+void TableRecordset::prepareOrder() const {
+    if (!keyNames_.isEmpty() && db_) db_->prepareOrder(quotedTable_, keyNames_);
+}
+
+void TableRecordset::awaitOrder() const {
+    if (!keyNames_.isEmpty() && db_) db_->orders().await(quotedTable_, keyNames_);
+}
+
 std::vector<TableRecordset::Row> TableRecordset::rowById(qint64 rowid) const {
     sqlite3_stmt* st = statement(QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") +
                                  quotedTable_ + QStringLiteral(" WHERE rowid = ?"));
@@ -359,6 +402,7 @@ std::vector<TableRecordset::Row> TableRecordset::rowById(qint64 rowid) const {
 
 long long TableRecordset::RecordCount() {
     Database& db = database(QStringLiteral("count the rows of"));
+    ReadScope scope(db);
     if (count_ >= 0 && countSeq_ == db.changeSeq()) return count_;
     const IndexOrder* o = indexOrder(false);
     count_ = o ? static_cast<long long>(o->rowids.size()) : countLevel(Level{0, false, false, false}, {}, 0);
@@ -366,26 +410,25 @@ long long TableRecordset::RecordCount() {
     return count_;
 }
 
-long long TableRecordset::AbsolutePosition() {
-    Database& db = database(QStringLiteral("move to a row of"));
-    if (!hasCurrent()) return -1;
-    if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
-    const QVariantList keys = keysOf(cur_);
+std::optional<long long> TableRecordset::currentPosition(bool read) {
+    Database& db = *db_;
     auto known = [&](long long pos) {
         absPos_ = pos;
         absSeq_ = db.changeSeq();
         return absPos_;
     };
-    if (const IndexOrder* o = indexOrder(false); o && o->positionOf(cur_.rowid) >= 0)
+    if (absPos_ >= 0 && absSeq_ == db.changeSeq()) return absPos_;
+    if (const IndexOrder* o = indexOrder(read); o && o->positionOf(cur_.rowid) >= 0)
         return known(o->positionOf(cur_.rowid));
-    // A row near the start (the first row after a new order is chosen) is placed by stepping back,
-    // without the pass that makes the order.
-    if (!keyNames_.isEmpty()) {
+    const QVariantList keys = keysOf(cur_);
+    if (!read) {
+        // A row near the start (the first row after a new order is chosen) is placed by stepping
+        // back, without the pass that makes the order.
+        if (keyNames_.isEmpty()) return std::nullopt;
         const size_t before = scanFrom(keys, cur_.rowid, false, kNearStart).size();
         if (before < size_t(kNearStart)) return known(static_cast<long long>(before));
+        return std::nullopt;
     }
-    if (const IndexOrder* o = indexOrder(); o && o->positionOf(cur_.rowid) >= 0)
-        return known(o->positionOf(cur_.rowid));
     // Rows before the current one: the backward scan's steps, counted.
     const int n = int(keyNames_.size());
     long long before = countLevel(Level{n, true, false, false}, keys, cur_.rowid);
@@ -398,47 +441,142 @@ long long TableRecordset::AbsolutePosition() {
     return known(before);
 }
 
-void TableRecordset::setAbsolutePosition(long long n) {
-    const QString op = QStringLiteral("move to a row of");
-    Database& db = database(op);
-    abandonEdit();
-    if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
-    const bool posKnown = at_ == At::Row && absPos_ >= 0 && absSeq_ == db.changeSeq();
-    if (posKnown && std::abs(n - absPos_) <= kStepLimit) {
-        while (at_ == At::Row && absPos_ < n)
-            MoveNext();
-        while (at_ == At::Row && absPos_ > n)
-            MovePrevious();
-        return;
+long long TableRecordset::AbsolutePosition() {
+    Database& db = database(QStringLiteral("move to a row of"));
+    std::optional<long long> pos;
+    bool kept;
+    {
+        ReadScope scope(db);
+        if (!hasCurrent()) return -1;
+        kept = indexOrder(false) != nullptr;
+        pos = currentPosition(false);
     }
+    if (!pos) {
+        awaitOrder();
+        ReadScope scope(db);
+        if (!hasCurrent()) return -1;
+        pos = currentPosition(true);
+        kept = true;
+    }
+    // Positions far from the start come next, when the user scrolls or types.
+    if (!kept) prepareOrder();
+    return *pos;
+}
+
+void TableRecordset::placeAt(long long n, bool read) {
+    Database& db = *db_;
     std::vector<Row> rows;
-    // Near the start, skipping rows costs less than the pass that makes the order.
-    if (const IndexOrder* o = indexOrder(n >= kOffsetLimit)) {
+    if (const IndexOrder* o = indexOrder(read)) {
         if (n >= static_cast<long long>(o->rowids.size())) {
             toEnd(true);
             return;
         }
         rows = rowById(o->rowids[size_t(n)]);
-        chunk_ = 16; // a jump reads a few rows on; the chunks grow again while the caller walks on
-        if (!rows.empty()) {
-            std::vector<Row> after = scanFrom(keysOf(rows.front()), rows.front().rowid, true, chunk_);
-            std::move(after.begin(), after.end(), std::back_inserter(rows));
-        }
     } else {
         const QString sql = QStringLiteral("SELECT ") + selectList_ + QStringLiteral(" FROM ") + quotedTable_ +
                             orderOf(0, true) + QStringLiteral(" LIMIT ? OFFSET ?");
         sqlite3_stmt* st = statement(sql);
-        sqlite3_bind_int(st, 1, kMaxChunk);
+        sqlite3_bind_int(st, 1, 1);
         sqlite3_bind_int64(st, 2, n);
-        rows = readRows(st, kMaxChunk);
+        rows = readRows(st, 1);
     }
     if (rows.empty()) {
         toEnd(true);
         return;
     }
+    // A jump reads its row alone: the rows after it are read when the caller moves on to them.
+    chunk_ = 16;
     placeOn(std::move(rows), 0, true);
     absPos_ = n;
     absSeq_ = db.changeSeq();
+}
+
+void TableRecordset::setAbsolutePosition(long long n) {
+    const QString op = QStringLiteral("move to a row of");
+    Database& db = database(op);
+    abandonEdit();
+    if (n < 0) fail(op, QStringLiteral("the position %1 is not valid").arg(n));
+    // Near the start, skipping rows costs less than the pass that makes the order.
+    const bool far = n >= kOffsetLimit && !keyNames_.isEmpty();
+    bool kept;
+    {
+        ReadScope scope(db);
+        const bool posKnown = at_ == At::Row && absPos_ >= 0 && absSeq_ == db.changeSeq();
+        if (posKnown && std::abs(n - absPos_) <= kStepLimit) {
+            while (at_ == At::Row && absPos_ < n)
+                MoveNext();
+            while (at_ == At::Row && absPos_ > n)
+                MovePrevious();
+            return;
+        }
+        kept = indexOrder(false) != nullptr;
+        if (kept || !far) placeAt(n, false);
+    }
+    if (far && !kept) {
+        awaitOrder();
+        ReadScope scope(db);
+        placeAt(n, true);
+    } else if (!kept) {
+        prepareOrder(); // for the jumps to come farther away
+    }
+}
+
+std::optional<std::vector<QVariantList>> TableRecordset::rowsAt(long long start, int count,
+                                                                const std::vector<int>& fields) {
+    Database& db = database(QStringLiteral("read from"));
+    std::vector<QVariantList> out;
+    if (start < 0 || count <= 0) return out;
+    QStringList columns;
+    for (int f : fields)
+        columns << (f >= 0 && f < fieldCount() ? quoteName(fieldNames_[size_t(f)]) : QStringLiteral("NULL"));
+    // Up to limit rows of st, each field as the recordset reads it.
+    auto readEach = [&](sqlite3_stmt* st, int limit) {
+        int rc = SQLITE_DONE, read = 0;
+        while (read < limit && (rc = sqlite3_step(st)) == SQLITE_ROW) {
+            QVariantList values;
+            values.reserve(int(fields.size()));
+            for (size_t i = 0; i < fields.size(); ++i) {
+                const int f = fields[i];
+                values.append(f >= 0 && f < fieldCount()
+                                  ? fromStorage(readColumn(st, int(i)), Kind(fieldKinds_[size_t(f)]))
+                                  : QVariant());
+            }
+            out.push_back(std::move(values));
+            ++read;
+        }
+        const bool failed = read < limit && rc != SQLITE_DONE;
+        const QString reason =
+            failed ? reasonFor(db.handle(), sqlite3_extended_errcode(db.handle())) : QString();
+        sqlite3_reset(st);
+        if (failed) fail(QStringLiteral("read from"), reason);
+        return read;
+    };
+    const QString select = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                           QStringLiteral(" FROM ") + quotedTable_;
+    const bool far = start >= kOffsetLimit && !keyNames_.isEmpty();
+    if (far) awaitOrder();
+    bool kept = false;
+    {
+        ReadScope scope(db);
+        // The order and the rows come from one read: a place holds the row the order puts there.
+        if (const IndexOrder* o = indexOrder(far)) {
+            kept = true;
+            sqlite3_stmt* st = statement(select + QStringLiteral(" WHERE rowid = ?"));
+            const size_t end = std::min(o->rowids.size(), size_t(start) + size_t(count));
+            for (size_t at = size_t(std::min<long long>(start, qint64(end))); at < end; ++at) {
+                sqlite3_bind_int64(st, 1, o->rowids[at]);
+                if (readEach(st, 1) == 0)
+                    out.emplace_back(); // keeps the places in step; read with the order, never
+            }
+        } else {
+            sqlite3_stmt* st = statement(select + orderOf(0, true) + QStringLiteral(" LIMIT ? OFFSET ?"));
+            sqlite3_bind_int(st, 1, count);
+            sqlite3_bind_int64(st, 2, start);
+            readEach(st, count);
+        }
+    }
+    if (!kept) prepareOrder();
+    return out;
 }
 
 Bookmark TableRecordset::bookmark() const {

@@ -34,6 +34,9 @@ public:
     QString index() const override { return indexName_; }
     void Seek(const QString& op, const QVariantList& keys) override;
     bool refreshCurrentRow() override;
+    bool rowDeleted() const override { return at_ == At::Row && curDeleted_; }
+    std::optional<std::vector<QVariantList>> rowsAt(long long start, int count,
+                                                    const std::vector<int>& fields) override;
 
 protected:
     QVariant currentValue(int index) const override;
@@ -48,6 +51,7 @@ private:
         QVariantList raw; // stored values, one per field
     };
     enum class At { BOF, Row, EOF_, Empty };
+    class ReadScope;
 
     // One step of a keyset scan: rows whose first `equal` keys equal the given values and whose
     // next key (or rowid when equal == key count) lies beyond the given value.
@@ -73,9 +77,22 @@ private:
     // The current index's order known whole; nullptr without an index. With read false, only one
     // already kept: opening, counting and the first screens never pay for the pass over the index.
     const detail::IndexOrder* indexOrder(bool read = true) const;
+    // The pass over the current index, started in the background (prepare) so that it is done when
+    // a place far from the start is asked for, and waited for (await) before a read transaction
+    // that needs it begins.
+    void prepareOrder() const;
+    void awaitOrder() const;
+    // The current row's position: known, in the kept order, or near the start (found by stepping
+    // back); with read, also far from the start. Nothing when it takes the pass over the index.
+    std::optional<long long> currentPosition(bool read);
+    // Places row n on a jump; near the start (read false) without the pass over the index.
+    void placeAt(long long n, bool read);
     std::vector<Row> rowById(qint64 rowid) const; // empty when the row is gone
     std::vector<Row> readRows(sqlite3_stmt* st, int limit) const;
-    bool refreshCurrent() const; // re-reads the current row when the database changed
+    // Re-reads the current row when the database changed. A row whose key (index PRIMARY) is gone
+    // from its row id, or taken by another employer, reads as deleted.
+    bool refreshCurrent() const;
+    const std::vector<int>& primaryKey() const;
     void placeOn(std::vector<Row> rows, int pos, bool ascending);
     void toEnd(bool eof);
     // The first (or last) row in index order, or Empty.
@@ -90,7 +107,7 @@ private:
     QString indexName_;
     // Fields of the table's key (index PRIMARY), by which refreshCurrentRow reads the current row;
     // empty when the table has none (the rowid serves). Looked up on first use.
-    std::optional<std::vector<int>> primaryFields_;
+    mutable std::optional<std::vector<int>> primaryFields_;
     std::vector<int> keyCols_; // field positions of the current index's columns
     QStringList keyNames_;     // quoted
 

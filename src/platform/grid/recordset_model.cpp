@@ -1,7 +1,6 @@
 #include "platform/grid/recordset_model.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace grid {
 
@@ -39,28 +38,17 @@ void RecordsetModel::resolveFields() {
     }
 }
 
-void RecordsetModel::openReader() {
-    reader_.reset();
-    dao::Recordset* rs = source_ ? source_->Recordset() : nullptr;
-    if (!rs || rs->type() != dao::RecordsetType::Table || !source_->database()) return;
-    try {
-        reader_ = source_->database()->OpenTable(source_->RecordSource);
-        if (!rs->index().isEmpty()) reader_->setIndex(rs->index());
-    } catch (const dao::DaoError&) {
-        reader_.reset(); // read through the shared recordset instead
-    }
-}
-
 void RecordsetModel::reload() {
     beginResetModel();
-    anchor_ = Anchor();
-    openReader();
     clearCache();
     blocksRead_ = 0;
     resolveFields();
     rows_ = 0;
     complete_ = true;
     dao::Recordset* rs = source_ ? source_->Recordset() : nullptr;
+    // A table's rows lie all over its file in any order but the rowid's: a screen of them is read
+    // in small blocks, so that little more than the rows shown is read.
+    blockRows_ = rs && rs->type() == dao::RecordsetType::Table ? kTableBlockRows : kBlockRows;
     if (rs) {
         try {
             rows_ = int(rs->RecordCount());
@@ -70,12 +58,14 @@ void RecordsetModel::reload() {
             rows_ = 0;
         }
     }
+    cacheSeq_ = source_ && source_->database() ? source_->database()->changeSeq() : -1;
+    cacheIndex_ = rs ? rs->index() : QString();
     endResetModel();
 }
 
 void RecordsetModel::refreshRow(int row) {
     if (row < 0 || row >= rows_) return;
-    dropBlock(row / kBlockRows);
+    dropBlock(row / blockRows_);
     if (columnCount() > 0) emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
@@ -88,9 +78,7 @@ int RecordsetModel::currentRow() const {
     if (!rs) return -1;
     try {
         if (rs->atBOF() || rs->atEOF()) return -1;
-        const int row = int(rs->AbsolutePosition());
-        if (reader_) anchor_ = {row, rs->bookmark()};
-        return row;
+        return int(rs->AbsolutePosition());
     } catch (const dao::DaoError&) {
         return -1;
     }
@@ -125,34 +113,11 @@ void RecordsetModel::grow(int reached) {
     if (reached <= rows_) return;
     if (rows_ > 0) {
         // The last block may have been read short.
-        dropBlock((rows_ - 1) / kBlockRows);
+        dropBlock((rows_ - 1) / blockRows_);
     }
     beginInsertRows(QModelIndex(), rows_, reached - 1);
     rows_ = reached;
     endInsertRows();
-}
-
-bool RecordsetModel::placeReader(int start) const {
-    constexpr int kReach = 512;
-    if (anchor_.row >= 0 && std::abs(start - anchor_.row) <= kReach) {
-        try {
-            reader_->setBookmark(anchor_.bookmark);
-            int row = anchor_.row;
-            while (row > start && !reader_->atBOF()) {
-                reader_->MovePrevious();
-                --row;
-            }
-            while (row < start && !reader_->atEOF()) {
-                reader_->MoveNext();
-                ++row;
-            }
-            if (!reader_->atBOF()) return true;
-        } catch (const dao::DaoError&) {
-            anchor_ = Anchor(); // the row went away: count from the start
-        }
-    }
-    reader_->setAbsolutePosition(start);
-    return true;
 }
 
 RecordsetModel::Position RecordsetModel::savePosition(dao::Recordset* rs) const {
@@ -187,34 +152,51 @@ void RecordsetModel::restorePosition(dao::Recordset* rs, const Position& p) cons
 }
 
 const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
-    dao::Recordset* shared = source_ ? source_->Recordset() : nullptr;
-    if (reader_ && shared && reader_->index() != shared->index()) {
-        // The shared recordset changed its order without a reload: follow it.
-        try {
-            reader_->setIndex(shared->index());
-        } catch (const dao::DaoError&) {
-            return nullptr;
-        }
+    dao::Recordset* rs = source_ ? source_->Recordset() : nullptr;
+    if (rs && rs->index() != cacheIndex_) {
+        // The recordset changed its order without a reload: its places hold other rows now.
         clearCache();
+        cacheIndex_ = rs->index();
     }
     auto it = cache_.constFind(blockNo);
     if (it != cache_.constEnd()) return &it.value();
-    dao::Recordset* rs = reader_ ? reader_.get() : (source_ ? source_->Recordset() : nullptr);
-    // Moving would abandon a pending edit of the current row.
-    if (!rs || rs->editing()) return nullptr;
-    const int start = blockNo * kBlockRows;
-    const int end = std::min(start + kBlockRows, rows_);
+    if (!rs) return nullptr;
+    const int start = blockNo * blockRows_;
+    const int end = std::min(start + blockRows_, rows_);
+    QVector<QVariantList> rows;
+    std::optional<std::vector<QVariantList>> places;
+    try {
+        places = rs->rowsAt(start, end - start, std::vector<int>(fieldIndex_.begin(), fieldIndex_.end()));
+    } catch (const dao::DaoError&) {
+        places = std::vector<QVariantList>(); // rows that could not be read show empty
+    }
+    if (places) {
+        rows = QVector<QVariantList>(places->begin(), places->end());
+        const qint64 seq = source_->database() ? source_->database()->changeSeq() : -1;
+        if (seq != cacheSeq_) {
+            // These rows are as stored now; the count and the rows read before may not be.
+            clearCache();
+            cacheSeq_ = seq;
+            startOverLater();
+        }
+    } else if (rs->editing()) {
+        return nullptr; // moving would abandon a pending edit of the current row
+    } else {
+        rows = readByMoving(rs, start, end);
+    }
+    ++blocksRead_;
+    if (cacheOrder_.size() >= kMaxBlocks) cache_.remove(cacheOrder_.takeFirst());
+    cacheOrder_.append(blockNo);
+    return &*cache_.insert(blockNo, rows);
+}
+
+QVector<QVariantList> RecordsetModel::readByMoving(dao::Recordset* rs, int start, int end) const {
     QVector<QVariantList> rows;
     rows.reserve(end - start);
     try {
-        const Position saved = reader_ ? Position() : savePosition(rs);
+        const Position saved = savePosition(rs);
         try {
-            if (reader_) {
-                placeReader(start);
-                if (!rs->atEOF() && !rs->atBOF()) anchor_ = {start, rs->bookmark()};
-            } else {
-                rs->setAbsolutePosition(start);
-            }
+            rs->setAbsolutePosition(start);
             for (int r = start; r < end && !rs->atEOF(); ++r) {
                 QVariantList values;
                 values.reserve(fieldIndex_.size());
@@ -236,17 +218,31 @@ const QVector<QVariantList>* RecordsetModel::block(int blockNo) const {
         // The position could not be saved or put back: the rows read so far still show. Nothing is
         // written here; the shared recordset's row is set again by the grid's next selection.
     }
-    ++blocksRead_;
-    if (cacheOrder_.size() >= kMaxBlocks) cache_.remove(cacheOrder_.takeFirst());
-    cacheOrder_.append(blockNo);
-    return &*cache_.insert(blockNo, rows);
+    return rows;
+}
+
+void RecordsetModel::startOverLater() const {
+    if (startingOver_) return;
+    startingOver_ = true;
+    QMetaObject::invokeMethod(
+        const_cast<RecordsetModel*>(this),
+        [this] {
+            startingOver_ = false;
+            if (!source_) return;
+            // The current row first, found again by its key, so that the grid follows it to its
+            // place now.
+            source_->refreshCurrentRow();
+            const_cast<RecordsetModel*>(this)->reload();
+            source_->notifyMoved();
+        },
+        Qt::QueuedConnection);
 }
 
 QVariant RecordsetModel::value(int row, int col) const {
     if (row < 0 || row >= rows_ || col < 0 || col >= fieldIndex_.size()) return {};
-    const QVector<QVariantList>* b = block(row / kBlockRows);
+    const QVector<QVariantList>* b = block(row / blockRows_);
     if (!b) return {};
-    const int i = row % kBlockRows;
+    const int i = row % blockRows_;
     if (i >= b->size()) return {};
     return b->at(i).value(col);
 }

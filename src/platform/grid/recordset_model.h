@@ -1,8 +1,9 @@
 // Grid model over a data control's recordset. Rows are read lazily in blocks keyed by the
 // recordset's absolute position, so a grid over a whole table opens and scrolls without reading
-// every row. A table is read through a second recordset of the model's own in the same index
-// order, so reading never disturbs the current row; a query's recordset is moved to read a block
-// and put back on the row it was on.
+// every row. A table gives a block's places at once (Recordset::rowsAt), only the fields shown,
+// without moving its current row; when they show that the data changed under the blocks read
+// before, the grid starts over. A query's recordset is moved to read a block and put back on the
+// row it was on.
 #pragma once
 
 #include "platform/grid/column_model.h"
@@ -10,8 +11,6 @@
 
 #include <QHash>
 #include <QPointer>
-
-#include <memory>
 
 namespace grid {
 
@@ -41,6 +40,7 @@ public:
     void fetchMore(const QModelIndex& parent) override;
 
     static constexpr int kBlockRows = 64;
+    static constexpr int kTableBlockRows = 16;
     static constexpr int kMaxBlocks = 64;
     // Number of blocks read from the recordset since the last reload (lazy reading, for tests).
     int blocksRead() const { return blocksRead_; }
@@ -50,22 +50,18 @@ private:
     Position savePosition(dao::Recordset* rs) const;
     void restorePosition(dao::Recordset* rs, const Position& p) const;
     const QVector<QVariantList>* block(int blockNo) const;
+    // A block read by moving the recordset, for a recordset that does not give rows at their places.
+    QVector<QVariantList> readByMoving(dao::Recordset* rs, int start, int end) const;
     void resolveFields();
     void onCurrentRowChanged();
-    void openReader();
     void grow(int reached); // counts rows up to reached
+    // The data changed under the blocks read before: the grid reads its count and rows again, once
+    // the paint that found it is over.
+    void startOverLater() const;
 
-    std::unique_ptr<dao::Recordset> reader_; // tables only
-    // A row whose position is known: reading near it steps from its bookmark instead of
-    // counting off every row before the block.
-    struct Anchor {
-        int row = -1;
-        dao::Bookmark bookmark = 0;
-    };
-    mutable Anchor anchor_;
-    bool placeReader(int start) const;
     QPointer<DataControl> source_;
     int rows_ = 0;
+    int blockRows_ = kBlockRows;
     bool complete_ = true;
     QVector<int> fieldIndex_;
     // The cached blocks and their order of reading (the oldest goes first); the two change together.
@@ -73,6 +69,9 @@ private:
     void clearCache() const;
     mutable QHash<int, QVector<QVariantList>> cache_;
     mutable QVector<int> cacheOrder_;
+    mutable qint64 cacheSeq_ = -1; // the connection's count of changes the cached blocks show
+    mutable QString cacheIndex_;   // the table's index that ordered them
+    mutable bool startingOver_ = false;
     mutable int blocksRead_ = 0;
 };
 
