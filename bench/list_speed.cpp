@@ -1,7 +1,10 @@
 // List form speed on real data (a data set built by velk-setup, velk-gen and velk-load): on the
 // all-records tab, for each of its orders, the type-ahead and jumps to rows anywhere in the list;
 // on a search tab that selects every employer, the type-ahead for each sort the tab offers. Each
-// figure includes the grid's repaint.
+// figure includes the grid's repaint. Beside the all-records figures, from the same run: the raw
+// SQLite floor (the C API on a connection of its own reading only what the jump or keystroke shows:
+// the screen's four columns, the current record whole, its mods and its note, and for a keystroke
+// the seek), and the grid's repaint alone.
 //
 //   bench_list_speed [--employers N] [--state ST] [--dir DIR] [--mmap BYTES]
 //
@@ -18,10 +21,16 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QRandomGenerator>
 #include <QTabBar>
 #include <QTableView>
+#include <QThread>
+
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -62,13 +71,17 @@ std::vector<double> typeAhead(VKLIST& list, QTableView* grid, const std::vector<
     return ms;
 }
 
-std::vector<double> jumps(QTableView* grid, const std::function<void(int)>& setRow, int rows) {
-    std::vector<double> ms;
+std::vector<int> jumpTargets(int rows) {
     QRandomGenerator rng(7);
     std::vector<int> targets{rows - 1, 0, rows / 2, rows - 2};
     for (int i = 0; i < 12; ++i)
         targets.push_back(int(rng.bounded(rows)));
-    for (int row : targets) {
+    return targets;
+}
+
+std::vector<double> jumps(QTableView* grid, const std::function<void(int)>& setRow, int rows) {
+    std::vector<double> ms;
+    for (int row : jumpTargets(rows)) {
         ms.push_back(timed([&] {
             setRow(row);
             grid->viewport()->grab();
@@ -76,6 +89,97 @@ std::vector<double> jumps(QTableView* grid, const std::function<void(int)>& setR
     }
     return ms;
 }
+
+// A user does not type the instant a header is clicked: the events of that pause run.
+void userPause(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
+    }
+}
+
+// The raw SQLite floor of the all-records tab: what a jump or a keystroke must read at the least,
+// through the C API on a read-only connection of its own, prepared statements, no conversions.
+class RawFloor {
+public:
+    explicit RawFloor(const QString& database) {
+        sqlite3_open_v2(QFile::encodeName(database).constData(), &db_, SQLITE_OPEN_READONLY, nullptr);
+        shown_ = prepare("SELECT FILE, SEQUENCE, NAME1, COUNTYNAME FROM PRIME WHERE rowid = ?");
+        whole_ = prepare("SELECT * FROM PRIME WHERE rowid = ?");
+        mods_ = prepare(
+            "SELECT * FROM MODS WHERE FILE = ? AND SEQUENCE = ? ORDER BY EFFECTIVE DESC, EXPIRE DESC");
+        note_ = prepare("SELECT NOTES FROM NOTES WHERE FILE = ? AND SEQUENCE = ?");
+    }
+    ~RawFloor() {
+        for (sqlite3_stmt* st : {shown_, whole_, mods_, note_, seek_})
+            sqlite3_finalize(st);
+        sqlite3_close(db_);
+    }
+
+    // The rows in the order of keys (the pass the list makes in the background); returns its time.
+    double readOrder(const QByteArray& keys) {
+        sqlite3_finalize(seek_);
+        seek_ = prepare("SELECT rowid FROM PRIME WHERE " + keys.left(keys.indexOf(',')) + " >= ? ORDER BY " +
+                        keys + ", rowid LIMIT 1");
+        return timed([&] {
+            order_.clear();
+            place_.clear();
+            sqlite3_stmt* st = prepare("SELECT rowid FROM PRIME ORDER BY " + keys + ", rowid");
+            while (sqlite3_step(st) == SQLITE_ROW)
+                order_.push_back(sqlite3_column_int64(st, 0));
+            sqlite3_finalize(st);
+            for (size_t i = 0; i < order_.size(); ++i)
+                place_.insert(order_[i], i);
+        });
+    }
+    // A jump to place: the screen's columns from there, the record whole, its mods and note.
+    void show(size_t place, int screenRows) {
+        for (size_t p = place; p < std::min(order_.size(), place + size_t(screenRows)); ++p) {
+            sqlite3_bind_int64(shown_, 1, order_[p]);
+            readAll(shown_);
+        }
+        sqlite3_bind_int64(whole_, 1, order_[place]);
+        if (sqlite3_step(whole_) == SQLITE_ROW) {
+            for (int c = 0; c < sqlite3_column_count(whole_); ++c)
+                sqlite3_column_text(whole_, c);
+            for (sqlite3_stmt* st : {mods_, note_}) {
+                sqlite3_bind_value(st, 1, sqlite3_column_value(whole_, 1));
+                sqlite3_bind_value(st, 2, sqlite3_column_value(whole_, 2));
+                readAll(st);
+            }
+        }
+        sqlite3_reset(whole_);
+    }
+    // A keystroke: the seek for the first key at or after text, then what a jump there reads.
+    void type(const QByteArray& text, int screenRows) {
+        sqlite3_bind_text(seek_, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+        const bool found = sqlite3_step(seek_) == SQLITE_ROW;
+        const qint64 rowid = found ? sqlite3_column_int64(seek_, 0) : 0;
+        sqlite3_reset(seek_);
+        if (found) show(place_.value(rowid), screenRows);
+    }
+    size_t rows() const { return order_.size(); }
+
+private:
+    sqlite3_stmt* prepare(const QByteArray& sql) {
+        sqlite3_stmt* st = nullptr;
+        sqlite3_prepare_v2(db_, sql.constData(), -1, &st, nullptr);
+        return st;
+    }
+    static void readAll(sqlite3_stmt* st) {
+        while (sqlite3_step(st) == SQLITE_ROW)
+            for (int c = 0; c < sqlite3_column_count(st); ++c)
+                sqlite3_column_text(st, c);
+        sqlite3_reset(st);
+    }
+
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt *shown_ = nullptr, *whole_ = nullptr, *mods_ = nullptr, *note_ = nullptr, *seek_ = nullptr;
+    std::vector<qint64> order_;
+    QHash<qint64, size_t> place_;
+};
 
 } // namespace
 
@@ -131,20 +235,30 @@ int main(int argc, char** argv) {
     struct Order {
         int column;
         const char* name;
+        QByteArray keys;
         std::vector<const char*> texts;
     };
     const std::vector<Order> orders{
-        {2, "company name (KEY2)", {"ALLIED", "MOORE", "SMITH", "YOUNG", "ZZ", "B"}},
-        {3, "county (KEY3)", {"ADAMS", "LUZERNE", "YORK", "ZZ", "C"}},
-        {0, "file number (PRIMARY)", {"1001", "5500000", "9855139", "99", "3"}},
+        {2,
+         "company name (KEY2)",
+         "NameSort, FILE, SEQUENCE",
+         {"ALLIED", "MOORE", "SMITH", "YOUNG", "ZZ", "B"}},
+        {3, "county (KEY3)", "CountySort, NameSort, FILE, SEQUENCE", {"ADAMS", "LUZERNE", "YORK", "ZZ", "C"}},
+        {0, "file number (PRIMARY)", "FILE, SEQUENCE", {"1001", "5500000", "9855139", "99", "3"}},
     };
+    constexpr int kPauseMs = 400;
     QTableView* all0 = list.TDBGrid1;
+    const int screenRows = all0->viewport()->height() / all0->verticalHeader()->defaultSectionSize() + 1;
+    RawFloor raw(data.database);
     for (const Order& order : orders) {
         std::printf(" order: %s\n", order.name);
         report("sort by this column", {timed([&] {
                    list.SORT_SELECT(order.column);
                    all0->viewport()->grab();
                })});
+        std::printf("    (then %d ms of events, as the user's hand goes from the header to the keys)\n",
+                    kPauseMs);
+        userPause(kPauseMs);
         report("type-ahead, each keystroke", typeAhead(list, all0, order.texts));
         report("jump to a row anywhere (incl. first, last)",
                jumps(all0, [&](int row) { list.TDBGrid1->setCurrentRow(row); }, o.employers));
@@ -152,6 +266,21 @@ int main(int argc, char** argv) {
                    list.TDBGrid1->setCurrentRow(list.TDBGrid1->currentRow() + 1);
                    all0->viewport()->grab();
                })});
+        std::vector<double> repaint;
+        for (int i = 0; i < 9; ++i)
+            repaint.push_back(timed([&] { all0->viewport()->grab(); }));
+        report("baseline: the grid's repaint alone", repaint);
+        report("baseline: raw SQLite, the pass over the index", {raw.readOrder(order.keys)});
+        std::vector<double> rawTyping, rawJumps;
+        for (const char* text : order.texts) {
+            const QByteArray full(text);
+            for (int n = 1; n <= full.size(); ++n)
+                rawTyping.push_back(timed([&] { raw.type(full.left(n), screenRows); }));
+        }
+        report("baseline: raw SQLite, each keystroke", rawTyping);
+        for (int row : jumpTargets(o.employers))
+            rawJumps.push_back(timed([&] { raw.show(size_t(row), screenRows); }));
+        report("baseline: raw SQLite, each jump", rawJumps);
     }
 
     list.SETTABS();
