@@ -266,11 +266,10 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
             try {
                 // A waiting marker's backup holds the user's data from before the last update, and
                 // the database what was written since: the new backup keeps both.
-                const EarlierBackup earlier =
-                    restorePending(programFolder, st) ? EarlierBackup::Kept : EarlierBackup::Replaced;
                 // Each data set's own password, whichever data set was chosen last.
                 BackupUserData(db, files::findFileNoCase(programFolder, backupDatabaseName(st)), st,
-                               dataset::connectFromSetup(programFolder, st), earlier);
+                               dataset::connectFromSetup(programFolder, st),
+                               earlierBackupIn(programFolder, st));
                 saved << st;
             } catch (const dao::DaoError& e) {
                 leaveOut(st, QStringLiteral("saved"), e.message());

@@ -233,7 +233,9 @@ bool VKNOTES::backUp(const QString& statePath, const QString& localPath, const Q
         return true;
     const dataset::DataSet& set = dataset::current();
     try {
-        maintenance::BackupUserData(statePath, localPath, set.code, set.connect);
+        // Over a backup an update left waiting, what it holds is kept beside what was written since.
+        maintenance::BackupUserData(statePath, localPath, set.code, set.connect,
+                                    maintenance::earlierBackupIn(files::programFolder(), set.code));
     } catch (const std::exception& e) {
         ui::MsgBox(QStringLiteral("The user notes and fields were not backed up.  ") + reasonOf(e),
                    ui::vbOKOnly | ui::vbExclamation);

@@ -2,6 +2,7 @@
 
 #include "dataset/text_rules.h"
 #include "maintenance/backup_database.h"
+#include "maintenance/restore_marker.h"
 #include "maintenance/restored_address.h"
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
@@ -185,6 +186,10 @@ bool holdsText(const QVariant& value) {
     if (value.isNull()) return false;
     const QString text = value.toString();
     return std::any_of(text.begin(), text.end(), [](QChar c) { return c != QLatin1Char(' '); });
+}
+
+EarlierBackup earlierBackupIn(const QString& folder, const QString& stateCode) {
+    return restorePending(folder, stateCode) ? EarlierBackup::Kept : EarlierBackup::Replaced;
 }
 
 bool TakenFromSaved::all() const {

@@ -35,6 +35,9 @@ enum class EarlierBackup {
     // backup keeps its data wherever the database holds none written since (see takenFromSaved).
     Kept,
 };
+// Kept while folder's restore marker for the data set waits: its backup there is then the only
+// copy of what the user had before the update.
+EarlierBackup earlierBackupIn(const QString& folder, const QString& stateCode);
 
 // Saves into a new backup database at backupDbPath, replacing the file there (of any letter
 // case) when complete: every note that holds at least one character, and the ten user fields of

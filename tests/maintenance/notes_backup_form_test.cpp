@@ -6,6 +6,7 @@
 #include "user_data_fixture.h"
 
 #include "dataset/data_set.h"
+#include "maintenance/restore_marker.h"
 #include "platform/files/folders.h"
 #include "platform/ui/folder_list.h"
 #include "platform/ui/msgbox.h"
@@ -161,6 +162,21 @@ TEST_F(NotesForm, BackupIntoTheCurrentFolderOfAFreshInstall) {
             .notes,
         6);
     EXPECT_FALSE(ui::hourglassShown());
+}
+
+TEST_F(NotesForm, ABackupWhileAnUpdatesRestoreWaitsKeepsWhatTheWaitingBackupHolds) {
+    setNote(1, "before the update");
+    maintenance::backupUserData(mainPath, local, kConnect);
+    ASSERT_TRUE(maintenance::writeRestoreMarker(folder(), "PA"));
+    setNote(1, " "); // the new database, its restore not run yet
+    state.reset();
+    VKNOTES f;
+    testsupport::ScriptedMsgBoxes boxes;
+    boxes.expectContaining("Backup User", vbYes, "Backup User Notes & Data")
+        .expectContaining(" Saved to ", vbOK, "Backup Complete");
+    f.OK->click();
+    EXPECT_EQ(dao::Database::open(local)->scalar("SELECT NOTES FROM NOTES WHERE FILE = '1000001'").toString(),
+              "before the update");
 }
 
 TEST_F(NotesForm, BackupCopiedToAnotherFolderReplacingTheFileThere) {
