@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace maintenance {
@@ -278,15 +279,30 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
         }
         // Marked before any database is touched, so a crash while one is replaced still brings its
         // notes back. Should the replacing fail, the restore runs over the same data.
+        QStringList marked; // markers written for this archive where none waited
         for (const QString& st : markerOrder()) {
             if (!backedUp || !saved.contains(st)) continue;
+            const bool waiting = restorePending(programFolder, st);
             QString error;
             if (!writeRestoreMarker(programFolder, st, &error))
                 leaveOut(st, QStringLiteral("marked for restoring"), error);
+            else if (!waiting)
+                marked << st;
         }
+        // An archive left out replaces no database, so its markers go: the list may come back on
+        // the data set, and a restore waiting until its next choice would fill what the user has
+        // cleared since. A marker that waited before stays for the database it was written for.
+        const auto unmark = [&] {
+            for (const QString& st : std::as_const(marked))
+                if (!clearRestoreMarker(programFolder, st))
+                    MsgBox(restoreMarkerName(st) + QStringLiteral(" cannot be removed, so the ") + st +
+                               QStringLiteral(" notes and fields saved for ") + plan.name +
+                               QStringLiteral(" will be restored over what they are now when ") + st +
+                               QStringLiteral(" is next chosen.  Remove it before that."),
+                           vbExclamation);
+        };
         if (!backedUp) {
-            // Backups and markers already made for this archive are kept: their databases stay, and a
-            // marker restores into its unchanged database the data it holds already.
+            unmark();
             report.notInstalled << plan.name;
             continue;
         }
@@ -308,6 +324,7 @@ InstallReport installArchives(const QStringList& archivePaths, const QString& pr
             MsgBox(lost.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n\r\n") + plan.name +
                        QStringLiteral(" was not installed.  Close VELK everywhere and repeat the update."),
                    vbExclamation);
+            unmark();
             report.notInstalled << plan.name;
             host.status(QStringLiteral(" "));
             continue;

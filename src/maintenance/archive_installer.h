@@ -82,9 +82,9 @@ struct InstallReport {
 //  - Per archive: each state database it replaces has its user data saved (with its own connect
 //    string from VELKI.MDB; when a restore marker from an earlier install is still waiting, its
 //    backup's data are kept beside what was written since), and the marker of each new backup is
-//    written; a backup or marker that fails leaves that archive out. Then, while every claim is
-//    still in the lock file at its path, every entry is extracted under a temporary name and
-//    renamed into place.
+//    written. Then, while every claim is still in the lock file at its path, every entry is
+//    extracted under a temporary name and renamed into place. A backup or marker that fails, or
+//    a claim no longer at its path, leaves that archive out and takes back its new markers.
 InstallReport installArchives(const QStringList& archivePaths, const QString& programFolder, InstallHost& host);
 
 } // namespace maintenance

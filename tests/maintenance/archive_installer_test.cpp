@@ -283,16 +283,20 @@ TEST_F(Installer, AWaitingBackupKeepsItsDataBesideWhatWasTypedSince) {
     }
 }
 
-TEST_F(Installer, ALockFileRemovedWhileItRunsLeavesTheDatabaseInPlace) {
+TEST_F(Installer, ALockFileRemovedWhileItRunsLeavesTheDatabaseInPlaceAndNoNewMarker) {
     // Another copy could have opened the database in a new lock file meanwhile.
     host.duringEvents = [&] { QFile::remove(path("VELKPA.LDB")); };
     const QByteArray before = readFile(mainPath);
-    testsupport::ScriptedMsgBoxes boxes;
-    boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
-        .expectContaining("VELKPA.LDB was removed or replaced while the update ran", ui::vbOK);
-    const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery)})});
-    EXPECT_EQ(report.notInstalled, QStringList({"VELK1.ZIP"}));
-    EXPECT_EQ(readFile(mainPath), before);
+    for (const bool waiting : {false, true}) {
+        if (waiting) writeFile(path("RESTPA.DAT"), kMarker); // for the database as it is now
+        testsupport::ScriptedMsgBoxes boxes;
+        boxes.expectContaining(" Fields Saved to ", ui::vbOK, "Backup Complete")
+            .expectContaining("VELKPA.LDB was removed or replaced while the update ran", ui::vbOK);
+        const auto report = install({archive("VELK1.ZIP", {file("VELKPA.MDB", delivery)})});
+        EXPECT_EQ(report.notInstalled, QStringList({"VELK1.ZIP"}));
+        EXPECT_EQ(readFile(mainPath), before);
+        EXPECT_EQ(QFile::exists(path("RESTPA.DAT")), waiting);
+    }
 }
 
 TEST_F(Installer, ADatabaseAnotherCopyHasOpenIsNotReplaced) {
