@@ -13,6 +13,7 @@
 #include "dataset/data_set.h"
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
+#include "platform/locks/row_lock.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/events.h"
 #include "platform/ui/help_viewer.h"
@@ -28,12 +29,14 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -118,6 +121,10 @@ MASTER::MASTER(QWidget* parent) : QMainWindow(parent) {
 
     buildMenus();
     buildRibbon();
+
+    auto* claimCheck = new QTimer(this);
+    connect(claimCheck, &QTimer::timeout, this, &MASTER::keepDatabaseClaim);
+    claimCheck->start(1000);
 }
 
 MASTER::~MASTER() {
@@ -313,6 +320,21 @@ void MASTER::claimDatabase(const QString& databasePath) {
             databasePath, QStringLiteral("open"),
             QStringLiteral("an update in another copy of VELK is replacing it; try again when "
                            "the update has finished"));
+}
+
+void MASTER::keepDatabaseClaim() {
+    if (!databaseUse_.held() || databaseUse_.stillAtPath()) return;
+    const QString database = databaseUse_.databasePath();
+    // Not held after a failure: said once, and taken again when the data set is next chosen.
+    if (databaseUse_.take(database, locks::DatabaseUse::Mode::Working) != locks::DatabaseUse::Result::Busy)
+        return;
+    ui::MsgBox(locks::lockFileFor(database) +
+                   QStringLiteral(" was removed while this copy of VELK was using ") +
+                   QFileInfo(database).fileName() +
+                   QStringLiteral(", and an update in another copy of VELK is now replacing that database.  "
+                                  "Notes and fields saved here from now on may be lost: choose the state "
+                                  "again (File, Open New State/Workspace) once the update has finished."),
+               ui::vbExclamation);
 }
 
 VKLIST& MASTER::loadListForm() {

@@ -149,6 +149,9 @@ public:
     // update in another copy does not replace it meanwhile. Throws dao::DaoError when such an update
     // is replacing it right now.
     void claimDatabase(const QString& databasePath);
+    // Takes the claim again in the lock file now at its path when the one it was taken in has been
+    // removed or replaced: a claim there keeps no update out. Run every second.
+    void keepDatabaseClaim();
 
     // Unloads every form and ends the program with code (leaves the event loop when it runs).
     void endProgram(int code = 0);

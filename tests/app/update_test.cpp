@@ -88,6 +88,10 @@ TEST_F(Update, TheListsDatabaseIsClaimedWhileOpenAndNotOpenedWhileAnUpdateReplac
     locks::DatabaseUse otherCopy;
     EXPECT_EQ(otherCopy.take(programFile("VELKPA.MDB"), locks::DatabaseUse::Mode::Replacing),
               locks::DatabaseUse::Result::Busy);
+    QFile::remove(programFile("VELKPA.LDB")); // the claim is taken again in the lock file made anew
+    master->keepDatabaseClaim();
+    EXPECT_EQ(otherCopy.take(programFile("VELKPA.MDB"), locks::DatabaseUse::Mode::Replacing),
+              locks::DatabaseUse::Result::Busy);
     master->unloadListForm();
     ASSERT_EQ(otherCopy.take(programFile("VELKPA.MDB"), locks::DatabaseUse::Mode::Replacing),
               locks::DatabaseUse::Result::Taken);
