@@ -134,14 +134,49 @@ QString valueText(const QVariant& value) {
     }
     case QMetaType::Bool:
         return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    case QMetaType::QDate:
-        return value.toDate().toString(QStringLiteral("MM/dd/yyyy"));
+    case QMetaType::QDate: {
+        const QDate d = value.toDate();
+        if (d.year() < 1000 || d.year() > 9999) return d.toString(QStringLiteral("MM/dd/yyyy"));
+        // MM/DD/YYYY put together directly: the locale's formatting costs more than the line.
+        const int digits[8] = {d.month() / 10,  d.month() % 10,      d.day() / 10,       d.day() % 10,
+                               d.year() / 1000, d.year() / 100 % 10, d.year() / 10 % 10, d.year() % 10};
+        QString text(10, u'/');
+        for (int i = 0, at = 0; i < 8; ++i, ++at) {
+            if (at == 2 || at == 5) ++at;
+            text[at] = QChar(u'0' + digits[i]);
+        }
+        return text;
+    }
     default:
         return value.toString();
     }
 }
 
 QString modDateText(const QVariant& expire) {
+    // Dates are stored as YYYY-MM-DD: rearranged without the general parser, a line holds eight.
+    if (expire.typeId() == QMetaType::QString) {
+        const QString& stored = *static_cast<const QString*>(expire.constData());
+        int parts[3] = {0, 0, 0};
+        bool digits = stored.size() == 10 && stored[4] == u'-' && stored[7] == u'-';
+        for (int i = 0, part = 0; digits && i < 10; ++i) {
+            const char16_t c = stored[i].unicode();
+            if (i == 4 || i == 7)
+                ++part;
+            else if (c >= u'0' && c <= u'9')
+                parts[part] = parts[part] * 10 + (c - u'0');
+            else
+                digits = false;
+        }
+        if (digits) {
+            if (!QDate::isValid(parts[0], parts[1], parts[2]) ||
+                (parts[1] == 1 && parts[2] == 1 && (parts[0] == 1950 || parts[0] == 2050)))
+                return QString();
+            QString text(10, u'/');
+            for (int i : {5, 6, 8, 9, 0, 1, 2, 3}) // MM/DD/YYYY from YYYY-MM-DD
+                text[i < 5 ? i + 6 : i - 5] = stored[i];
+            return text;
+        }
+    }
     const QDate d = dao::toDate(expire);
     if (!d.isValid() || (d.month() == 1 && d.day() == 1 && (d.year() == 1950 || d.year() == 2050)))
         return QString();
@@ -259,7 +294,7 @@ QString fixedLine(const SourceRow& row, const ExportFields& fields, const Employ
 
 void appendLine(QByteArray& out, const QString& line) {
     const qsizetype start = out.size();
-    out += files::toWin1252(line);
+    files::appendWin1252(out, line);
     // Programs that read text take a NUL for the end of the line or of the file; a blank keeps
     // the fixed-length columns in place.
     std::replace(out.begin() + start, out.end(), '\0', ' ');

@@ -3,6 +3,7 @@
 #include "dataset/report_database.h"
 #include "dataset/report_rows.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/jet_sql.h"
 #include "platform/dao/statement.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/bounded_read.h"
@@ -10,9 +11,12 @@
 #include "platform/ui/msgbox.h"
 
 #include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace exporting {
 
@@ -55,61 +59,139 @@ private:
     QByteArray buffer_;
 };
 
-// Where each field of the export stands in the row source, found once.
-class RowReader {
+// The rows of the export, read one after another as stored; each field the export reads is found
+// once by name, and one the query lacks reads as Null.
+class RowSource {
 public:
-    explicit RowReader(const dao::Recordset& rs) {
+    RowSource(dao::Database& db, const QString& jetSql) : rows_(db, dao::translateJetSql(jetSql)) {
         for (int i = 0; i < kFieldCount; ++i)
-            index_[size_t(i)] = rs.fieldIndex(fieldName(Field(i)));
+            index_[size_t(i)] = rows_.columnIndex(fieldName(Field(i)));
     }
-    void read(const dao::Recordset& rs, SourceRow& row) const {
+    // The rows of PRIME whose rowids keysSql gives, in that order: the rows are put in order by
+    // their keys alone, then read one by one, only the fields the export writes.
+    static std::unique_ptr<RowSource> byRowid(dao::Database& db, const QString& keysSql) {
+        QStringList fields;
+        {
+            const RowSource all(db, QStringLiteral("SELECT * FROM PRIME WHERE 0"));
+            for (int i = 0; i < kFieldCount; ++i)
+                if (all.index_[size_t(i)] >= 0) fields << fieldName(Field(i));
+        }
+        auto source = std::make_unique<RowSource>(
+            db, QStringLiteral("SELECT %1 FROM PRIME WHERE rowid = ?").arg(fields.join(QLatin1String(", "))));
+        dao::Statement keys(db, dao::translateJetSql(keysSql));
+        source->rowids_.emplace();
+        while (keys.step())
+            source->rowids_->push_back(keys.column(0).toLongLong());
+        return source;
+    }
+    bool next(SourceRow& row) {
+        if (!rowids_) {
+            if (!rows_.step()) return false;
+        } else {
+            do {
+                if (at_ == rowids_->size()) return false;
+                rows_.reset();
+                rows_.bind(1, (*rowids_)[at_++]);
+            } while (!rows_.step());
+        }
         for (size_t i = 0; i < index_.size(); ++i)
-            row.values[i] = index_[i] < 0 ? QVariant() : rs.value(index_[i]);
+            row.values[i] = index_[i] < 0 ? QVariant() : rows_.column(index_[i]);
+        return true;
     }
 
 private:
+    dao::Statement rows_;
     std::array<int, kFieldCount> index_{};
+    std::optional<std::vector<qint64>> rowids_;
+    size_t at_ = 0;
 };
 
+// SQLite's order of two stored values: Null, then numbers, then text (by code unit: the same as
+// SQLite's bytes for the dates compared here), then the rest.
+int compareStored(const QVariant& a, const QVariant& b) {
+    const auto rank = [](const QVariant& v) {
+        if (!v.isValid() || v.isNull()) return 0;
+        return v.typeId() == QMetaType::QString ? 2 : v.typeId() == QMetaType::QByteArray ? 3 : 1;
+    };
+    const int ra = rank(a), rb = rank(b);
+    if (ra != rb) return ra < rb ? -1 : 1;
+    if (ra == 1) return a.toDouble() < b.toDouble() ? -1 : a.toDouble() > b.toDouble() ? 1 : 0;
+    if (ra == 2)
+        return QString::compare(*static_cast<const QString*>(a.constData()),
+                                *static_cast<const QString*>(b.constData()));
+    return ra == 3 ? a.toByteArray().compare(b.toByteArray()) : 0;
+}
+
+// A code as the class list's index compares it: letters A to Z without regard to case.
+QString withoutCase(const QString& code) {
+    const auto lower = [](QChar c) { return c >= u'a' && c <= u'z'; };
+    if (std::none_of(code.begin(), code.end(), lower)) return code;
+    QString upper = code;
+    for (QChar& c : upper)
+        if (lower(c)) c = QChar(c.unicode() - (u'a' - u'A'));
+    return upper;
+}
+
 // The employer's mods, newest first, and its classes with the class list's descriptions, each
-// read by its key with bound values.
+// read by its key with bound values. The few mods of an employer are put in order here and the
+// class list is looked up in memory: a query's own sort and join cost more than the reading.
 class EmployerReader {
 public:
     EmployerReader(dao::Database& db, ExportFormat format)
-        : mods_(db, QStringLiteral("SELECT EXPIRE, MOD FROM MODS WHERE FILE = ? AND SEQUENCE = ? "
-                                   "ORDER BY EFFECTIVE DESC, EXPIRE DESC, ISSUE DESC LIMIT %1")
-                        .arg(format == ExportFormat::FixedLength ? kModPairs : modPairsOf(format))) {
-        if (hasClasses(format))
-            classes_ = std::make_unique<dao::Statement>(
-                db, QStringLiteral("SELECT C.CLASS, L.CLASS, L.\"DESC\" FROM CLASS AS C "
-                                   "LEFT JOIN CLASSLIST AS L ON L.CLASS = C.CLASS "
-                                   "WHERE C.FILE = ? AND C.SEQUENCE = ? ORDER BY C.CLASS LIMIT %1")
-                        .arg(kClassPairs));
+        : mods_(db, QStringLiteral(
+                        "SELECT EXPIRE, MOD, EFFECTIVE, ISSUE FROM MODS WHERE FILE = ? AND SEQUENCE = ?")),
+          modLimit_(format == ExportFormat::FixedLength ? kModPairs : modPairsOf(format)) {
+        if (!hasClasses(format)) return;
+        classes_ = std::make_unique<dao::Statement>(
+            db,
+            QStringLiteral("SELECT CLASS FROM CLASS WHERE FILE = ? AND SEQUENCE = ? ORDER BY CLASS LIMIT %1")
+                .arg(kClassPairs));
+        dao::Statement list(db, QStringLiteral("SELECT CLASS, \"DESC\" FROM CLASSLIST"));
+        while (list.step())
+            if (list.column(0).typeId() == QMetaType::QString)
+                classList_.insert(withoutCase(list.column(0).toString()),
+                                  {list.column(0), list.column(1), true});
     }
 
     void read(const SourceRow& row, Employer& e) {
         const QVariant file = valueText(row[Field::FILE]), sequence = valueText(row[Field::SEQUENCE]);
-        e.mods.resize(0);
         mods_.bind(1, file);
         mods_.bind(2, sequence);
+        found_.resize(0);
         while (mods_.step())
-            e.mods.append({mods_.column(0), mods_.column(1)});
+            found_.append({mods_.column(2), mods_.column(0), mods_.column(3), mods_.column(1)});
+        // Newest first by effective date, then expiry, then issue; equal ones as they are stored.
+        std::stable_sort(found_.begin(), found_.end(), [](const Mod& a, const Mod& b) {
+            for (int k = 0; k < 3; ++k)
+                if (const int c = compareStored(a.keys[k], b.keys[k])) return c > 0;
+            return false;
+        });
+        e.mods.resize(0);
+        for (qsizetype i = 0; i < found_.size() && i < modLimit_; ++i)
+            e.mods.append({found_[i].keys[1], found_[i].mod});
         e.classes.resize(0);
         if (!classes_) return;
         classes_->bind(1, file);
         classes_->bind(2, sequence);
         while (classes_->step()) {
-            const QVariant listed = classes_->column(1);
-            if (listed.isValid() && !listed.isNull())
-                e.classes.append({listed, classes_->column(2), true});
-            else
-                e.classes.append({classes_->column(0), QVariant(), false});
+            const QVariant code = classes_->column(0);
+            const auto listed = code.typeId() == QMetaType::QString
+                                    ? classList_.constFind(withoutCase(code.toString()))
+                                    : classList_.constEnd();
+            e.classes.append(listed != classList_.constEnd() ? *listed : ClassValue{code, QVariant(), false});
         }
     }
 
 private:
+    struct Mod {
+        QVariant keys[3]; // EFFECTIVE, EXPIRE, ISSUE
+        QVariant mod;
+    };
     dao::Statement mods_;
+    int modLimit_;
+    QVector<Mod> found_;
     std::unique_ptr<dao::Statement> classes_;
+    QHash<QString, ClassValue> classList_;
 };
 
 void tell(const QString& text) {
@@ -122,16 +204,14 @@ void notWritten(const QString& reason) {
 }
 
 // Writes the header and a line for every row of rows that is not left out.
-long long writeRows(dao::Recordset& rows, dao::Database& state, const ExportOptions& options, bool byExpiry,
+long long writeRows(RowSource& rows, dao::Database& state, const ExportOptions& options, bool byExpiry,
                     bool newJersey, OutputFile& out, ExportProgress& progress) {
     if (options.format != ExportFormat::FixedLength) out.line(headerLine(options.format, newJersey));
-    const RowReader reader(rows);
     EmployerReader employers(state, options.format);
     SourceRow row;
     Employer employer;
     long long count = 0;
-    for (; !rows.atEOF(); rows.MoveNext()) {
-        reader.read(rows, row);
+    while (rows.next(row)) {
         if (isLeftOut(row)) continue;
         progress.counted(++count);
         const ExportFields fields = prepareExportRow(row, byExpiry, options.lowerCase);
@@ -143,16 +223,19 @@ long long writeRows(dao::Recordset& rows, dao::Database& state, const ExportOpti
     return count;
 }
 
+// The most of the state database read in place (SQLite caps it at its own largest size).
+constexpr qint64 kMappedBytes = qint64(4) << 30;
+
 // Rows of the expiry pass committed together; a failure leaves the working copy unused.
 constexpr int kExpiryBatch = 500;
 
 // The expiry order: every row of the search, omitted ones too, copied into the working copy of
 // the report database with the month and day of its newest mod's expiry, then read back by that,
 // 31 December first. Null when the working copy cannot be made; error says why.
-std::unique_ptr<dao::Recordset> expiryOrdered(const QString& searchSql, const dataset::DataSet& dataSet,
-                                              const QString& programFolder, dao::Database& state,
-                                              std::unique_ptr<dao::Database>& report, ExportProgress& progress,
-                                              QString& error) {
+std::unique_ptr<RowSource> expiryOrdered(const QString& searchSql, const dataset::DataSet& dataSet,
+                                         const QString& programFolder, dao::Database& state,
+                                         std::unique_ptr<dao::Database>& report, ExportProgress& progress,
+                                         QString& error) {
     if (!dataset::replaceWorkingCopy(programFolder, &error)) return nullptr;
     report = dao::Database::open(dataset::workingCopyPath());
     {
@@ -171,8 +254,7 @@ std::unique_ptr<dao::Recordset> expiryOrdered(const QString& searchSql, const da
         }
         batch->commit();
     }
-    return report->OpenRecordset(QStringLiteral("SELECT * FROM PRIME ORDER BY EXPIRE DESC"),
-                                 dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    return std::make_unique<RowSource>(*report, QStringLiteral("SELECT * FROM PRIME ORDER BY EXPIRE DESC"));
 }
 
 } // namespace
@@ -186,6 +268,17 @@ QString reorderedSearch(const QString& searchSql, SortOrder sort) {
     const qsizetype p = searchSql.lastIndexOf(kOrderBy);
     if (p < 0 || sort == SortOrder::Expiry) return searchSql;
     return searchSql.left(p) + kOrderBy + (sort == SortOrder::Zip ? QStringLiteral("ZIP") : QStringLiteral("NAMESORT"));
+}
+
+QString nameOrderRowids(const QString& searchSql, SortOrder sort) {
+    // The search list's SQL as the search building makes it.
+    static const QString head = QStringLiteral("SELECT * FROM PRIME WHERE ");
+    const QString search = withoutOrder(searchSql);
+    if (sort != SortOrder::Name || search.size() == searchSql.size() || !search.startsWith(head)) return {};
+    // The unary plus keeps the name's collation but not its index, which SQLite would walk whole.
+    return QStringLiteral("SELECT rowid FROM PRIME WHERE rowid IN (SELECT rowid FROM PRIME WHERE %1) "
+                          "ORDER BY +NAMESORT, FILE, SEQUENCE")
+        .arg(search.mid(head.size()));
 }
 
 bool exceedsRecordLimit(long long searchCount, long long allEmployers) {
@@ -225,7 +318,10 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
 
     try {
         std::unique_ptr<dao::Database> state =
-            dao::Database::open(dataSet.databasePath(programFolder), false, false, dataSet.connect);
+            dao::Database::open(dataSet.databasePath(programFolder), false, true, dataSet.connect);
+        // The run reads its rows and every employer's mods and classes once, all over the file: the
+        // pages are read where the system keeps them rather than copied into the connection first.
+        state->execute(QStringLiteral("PRAGMA mmap_size=%1").arg(kMappedBytes));
         // The whole search counts, however far the list has read it.
         const long long companies =
             state->scalar(QStringLiteral("SELECT COUNT(*) FROM (%1)").arg(withoutOrder(searchSql))).toLongLong();
@@ -235,11 +331,14 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
             return {ExportEnd::TooMuchData};
         }
         progress.started(companies);
+        // The rows, their mods and classes as they stand at one moment, whatever another copy of
+        // the program writes meanwhile (it waits for the end of the run).
+        dao::Transaction reading(*state);
 
         // A single record (no order clause) is read as it stands in every order.
         const bool byExpiry = options.sort == SortOrder::Expiry && searchSql.contains(kOrderBy);
         std::unique_ptr<dao::Database> report;
-        std::unique_ptr<dao::Recordset> rows;
+        std::unique_ptr<RowSource> rows;
         if (byExpiry) {
             QString error;
             rows = expiryOrdered(searchSql, dataSet, programFolder, *state, report, progress, error);
@@ -247,9 +346,10 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
                 tell(noWorkingCopyText() + QLatin1Char('\n') + error);
                 return {ExportEnd::NoWorkingCopy};
             }
+        } else if (const QString keys = nameOrderRowids(searchSql, options.sort); !keys.isEmpty()) {
+            rows = RowSource::byRowid(*state, keys);
         } else {
-            rows = state->OpenRecordset(reorderedSearch(searchSql, options.sort), dao::RecordsetType::Snapshot,
-                                        dao::ForwardOnly);
+            rows = std::make_unique<RowSource>(*state, reorderedSearch(searchSql, options.sort));
         }
         const long long written = writeRows(*rows, *state, options, byExpiry, dataSet.isNJ(), out, progress);
         rows.reset();

@@ -25,6 +25,13 @@ QString withoutOrder(const QString& searchSql);
 // ZIP. A search without an order clause is read unchanged in every order.
 QString reorderedSearch(const QString& searchSql, SortOrder sort);
 
+// In name order a search of PRIME alone is read by its rowids: the SQL that gives them, the few
+// rows the search holds picked by whatever index answers the search and put in order by their
+// keys, rather than a walk over the whole name index with a read of the table at every entry to
+// test the search. Its rows and their order are those of reorderedSearch's SQL: the name index's
+// order, equal names by file number and sequence. "" for any other search or order.
+QString nameOrderRowids(const QString& searchSql, SortOrder sort);
+
 // A search of more than a tenth of the data set's employers is refused; exactly a tenth passes.
 bool exceedsRecordLimit(long long searchCount, long long allEmployers);
 

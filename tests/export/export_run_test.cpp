@@ -88,6 +88,26 @@ TEST_F(ExportRun, ZipOrderAndTheSearchsOwnOrderReplaced) {
               "SELECT * FROM PRIME WHERE CITY = 'X'");
 }
 
+// The name order once walked the whole name index, reading the table at every entry; read by
+// the search's rowids it must keep the rows and order of its SQL: no name first, equal names
+// (without regard to case) by file number and sequence.
+TEST_F(ExportRun, NameOrderIsTheNameIndexsOrderOfTheSearchsRows) {
+    makeSearchData();
+    addEmployer("1000004", "02", "acme tool");
+    addEmployer("1000004", "01", "ACME TOOL");
+    addEmployer("1000005", "01", "NO NAME", {{"NameSort", QVariant()}});
+    for (int i = 1; i <= 27; ++i) // the search stays within a tenth
+        addEmployer(QString::number(8000000 + i), "01", "MORE");
+    ASSERT_EQ(run(kSearch, options(ExportFormat::CommaDelimited), target()).end, ExportEnd::Completed);
+    const QStringList expected{"1000005-01", "1000002-01", "1000004-01",
+                               "1000004-02", "1000003-01", "1000001-01"};
+    EXPECT_EQ(keysOf(target()), expected);
+    QStringList specified;
+    for (auto rs = db->OpenRecordset(reorderedSearch(kSearch, SortOrder::Name)); !rs->atEOF(); rs->MoveNext())
+        specified << rs->value("FILE").toString() + "-" + rs->value("SEQUENCE").toString();
+    EXPECT_EQ(specified, expected);
+}
+
 TEST_F(ExportRun, ASearchValueHoldingOrderByStillExports) {
     makeSearchData();
     addEmployer("1000004", "01", "SORT ORDER BY NAME");

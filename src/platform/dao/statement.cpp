@@ -81,6 +81,13 @@ QVariant Statement::column(int i) const {
     return readColumn(stmt_, i);
 }
 
+int Statement::columnIndex(const QString& name) const {
+    for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
+        if (name.compare(QString::fromUtf8(sqlite3_column_name(stmt_, i)), Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
 Transaction::Transaction(Database& db) : db_(db) {
     db.BeginTrans();
     depth_ = db.transactionDepth();

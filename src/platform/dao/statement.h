@@ -39,6 +39,8 @@ public:
 
     // Column i (0-based) of the current row as stored: Null as an invalid QVariant.
     QVariant column(int i) const;
+    // The number of the result column named name (without regard to case), -1 when there is none.
+    int columnIndex(const QString& name) const;
 
 private:
     [[noreturn]] void fail(const QString& operation, int rc);

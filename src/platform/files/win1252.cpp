@@ -48,22 +48,37 @@ QString fromWin1252(const QByteArray& bytes) {
     return fromWin1252(bytes.constData(), bytes.size());
 }
 
-QByteArray toWin1252(const QString& text, bool* ok) {
-    QByteArray out;
-    out.reserve(text.size());
+bool appendWin1252(QByteArray& out, const QString& text) {
+    // One byte per unit at most, written in place rather than appended one by one (exports of
+    // many megabytes go through here).
+    const qsizetype start = out.size();
+    out.resize(start + text.size());
+    char* d = out.data() + start;
+    const char16_t* s = reinterpret_cast<const char16_t*>(text.constData());
+    const qsizetype n = text.size();
     bool all = true;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t u = text.at(i).unicode();
-        const int b = byteFor(u);
+    for (qsizetype i = 0; i < n; ++i) {
+        if (s[i] < 0x80) {
+            *d++ = char(s[i]);
+            continue;
+        }
+        const int b = byteFor(s[i]);
         if (b >= 0) {
-            out.append(char(b));
+            *d++ = char(b);
             continue;
         }
         all = false;
-        out.append('?');
+        *d++ = '?';
         // One character outside the Basic Multilingual Plane is one "?", not two.
-        if (QChar::isHighSurrogate(u) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) ++i;
+        if (QChar::isHighSurrogate(s[i]) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) ++i;
     }
+    out.truncate(d - out.constData());
+    return all;
+}
+
+QByteArray toWin1252(const QString& text, bool* ok) {
+    QByteArray out;
+    const bool all = appendWin1252(out, text);
     if (ok) *ok = all;
     return out;
 }
