@@ -1,8 +1,10 @@
 // Export speed on real data: a search of --records employers (100,000) exported in each format
 // through the export run itself (record limit, row source, per-employer mods and classes, lines,
 // temporary file and rename), beside the sqlite3 shell writing the same rows and columns with
-// -csv (-tabs for the tab format) in the same run: MB/s, records per second, the peak memory of
-// the run and the ratio of the times.
+// -csv (-tabs for the tab format), the two run in turn: MB/s, records per second, the peak memory
+// of the run (pages of the database read in place count in it), the ratio of the times and that
+// of the processor times, which a busy machine sways less. The shell reads the rows as the export
+// does (the search's rowids first, then sorted), so the ratio is the cost of the export's own work.
 //
 //   bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R]
 //
@@ -25,7 +27,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <cstdio>
+#include <sys/resource.h>
 #include <vector>
 
 namespace {
@@ -61,6 +65,19 @@ struct Quiet : exporting::ExportProgress {
     void counted(long long) override {}
 };
 
+// Seconds of processor time (user and system) of this process, or of its finished children.
+double cpuSeconds(int who) {
+    rusage u{};
+    ::getrusage(who, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// One run: the time it took, and the processor time it used (less swayed by a busy machine).
+struct Sample {
+    double seconds = -1;
+    double cpu = -1;
+};
+
 struct Timed {
     double seconds = -1;
     qint64 bytes = 0;
@@ -68,27 +85,23 @@ struct Timed {
     double peakMb = -1;
 };
 
-Timed runProgram(const QString& out, const QString& sql, ExportFormat format, SortOrder sort,
-                 const dataset::DataSet& dataSet, const QString& folder, int runs) {
-    std::vector<double> times;
-    Timed t;
-    bench::resetPeak();
-    for (int i = 0; i < runs; ++i) {
-        Quiet quiet;
-        QElapsedTimer clock;
-        clock.start();
-        const exporting::ExportResult r = exporting::runExport(out, sql, {format, sort, false}, dataSet, folder, quiet);
-        times.push_back(clock.nsecsElapsed() / 1e9);
-        if (r.end != exporting::ExportEnd::Completed) {
-            std::fprintf(stderr, "the export did not complete\n");
-            std::exit(1);
-        }
-        t.records = r.written;
+// One run of the program's export; the records and bytes in t.
+Sample runProgram(const QString& out, const QString& sql, ExportFormat format, SortOrder sort,
+                  const dataset::DataSet& dataSet, const QString& folder, Timed& t) {
+    Quiet quiet;
+    const double cpu = cpuSeconds(RUSAGE_SELF);
+    QElapsedTimer clock;
+    clock.start();
+    const exporting::ExportResult r =
+        exporting::runExport(out, sql, {format, sort, false}, dataSet, folder, quiet);
+    const Sample sample{clock.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_SELF) - cpu};
+    if (r.end != exporting::ExportEnd::Completed) {
+        std::fprintf(stderr, "the export did not complete\n");
+        std::exit(1);
     }
-    t.seconds = bench::median(times);
+    t.records = r.written;
     t.bytes = QFileInfo(out).size();
-    t.peakMb = bench::peakMegabytes();
-    return t;
+    return sample;
 }
 
 // The shell's statement for the same rows and columns: the search's rows not left out, in the
@@ -113,31 +126,30 @@ QString shellQuery(const QString& where, ExportFormat format) {
                    "AS c FROM CLASS AS C LEFT JOIN CLASSLIST AS L ON L.CLASS = C.CLASS "
                    "WHERE C.FILE = P.FILE AND C.SEQUENCE = P.SEQUENCE ORDER BY C.CLASS LIMIT %1))")
                    .arg(exporting::kClassPairs);
-    return sql + QStringLiteral(" FROM PRIME AS P WHERE %1 AND P.Omit <> 'Y' ORDER BY P.NAMESORT").arg(where);
+    return sql + QStringLiteral(" FROM PRIME AS P WHERE P.rowid IN (SELECT rowid FROM PRIME WHERE %1) "
+                                "AND P.Omit <> 'Y' ORDER BY +P.NAMESORT, P.FILE, P.SEQUENCE")
+                     .arg(where);
 }
 
-Timed runShell(const QString& database, const QString& sql, ExportFormat format, const QString& out, int runs) {
-    Timed t;
-    if (!bench::shellAvailable()) return t;
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QProcess p;
-        p.setStandardOutputFile(out);
-        QElapsedTimer clock;
-        clock.start();
-        p.start(QStandardPaths::findExecutable(QStringLiteral("sqlite3")),
-                {format == ExportFormat::TabDelimited ? QStringLiteral("-tabs") : QStringLiteral("-csv"),
-                 QStringLiteral("-readonly"), database, sql});
-        p.waitForFinished(-1);
-        times.push_back(clock.nsecsElapsed() / 1e9);
-        if (p.exitCode() != 0) {
-            std::fprintf(stderr, "sqlite3: %s\n", p.readAllStandardError().constData());
-            return t;
-        }
+// One run of the shell; its time -1 when it failed.
+Sample runShell(const QString& database, const QString& sql, ExportFormat format, const QString& out,
+                Timed& t) {
+    QProcess p;
+    p.setStandardOutputFile(out);
+    const double cpu = cpuSeconds(RUSAGE_CHILDREN);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(QStandardPaths::findExecutable(QStringLiteral("sqlite3")),
+            {format == ExportFormat::TabDelimited ? QStringLiteral("-tabs") : QStringLiteral("-csv"),
+             QStringLiteral("-readonly"), database, sql});
+    p.waitForFinished(-1);
+    const Sample sample{clock.nsecsElapsed() / 1e9, cpuSeconds(RUSAGE_CHILDREN) - cpu};
+    if (p.exitCode() != 0) {
+        std::fprintf(stderr, "sqlite3: %s\n", p.readAllStandardError().constData());
+        return {};
     }
-    t.seconds = bench::median(times);
     t.bytes = QFileInfo(out).size();
-    return t;
+    return sample;
 }
 
 double mbPerSecond(const Timed& t) {
@@ -202,25 +214,46 @@ int main(int argc, char** argv) {
         {"comma, expiry order", ExportFormat::CommaDelimited, SortOrder::Expiry, "EXPIRY.CSV", false},
     };
     // One untimed run first, so the program and the shell both find the data in the page cache.
-    runProgram(work + QStringLiteral("/WARM.CSV"), sql, ExportFormat::CommaDelimited, SortOrder::Name, dataSet,
-               data.folder, 1);
-    std::printf("\n| export | records | MB | program s | records/s | program MB/s | peak MB | shell s | shell MB/s "
-                "| program / shell |\n");
-    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    Timed warm;
+    runProgram(work + QStringLiteral("/WARM.CSV"), sql, ExportFormat::CommaDelimited, SortOrder::Name,
+               dataSet, data.folder, warm);
+    std::printf(
+        "\n| export | records | MB | program s | records/s | program MB/s | peak MB | shell s | shell MB/s "
+        "| program / shell | program CPU s | shell CPU s | CPU program / shell |\n");
+    std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
+    const bool shellThere = bench::shellAvailable();
     for (const Case& c : cases) {
-        const Timed program =
-            runProgram(work + u'/' + QLatin1String(c.file), sql, c.format, c.sort, dataSet, data.folder, o.runs);
-        Timed shell;
-        if (c.shell)
-            shell = runShell(data.database, shellQuery(where, c.format), c.format,
-                             work + QStringLiteral("/shell-") + QLatin1String(c.file), o.runs);
+        Timed program, shell;
+        std::vector<double> programTimes, programCpu, shellTimes, shellCpu;
+        bench::resetPeak();
+        // In turn, so that a change in the machine's load falls on both alike.
+        for (int i = 0; i < o.runs; ++i) {
+            const Sample p = runProgram(work + u'/' + QLatin1String(c.file), sql, c.format, c.sort, dataSet,
+                                        data.folder, program);
+            programTimes.push_back(p.seconds);
+            programCpu.push_back(p.cpu);
+            if (!c.shell || !shellThere) continue;
+            const Sample s = runShell(data.database, shellQuery(where, c.format), c.format,
+                                      work + QStringLiteral("/shell-") + QLatin1String(c.file), shell);
+            shellTimes.push_back(s.seconds);
+            shellCpu.push_back(s.cpu);
+        }
+        program.peakMb = bench::peakMegabytes();
+        program.seconds = bench::median(programTimes);
+        const double cpu = bench::median(programCpu);
+        double shellCpuMedian = -1;
+        if (!shellTimes.empty() && *std::min_element(shellTimes.begin(), shellTimes.end()) > 0) {
+            shell.seconds = bench::median(shellTimes);
+            shellCpuMedian = bench::median(shellCpu);
+        }
         std::printf("| %s | %lld | %.1f | %.2f | %.0f | %.1f | %.0f |", c.name, program.records, program.bytes / 1e6,
                     program.seconds, program.seconds > 0 ? program.records / program.seconds : 0,
                     mbPerSecond(program), program.peakMb);
         if (shell.seconds > 0)
-            std::printf(" %.2f | %.1f | %.2f |\n", shell.seconds, mbPerSecond(shell), program.seconds / shell.seconds);
+            std::printf(" %.2f | %.1f | %.2f | %.2f | %.2f | %.2f |\n", shell.seconds, mbPerSecond(shell),
+                        program.seconds / shell.seconds, cpu, shellCpuMedian, cpu / shellCpuMedian);
         else
-            std::printf(" | | |\n");
+            std::printf(" | | | %.2f | | |\n", cpu);
         std::fflush(stdout);
     }
     std::printf("\n%s at the end\n", qPrintable(bench::describeLoad()));
