@@ -19,20 +19,10 @@ StampedNote stampNote(const QString& previous, const QString& dateText, const QS
     return {head + lineBreak + previous, int(head.size())};
 }
 
-QString dropBareStamps(const QString& note, const QString& dateText, int stamps) {
-    const QString bare = (dateText + QStringLiteral(" - ")).trimmed();
-    QStringList lines = note.split(QLatin1Char('\n'));
-    for (qsizetype i = 0; i < lines.size() && stamps > 0;) {
-        QString line = lines[i];
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
-        if (line.trimmed() == bare) {
-            lines.removeAt(i);
-            --stamps;
-        } else {
-            ++i;
-        }
-    }
-    return lines.join(QLatin1Char('\n'));
+QString withoutUntypedStamps(QString note, const QVector<Stamping>& stampings) {
+    for (auto s = stampings.crbegin(); s != stampings.crend() && note == s->after; ++s)
+        note = s->before;
+    return note;
 }
 
 QString todayShortDate() {

@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QString>
 #include <QVariant>
+#include <QVector>
 
 #include <functional>
 
@@ -24,9 +25,15 @@ struct StampedNote {
     int caret; // right after "<date> - ", where the user types
 };
 StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak);
-// The note with up to stamps lines that hold only the stamp of dateText (nothing typed after it)
-// taken out, from the top, each with its line break.
-QString dropBareStamps(const QString& note, const QString& dateText, int stamps);
+// A stamp put on the note: the note just before it and just after it.
+struct Stamping {
+    QString before;
+    QString after;
+};
+// The note without the stamps after which nothing was typed: from the newest stamp back, while the
+// note is still as a stamp left it, it goes back to what it was before that stamp. A stamp after
+// which the user typed anything, on its line or below it, stays: it dates what was typed.
+QString withoutUntypedStamps(QString note, const QVector<Stamping>& stampings);
 // Today's date in the system's short date format.
 QString todayShortDate();
 

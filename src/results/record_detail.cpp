@@ -301,11 +301,11 @@ void VKLISTI::setNoteText(const QString& text) {
 
 void VKLISTI::NOTES_GotFocus() {
     if (NOTES->isReadOnly()) return; // a stamp on a note that cannot be saved would only mislead
-    const QString today = results::todayShortDate();
+    const QString before = NOTES->toPlainText();
     const results::StampedNote stamped =
-        results::stampNote(NOTES->toPlainText(), today, QStringLiteral("\n"));
+        results::stampNote(before, results::todayShortDate(), QStringLiteral("\n"));
     setNoteText(stamped.text);
-    stamps_.append(today);
+    stamps_.append({before, NOTES->toPlainText()});
     QTextCursor cursor = NOTES->textCursor();
     cursor.setPosition(stamped.caret);
     NOTES->setTextCursor(cursor);
@@ -313,9 +313,7 @@ void VKLISTI::NOTES_GotFocus() {
 
 void VKLISTI::dropUntypedStamps() {
     // Passing through the note must not fill it with dated lines that say nothing.
-    QString text = NOTES->toPlainText();
-    for (const QString& date : std::as_const(stamps_))
-        text = results::dropBareStamps(text, date, 1);
+    const QString text = results::withoutUntypedStamps(NOTES->toPlainText(), stamps_);
     stamps_.clear();
     if (text != NOTES->toPlainText()) setNoteText(text);
 }

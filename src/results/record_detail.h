@@ -2,6 +2,8 @@
 // associated companies, classes), the user's note and the seven user fields.
 #pragma once
 
+#include "results/detail_rules.h"
+
 #include <QDialog>
 #include <QString>
 
@@ -127,5 +129,5 @@ private:
     bool closing_ = false;
     bool swallowNotePress_ = false;    // a click stamped the note: the caret stays on the stamped line
     QLineEdit* returningTo_ = nullptr; // a refused box waiting for the focus to come back
-    QStringList stamps_;               // the dates stamped on the note in this visit
+    QVector<results::Stamping> stamps_; // the stamps put on the note in this visit
 };

@@ -32,19 +32,18 @@ TEST(DetailRules, NoteStampGoesOnTopWithTheCaretAfterIt) {
 }
 
 TEST(DetailRules, StampsWithNothingTypedAfterThemAreTakenOut) {
-    const struct {
-        const char *note, *kept;
-        int stamps;
-    } cases[] = {
-        {"3/5/25 - \n", "", 1},                                         // a stamp on an empty note
-        {"3/5/25 - \n3/5/25 - \nold text", "old text", 2},              // two passes through the box
-        {"3/5/25 - \n3/5/25 - called\nold", "3/5/25 - called\nold", 2}, // the typed one stays
-        {"3/5/25 -  \r\nold", "old", 1},                                // blanks after the dash are nothing
-        {"3/5/25 - \n3/5/25 - \nold", "3/5/25 - \nold", 1},             // one of this visit, one stored
-        {"3/4/25 - \nold", "3/4/25 - \nold", 1},                        // another day's stamp is the user's
+    const Stamping once{"old", "3/5/25 - \nold"}, twice{once.after, "3/5/25 - \n" + once.after},
+        afterTyping{"3/5/25 - called\nold", "3/5/25 - \n3/5/25 - called\nold"};
+    const std::tuple<QString, QVector<Stamping>, QString> cases[] = {
+        {once.after, {once}, "old"},                                      // passed through
+        {twice.after, {once, twice}, "old"},                              // twice
+        {afterTyping.after, {once, afterTyping}, afterTyping.before},     // the typed one stays
+        {"3/5/25 - \ncalled\nold", {once}, "3/5/25 - \ncalled\nold"},     // typed below it: dated
+        {"3/5/25 - \nold, and more", {once}, "3/5/25 - \nold, and more"}, // typed anywhere
+        {"3/5/25 - \nold", {}, "3/5/25 - \nold"},                         // a stored stamp is the user's
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(dropBareStamps(c.note, "3/5/25", c.stamps), QString(c.kept)) << c.note;
+    for (const auto& [note, stampings, kept] : cases)
+        EXPECT_EQ(withoutUntypedStamps(note, stampings), kept) << note.toStdString();
 }
 
 TEST(DetailRules, PanelRefreshAfterMoreInfo) {
