@@ -165,6 +165,18 @@ private:
     QStringList sql_;
 };
 
+// Whether a PRIME row holds user data written into it, in SQL: a user field holding more than
+// blanks or an Omit of "Y" (of either case: such a row is looked at by takenFromSaved). prefix
+// qualifies the columns ("p.").
+QString userDataRule(const QString& prefix) {
+    const QStringList fields = restoredUserFields();
+    QStringList any;
+    for (const QString& f : fields.mid(0, fields.size() - 1))
+        any << QStringLiteral("trim(%1%2) > ''").arg(prefix, f);
+    any << prefix + QStringLiteral("Omit = 'Y'");
+    return QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
 // By measurement, building the searches' index anew costs as much as keeping it up to date
 // through the writes of about a sixth of the records.
 constexpr long long kRebuildShare = 6;
@@ -190,10 +202,6 @@ bool holdsText(const QVariant& value) {
 
 EarlierBackup earlierBackupIn(const QString& folder, const QString& stateCode) {
     return restorePending(folder, stateCode) ? EarlierBackup::Kept : EarlierBackup::Replaced;
-}
-
-bool TakenFromSaved::all() const {
-    return std::all_of(std::begin(field), std::end(field), [](bool b) { return b; });
 }
 
 TakenFromSaved takenFromSaved(const QVariantList& current) {
@@ -251,11 +259,8 @@ BackupCounts fillBackup(dao::Database& state, dao::Database& backup, dao::Databa
         // earlier rows stream past.
         QHash<QString, QVariantList> current;
         {
-            dao::Statement rows(
-                state, QStringLiteral("SELECT %1 FROM PRIME WHERE trim(User1) > '' OR trim(User2) > '' OR "
-                                      "trim(User3) > '' OR trim(UserPhone) > '' OR trim(UserFax) > '' OR "
-                                      "trim(UserContact) > '' OR trim(UserTitle) > '' OR Omit = 'Y'")
-                           .arg(columnList(userFields)));
+            dao::Statement rows(state, QStringLiteral("SELECT %1 FROM PRIME WHERE %2")
+                                           .arg(columnList(userFields), userDataRule(QString())));
             while (rows.step()) {
                 QVariantList row;
                 for (int i = 0; i < userFields.size(); ++i)
@@ -396,34 +401,42 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     RestoreCounts counts;
     dao::Transaction restore(*state);
 
+    // Columns: the note's rowid, FILE, SEQUENCE and text; the backed-up text; whether the two
+    // differ; whether the note holds text written since the update (the pending restore only).
     dao::Statement notes(
-        *state, QStringLiteral("SELECT n.rowid, n.FILE, n.SEQUENCE, n.NOTES, b.NOTES FROM saved.NOTES b "
-                               "CROSS JOIN main.NOTES n ON n.FILE = b.FILE AND n.SEQUENCE = b.SEQUENCE"));
+        *state,
+        QStringLiteral("SELECT n.rowid, n.FILE, n.SEQUENCE, n.NOTES, b.NOTES, "
+                       "b.NOTES IS NOT n.NOTES COLLATE BINARY, %1 FROM saved.NOTES b "
+                       "CROSS JOIN main.NOTES n ON n.FILE = b.FILE AND n.SEQUENCE = b.SEQUENCE")
+            .arg(pass == NotesPass::Pending ? QStringLiteral("trim(n.NOTES) > ''") : QStringLiteral("0")));
     dao::Statement writeNote(*state, QStringLiteral("UPDATE main.NOTES SET NOTES = ? WHERE rowid = ?"));
     while (notes.step()) { // a backed-up note without its record adds no row
-        const QVariant rowid = notes.column(0), current = notes.column(3);
-        const RecordKey key{notes.column(1).toString(), notes.column(2).toString()};
-        if (beingEdited(key)) {
-            counts.lockedNotes.append(key);
-            continue;
+        if (!held.empty()) {
+            const RecordKey key{notes.column(1).toString(), notes.column(2).toString()};
+            if (beingEdited(key)) {
+                counts.lockedNotes.append(key);
+                continue;
+            }
         }
-        QVariant note = notes.column(4);
-        if (pass == NotesPass::Pending && holdsText(current)) {
+        const bool differs = notes.column(5).toInt() != 0;
+        if (differs && notes.column(6).toInt() != 0) {
             ++counts.keptNotes;
             continue;
         }
-        if (pass == NotesPass::Append) {
+        if (pass != NotesPass::Append) {
+            ++counts.notes;
+            if (!differs) continue; // there already
+            writeNote.bindColumn(1, notes, 4);
+        } else {
+            const QVariant note = notes.column(4), current = notes.column(3);
             if (note.isNull()) continue; // nothing to add, and the record's note is kept
-            if (dataset::sortsAfter(current, QString()))
-                note = current.toString() + QStringLiteral("\r\n") + note.toString();
-        } else if (note == current) {
-            ++counts.notes; // there already: nothing to write
-            continue;
+            writeNote.bind(1, dataset::sortsAfter(current, QString())
+                                  ? QVariant(current.toString() + QStringLiteral("\r\n") + note.toString())
+                                  : note);
+            ++counts.notes;
         }
-        writeNote.bind(1, note);
-        writeNote.bind(2, rowid);
+        writeNote.bind(2, notes.column(0));
         writeNote.run();
-        ++counts.notes;
     }
 
     const QStringList fields = restoredUserFields();
@@ -445,10 +458,21 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     if (many) setAsideIndexes.emplace(*state, QStringLiteral("PRIME"), fields + addressFields);
 
     // Columns: the record's rowid, FILE and SEQUENCE; the backed-up fields; the record's fields and
-    // address. User1 to User3 come first among the fields.
+    // address; then whether the backup's fields differ from the record's, whether its User1 marks
+    // an address override, and whether the record holds user data (always false but in the
+    // pending restore). User1 to User3 come first among the fields. A row with none of these
+    // three marks is written straight from the statement: most rows of a large restore.
+    QStringList differ;
+    for (const QString& f : fields)
+        differ << QStringLiteral("b.%1 IS NOT p.%1 COLLATE BINARY").arg(f);
+    const QString holdsUserData =
+        pass == NotesPass::Pending ? userDataRule(QStringLiteral("p.")) : QStringLiteral("0");
     dao::Statement users(*state, QStringLiteral("SELECT p.rowid, b.FILE, b.SEQUENCE, ") +
                                      columns("b", fields) + QStringLiteral(", ") +
-                                     columns("p", fields + addressFields) + join);
+                                     columns("p", fields + addressFields) +
+                                     QStringLiteral(", %1, substr(b.User1, 1, 2) = '!&', %2")
+                                         .arg(differ.join(QStringLiteral(" OR ")), holdsUserData) +
+                                     join);
     const auto update = [&](const QStringList& set) {
         return QStringLiteral("UPDATE main.PRIME SET %1 = ? WHERE rowid = ?")
             .arg(set.join(QStringLiteral(" = ?, ")));
@@ -461,7 +485,17 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
         statement.run();
     };
     const int n = int(fields.size());
+    const int flags = 3 + 2 * n + int(addressFields.size());
     while (users.step()) {
+        if (users.column(flags + 1).toInt() == 0 && users.column(flags + 2).toInt() == 0) {
+            ++counts.fields;
+            if (users.column(flags).toInt() == 0) continue;
+            for (int i = 0; i < n; ++i)
+                setFields.bindColumn(i + 1, users, 3 + i);
+            setFields.bind(n + 1, users.column(0));
+            setFields.run();
+            continue;
+        }
         const QVariant rowid = users.column(0), file = users.column(1), sequence = users.column(2);
         QVariantList values, now;
         for (int i = 0; i < n; ++i)
@@ -471,9 +505,13 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
         bool freeFieldsRestored = true;
         if (pass == NotesPass::Pending) {
             const TakenFromSaved taken = takenFromSaved(now);
-            for (int i = 0; i < n; ++i)
-                if (!taken.field[i]) values[i] = now[i];
-            if (!taken.all()) ++counts.keptFields;
+            bool kept = false; // a value written since that differs from the saved one
+            for (int i = 0; i < n; ++i) {
+                if (taken.field[i]) continue;
+                kept = kept || values[i] != now[i];
+                values[i] = now[i];
+            }
+            if (kept) ++counts.keptFields;
             freeFieldsRestored = taken.field[0];
         }
         ++counts.fields;

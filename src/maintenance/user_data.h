@@ -65,7 +65,6 @@ enum class NotesPass {
 // the others one by one.
 struct TakenFromSaved {
     bool field[8] = {}; // per field of restoredUserFields(); the first three alike
-    bool all() const;
 };
 TakenFromSaved takenFromSaved(const QVariantList& current);
 // True for a note or field that holds more than blanks (Null and "" do not).
@@ -79,7 +78,8 @@ struct UnappliedAddress {
 struct RestoreCounts {
     long long notes = 0;  // notes written
     long long fields = 0; // records whose user fields were written
-    // A pending restore: notes, and records with fields, written since the update and kept.
+    // A pending restore: notes, and records with fields, written since the update (other than the
+    // backup's) and kept.
     long long keptNotes = 0, keptFields = 0;
     // Notes left as they are because another copy of the program has them open for editing.
     QVector<RecordKey> lockedNotes;

@@ -95,9 +95,10 @@ TEST_F(NotesFormWiring, RestoreBringsTheListBackOnItsTabShowingWhatWasRestored) 
 TEST_F(NotesFormWiring, PendingRestoreRunsWhenItsDataSetIsChosenAndKeepsWhatWasWrittenSince) {
     seedAndBackUp(3);
     // The new database after a restore that failed (its backup was away): a note and a contact
-    // typed there since, then the backup came back.
+    // typed there since, then the backup came back. F1's note is the saved one: nothing kept.
     auto db = openState();
-    db->execute("UPDATE NOTES SET NOTES = ' ' WHERE FILE <> 'F2'");
+    db->execute(
+        "UPDATE NOTES SET NOTES = CASE FILE WHEN 'F2' THEN NOTES WHEN 'F1' THEN 'saved F1' ELSE ' ' END");
     db->execute("UPDATE PRIME SET User1 = NULL, UserContact = CASE FILE WHEN 'F3' THEN UserContact END");
     db.reset();
     ASSERT_TRUE(maintenance::writeRestoreMarker(programDir, "PA"));

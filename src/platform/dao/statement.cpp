@@ -53,6 +53,11 @@ void Statement::bindUtf8(int i, const char* data, qsizetype size) {
         fail(QStringLiteral("write to"), rc);
 }
 
+void Statement::bindColumn(int i, const Statement& from, int c) {
+    if (const int rc = sqlite3_bind_value(stmt_, i, sqlite3_column_value(from.stmt_, c)); rc != SQLITE_OK)
+        fail(QStringLiteral("write to"), rc);
+}
+
 bool Statement::step() {
     const int rc = sqlite3_step(stmt_);
     if (rc == SQLITE_ROW) return true;

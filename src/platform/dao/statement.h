@@ -28,6 +28,9 @@ public:
     // Binds UTF-8 text without copying it: the bytes must stay as they are until the statement
     // has been stepped (run() or step()). For loops that bind many fields per row.
     void bindUtf8(int i, const char* data, qsizetype size);
+    // Binds column c of from's current row as stored, without turning it into a QVariant and
+    // back. For copying rows from one statement into another.
+    void bindColumn(int i, const Statement& from, int c);
 
     // Steps once: true when a row is there to read, false when the statement is done. Done, or
     // failed, it is reset and its bindings cleared, ready for the next row.
