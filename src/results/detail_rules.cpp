@@ -20,8 +20,18 @@ StampedNote stampNote(const QString& previous, const QString& dateText, const QS
 }
 
 QString withoutUntypedStamps(QString note, const QVector<Stamping>& stampings) {
-    for (auto s = stampings.crbegin(); s != stampings.crend() && note == s->after; ++s)
+    // Blanks and line breaks typed at the stamp say nothing either.
+    const auto words = [](QStringView text) {
+        qsizetype i = 0;
+        while (i < text.size() && text[i].isSpace())
+            ++i;
+        return text.mid(i);
+    };
+    for (auto s = stampings.crbegin(); s != stampings.crend(); ++s) {
+        const QString stamp = s->stamp.trimmed();
+        if (!note.startsWith(stamp) || words(QStringView(note).mid(stamp.size())) != words(s->before)) break;
         note = s->before;
+    }
     return note;
 }
 

@@ -25,14 +25,15 @@ struct StampedNote {
     int caret; // right after "<date> - ", where the user types
 };
 StampedNote stampNote(const QString& previous, const QString& dateText, const QString& lineBreak);
-// A stamp put on the note: the note just before it and just after it.
+// A stamp put on top of the note: its "<date> - " and the note it was put on.
 struct Stamping {
+    QString stamp;
     QString before;
-    QString after;
 };
 // The note without the stamps after which nothing was typed: from the newest stamp back, while the
-// note is still as a stamp left it, it goes back to what it was before that stamp. A stamp after
-// which the user typed anything, on its line or below it, stays: it dates what was typed.
+// note is still that stamp on top of what it was put on (blanks and line breaks aside), it goes
+// back to what it was. A stamp after which the user typed anything, on its line or below it,
+// stays: it dates what was typed.
 QString withoutUntypedStamps(QString note, const QVector<Stamping>& stampings);
 // Today's date in the system's short date format.
 QString todayShortDate();

@@ -305,7 +305,7 @@ void VKLISTI::NOTES_GotFocus() {
     const results::StampedNote stamped =
         results::stampNote(before, results::todayShortDate(), QStringLiteral("\n"));
     setNoteText(stamped.text);
-    stamps_.append({before, NOTES->toPlainText()});
+    stamps_.append({stamped.text.left(stamped.caret), before});
     QTextCursor cursor = NOTES->textCursor();
     cursor.setPosition(stamped.caret);
     NOTES->setTextCursor(cursor);
