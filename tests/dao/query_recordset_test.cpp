@@ -1,6 +1,7 @@
 // Dynaset and snapshot recordsets over SQL.
 #include "dao_fixture.h"
 #include "platform/dao/query_recordset.h"
+#include "platform/dao/query_terms.h"
 
 #include <QSet>
 
@@ -504,6 +505,32 @@ TEST_F(QueryRecordsetTest, PlacesKeepTheKeysTheirRowsHadWhenTheResultWasRead) {
     rs->setAbsolutePosition(4);
     EXPECT_THROW(rs->value("NAME1"), DaoError);
     EXPECT_FALSE(rs->refreshCurrentRow()) << "still gone";
+}
+
+// A query in its parts tests its membership against a set of the sub-query's values, kept for
+// the next query only while no connection changed anything.
+TEST_F(QueryRecordsetTest, AMembershipSetIsReadAgainAfterAChange) {
+    db->createTable("CLASS", {{"FILE", "TEXT", 9}, {"CLASS", "TEXT", 4}});
+    db->execute("INSERT INTO CLASS (FILE, CLASS) VALUES ('1', '8810'), ('3', '8810'), ('2', '5183')");
+    const QString sub = "SELECT FILE FROM CLASS WHERE CLASS = '8810'";
+    const dao::QueryTerms terms{"SELECT * FROM PRIME WHERE FILE IN (" + sub + ") ORDER BY FILE",
+                                "PRIME",
+                                {},
+                                {{"FILE", false, {sub}}},
+                                {"FILE"}};
+    auto files = [&] {
+        QStringList found;
+        auto rs = db->OpenRecordset(terms);
+        for (; !rs->atEOF(); rs->MoveNext())
+            found << rs->text("FILE");
+        return found.join(u' ');
+    };
+    EXPECT_EQ(files(), "1 3");
+    dao::Database::open(path("TEST.MDB"), false, false, ";PWD=secret")
+        ->execute("INSERT INTO CLASS (FILE, CLASS) VALUES ('4', '8810')");
+    EXPECT_EQ(files(), "1 3 4");
+    db->execute("DELETE FROM CLASS WHERE FILE = '1'");
+    EXPECT_EQ(files(), "3 4");
 }
 
 TEST(QuerySource, FindsTheOneBaseTable) {

@@ -67,7 +67,12 @@ bool parseIsoDate(const unsigned char* p, int n, int* year, int* month, int* day
     return true;
 }
 
-// MONTH(), DAY() and YEAR(): Null for Null or a value that is not a date.
+// MONTH(), DAY() and YEAR(): Null for Null or a value that is not a date. MONTHDAY() is
+// MONTH() * 100 + DAY() in one call, for the searches that test both on every row.
+template <int Part> int datePart(int year, int month, int day) {
+    return Part == 0 ? year : Part == 1 ? month : Part == 2 ? day : month * 100 + day;
+}
+
 template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     sqlite3_value* v = argv[0];
     QDate d;
@@ -77,7 +82,7 @@ template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_val
         const int n = sqlite3_value_bytes(v);
         int year, month, day;
         if (p && parseIsoDate(p, n, &year, &month, &day)) {
-            sqlite3_result_int(ctx, Part == 0 ? year : Part == 1 ? month : day);
+            sqlite3_result_int(ctx, datePart<Part>(year, month, day));
             return;
         }
         d = toDate(QString::fromUtf8(reinterpret_cast<const char*>(p), n));
@@ -94,7 +99,7 @@ template <int Part> void datePartFunction(sqlite3_context* ctx, int, sqlite3_val
         sqlite3_result_null(ctx);
         return;
     }
-    sqlite3_result_int(ctx, Part == 0 ? d.year() : Part == 1 ? d.month() : d.day());
+    sqlite3_result_int(ctx, datePart<Part>(d.year(), d.month(), d.day()));
 }
 
 } // namespace
@@ -280,6 +285,11 @@ void Database::prepareStaleOrder() {
     if (orders_ && holdsNothing()) orders_->prepareAgain();
 }
 
+MemberSets& Database::memberSets() {
+    if (!memberSets_) memberSets_ = std::make_unique<MemberSets>();
+    return *memberSets_;
+}
+
 void Database::close() {
     for (Recordset* rs : recordsets_) {
         rs->release();
@@ -288,6 +298,7 @@ void Database::close() {
     recordsets_.clear();
     statements_->clear();
     orders_.reset();
+    memberSets_.reset();
     if (db_) {
         if (transDepth_ > 0)
             sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr); // never commit half a batch
@@ -356,6 +367,7 @@ void Database::configure(bool exclusive) {
     sqlite3_create_function(db_, "MONTH", 1, flags, nullptr, &datePartFunction<1>, nullptr, nullptr);
     sqlite3_create_function(db_, "DAY", 1, flags, nullptr, &datePartFunction<2>, nullptr, nullptr);
     sqlite3_create_function(db_, "YEAR", 1, flags, nullptr, &datePartFunction<0>, nullptr, nullptr);
+    sqlite3_create_function(db_, "MONTHDAY", 1, flags, nullptr, &datePartFunction<3>, nullptr, nullptr);
     registerMemberFunction(db_);
     // The kept orders, and the file their background passes read: none while this connection
     // keeps the file to itself.

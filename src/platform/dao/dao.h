@@ -27,6 +27,7 @@ struct QueryTerms;
 namespace detail {
 class StatementCache;
 class IndexOrders;
+class MemberSets;
 sqlite3* rawHandle(const Database& db);
 } // namespace detail
 
@@ -153,6 +154,8 @@ private:
     void prepareOrder(const QString& quotedTable, const QStringList& keys);
     // Starts again the pass over the order last prepared when a change made it stale.
     void prepareStaleOrder();
+    // The sets of sub-queries' values kept since the last change (member_set.h).
+    detail::MemberSets& memberSets();
     // executeBound for an update of only these (quoted) columns of a table, which leaves the
     // orders of its other columns as they were.
     long long runBound(const QString& sql, const QVariantList& params, const QString& quotedTable,
@@ -174,6 +177,7 @@ private:
     std::vector<Recordset*> recordsets_;
     std::unique_ptr<detail::StatementCache> statements_;
     std::unique_ptr<detail::IndexOrders> orders_;
+    std::unique_ptr<detail::MemberSets> memberSets_;
 };
 
 // Opaque position of a row in its recordset; valid for the recordset that gave it.

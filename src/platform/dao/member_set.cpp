@@ -65,20 +65,52 @@ std::optional<Collation> textCollationOf(sqlite3* db, const char* table, const c
 
 namespace {
 
-// A hash of a short key, eight bytes at a time.
-uint64_t hashOf(std::string_view key) {
-    uint64_t h = 0x9e3779b97f4a7c15ull ^ key.size();
+constexpr uint64_t kOnes = 0x0101010101010101ull;
+constexpr uint64_t kHighs = 0x8080808080808080ull;
+
+// NOCASE's folding, A-Z to a-z, of the eight bytes of a word at once; other bytes stay.
+uint64_t foldWord(uint64_t w) {
+    const uint64_t low7 = w & ~kHighs;
+    const uint64_t aboveZ = low7 + 0x25 * kOnes; // high bit set where the byte is above 'Z'
+    const uint64_t fromA = low7 + 0x3f * kOnes;  // high bit set where the byte is 'A' or above
+    const uint64_t upper = ~w & kHighs & (fromA ^ aboveZ);
+    return w | (upper >> 2);
+}
+
+bool hasZeroByte(uint64_t w) {
+    return ((w - kOnes) & ~w & kHighs) != 0;
+}
+
+uint64_t mix(uint64_t h, uint64_t w) {
+    h = (h ^ w) * 0xff51afd7ed558ccdull;
+    return h ^ (h >> 32);
+}
+
+// The hash of a key from its bytes after the tag, eight at a time, folded on the way when fold:
+// a text hashes alike folded before or while hashing. *zero tells whether a byte was zero.
+uint64_t hashBytes(char tag, const char* p, size_t n, bool fold, bool* zero) {
+    uint64_t h = 0x9e3779b97f4a7c15ull ^ (uint64_t(uint8_t(tag)) << 56) ^ n;
+    bool zeros = false;
     size_t i = 0;
-    for (; i + 8 <= key.size(); i += 8) {
+    for (; i + 8 <= n; i += 8) {
         uint64_t w;
-        std::memcpy(&w, key.data() + i, 8);
-        h = (h ^ w) * 0xff51afd7ed558ccdull;
-        h ^= h >> 32;
+        std::memcpy(&w, p + i, 8);
+        zeros = zeros || hasZeroByte(w);
+        h = mix(h, fold ? foldWord(w) : w);
     }
     uint64_t w = 0;
-    std::memcpy(&w, key.data() + i, key.size() - i);
-    h = (h ^ w) * 0xc4ceb9fe1a85ec53ull;
-    return h ^ (h >> 29);
+    for (size_t j = i; j < n; ++j)
+        w |= uint64_t(uint8_t(p[j])) << (8 * (j - i));
+    const uint64_t padding = n - i == 0 ? ~0ull : ~0ull << (8 * (n - i)); // bytes past the end
+    zeros = zeros || (n > i && hasZeroByte(w | padding));
+    h = mix(h, fold ? foldWord(w) : w) * 0xc4ceb9fe1a85ec53ull;
+    h ^= h >> 29;
+    if (zero) *zero = zeros;
+    return h ? h : 1; // 0 marks a free slot
+}
+
+uint64_t hashOf(std::string_view key) {
+    return hashBytes(key[0], key.data() + 1, key.size() - 1, false, nullptr);
 }
 
 } // namespace
@@ -138,52 +170,96 @@ template <class Use> bool MemberSet::withKey(sqlite3_value* v, Use use) const {
     return true;
 }
 
-bool MemberSet::contains(std::string_view key, uint64_t hash) const {
+template <class Equal> bool MemberSet::find(uint64_t hash, Equal equal) const {
     if (slots_.empty()) return false;
+    if (!bloom_.empty()) {
+        const uint64_t bit = (hash >> 40) & (bloom_.size() * 64 - 1);
+        if (!(bloom_[bit / 64] >> (bit % 64) & 1)) return false;
+    }
     const size_t mask = slots_.size() - 1;
     for (size_t at = hash & mask;; at = (at + 1) & mask) {
-        const uint32_t entry = slots_[at];
-        if (entry == 0) return false;
-        const size_t e = entry - 1;
-        if (hashes_[e] != hash) continue;
-        const size_t begin = keyAt_[e];
-        const size_t end = e + 1 < keyAt_.size() ? keyAt_[e + 1] : keys_.size();
-        if (std::string_view(keys_).substr(begin, end - begin) == key) return true;
+        const Slot& slot = slots_[at];
+        if (slot.hash == 0) return false;
+        if (slot.hash == hash && equal(std::string_view(keys_.data() + slot.at, slot.size))) return true;
     }
 }
 
+bool MemberSet::contains(std::string_view key, uint64_t hash) const {
+    return find(hash, [&](std::string_view k) { return k == key; });
+}
+
 void MemberSet::grow() {
-    std::vector<uint32_t> fresh(std::max<size_t>(64, slots_.size() * 2), 0);
+    std::vector<Slot> fresh(std::max<size_t>(64, slots_.size() * 2));
     const size_t mask = fresh.size() - 1;
-    for (size_t e = 0; e < hashes_.size(); ++e) {
-        size_t at = hashes_[e] & mask;
-        while (fresh[at] != 0)
+    for (const Slot& slot : slots_) {
+        if (slot.hash == 0) continue;
+        size_t at = slot.hash & mask;
+        while (fresh[at].hash != 0)
             at = (at + 1) & mask;
-        fresh[at] = uint32_t(e + 1);
+        fresh[at] = slot;
     }
     slots_ = std::move(fresh);
 }
 
 void MemberSet::insert(std::string_view key, uint64_t hash) {
     if (contains(key, hash)) return;
-    if ((hashes_.size() + 1) * 2 > slots_.size()) grow();
-    keyAt_.push_back(uint32_t(keys_.size()));
-    keys_ += key;
-    hashes_.push_back(hash);
+    if ((entries_ + 1) * 2 > slots_.size()) grow();
     const size_t mask = slots_.size() - 1;
     size_t at = hash & mask;
-    while (slots_[at] != 0)
+    while (slots_[at].hash != 0)
         at = (at + 1) & mask;
-    slots_[at] = uint32_t(hashes_.size());
+    slots_[at] = {hash, uint32_t(keys_.size()), uint32_t(key.size())};
+    keys_ += key;
+    ++entries_;
 }
 
 void MemberSet::add(sqlite3_value* v) {
     ++count_;
+    bloom_.clear();
     if (!withKey(v, [&](std::string_view key) { insert(key, hashOf(key)); })) hasNull_ = true;
+}
+
+void MemberSet::seal() {
+    // About 16 bits a value: most values not in the set are told by one bit, from a map small
+    // enough to stay in the processor's cache.
+    size_t words = 1024;
+    while (words * 64 < entries_ * 16)
+        words *= 2;
+    bloom_.assign(words, 0);
+    for (const Slot& slot : slots_) {
+        if (slot.hash == 0) continue;
+        const uint64_t bit = (slot.hash >> 40) & (words * 64 - 1);
+        bloom_[bit / 64] |= uint64_t(1) << (bit % 64);
+    }
 }
 
 int MemberSet::test(sqlite3_value* v) const {
     bool found = false;
+    if (sqlite3_value_type(v) == SQLITE_TEXT) {
+        // Text, the common case, is hashed as it stands and folded on the way, without its key
+        // being written out, unless it holds a zero byte that NOCASE treats apart.
+        const char* text = reinterpret_cast<const char*>(sqlite3_value_text(v));
+        size_t size = size_t(sqlite3_value_bytes(v));
+        if (collation_ == Collation::RTrim)
+            while (size > 0 && text[size - 1] == ' ')
+                --size;
+        const bool fold = collation_ == Collation::NoCase;
+        bool zero = false;
+        const uint64_t hash = hashBytes('t', text, size, fold, &zero);
+        if (!(zero && fold)) {
+            // Equal when the key is this text folded as the collation folds it.
+            found = find(hash, [&](std::string_view k) {
+                if (k.size() != size + 1 || k[0] != 't') return false;
+                for (size_t i = 0; i < size; ++i) {
+                    char c = text[i];
+                    if (fold && c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+                    if (k[i + 1] != c) return false;
+                }
+                return true;
+            });
+            return found ? 1 : hasNull_ ? -1 : 0;
+        }
+    }
     if (!withKey(v, [&](std::string_view key) { found = contains(key, hashOf(key)); }))
         return count_ == 0 ? 0 : -1; // Null is in no empty list, unknown in any other
     if (found) return 1;
@@ -235,6 +311,23 @@ std::unique_ptr<MemberSet> readMemberSet(sqlite3* db, const QString& table, cons
         sqlite3_finalize(st);
         if (*rc != SQLITE_OK) return nullptr;
     }
+    set->seal();
+    return set;
+}
+
+std::shared_ptr<const MemberSet> MemberSets::get(sqlite3* db, long long changeSeq, const QString& table,
+                                                 const QString& column, const QStringList& subqueries,
+                                                 int* rc) {
+    constexpr size_t kKept = 4;
+    *rc = SQLITE_OK;
+    const QString key = table + u'\x1f' + column + u'\x1f' + subqueries.join(u'\x1f');
+    std::erase_if(entries_, [&](const Entry& e) { return e.changeSeq != changeSeq; });
+    for (const Entry& e : entries_)
+        if (e.key == key) return e.set;
+    std::shared_ptr<const MemberSet> set = readMemberSet(db, table, column, subqueries, rc);
+    if (!set) return nullptr;
+    if (entries_.size() >= kKept) entries_.erase(entries_.begin());
+    entries_.push_back({key, changeSeq, set});
     return set;
 }
 

@@ -25,6 +25,8 @@ public:
     explicit MemberSet(Collation collation) : collation_(collation) {}
 
     void add(sqlite3_value* v);
+    // Done adding: builds the map that answers most tests of values not in the set.
+    void seal();
     // 1 when v is among the values, 0 when it is not, -1 for Null (v Null and the set not empty,
     // or v absent from a set that holds a Null).
     int test(sqlite3_value* v) const;
@@ -34,17 +36,27 @@ private:
     // Calls use(key) with the bytes two values share exactly when the engine finds them equal;
     // false (use not called) for Null.
     template <class Use> bool withKey(sqlite3_value* v, Use use) const;
+    // True when a key of that hash is equal(key) (equal: bool(std::string_view)).
+    template <class Equal> bool find(uint64_t hash, Equal equal) const;
     bool contains(std::string_view key, uint64_t hash) const;
     void insert(std::string_view key, uint64_t hash);
     void grow();
 
+    // Open addressing, the hash beside where the key is, so that a value that is not in the set
+    // (most of them, in a scan) is told by one look at memory.
+    struct Slot {
+        uint64_t hash = 0; // 0: free
+        uint32_t at = 0;   // the key in keys_
+        uint32_t size = 0;
+    };
+
     Collation collation_;
     bool hasNull_ = false;
-    size_t count_ = 0; // values added, Nulls included
+    size_t count_ = 0;   // values added, Nulls included
+    size_t entries_ = 0; // distinct keys
     std::string keys_;
-    std::vector<uint32_t> keyAt_;  // per entry: where its key starts in keys_ (its end is the next's start)
-    std::vector<uint64_t> hashes_; // per entry
-    std::vector<uint32_t> slots_;  // open addressing: entry + 1, 0 free
+    std::vector<Slot> slots_;
+    std::vector<uint64_t> bloom_; // a bit per hash: clear when no value has that hash
 };
 
 // Registers the SQL function velk_in(id, x) on a connection: the membership of x in the set that
@@ -62,6 +74,24 @@ public:
 
 private:
     long long id_;
+};
+
+// The sets read on one connection, kept while it notes no change (Database::changeSeq): the same
+// search run again (another order, its tab chosen again) does not read its sets again.
+class MemberSets {
+public:
+    // readMemberSet's set, read unless one of these sub-queries is kept from the same count of
+    // changes.
+    std::shared_ptr<const MemberSet> get(sqlite3* db, long long changeSeq, const QString& table,
+                                         const QString& column, const QStringList& subqueries, int* rc);
+
+private:
+    struct Entry {
+        QString key;
+        long long changeSeq;
+        std::shared_ptr<const MemberSet> set;
+    };
+    std::vector<Entry> entries_; // the last few, most recent last
 };
 
 // The values of the sub-queries (each one column, SQLite dialect) for a test of table.column

@@ -170,16 +170,19 @@ OrderOutcome QueryRecordset::readTerms(const QueryTerms& terms, const QStringLis
     QStringList conditions;
     for (const QString& c : terms.conditions)
         conditions << u'(' + translateJetSql(c) + u')';
-    // Each membership against a set of the sub-query's values, read in this transaction; one the
-    // set cannot answer as the engine would is left to the engine.
-    std::vector<std::unique_ptr<MemberSet>> sets;
+    // Each membership against a set of the sub-queries' values, as they stand in this transaction
+    // (read in it, or kept since the last change); one the set cannot answer as the engine would
+    // is left to the engine.
+    db.noteOutsideChanges();
+    std::vector<std::shared_ptr<const MemberSet>> sets;
     std::vector<std::unique_ptr<MemberSetInUse>> inUse;
     for (const MembershipTerm& m : terms.memberships) {
         QStringList subqueries;
         for (const QString& sub : m.subqueries)
             subqueries << translateJetSql(sub);
         const QString column = read.qualifier + u'.' + quoteName(m.column);
-        sets.push_back(readMemberSet(db.handle(), terms.table, m.column, subqueries, rc));
+        sets.push_back(
+            db.memberSets().get(db.handle(), db.changeSeq(), terms.table, m.column, subqueries, rc));
         if (*rc != SQLITE_OK) return OrderOutcome::Failed;
         if (!sets.back()) {
             conditions << column + (m.negated ? QStringLiteral(" NOT IN (") : QStringLiteral(" IN (")) +
@@ -287,7 +290,6 @@ void QueryRecordset::open(const QString& jetSql, const QueryTerms* terms, int op
                 rowids_ = std::move(places.rowids);
                 keyAt_ = std::move(places.keyAt);
                 keys_ = std::move(places.keys);
-                rows_.resize(rowids_.size());
                 deleted_.assign(rowids_.size(), false);
                 done_ = true;
                 break;
@@ -368,7 +370,8 @@ void QueryRecordset::forgetOldest(size_t count, long long keep) const {
     for (; count > 0 && !cached_.empty(); --count) {
         const long long old = cached_.front();
         cached_.pop_front();
-        if (old != keep && old >= base_ && old < loaded()) rows_[size_t(old - base_)].clear();
+        if (old != keep && old >= base_ && size_t(old - base_) < rows_.size())
+            rows_[size_t(old - base_)].clear();
     }
 }
 
@@ -416,8 +419,14 @@ bool QueryRecordset::readByKey(long long n, QVariantList* row) const {
     return rc == SQLITE_ROW;
 }
 
+QVariantList& QueryRecordset::rowSlot(long long n) const {
+    const size_t at = size_t(n - base_);
+    if (at >= rows_.size()) rows_.resize(at + 1);
+    return rows_[at];
+}
+
 const QVariantList& QueryRecordset::rowAt(long long n) const {
-    QVariantList& row = rows_[size_t(n - base_)];
+    QVariantList& row = rowSlot(n);
     if (!row.isEmpty() || refetchSql_.isEmpty() || deleted_[size_t(n - base_)]) return row;
     const QString op = QStringLiteral("read from");
     Database& db = database(op);
@@ -543,7 +552,7 @@ void QueryRecordset::MoveLast() {
     // Passes every remaining row (an ordered result knows them all already); the last row is read
     // when it is looked at.
     reachEnd();
-    if (rows_.empty()) { // a forward-only read keeps the last row it read
+    if (rowids_.empty()) { // a forward-only read keeps the last row it read
         pos_ = -1;
         eof_ = true;
         return;
@@ -623,20 +632,21 @@ bool QueryRecordset::refreshCurrentRow() {
     const size_t at = size_t(pos_ - base_);
     if (deleted_[at]) return false;
     if (!hasCurrent()) return true; // read again just now (by rowid, then key), and gone
-    const QVariantList before = rows_[at];
+    QVariantList& held = rowSlot(pos_);
+    const QVariantList before = held;
     QVariantList row;
     if (!keyed()) {
-        rows_[at].clear();
+        held.clear();
         rowAt(pos_);
-        return deleted_[at] || rows_[at] != before;
+        return deleted_[at] || held != before;
     }
     if (!readByKey(pos_, &row)) { // the key is gone
         deleted_[at] = true;
-        rows_[at].clear();
+        held.clear();
         return true;
     }
     const bool changed = row != before;
-    rows_[at] = std::move(row);
+    held = std::move(row);
     return changed;
 }
 
@@ -715,7 +725,7 @@ void QueryRecordset::writeRow(bool isNew) {
     }
     rowAt(pos_);
     for (int i : which) // the cached row shows what was written
-        if (!rows_[at].isEmpty()) rows_[at][i] = storageOf(editBuf_[i]);
+        if (QVariantList& held = rowSlot(pos_); !held.isEmpty()) held[i] = storageOf(editBuf_[i]);
     lastModified_ = pos_;
 }
 

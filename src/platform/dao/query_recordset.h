@@ -62,7 +62,10 @@ private:
                                    detail::Places* places, int* rc);
     // True when row n exists, reading further rows as needed.
     bool fetchTo(long long n);
-    long long loaded() const { return base_ + static_cast<long long>(rows_.size()); }
+    long long loaded() const { return base_ + static_cast<long long>(rowids_.size()); }
+    // The values of row n as held in memory (empty: not read yet, or dropped); room for them is
+    // made only for rows looked at, not for every row of a result known whole.
+    QVariantList& rowSlot(long long n) const;
     // Reads to the end; an ordered result is known whole from the start.
     void reachEnd();
     bool currentDeleted() const;
@@ -88,7 +91,7 @@ private:
     bool done_ = false;
     bool forwardOnly_ = false;
     int firstField_ = 0;                     // 1 when column 0 is the hidden rowid
-    mutable std::vector<QVariantList> rows_; // empty: not read yet or dropped; read by rowid
+    mutable std::vector<QVariantList> rows_; // by row, as far as rows were looked at (rowSlot)
     mutable std::vector<qint64> rowids_;     // follow a row's key to its rowid now
     std::vector<quint32> keyAt_;             // per row, where its key starts in keys_, while keyed()
     std::string keys_;                       // the rows' keys when they were read (detail::appendKey)

@@ -341,25 +341,27 @@ void appendKey(std::string& out, sqlite3_stmt* st, int col) {
     sqlite3_value* v = sqlite3_column_value(st, col);
     const int type = sqlite3_value_type(v);
     char head[1 + 8];
-    head[0] = type == SQLITE_INTEGER ? 'i'
-              : type == SQLITE_FLOAT ? 'f'
-              : type == SQLITE_TEXT  ? 't'
-              : type == SQLITE_BLOB  ? 'b'
-                                     : 'n';
     if (type == SQLITE_INTEGER || type == SQLITE_FLOAT) {
+        head[0] = type == SQLITE_INTEGER ? 'i' : 'f';
         const qint64 whole = sqlite3_value_int64(v);
         const double real = sqlite3_value_double(v);
         std::memcpy(head + 1, type == SQLITE_INTEGER ? static_cast<const void*>(&whole) : &real, 8);
         out.append(head, 9);
     } else if (type == SQLITE_TEXT || type == SQLITE_BLOB) {
+        // Short values, as keys are, take one byte for their length.
         const void* bytes =
             type == SQLITE_TEXT ? static_cast<const void*>(sqlite3_value_text(v)) : sqlite3_value_blob(v);
         const int n = sqlite3_value_bytes(v);
-        std::memcpy(head + 1, &n, sizeof n);
-        out.append(head, 1 + sizeof n);
+        const bool small = n < 255;
+        head[0] = type == SQLITE_TEXT ? (small ? 't' : 'T') : (small ? 'b' : 'B');
+        if (small)
+            head[1] = char(n);
+        else
+            std::memcpy(head + 1, &n, sizeof n);
+        out.append(head, small ? 2 : 1 + sizeof n);
         out.append(static_cast<const char*>(bytes), size_t(n));
     } else {
-        out.push_back(head[0]);
+        out.push_back('n');
     }
 }
 
@@ -375,17 +377,21 @@ void bindKey(sqlite3_stmt* st, const char* p, int count) {
                 sqlite3_bind_int64(st, i, whole);
             else
                 sqlite3_bind_double(st, i, real);
-        } else if (tag == 't' || tag == 'b') {
+        } else if (tag == 'n') {
+            sqlite3_bind_null(st, i);
+        } else {
             int n;
-            std::memcpy(&n, p, sizeof n);
-            p += sizeof n;
-            if (tag == 't')
+            if (tag == 't' || tag == 'b') {
+                n = uint8_t(*p++);
+            } else {
+                std::memcpy(&n, p, sizeof n);
+                p += sizeof n;
+            }
+            if (tag == 't' || tag == 'T')
                 sqlite3_bind_text(st, i, p, n, SQLITE_TRANSIENT);
             else
                 sqlite3_bind_blob(st, i, p, n, SQLITE_TRANSIENT);
             p += n;
-        } else {
-            sqlite3_bind_null(st, i);
         }
     }
 }
@@ -501,7 +507,7 @@ OrderOutcome readOrderedRows(sqlite3* db, IndexOrders& orders, const OrderedRead
     rowids.reserve(room);
     if (keyed) {
         keyAt.reserve(room);
-        places->keys.reserve(room * 16);
+        places->keys.reserve(room * 12);
     }
     std::string keys, folded;
     std::vector<size_t> ends;
