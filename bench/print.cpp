@@ -197,23 +197,32 @@ int main(int argc, char** argv) {
         {printing::PrintFormat::Summary, "summary"},
         {printing::PrintFormat::LaserLabels, "laser labels"},
     };
+    // Best of three, the run and the floor taken in turn: the machine may be busy with other work.
+    constexpr int kRounds = 3;
     for (const auto& [format, name] : formats) {
         const QString pdf = work.filePath(QStringLiteral("%1.pdf").arg(int(format)));
-        bench::resetPeak();
-        const Run run = printRun(format, search, dataSet, data.folder, pdf);
-        const double peak = bench::peakMegabytes();
-        const int pages = pdfPages(pdf);
-        if (!run.printed || pages <= 0) {
-            std::fprintf(stderr, "bench_print: the %s run printed nothing\n", name);
-            return 1;
+        Run best;
+        double floor = 0, peak = 0;
+        for (int round = 0; round < kRounds; ++round) {
+            bench::resetPeak();
+            const Run run = printRun(format, search, dataSet, data.folder, pdf);
+            peak = std::max(peak, bench::peakMegabytes());
+            if (!run.printed || pdfPages(pdf) <= 0) {
+                std::fprintf(stderr, "bench_print: the %s run printed nothing\n", name);
+                return 1;
+            }
+            if (round == 0 || run.seconds < best.seconds) best = run;
+            const double f = bareQtSeconds(pagesOfRun(format, dataSet, search.title), floorPdf);
+            floor = round == 0 ? f : std::min(floor, f);
         }
-        const double floor = bareQtSeconds(pagesOfRun(format, dataSet, search.title), floorPdf);
+        const int pages = pdfPages(pdf);
         std::printf("%-13s %6lld employers  %6d pages  %6.2f s (rows %.2f s, output %.2f s)  %7.1f pages/s  "
                     "peak %.0f MB\n",
-                    name, run.employers, pages, run.seconds, run.rows, run.seconds - run.rows,
-                    pages / run.seconds, peak);
-        std::printf("%-13s bare Qt drawing the same pages: %.2f s; the run takes %.2fx that\n", "", floor,
-                    run.seconds / floor);
+                    name, best.employers, pages, best.seconds, best.rows, best.seconds - best.rows,
+                    pages / best.seconds, peak);
+        std::printf(
+            "%-13s bare Qt drawing the same pages: %.2f s; the run takes %.2fx that (best of %d each)\n", "",
+            floor, best.seconds / floor, kRounds);
     }
 
     // One employer with a long note, in a program folder of its own so the shared data stays as it is.

@@ -3,6 +3,7 @@
 #include "dataset/report_database.h"
 #include "dataset/text_rules.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/statement.h"
 
 #include <QDate>
 
@@ -12,8 +13,6 @@
 namespace dataset {
 
 namespace {
-
-const QString kPrimary = QStringLiteral("PRIMARY");
 
 struct Mod {
     QVariant issue, effective, expire, mod;
@@ -28,15 +27,31 @@ int compareDesc(const QVariant& a, const QVariant& b) {
     return x > y ? -1 : 1;
 }
 
-bool sameKey(const dao::Recordset& rs, const QString& file, const QString& sequence) {
-    return rs.text(QStringLiteral("FILE")).compare(file, Qt::CaseInsensitive) == 0 &&
-           rs.text(QStringLiteral("SEQUENCE")).compare(sequence, Qt::CaseInsensitive) == 0;
+// A stored date: ISO text as the layer stores it, anything else read the way the layer reads dates.
+QVariant storedDate(const QVariant& v) {
+    if (v.typeId() == QMetaType::QString && v.toString().size() == 10) {
+        const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
+        if (d.isValid()) return d;
+    }
+    const QDate d = dao::toDate(v);
+    return d.isValid() ? QVariant(d) : QVariant();
 }
 
 // Month x 100 + day of a date; Null when there is no date.
 QVariant monthDay(const QVariant& date) {
     const QDate d = dao::toDate(date);
     return d.isValid() ? QVariant(d.month() * 100 + d.day()) : QVariant();
+}
+
+// The one column of an employer's row that query finds by its key; invalid when there is none (or
+// it is Null, which writes nothing either).
+QVariant byKey(dao::Statement& query, const QString& file, const QString& sequence) {
+    query.bindText(1, file);
+    query.bindText(2, sequence);
+    if (!query.step()) return QVariant();
+    QVariant v = query.column(0);
+    query.reset();
+    return v;
 }
 
 bool isPrintRun(RowWriter kind) {
@@ -46,32 +61,37 @@ bool isPrintRun(RowWriter kind) {
 } // namespace
 
 struct ReportRowWriter::Tables {
-    std::unique_ptr<dao::Recordset> prime, cls;                                             // report database
-    std::unique_ptr<dao::Recordset> mods, classes, employees, sic, sales, notes, addresses; // state database
+    std::unique_ptr<dao::Recordset> prime, cls; // report database
+    // State database, each read by its key: an employer's mods and classes, a description, a note.
+    std::unique_ptr<dao::Statement> mods, classes, employees, sic, sales, notes, addresses;
 };
 
 ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database& state,
                                  dao::Database& report)
     : kind_(kind), dataSet_(dataSet), t_(std::make_unique<Tables>()) {
-    auto indexed = [&](const QString& table, const QString& index) {
-        std::unique_ptr<dao::Recordset> rs = state.OpenTable(table);
-        rs->setIndex(index);
-        return rs;
-    };
+    auto query = [&](const QString& sql) { return std::make_unique<dao::Statement>(state, sql); };
     t_->prime = report.OpenTable(QStringLiteral("PRIME"));
     if (kind_ != RowWriter::ExpiryPass) t_->cls = report.OpenTable(QStringLiteral("CLASS"));
-    if (kind_ != RowWriter::Labels) t_->mods = indexed(QStringLiteral("MODS"), QStringLiteral("KEYFILE"));
+    // In the order of the key's index: what a seek on it and a walk along its rows gave.
+    if (kind_ != RowWriter::Labels)
+        t_->mods = query(
+            QStringLiteral("SELECT ISSUE, EFFECTIVE, EXPIRE, MOD FROM MODS WHERE FILE = ? AND SEQUENCE = ? "
+                           "ORDER BY rowid"));
     const bool withSlots = isPrintRun(kind_) || kind_ == RowWriter::PrintRecord;
     if (withSlots) {
         // The class codes in their index's order.
-        t_->classes = indexed(QStringLiteral("CLASS"), kPrimary);
-        t_->employees = indexed(QStringLiteral("EMPLOYEES"), kPrimary);
-        t_->sic = indexed(QStringLiteral("SICCODES"), kPrimary);
-        t_->sales = indexed(QStringLiteral("SALES"), kPrimary);
+        t_->classes = query(QStringLiteral("SELECT CLASS, CLASSDESC, LOSSCOST FROM CLASS WHERE FILE = ? AND "
+                                           "SEQUENCE = ? ORDER BY CLASS LIMIT %1")
+                                .arg(kClassSlots));
+        t_->employees = query(QStringLiteral("SELECT DESCRIPTION FROM EMPLOYEES WHERE CODE = ?"));
+        t_->sic = query(QStringLiteral("SELECT DESC FROM SICCODES WHERE CODE = ?"));
+        t_->sales = query(QStringLiteral("SELECT DESCRIPTION FROM SALES WHERE CODE = ?"));
     }
     if (kind_ == RowWriter::Detail || kind_ == RowWriter::PrintRecord) {
-        t_->notes = indexed(QStringLiteral("NOTES"), kPrimary);
-        if (dataSet_.isNY()) t_->addresses = indexed(QStringLiteral("ADDRESSES"), kPrimary);
+        t_->notes = query(QStringLiteral("SELECT NOTES FROM NOTES WHERE FILE = ? AND SEQUENCE = ?"));
+        if (dataSet_.isNY())
+            t_->addresses =
+                query(QStringLiteral("SELECT ADDRESSES FROM ADDRESSES WHERE FILE = ? AND SEQUENCE = ?"));
     }
 }
 
@@ -134,12 +154,13 @@ void ReportRowWriter::writeBase(const dao::Recordset& e) {
 }
 
 void ReportRowWriter::writeMods(const QString& file, const QString& sequence) {
-    dao::Recordset& rs = *t_->mods;
+    dao::Statement& rs = *t_->mods;
     QVector<Mod> mods;
-    rs.Seek(QStringLiteral("="), {file, sequence});
-    for (bool found = !rs.NoMatch(); found && !rs.atEOF() && sameKey(rs, file, sequence); rs.MoveNext())
-        mods.append({rs.value(QStringLiteral("ISSUE")), rs.value(QStringLiteral("EFFECTIVE")),
-                     rs.value(QStringLiteral("EXPIRE")), rs.value(QStringLiteral("MOD"))});
+    rs.bindText(1, file);
+    rs.bindText(2, sequence);
+    while (rs.step())
+        mods.append(
+            {storedDate(rs.column(0)), storedDate(rs.column(1)), storedDate(rs.column(2)), rs.column(3)});
     // Newest effective date first, then latest expiry; the print run and the expiry order also go
     // by the latest issue.
     const bool byIssue = kind_ != RowWriter::PrintRecord;
@@ -175,30 +196,31 @@ void ReportRowWriter::writeMods(const QString& file, const QString& sequence) {
 }
 
 void ReportRowWriter::writeClasses(const QString& file, const QString& sequence) {
-    dao::Recordset& rs = *t_->classes;
+    dao::Statement& rs = *t_->classes;
     dao::Recordset& c = *t_->cls;
-    rs.Seek(QStringLiteral("="), {file, sequence});
-    int i = 0;
-    for (bool found = !rs.NoMatch(); found && i < kClassSlots && !rs.atEOF() && sameKey(rs, file, sequence);
-         rs.MoveNext(), ++i) {
+    rs.bindText(1, file);
+    rs.bindText(2, sequence);
+    for (int i = 0; rs.step(); ++i) {
         const QString slot = QString::number(i);
-        c.setValue(QStringLiteral("CLASS") + slot, rs.value(QStringLiteral("CLASS")));
-        c.setValue(QStringLiteral("CLASSDESC") + slot, rs.value(QStringLiteral("CLASSDESC")));
-        c.setValue(QStringLiteral("CLASSLOSS") + slot, rs.value(QStringLiteral("LOSSCOST")));
+        c.setValue(QStringLiteral("CLASS") + slot, rs.column(0));
+        c.setValue(QStringLiteral("CLASSDESC") + slot, rs.column(1));
+        c.setValue(QStringLiteral("CLASSLOSS") + slot, rs.column(2));
     }
 }
 
 void ReportRowWriter::writeDescriptions(const dao::Recordset& e) {
-    auto describe = [&](dao::Recordset& table, const char* code, const char* text, const char* target) {
+    auto describe = [&](dao::Statement& table, const char* code, const char* target) {
         const QVariant key = e.value(QString::fromLatin1(code));
         if (!key.isValid() || key.isNull()) return;
-        table.Seek(QStringLiteral("="), {key});
-        if (!table.NoMatch())
-            t_->prime->setValue(QString::fromLatin1(target), table.value(QString::fromLatin1(text)));
+        table.bind(1, key);
+        if (table.step()) {
+            t_->prime->setValue(QString::fromLatin1(target), table.column(0));
+            table.reset();
+        }
     };
-    describe(*t_->employees, "EMPLOYEES", "DESCRIPTION", "EMPDESC");
-    describe(*t_->sic, "SIC", "DESC", "SICDESC");
-    describe(*t_->sales, "SALES", "DESCRIPTION", "SALESDESC");
+    describe(*t_->employees, "EMPLOYEES", "EMPDESC");
+    describe(*t_->sic, "SIC", "SICDESC");
+    describe(*t_->sales, "SALES", "SALESDESC");
 }
 
 void ReportRowWriter::writeNewJersey(const dao::Recordset& e) {
@@ -215,17 +237,14 @@ void ReportRowWriter::writeNewJersey(const dao::Recordset& e) {
 }
 
 void ReportRowWriter::writeNote(const QString& file, const QString& sequence) {
-    dao::Recordset& notes = *t_->notes;
-    notes.Seek(QStringLiteral("="), {file, sequence});
-    if (!notes.NoMatch()) t_->prime->setValue(QStringLiteral("NOTES"), notes.value(QStringLiteral("NOTES")));
+    if (const QVariant note = byKey(*t_->notes, file, sequence); note.isValid())
+        t_->prime->setValue(QStringLiteral("NOTES"), note);
 }
 
 void ReportRowWriter::writeNewYork(const QString& file, const QString& sequence, const dao::Recordset& e) {
     dao::Recordset& p = *t_->prime;
-    dao::Recordset& addresses = *t_->addresses;
-    addresses.Seek(QStringLiteral("="), {file, sequence});
-    if (!addresses.NoMatch())
-        p.setValue(QStringLiteral("ADDRESSES"), addresses.value(QStringLiteral("ADDRESSES")));
+    if (const QVariant addresses = byKey(*t_->addresses, file, sequence); addresses.isValid())
+        p.setValue(QStringLiteral("ADDRESSES"), addresses);
     p.setValue(QStringLiteral("REVISED"), e.value(QStringLiteral("REVISED")));
     p.setValue(QStringLiteral("INTERSTATE"), e.value(QStringLiteral("INTERSTATE")));
 }

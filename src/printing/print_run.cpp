@@ -155,6 +155,7 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
     long long written = 0;
     try {
         std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
+        reportDb->setScratch();
         std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
         dataset::ReportRowWriter writer(writerFor(request), dataSet, *state, *reportDb);
         std::unique_ptr<dao::Recordset> list =
@@ -212,6 +213,7 @@ bool printRecord(const QString& file, const QString& sequence, const dataset::Da
     const QString copy = dataset::workingCopyPath();
     try {
         std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
+        reportDb->setScratch();
         std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
         std::unique_ptr<dao::Recordset> prime = state->OpenTable(QStringLiteral("PRIME"));
         prime->setIndex(QStringLiteral("PRIMARY"));

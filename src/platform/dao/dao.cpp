@@ -340,6 +340,12 @@ void Database::checkOurs(const QString& connect) {
     if (pwd != passwordFromConnect(connect)) fail(op, QStringLiteral("Not a valid password."));
 }
 
+void Database::setScratch() {
+    const QString op = QStringLiteral("set up");
+    runSql("PRAGMA journal_mode=MEMORY", op);
+    runSql("PRAGMA synchronous=OFF", op);
+}
+
 bool Database::noteOutsideChanges() {
     const QString op = QStringLiteral("read from");
     sqlite3_stmt* st = cached(QStringLiteral("PRAGMA data_version"), op);

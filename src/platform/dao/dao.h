@@ -127,6 +127,10 @@ public:
 
     bool readOnly() const { return readOnly_; }
 
+    // For a file that is thrown away after use (the report working copy): commits neither keep a
+    // journal on disk nor wait for the disk. A crash may leave the file damaged; it is made anew.
+    void setScratch();
+
     // Counts every change made through this connection; recordsets use it to know their cached
     // rows may be stale.
     qint64 changeSeq() const { return changeSeq_; }

@@ -227,6 +227,7 @@ bool Paginator::next(Page& page) {
             QStringLiteral("The report %1 lays out a page that holds nothing, so it cannot be printed.")
                 .arg(def_.name));
     const QMarginsF& m = def_.margins;
+    page.done = doc_.recordCount() > 0 ? qreal(pos_.record) / doc_.recordCount() : 1;
     if (shown(def_.pageHeader.when, first))
         placeItems(page, def_.pageHeader.items, QPointF(m.left(), m.top()), first);
     if (shown(def_.pageFooter.when, last))

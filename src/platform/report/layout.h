@@ -38,6 +38,7 @@ struct Rule {
 
 struct Page {
     int number = 0; // from 1
+    qreal done = 0; // how much of its document is laid out with this page, 0 to 1
     QSizeF paper;   // points
     QVector<TextRun> texts;
     QVector<Rule> rules;

@@ -1,6 +1,7 @@
 #include "platform/report/output.h"
 
 #include "platform/files/atomic_file.h"
+#include "platform/report/pages_ahead.h"
 #include "platform/report/report.h"
 
 #include <QFile>
@@ -8,7 +9,10 @@
 #include <QPdfWriter>
 #include <QPrinter>
 
+#include <algorithm>
+#include <list>
 #include <malloc.h>
+#include <memory>
 
 namespace report {
 
@@ -42,12 +46,67 @@ bool isWholePdf(const QString& path) {
     return number && xref > 0 && xref < size && f.seek(xref) && f.read(4) == "xref";
 }
 
+void paintRules(QPainter& painter, const Page& page, qreal scale) {
+    QPen pen(Qt::black);
+    pen.setCapStyle(Qt::FlatCap);
+    for (const Rule& r : page.rules) {
+        pen.setWidthF(r.width * scale);
+        painter.setPen(pen);
+        painter.drawLine(QLineF(r.line.p1() * scale, r.line.p2() * scale));
+    }
+}
+
+// The font a spec stands for on a device drawn at scale device pixels to a point: its size in
+// points times scale, whatever resolution the device has.
+QFont deviceFont(const FontSpec& spec, qreal scale, const QPaintDevice& device) {
+    QFont f = makeFont(spec);
+    f.setPointSizeF(spec.size * scale * 72.0 / device.logicalDpiY());
+    return f;
+}
+
+// Draws the pages of one output job, each font made once for the job rather than at every change.
+class PageDrawer {
+public:
+    PageDrawer(QPainter& painter, qreal scale) : painter_(painter), scale_(scale) {}
+
+    void draw(const Page& page) {
+        painter_.save();
+        paintRules(painter_, page, scale_);
+        painter_.setPen(Qt::black);
+        current_ = nullptr;
+        for (const TextRun& t : page.texts) {
+            if (!current_ || !(current_->spec == t.font)) {
+                auto it = std::find_if(fonts_.begin(), fonts_.end(),
+                                       [&](const Font& f) { return f.spec == t.font; });
+                if (it == fonts_.end())
+                    it =
+                        fonts_.insert(fonts_.end(), {t.font, deviceFont(t.font, scale_, *painter_.device())});
+                current_ = &*it;
+                painter_.setFont(current_->font);
+            }
+            painter_.drawText(t.origin * scale_, t.text);
+        }
+        painter_.restore();
+    }
+
+private:
+    struct Font {
+        FontSpec spec;
+        QFont font;
+    };
+    QPainter& painter_;
+    qreal scale_;
+    std::list<Font> fonts_;
+    const Font* current_ = nullptr;
+};
+
 // Draws the pages that each source made by start gives, copies times over, on a painter begun on
-// device. Returns the pages of one copy.
+// device, telling progress after each page. Returns the pages of one copy.
 template <typename Start>
-int drawPages(Start start, int copies, QPainter& painter, QPagedPaintDevice& device) {
+int drawPages(Start start, int copies, QPainter& painter, QPagedPaintDevice& device,
+              const OutputProgress& progress) {
     keepPageBuffers();
-    const qreal scale = device.logicalDpiX() / 72.0;
+    PageDrawer drawer(painter, device.logicalDpiX() / 72.0);
     Page page;
     int count = 0;
     for (int copy = 0; copy < copies; ++copy) {
@@ -55,7 +114,8 @@ int drawPages(Start start, int copies, QPainter& painter, QPagedPaintDevice& dev
         while (next(page)) {
             if (count++ > 0 && !device.newPage())
                 throw ReportError(QStringLiteral("The output stopped after page %1.").arg(count - 1));
-            paintPage(painter, page, scale);
+            drawer.draw(page);
+            if (progress && !progress(count, (copy + page.done) / copies)) throw OutputCancelled();
         }
     }
     return copies > 0 ? count / copies : 0;
@@ -82,7 +142,7 @@ template <typename Write> int pdfIntoPlace(const QString& path, Write write) {
     return pages;
 }
 
-template <typename Start> int drawOnPrinter(QPrinter& printer, Start start) {
+template <typename Start> int drawOnPrinter(QPrinter& printer, Start start, const OutputProgress& progress) {
     // Output to a file makes no copies of its own: the document is drawn once per copy.
     const int copies = printer.supportsMultipleCopies() ? 1 : std::max(1, printer.copyCount());
     QPainter painter;
@@ -90,7 +150,7 @@ template <typename Start> int drawOnPrinter(QPrinter& printer, Start start) {
         throw ReportError(QStringLiteral("The printer %1 could not be started.").arg(printer.printerName()));
     int pages = 0;
     try {
-        pages = drawPages(start, copies, painter, printer);
+        pages = drawPages(start, copies, painter, printer, progress);
     } catch (...) {
         printer.abort();
         painter.end();
@@ -103,7 +163,7 @@ template <typename Start> int drawOnPrinter(QPrinter& printer, Start start) {
 
 template <typename Start>
 int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientation orientation,
-              const QString& docName, Start start) {
+              const QString& docName, Start start, const OutputProgress& progress) {
     printer.setFullPage(true);
     printer.setPageSize(paper);
     printer.setPageOrientation(orientation);
@@ -111,7 +171,7 @@ int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientatio
     // A printer whose set-up sends its output to a PDF file. Each file gets a printer of its own with
     // the same settings: Qt's PDF output writes nothing more, ever, once one write has failed.
     const QString file = printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
-    if (file.isEmpty()) return drawOnPrinter(printer, start);
+    if (file.isEmpty()) return drawOnPrinter(printer, start, progress);
     return pdfIntoPlace(file, [&](const QString& temp) {
         QPrinter job(QPrinter::HighResolution);
         job.setResolution(printer.resolution());
@@ -124,13 +184,13 @@ int printWith(QPrinter& printer, const QPageSize& paper, QPageLayout::Orientatio
         job.setCopyCount(printer.copyCount());
         job.setCollateCopies(printer.collateCopies());
         job.setColorMode(printer.colorMode());
-        return drawOnPrinter(job, start);
+        return drawOnPrinter(job, start, progress);
     });
 }
 
 template <typename Start>
 int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientation orientation,
-            const QString& title, Start start) {
+            const QString& title, Start start, const OutputProgress& progress) {
     return pdfIntoPlace(path, [&](const QString& temp) {
         QPdfWriter writer(temp);
         writer.setPageLayout(QPageLayout(paper, orientation, QMarginsF()));
@@ -140,7 +200,7 @@ int pdfWith(const QString& path, const QPageSize& paper, QPageLayout::Orientatio
         if (!painter.begin(&writer))
             throw ReportError(QStringLiteral("The file %1 cannot be written.").arg(path));
         try {
-            const int pages = drawPages(start, 1, painter, writer);
+            const int pages = drawPages(start, 1, painter, writer, progress);
             painter.end();
             return pages;
         } catch (...) {
@@ -161,15 +221,17 @@ struct PageList {
     bool operator()(Page& page) {
         if (next >= pages.size()) return false;
         page = pages[next++];
+        page.done = qreal(next) / pages.size();
         return true;
     }
 };
 
-// The pages of a document from its first, for each copy.
-auto fromStart(Paginator& paginator) {
-    return [&paginator] {
-        paginator.seek({});
-        return [&paginator](Page& page) { return paginator.next(page); };
+// The pages of a document from its first, for each copy, laid out on a thread of their own while
+// the pages before them are drawn.
+auto fromStart(const Document& doc) {
+    return [&doc] {
+        auto pages = std::make_shared<PagesAhead>(doc);
+        return [pages](Page& page) { return pages->take(page) == PagesAhead::Taken::Page; };
     };
 }
 
@@ -184,57 +246,51 @@ QPageLayout::Orientation orientationOf(const QVector<Page>& pages) {
 
 } // namespace
 
+OutputCancelled::OutputCancelled() : ReportError(QStringLiteral("The output was cancelled.")) {}
+
 void paintPage(QPainter& painter, const Page& page, qreal scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    QPen pen(Qt::black);
-    pen.setCapStyle(Qt::FlatCap);
-    for (const Rule& r : page.rules) {
-        pen.setWidthF(r.width * scale);
-        painter.setPen(pen);
-        painter.drawLine(QLineF(r.line.p1() * scale, r.line.p2() * scale));
-    }
+    paintRules(painter, page, scale);
     painter.setPen(Qt::black);
-    // Fonts are given in points of the device: the size a text is drawn at is its size in
-    // points times scale, whatever resolution the device has.
-    const qreal dpi = painter.device()->logicalDpiY();
     FontSpec current;
     current.size = -1;
     for (const TextRun& t : page.texts) {
         if (!(t.font == current)) {
             current = t.font;
-            QFont f = makeFont(t.font);
-            f.setPointSizeF(t.font.size * scale * 72.0 / dpi);
-            painter.setFont(f);
+            painter.setFont(deviceFont(t.font, scale, *painter.device()));
         }
         painter.drawText(t.origin * scale, t.text);
     }
     painter.restore();
 }
 
-int printDocument(const Document& doc, QPrinter& printer) {
+int printDocument(const Document& doc, QPrinter& printer, const OutputProgress& progress) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
-    Paginator paginator(doc);
-    return printWith(printer, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(paginator));
+    return printWith(printer, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(doc),
+                     progress);
 }
 
-int writePdf(const Document& doc, const QString& path) {
+int writePdf(const Document& doc, const QString& path, const OutputProgress& progress) {
     if (doc.recordCount() == 0) return 0;
     const Definition& def = doc.definition();
-    Paginator paginator(doc);
-    return pdfWith(path, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(paginator));
+    return pdfWith(path, QPageSize(def.paper), def.orientation, docNameOf(def), fromStart(doc), progress);
 }
 
-int printPages(const QVector<Page>& pages, const QString& docName, QPrinter& printer) {
+int printPages(const QVector<Page>& pages, const QString& docName, QPrinter& printer,
+               const OutputProgress& progress) {
     if (pages.isEmpty()) return 0;
-    return printWith(printer, paperOf(pages), orientationOf(pages), docName, [&] { return PageList{pages}; });
+    return printWith(
+        printer, paperOf(pages), orientationOf(pages), docName, [&] { return PageList{pages}; }, progress);
 }
 
-int writePdfPages(const QVector<Page>& pages, const QString& title, const QString& path) {
+int writePdfPages(const QVector<Page>& pages, const QString& title, const QString& path,
+                  const OutputProgress& progress) {
     if (pages.isEmpty()) return 0;
-    return pdfWith(path, paperOf(pages), orientationOf(pages), title, [&] { return PageList{pages}; });
+    return pdfWith(
+        path, paperOf(pages), orientationOf(pages), title, [&] { return PageList{pages}; }, progress);
 }
 
 } // namespace report
