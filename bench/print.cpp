@@ -6,9 +6,12 @@
 // - one employer's long note printed as the detail report: seconds against the note's length for
 //   words, CJK text without blanks, short lines and letters without a blank, beside the bare Qt
 //   floor of the same pages. Time that grows with the length, not its square, keeps the seconds
-//   per 100,000 characters level.
+//   per 100,000 characters level;
+// - the summary of a larger data set (100,000 employers) to the window: how soon the preview shows
+//   its first page, how soon it has counted its pages, and the longest the window went unpainted.
 //
-// Usage: bench_print [--employers N] [--state ST] [--dir DIR]   (defaults: 10000, PA, build/bench-data)
+// Usage: bench_print [--employers N] [--state ST] [--dir DIR] [--preview M]
+//        (defaults: 10000, PA, build/bench-data, 100000; --preview 0 leaves the preview out)
 #include "support/peak_memory.h"
 #include "support/real_data.h"
 
@@ -17,6 +20,7 @@
 #include "platform/dao/dao.h"
 #include "platform/files/folders.h"
 #include "platform/report/layout.h"
+#include "platform/report/preview.h"
 #include "platform/report/report.h"
 #include "platform/ui/printer.h"
 #include "printing/print_run.h"
@@ -32,6 +36,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -167,6 +172,53 @@ void copyFile(const QString& from, const QString& to) {
     }
 }
 
+// The summary of a larger data set to the window, as the print options form runs it (turning the
+// event loop a few times a second while it writes). A timer ticking every 10 ms tells the longest
+// time the event loop did not turn: how long the window went unpainted.
+void previewRun(const bench::DataOptions& o, int employers, const QString& privateFolder) {
+    const bench::RealData data = bench::ensureRealData(o.dir, o.state, employers, 11);
+    files::setProgramFolder(data.folder);
+    files::setTempDirOverride(privateFolder);
+    const dataset::DataSet dataSet{data.state, dataset::defaultConnect(data.state)};
+    const printing::SearchToPrint search{QStringLiteral("SELECT * FROM PRIME ORDER BY NAME1"),
+                                         QStringLiteral("Benchmark"), data.employers};
+    struct Painting : Timing {
+        qint64 shown = 0;
+        void written(long long n) override {
+            Timing::written(n);
+            if (clock.elapsed() - shown < 100) return;
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            shown = clock.elapsed();
+        }
+    } timing;
+    qint64 lastTick = 0, longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        longest = std::max(longest, timing.clock.elapsed() - lastTick);
+        lastTick = timing.clock.elapsed();
+    });
+    tick.start(10);
+    QWidget mainWindow;
+    printing::ReportPrinter engine(&mainWindow);
+    timing.clock.start();
+    if (!printing::runPrint({printing::PrintFormat::Summary, printing::PrintSort::Name, true, 1}, search,
+                            dataSet, data.folder, engine, timing)) {
+        std::fprintf(stderr, "bench_print: the preview run showed nothing\n");
+        return;
+    }
+    const double shown = timing.clock.elapsed() / 1000.0;
+    report::PreviewWindow* preview = mainWindow.findChild<report::PreviewWindow*>();
+    while (preview && preview->counting())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    longest = std::max(longest, timing.clock.elapsed() - lastTick);
+    std::printf(
+        "\nsummary of %d employers to the window: rows %.2f s, first page shown after %.2f s, %d pages "
+        "counted after %.2f s; the event loop stood still for %.2f s at the most\n",
+        data.employers, timing.lastWritten / 1000.0, shown, preview ? preview->pageCount() : 0,
+        timing.clock.elapsed() / 1000.0, longest / 1000.0);
+    delete preview;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -176,8 +228,14 @@ int main(int argc, char** argv) {
     if (!args.contains(QStringLiteral("--employers")))
         args << QStringLiteral("--employers") << QStringLiteral("10000");
     if (!args.contains(QStringLiteral("--state"))) args << QStringLiteral("--state") << QStringLiteral("PA");
+    int previewEmployers = 100000;
     const bench::DataOptions o =
-        bench::parseOptions(args, "bench_print [--employers N] [--state ST] [--dir DIR]");
+        bench::parseOptions(args, "bench_print [--employers N] [--state ST] [--dir DIR] [--preview M]",
+                            [&](const QString& a, const std::function<QString()>& value) {
+                                if (a != QLatin1String("--preview")) return false;
+                                previewEmployers = std::max(0, value().toInt());
+                                return true;
+                            });
     const bench::RealData data = bench::ensureRealData(o.dir, o.state, o.employers, 11);
     std::printf("data: %d employers of %s in %s%s\n%s\n", data.employers, qPrintable(data.state),
                 qPrintable(data.folder), data.built ? " (built now)" : "", qPrintable(bench::describeLoad()));
@@ -224,6 +282,8 @@ int main(int argc, char** argv) {
             "%-13s bare Qt drawing the same pages: %.2f s; the run takes %.2fx that (best of %d each)\n", "",
             floor, best.seconds / floor, kRounds);
     }
+
+    if (previewEmployers > 0) previewRun(o, previewEmployers, work.filePath(QStringLiteral("private")));
 
     // One employer with a long note, in a program folder of its own so the shared data stays as it is.
     const QString notes = work.filePath(QStringLiteral("notes"));

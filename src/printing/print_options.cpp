@@ -9,6 +9,7 @@
 #include "platform/ui/printer.h"
 #include "printing/print_options_frame.h"
 
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -150,9 +151,22 @@ void VKPRINT::Command2_Click() {
 void VKPRINT::gathering(long long total) {
     Label1->setText(QStringLiteral("Gathering information on %1 companies").arg(total));
     Label1->repaint();
+    painted_.start();
 }
 
 void VKPRINT::written(long long count) {
+    // The count as it grows, a few times a second.
+    if (count == 1 || painted_.elapsed() >= kPaintMs) showCount(count);
+}
+
+void VKPRINT::gathered(long long count) {
+    showCount(count);
+}
+
+void VKPRINT::showCount(long long count) {
+    // Clicks and keys wait for the end of the run, but every window is painted meanwhile.
     SHOWCOUNT->setText(QString::number(count));
     SHOWCOUNT->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    painted_.start();
 }

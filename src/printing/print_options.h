@@ -6,6 +6,7 @@
 #include "printing/print_run.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 
 class QGroupBox;
 class QLabel;
@@ -63,10 +64,14 @@ public:
 private:
     void gathering(long long total) override;
     void written(long long count) override;
+    void gathered(long long count) override;
+    void showCount(long long count);
 
     printing::SearchToPrint search_;
     dataset::DataSet dataSet_;
     QString programFolder_;
     printing::ReportEngine& engine_;
     bool printed_ = false;
+    static constexpr int kPaintMs = 100;
+    QElapsedTimer painted_; // since the count was last shown
 };

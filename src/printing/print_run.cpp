@@ -178,6 +178,7 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
             writer.write(*list);
         }
         transaction->commit();
+        if (written > 0) progress.gathered(written);
     } catch (const std::exception& e) {
         reportFailure(QStringLiteral("The report could not be prepared, so nothing was printed."),
                       reasonOf(e));

@@ -31,12 +31,13 @@ struct PrintRequest {
 };
 
 // What the run shows while it writes: the number of companies it gathers, then how many it has
-// written so far.
+// written so far, and how many in all once it has written the last.
 class PrintProgress {
 public:
     virtual ~PrintProgress() = default;
     virtual void gathering(long long total) = 0;
     virtual void written(long long count) = 0;
+    virtual void gathered(long long) {}
 };
 
 // The report file of a format for a data set.

@@ -61,6 +61,8 @@ public:
 
 private:
     report::Report& report();
+    // The report's rows, read with the hourglass.
+    std::shared_ptr<const report::Document> read();
     QPointer<QWidget> previewParent_;
     std::optional<report::Report> report_;
 };

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
@@ -80,6 +81,24 @@ TEST_F(Output, NoRecordsWritesNoFile) {
     printer.setOutputFileName(path("printed.pdf"));
     EXPECT_EQ(printDocument(*summary(), printer), 0);
     EXPECT_FALSE(QFile::exists(path("printed.pdf")));
+}
+
+// Stopped on its way, an output leaves the file it would have replaced as it was.
+TEST_F(Output, AStoppedOutputLeavesTheEarlierFile) {
+    addMany(5);
+    const QString file = path("out.pdf");
+    testsupport::writeFile(file, "earlier");
+    int told = 0;
+    EXPECT_THROW(writePdf(*summary(), file,
+                          [&](int pages, qreal done) {
+                              EXPECT_EQ(pages, ++told);
+                              EXPECT_DOUBLE_EQ(done, pages == 1 ? 2 / 5.0 : 4 / 5.0);
+                              return pages < 2;
+                          }),
+                 OutputCancelled);
+    EXPECT_EQ(told, 2);
+    EXPECT_EQ(testsupport::readFile(file), "earlier");
+    EXPECT_EQ(QDir(folder()).entryList({"*out.pdf*"}, QDir::Files | QDir::Hidden), QStringList{"out.pdf"});
 }
 
 TEST_F(Output, PdfInAFolderThatIsNotThereFails) {

@@ -7,7 +7,7 @@ namespace {
 constexpr size_t kAhead = 16;
 } // namespace
 
-PagesAhead::PagesAhead(const Document& doc) : thread_([this, &doc] { run(doc); }) {}
+PagesAhead::PagesAhead(const Document& doc, Keep keep) : keep_(keep), thread_([this, &doc] { run(doc); }) {}
 
 PagesAhead::~PagesAhead() {
     {
@@ -24,11 +24,13 @@ void PagesAhead::run(const Document& doc) {
         for (;;) {
             {
                 std::unique_lock lock(mutex_);
-                changed_.wait(lock, [this] { return stop_ || laid_.size() < kAhead; });
+                changed_.wait(lock,
+                              [this] { return stop_ || keep_ == Keep::Starts || laid_.size() < kAhead; });
                 if (stop_) return;
             }
             Laid next{paginator.position(), Page()};
             const bool more = paginator.next(next.page);
+            if (keep_ == Keep::Starts) next.page = Page();
             std::lock_guard lock(mutex_);
             if (more)
                 laid_.push_back(std::move(next));

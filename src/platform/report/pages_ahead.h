@@ -17,8 +17,10 @@ class Document;
 
 class PagesAhead {
 public:
-    // Starts laying out doc, which must outlive this object.
-    explicit PagesAhead(const Document& doc);
+    // Starts laying out doc, which must outlive this object. Counting only, the pages taken are
+    // empty but for where they begin, and the layout runs ahead as far as it goes.
+    enum class Keep { Pages, Starts };
+    explicit PagesAhead(const Document& doc, Keep keep = Keep::Pages);
     // Stops the layout and waits for its thread.
     ~PagesAhead();
     PagesAhead(const PagesAhead&) = delete;
@@ -32,6 +34,7 @@ public:
 private:
     void run(const Document& doc);
 
+    const Keep keep_;
     struct Laid {
         Paginator::Position start;
         Page page;

@@ -2,9 +2,12 @@
 
 #include "platform/report/output.h"
 #include "platform/report/report.h"
+#include "platform/ui/cursor.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,9 +19,17 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace report {
+
+namespace {
+// Pages counted before the window opens: a report of a few hundred pages opens counted whole.
+constexpr int kFirstCountMs = 200;
+// How often the count goes on while the window is in use.
+constexpr int kCountEveryMs = 30;
+} // namespace
 
 // The sheet of paper the current page is drawn on.
 class PageView : public QWidget {
@@ -53,10 +64,15 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     setWindowTitle((def.title.isEmpty() ? def.name : def.title) + QStringLiteral(" - Preview"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    Paginator paginator(*doc_);
-    while (!paginator.atEnd()) {
-        starts_.append(paginator.position());
-        paginator.next(page_);
+    ahead_ = std::make_unique<PagesAhead>(*doc_, PagesAhead::Keep::Starts);
+    takeStarts(kFirstCountMs);
+    if (ahead_) {
+        counter_ = new QTimer(this);
+        connect(counter_, &QTimer::timeout, this, [this] {
+            takeStarts(0);
+            updateControls();
+        });
+        counter_->start(kCountEveryMs);
     }
     page_ = Page();
     page_.paper = def.paperSize();
@@ -66,14 +82,15 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     nextButton = new QPushButton(QStringLiteral("Next >"), this);
     lastButton = new QPushButton(QStringLiteral("Last >|"), this);
     pageLabel = new QLabel(this);
-    // As wide as its widest text, so the buttons beside it stay put from page to page.
+    // As wide as its widest text, so the buttons beside it stay put from page to page. Still
+    // counting, it makes room for a count of pages beyond the count of records.
     int digits = 1;
-    for (int n = pageCount(); n >= 10; n /= 10)
+    for (int n = counting() ? std::max(pageCount(), doc_->recordCount()) * 10 : pageCount(); n >= 10; n /= 10)
         ++digits;
     int digitWidth = 0;
     for (char d = '0'; d <= '9'; ++d)
         digitWidth = qMax(digitWidth, pageLabel->fontMetrics().horizontalAdvance(QLatin1Char(d)));
-    pageLabel->setFixedWidth(qMax(pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("Page  of ")) +
+    pageLabel->setFixedWidth(qMax(pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("Page  of ...")) +
                                       2 * digits * digitWidth,
                                   pageLabel->fontMetrics().horizontalAdvance(QStringLiteral("No pages"))) +
                              8);
@@ -113,7 +130,10 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
     connect(firstButton, &QPushButton::clicked, this, [this] { showPage(1); });
     connect(previousButton, &QPushButton::clicked, this, [this] { showPage(current_ - 1); });
     connect(nextButton, &QPushButton::clicked, this, [this] { showPage(current_ + 1); });
-    connect(lastButton, &QPushButton::clicked, this, [this] { showPage(pageCount()); });
+    connect(lastButton, &QPushButton::clicked, this, [this] {
+        countPages();
+        showPage(pageCount());
+    });
     connect(zoomBox, &QComboBox::currentIndexChanged, this, [this](int i) {
         const double v = zoomBox->itemData(i).toDouble();
         if (v < 0)
@@ -134,7 +154,39 @@ PreviewWindow::PreviewWindow(std::shared_ptr<const Document> doc, QWidget* paren
 
 PreviewWindow::~PreviewWindow() = default;
 
+void PreviewWindow::takeStarts(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    Page page;
+    Paginator::Position start;
+    try {
+        while (ahead_) {
+            const PagesAhead::Taken taken = ahead_->take(page, &start, clock.elapsed() < ms);
+            if (taken == PagesAhead::Taken::NotYet) return;
+            if (taken == PagesAhead::Taken::End) break;
+            starts_.append(start);
+        }
+    } catch (const ReportError& e) {
+        // Before the window is there, the one who opens it hears of it; after, the window says it.
+        if (!counter_) throw;
+        countFailure_ = e.message();
+    }
+    ahead_.reset();
+    if (counter_) counter_->stop();
+}
+
+void PreviewWindow::countPages(int n) {
+    if (!ahead_ || (n > 0 && pageCount() >= n)) return;
+    ui::BusyCursor busy;
+    while (ahead_ && (n <= 0 || pageCount() < n)) {
+        takeStarts(kCountEveryMs);
+        updateControls();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 void PreviewWindow::showPage(int number) {
+    if (number > pageCount()) countPages(number);
     if (starts_.isEmpty()) {
         current_ = 0;
         updateControls();
@@ -203,6 +255,7 @@ bool PreviewWindow::pageKey(const QKeyEvent& event) {
         showPage(1);
         return true;
     case Qt::Key_End:
+        countPages();
         showPage(pageCount());
         return true;
     default:
@@ -211,12 +264,17 @@ bool PreviewWindow::pageKey(const QKeyEvent& event) {
 }
 
 void PreviewWindow::updateControls() {
-    pageLabel->setText(current_ > 0 ? QStringLiteral("Page %1 of %2").arg(current_).arg(pageCount())
+    // "Page 2 of 40..." while the pages are counted.
+    pageLabel->setText(current_ > 0 ? QStringLiteral("Page %1 of %2%3")
+                                          .arg(current_)
+                                          .arg(pageCount())
+                                          .arg(counting() ? QStringLiteral("...") : QString())
                                     : QStringLiteral("No pages"));
+    if (!countFailure_.isEmpty()) pageLabel->setToolTip(countFailure_);
     firstButton->setEnabled(current_ > 1);
     previousButton->setEnabled(current_ > 1);
-    nextButton->setEnabled(current_ < pageCount());
-    lastButton->setEnabled(current_ < pageCount());
+    nextButton->setEnabled(current_ < pageCount() || counting());
+    lastButton->setEnabled(current_ < pageCount() || counting());
     printButton->setEnabled(pageCount() > 0);
     view_->resizeToPage();
     view_->update();

@@ -1,9 +1,12 @@
 // The preview of a report: one page at a time with first, previous, next and last page, zoom,
 // print and close. It holds the document it was given (every row read before it opened) and
-// where each page begins, and lays out only the page it shows.
+// where each page begins, and lays out only the page it shows. Where the pages begin is found on a
+// thread of its own: a long report shows its first page at once and counts the rest while the
+// window is in use.
 #pragma once
 
 #include "platform/report/layout.h"
+#include "platform/report/pages_ahead.h"
 
 #include <QWidget>
 
@@ -13,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QScrollArea;
+class QTimer;
 
 namespace report {
 
@@ -22,12 +26,16 @@ class PageView;
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    // Lays out the document once to find where each page begins.
+    // Starts counting the pages; a report counted within a moment opens with its count whole.
+    // Throws ReportError when the document cannot be laid out.
     explicit PreviewWindow(std::shared_ptr<const Document> doc, QWidget* parent = nullptr);
     ~PreviewWindow() override;
 
     const std::shared_ptr<const Document>& document() const { return doc_; }
-    int pageCount() const { return int(starts_.size()); }
+    int pageCount() const { return int(starts_.size()); } // so far, while counting
+    bool counting() const { return ahead_ != nullptr; }
+    // Waits until the pages are counted (or n of them are), the window painted meanwhile.
+    void countPages(int n = -1);
     int currentPage() const { return current_; } // from 1; 0 when there is no page
     const Page& page() const { return page_; }
     void showPage(int number); // kept within the first and the last page
@@ -64,8 +72,13 @@ private:
     void selectZoomItem();
     // First, previous, next and last page by PageUp, PageDown, Home and End (with or without Ctrl).
     bool pageKey(const QKeyEvent& event);
+    // Takes the page starts laid out so far, waiting for them for up to ms (0: only those ready).
+    void takeStarts(int ms);
 
     std::shared_ptr<const Document> doc_;
+    std::unique_ptr<PagesAhead> ahead_; // while counting; goes before the document it reads
+    QTimer* counter_ = nullptr;
+    QString countFailure_;
     QVector<Paginator::Position> starts_;
     int current_ = 0;
     Page page_;
