@@ -7,6 +7,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -113,6 +116,25 @@ TEST_F(Folders, FailedAtomicWriteKeepsTheOldFile) {
     EXPECT_TRUE(error.contains("SEARCH1.VKD"));
     EXPECT_EQ(readFile(search), "old");
     EXPECT_EQ(files(), QStringList{"SEARCH1.VKD"});
+}
+
+// A killed run's file in the making goes at the next write into its folder; a running writer's
+// (locked), one just made and the user's own hidden files stay.
+TEST_F(Folders, AKilledWritersTemporaryFileIsRemovedByTheNextWriter) {
+    const auto made = [&](const QString& name, time_t age) {
+        writeFile(path(name), "x");
+        const timespec times[2] = {{std::time(nullptr) - age, 0}, {std::time(nullptr) - age, 0}};
+        ::utimensat(AT_FDCWD, QFile::encodeName(path(name)).constData(), times, 0);
+    };
+    made(".VELKPA.MDB.velk-Ab12Cd", 3600); // killed
+    made(".DATAPA.DAT.velk-Lk0001", 3600); // still written
+    made(".profile.backup", 3600);
+    made(".OUT.TXT.velk-Zz9999", 0);
+    const int writer = ::open(QFile::encodeName(path(".DATAPA.DAT.velk-Lk0001")).constData(), O_RDONLY);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+    ASSERT_TRUE(atomicWrite(path("VELK.INI"), "x"));
+    ::close(writer);
+    EXPECT_EQ(files(), QStringList({".DATAPA.DAT.velk-Lk0001", ".OUT.TXT.velk-Zz9999", ".profile.backup", "VELK.INI"}));
 }
 
 TEST_F(Folders, AtomicWriteIntoAnUnwritableFolderKeepsTheOldFile) {

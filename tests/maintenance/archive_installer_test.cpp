@@ -277,7 +277,9 @@ TEST_F(Installer, AWaitingBackupKeepsItsDataBesideWhatWasTypedSince) {
             archives << archive(QStringLiteral("VELK%1.ZIP").arg(i), {file("VELKPA.MDB", delivery)});
         install(archives);
         EXPECT_EQ(savedNote(), c.restoreFailed ? " " : "Call back in May");
-        if (c.markerBefore) EXPECT_EQ(savedNote(3), "Typed after the update");
+        if (c.markerBefore) {
+            EXPECT_EQ(savedNote(3), "Typed after the update");
+        }
         EXPECT_EQ(readFile(path("RESTPA.DAT")), kMarker);
         EXPECT_EQ(readFile(mainPath), delivery);
     }

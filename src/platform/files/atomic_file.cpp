@@ -2,12 +2,18 @@
 
 #include "platform/files/bounded_read.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSet>
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +38,35 @@ void syncFolderOf(const QByteArray& path) {
     }
 }
 
+// Files in the making carry this mark, so that those a killed run left can be told from the user's.
+constexpr char kTempMark[] = ".velk-XXXXXX";
+
+// Removes the files in the making that killed runs left in dir: each is locked by its writer as
+// long as that runs, and a file just made is given a minute, in case it is not locked yet. Once per
+// folder and process: an install writes thousands of files into one folder.
+void removeAbandoned(const QByteArray& dir) {
+    static std::mutex mutex;
+    static QSet<QByteArray> done;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (done.contains(dir)) return;
+        done.insert(dir);
+    }
+    static const QRegularExpression temp(QStringLiteral("^\\..+\\.velk-[A-Za-z0-9]{6}$"));
+    const QDir folder(QFile::decodeName(dir));
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        if (!temp.match(name).hasMatch()) continue;
+        const QByteArray path = QFile::encodeName(folder.filePath(name));
+        const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) continue;
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+            st.st_mtime < std::time(nullptr) - 60 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.constData());
+        ::close(fd);
+    }
+}
+
 } // namespace
 
 ReplacingFile::ReplacingFile(const QString& target, mode_t newFileMode)
@@ -41,12 +76,16 @@ ReplacingFile::ReplacingFile(const QString& target, mode_t newFileMode)
     const QByteArray base = slash < 0 ? target_ : target_.mid(slash + 1);
     // Hidden, so that a listing of the folder never offers a half-written file.
     temp_ = (slash < 0 ? QByteArray() : dir) + '.' + (base.size() <= 200 ? base : QByteArray("replacement")) +
-            ".XXXXXX";
+            kTempMark;
+    removeAbandoned(dir);
     fd_ = ::mkostemp(temp_.data(), O_CLOEXEC);
     if (fd_ < 0) {
         fail("no temporary file can be created beside it", errno);
         temp_.clear();
+        return;
     }
+    // Held until the file is in place or removed: it tells a running writer from a killed one.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
 }
 
 ReplacingFile::~ReplacingFile() {

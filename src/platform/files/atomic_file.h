@@ -12,7 +12,8 @@ namespace files {
 
 // The streaming form, for contents that arrive in pieces (an archive entry, a download). The
 // temporary file is created at construction; commit() puts it in place of target. Destroyed
-// without a successful commit, it removes the temporary file and target stays as it was.
+// without a successful commit, it removes the temporary file and target stays as it was. The first
+// one made in a folder removes what runs killed meanwhile left there.
 class ReplacingFile {
 public:
     // A new file gets newFileMode less the umask; a replaced one keeps its own permissions.
