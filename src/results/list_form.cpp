@@ -293,6 +293,8 @@ void VKLIST::SetCurSQLFile(bool NEWSEARCH) {
 
 void VKLIST::SetUpSQL() {
     tabs_->run(CURPATH, commands_ && commands_->copySqlMarked());
+    // What was typed sought a row of the result run before; the new one stands at its first row.
+    SFOR->clear();
 }
 
 void VKLIST::SORTSRCH(int COLNUM) {

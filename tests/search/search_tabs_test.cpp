@@ -101,6 +101,9 @@ TEST_F(SearchTabsTest, TabsRunAndSortTheSavedSearches) {
     EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY MONTH(EXPIRE), DAY(EXPIRE), NAME1");
     list->TDBGrid4_HeadClick(0);
     EXPECT_EQ(list->SFILE->RecordSource, kCounties + " ORDER BY FILE");
+    list->SFOR->setText("x");
+    list->SetUpSQL(); // run again, as after its search is saved: at its first row, nothing typed
+    EXPECT_EQ(list->SFOR->text(), "");
 }
 
 TEST_F(SearchTabsTest, EmptyResultRefusedSearchAndAChangedFolder) {
