@@ -20,37 +20,93 @@ QString text(const SourceRow& row, Field f) {
     return valueText(row[f]);
 }
 
+// A value as text without a copy when it is stored as text; any other through valueText, into
+// scratch.
+QStringView textOf(const QVariant& value, QString& scratch) {
+    if (value.typeId() == QMetaType::QString) return *static_cast<const QString*>(value.constData());
+    scratch = valueText(value);
+    return scratch;
+}
+
+QStringView trimmed(QStringView s) {
+    while (!s.isEmpty() && s.front() == u' ')
+        s = s.sliced(1);
+    while (!s.isEmpty() && s.back() == u' ')
+        s.chop(1);
+    return s;
+}
+
 // The key that starts every line: FILE-SEQUENCE as stored, not padded.
 QString keyOf(const SourceRow& row) {
     return text(row, Field::FILE) + QLatin1Char('-') + text(row, Field::SEQUENCE);
 }
 
 // The values of a delimited line, joined and closed: every value between double quotes, a quote
-// inside a value doubled.
+// inside a value doubled. The characters are written straight into the line: it holds some sixty
+// values, and appending each piece costs more than the copy.
 class DelimitedLine {
 public:
-    explicit DelimitedLine(ExportFormat format) : tab_(format == ExportFormat::TabDelimited) {
-        line_.reserve(512);
+    explicit DelimitedLine(ExportFormat format)
+        : separator_(format == ExportFormat::TabDelimited ? u'\t' : u',') {
+        line_.resize(1024);
+        at_ = line_.data();
     }
-    void add(const QString& value) {
-        if (!first_) line_ += tab_ ? QLatin1String("\"\t\"") : QLatin1String("\",\"");
-        else line_ += QLatin1Char('"');
-        first_ = false;
-        if (value.contains(QLatin1Char('"')))
-            line_ += QString(value).replace(QLatin1String("\""), QLatin1String("\"\""));
-        else
-            line_ += value;
+    void add(QStringView value) {
+        open(value.size() * 2);
+        put(value);
+    }
+    void add(const QString& value) { add(QStringView(value)); }
+    // A stored value as text, trimmed or not.
+    void add(const QVariant& value, bool trim = false) {
+        const QStringView v = textOf(value, scratch_);
+        add(trim ? trimmed(v) : v);
+    }
+    // The key that starts every line: FILE-SEQUENCE as stored, not padded.
+    void addKey(const SourceRow& row) {
+        const QStringView file = textOf(row[Field::FILE], scratch_);
+        const QStringView sequence = textOf(row[Field::SEQUENCE], scratch2_);
+        open((file.size() + sequence.size() + 1) * 2);
+        put(file);
+        *at_++ = u'-';
+        put(sequence);
     }
     QString finish() {
         if (first_) return QString();
-        line_ += QLatin1Char('"');
-        return line_;
+        room(1);
+        *at_++ = u'"';
+        line_.truncate(at_ - line_.constData());
+        return std::move(line_);
     }
 
 private:
-    bool tab_;
+    // Makes room for the opening of a value and up to more characters of it, and opens it.
+    void open(qsizetype more) {
+        room(more + 3);
+        if (!first_) {
+            *at_++ = u'"';
+            *at_++ = separator_;
+        }
+        *at_++ = u'"';
+        first_ = false;
+    }
+    void put(QStringView value) {
+        for (QChar c : value) {
+            *at_++ = c;
+            if (c == u'"') *at_++ = c;
+        }
+    }
+    void room(qsizetype n) {
+        const qsizetype used = at_ - line_.constData();
+        if (used + n <= line_.size()) return;
+        line_.resize(std::max(line_.size() * 2, used + n));
+        at_ = line_.data() + used;
+    }
+
+    QChar separator_;
     bool first_ = true;
     QString line_;
+    QChar* at_;
+    QString scratch_, scratch2_;
 };
 
 // A value in its fixed column: cut to the width, so later columns stay in place, then padded.
@@ -61,6 +117,32 @@ void column(QString& line, const QString& value, int width) {
     }
     line += value;
     line += QString(width - value.size(), QLatin1Char(' '));
+}
+
+// A number of at most four decimals (a MOD of 0.87, most stored numbers) as the general conversion
+// below writes it, from its whole ten-thousandths rather than through it; null for any other.
+QString shortDecimal(double d) {
+    if (!(std::fabs(d) < 1e9)) return QString();
+    const long long k = std::llround(d * 10000);
+    if (double(k) / 10000 != d) return QString();
+    // Digits from the last: the decimals without their trailing zeros, then the whole part.
+    char text[32];
+    char* const end = text + sizeof text;
+    char* at = end;
+    unsigned long long rest = std::llabs(k);
+    bool written = false;
+    for (int i = 0; i < 4; ++i, rest /= 10)
+        if (written || rest % 10) {
+            *--at = char('0' + rest % 10);
+            written = true;
+        }
+    if (written) *--at = '.';
+    do {
+        *--at = char('0' + rest % 10);
+        rest /= 10;
+    } while (rest);
+    if (k < 0) *--at = '-';
+    return QString::fromLatin1(at, end - at);
 }
 
 constexpr Field kNewJerseyFields[] = {Field::NJPPAP,    Field::NJCCPAP,   Field::NJAR,
@@ -120,6 +202,7 @@ QString valueText(const QVariant& value) {
     case QMetaType::Float: {
         const double d = value.toDouble();
         if (d == 0) return QStringLiteral("0");
+        if (QString s = shortDecimal(d); !s.isNull()) return s;
         QString s = QString::number(d, 'g', 15);
         if (!s.contains(QLatin1Char('e'))) return s;
         // Written out in full, never with an exponent.
@@ -221,34 +304,44 @@ QString delimitedLine(ExportFormat format, const SourceRow& row, const ExportFie
                       const Employer& employer, bool newJersey) {
     if (format == ExportFormat::FixedLength) return QString();
     DelimitedLine line(format);
-    line.add(keyOf(row));
+    line.addKey(row);
     for (const QString* s : {&fields.NAME1, &fields.NAME2, &fields.STREET, &fields.CITY})
-        line.add(trimBlanks(*s));
-    line.add(trimBlanks(text(row, Field::ST)));
-    line.add(trimBlanks(fields.ZIP));
+        line.add(trimmed(*s));
+    line.add(row[Field::ST], true);
+    line.add(trimmed(fields.ZIP));
     line.add(fields.PHONE);
-    line.add(trimBlanks(fields.FAX));
-    line.add(trimBlanks(fields.TITLE));
-    line.add(trimBlanks(fields.CONTACT));
+    line.add(trimmed(fields.FAX));
+    line.add(trimmed(fields.TITLE));
+    line.add(trimmed(fields.CONTACT));
     for (Field f : {Field::SIC, Field::EMPLOYEES, Field::SALES, Field::User1, Field::User2, Field::User3})
-        line.add(text(row, f));
+        line.add(row[f]);
 
     const int mods = modPairsOf(format);
     for (int k = 0; k < mods; ++k) {
-        const bool has = k < employer.mods.size();
-        line.add(has ? modDateText(employer.mods[k].expire) : QString());
-        line.add(has ? valueText(employer.mods[k].mod) : QString());
+        if (k < employer.mods.size()) {
+            line.add(modDateText(employer.mods[k].expire));
+            line.add(employer.mods[k].mod);
+        } else {
+            line.add(QStringView());
+            line.add(QStringView());
+        }
     }
     if (hasClasses(format))
         for (int k = 0; k < kClassPairs; ++k) {
-            const bool has = k < employer.classes.size();
-            line.add(has ? valueText(employer.classes[k].code) : QString());
-            line.add(has && employer.classes[k].listed ? trimBlanks(valueText(employer.classes[k].description))
-                                                       : QString());
+            if (k < employer.classes.size()) {
+                line.add(employer.classes[k].code);
+                if (employer.classes[k].listed)
+                    line.add(employer.classes[k].description, true);
+                else
+                    line.add(QStringView());
+            } else {
+                line.add(QStringView());
+                line.add(QStringView());
+            }
         }
     if (newJersey)
         for (Field f : kNewJerseyFields)
-            line.add(text(row, f));
+            line.add(row[f]);
     return line.finish();
 }
 

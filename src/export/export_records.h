@@ -21,6 +21,10 @@ enum class Field {
     NJPPAP, NJCCPAP, NJAR, ARESTPREM, ARTOTPREM, ARTOTLOSS,
 };
 constexpr int kFieldCount = int(Field::ARTOTLOSS) + 1;
+// The fields a line of a data set reads: the six from NJPPAP on are New Jersey's alone.
+constexpr int fieldsRead(bool newJersey) {
+    return newJersey ? kFieldCount : int(Field::NJPPAP);
+}
 QString fieldName(Field field);
 
 // One row of the row source; a field it lacks is Null.

@@ -60,24 +60,27 @@ private:
 };
 
 // The rows of the export, read one after another as stored; each field the export reads is found
-// once by name, and one the query lacks reads as Null.
+// once by name, and one the query lacks, or the data set's lines do not read, stays Null.
 class RowSource {
 public:
-    RowSource(dao::Database& db, const QString& jetSql) : rows_(db, dao::translateJetSql(jetSql)) {
-        for (int i = 0; i < kFieldCount; ++i)
+    RowSource(dao::Database& db, const QString& jetSql, bool newJersey)
+        : rows_(db, dao::translateJetSql(jetSql)) {
+        index_.fill(-1);
+        for (int i = 0; i < fieldsRead(newJersey); ++i)
             index_[size_t(i)] = rows_.columnIndex(fieldName(Field(i)));
     }
     // The rows of PRIME whose rowids keysSql gives, in that order: the rows are put in order by
     // their keys alone, then read one by one, only the fields the export writes.
-    static std::unique_ptr<RowSource> byRowid(dao::Database& db, const QString& keysSql) {
+    static std::unique_ptr<RowSource> byRowid(dao::Database& db, const QString& keysSql, bool newJersey) {
         QStringList fields;
         {
-            const RowSource all(db, QStringLiteral("SELECT * FROM PRIME WHERE 0"));
+            const RowSource all(db, QStringLiteral("SELECT * FROM PRIME WHERE 0"), newJersey);
             for (int i = 0; i < kFieldCount; ++i)
                 if (all.index_[size_t(i)] >= 0) fields << fieldName(Field(i));
         }
         auto source = std::make_unique<RowSource>(
-            db, QStringLiteral("SELECT %1 FROM PRIME WHERE rowid = ?").arg(fields.join(QLatin1String(", "))));
+            db, QStringLiteral("SELECT %1 FROM PRIME WHERE rowid = ?").arg(fields.join(QLatin1String(", "))),
+            newJersey);
         dao::Statement keys(db, dao::translateJetSql(keysSql));
         source->rowids_.emplace();
         while (keys.step())
@@ -254,7 +257,8 @@ std::unique_ptr<RowSource> expiryOrdered(const QString& searchSql, const dataset
         }
         batch->commit();
     }
-    return std::make_unique<RowSource>(*report, QStringLiteral("SELECT * FROM PRIME ORDER BY EXPIRE DESC"));
+    return std::make_unique<RowSource>(*report, QStringLiteral("SELECT * FROM PRIME ORDER BY EXPIRE DESC"),
+                                       dataSet.isNJ());
 }
 
 } // namespace
@@ -347,9 +351,10 @@ ExportResult runExport(const QString& outputPath, const QString& searchSql, cons
                 return {ExportEnd::NoWorkingCopy};
             }
         } else if (const QString keys = nameOrderRowids(searchSql, options.sort); !keys.isEmpty()) {
-            rows = RowSource::byRowid(*state, keys);
+            rows = RowSource::byRowid(*state, keys, dataSet.isNJ());
         } else {
-            rows = std::make_unique<RowSource>(*state, reorderedSearch(searchSql, options.sort));
+            rows =
+                std::make_unique<RowSource>(*state, reorderedSearch(searchSql, options.sort), dataSet.isNJ());
         }
         const long long written = writeRows(*rows, *state, options, byExpiry, dataSet.isNJ(), out, progress);
         rows.reset();

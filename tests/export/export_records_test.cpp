@@ -184,10 +184,22 @@ TEST(DelimitedRecords, NullTextFieldsAreWrittenEmpty) {
 
 TEST(ExportValues, NumbersHaveAtMostFifteenDigitsAndNoExponent) {
     const std::pair<QVariant, const char*> cases[] = {
-        {0.009000000000000001, "0.009"}, {1.0, "1"},       {0.1 + 0.2, "0.3"},  {9.886, "9.886"},
-        {1e-5, "0.00001"},              {1e20, "100000000000000000000"},     {-0.0, "0"},
-        {qlonglong(9805), "9805"},      {QVariant(), ""}, {QDate(2004, 6, 3), "06/03/2004"},
+        {0.009000000000000001, "0.009"},
+        {1.0, "1"},
+        {0.1 + 0.2, "0.3"},
+        {9.886, "9.886"},
+        {1e-5, "0.00001"},
+        {1e20, "100000000000000000000"},
+        {-0.0, "0"},
+        {qlonglong(9805), "9805"},
+        {QVariant(), ""},
+        {QDate(2004, 6, 3), "06/03/2004"},
         {QString(" 12 "), " 12 "},
+        {-0.5, "-0.5"},
+        {0.0001, "0.0001"},
+        {100.0, "100"},
+        {123456.7891, "123456.7891"},
+        {1.05, "1.05"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(valueText(value), text) << value.toString().toStdString();
