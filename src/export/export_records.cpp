@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace exporting {
 
@@ -390,7 +391,8 @@ void appendLine(QByteArray& out, const QString& line) {
     files::appendWin1252(out, line);
     // Programs that read text take a NUL for the end of the line or of the file; a blank keeps
     // the fixed-length columns in place.
-    std::replace(out.begin() + start, out.end(), '\0', ' ');
+    if (std::memchr(out.constData() + start, '\0', size_t(out.size() - start)))
+        std::replace(out.begin() + start, out.end(), '\0', ' ');
     out += "\r\n";
 }
 

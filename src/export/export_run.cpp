@@ -157,9 +157,10 @@ public:
     }
 
     void read(const SourceRow& row, Employer& e) {
-        const QVariant file = valueText(row[Field::FILE]), sequence = valueText(row[Field::SEQUENCE]);
-        mods_.bind(1, file);
-        mods_.bind(2, sequence);
+        // The key as UTF-8 once for both queries, bound without a copy.
+        file_ = valueText(row[Field::FILE]).toUtf8();
+        sequence_ = valueText(row[Field::SEQUENCE]).toUtf8();
+        bindKey(mods_);
         found_.resize(0);
         while (mods_.step())
             found_.append({mods_.column(2), mods_.column(0), mods_.column(3), mods_.column(1)});
@@ -174,8 +175,7 @@ public:
             e.mods.append({found_[i].keys[1], found_[i].mod});
         e.classes.resize(0);
         if (!classes_) return;
-        classes_->bind(1, file);
-        classes_->bind(2, sequence);
+        bindKey(*classes_);
         while (classes_->step()) {
             const QVariant code = classes_->column(0);
             const auto listed = code.typeId() == QMetaType::QString
@@ -186,6 +186,11 @@ public:
     }
 
 private:
+    void bindKey(dao::Statement& query) const {
+        query.bindUtf8(1, file_.constData(), file_.size());
+        query.bindUtf8(2, sequence_.constData(), sequence_.size());
+    }
+
     struct Mod {
         QVariant keys[3]; // EFFECTIVE, EXPIRE, ISSUE
         QVariant mod;
@@ -195,6 +200,7 @@ private:
     QVector<Mod> found_;
     std::unique_ptr<dao::Statement> classes_;
     QHash<QString, ClassValue> classList_;
+    QByteArray file_, sequence_;
 };
 
 void tell(const QString& text) {
