@@ -12,6 +12,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QStringDecoder>
 
 #include <algorithm>
 #include <memory>
@@ -97,13 +98,28 @@ public:
                 rows_.bind(1, (*rowids_)[at_++]);
             } while (!rows_.step());
         }
-        for (size_t i = 0; i < index_.size(); ++i)
-            row.values[i] = index_[i] < 0 ? QVariant() : rows_.column(index_[i]);
+        for (size_t i = 0; i < index_.size(); ++i) {
+            if (index_[i] < 0) continue;
+            if (const QByteArrayView text = rows_.columnUtf8(index_[i]); !text.isNull())
+                decode(row.values[i], text);
+            else
+                row.values[i] = rows_.column(index_[i]);
+        }
         return true;
     }
 
 private:
+    // Text is decoded into the string the field held in the row before, which no one else holds
+    // by then: the fields of a row take no memory of their own.
+    void decode(QVariant& value, QByteArrayView utf8) {
+        if (value.typeId() != QMetaType::QString) value = QString();
+        QString& text = *static_cast<QString*>(value.data());
+        text.resize(utf8.size()); // UTF-16 takes no more units than UTF-8 bytes
+        text.truncate(utf8_.appendToBuffer(text.data(), utf8) - text.constData());
+    }
+
     dao::Statement rows_;
+    QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::array<int, kFieldCount> index_{};
     std::optional<std::vector<qint64>> rowids_;
     size_t at_ = 0;

@@ -86,6 +86,12 @@ QVariant Statement::column(int i) const {
     return readColumn(stmt_, i);
 }
 
+QByteArrayView Statement::columnUtf8(int i) const {
+    if (sqlite3_column_type(stmt_, i) != SQLITE_TEXT) return {};
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, i));
+    return QByteArrayView(p, sqlite3_column_bytes(stmt_, i));
+}
+
 int Statement::columnIndex(const QString& name) const {
     for (int i = 0; i < sqlite3_column_count(stmt_); ++i)
         if (name.compare(QString::fromUtf8(sqlite3_column_name(stmt_, i)), Qt::CaseInsensitive) == 0)

@@ -2,6 +2,7 @@
 // rows by key (the loaders): the SQL is parsed once, then bound and stepped once per row.
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -42,6 +43,9 @@ public:
 
     // Column i (0-based) of the current row as stored: Null as an invalid QVariant.
     QVariant column(int i) const;
+    // Column i's text as stored (UTF-8), valid until the next step or reset; a null view when the
+    // value is not text. For loops that read many fields per row into strings of their own.
+    QByteArrayView columnUtf8(int i) const;
     // The number of the result column named name (without regard to case), -1 when there is none.
     int columnIndex(const QString& name) const;
 
