@@ -756,9 +756,11 @@ void Recordset::AddNew() {
     database(op);
     if (!updatable_) fail(op, QStringLiteral("the recordset is not updatable"));
     editMode_ = EditMode::AddNew;
-    if (editBuf_.size() == fieldNames_.size())
-        std::fill(editBuf_.begin(), editBuf_.end(), QVariant());
-    else
+    if (editBuf_.size() == fieldNames_.size()) {
+        // Most of a wide table's fields were left Null by the row before: only the others cost.
+        for (QVariant& v : editBuf_)
+            if (v.isValid()) v = QVariant();
+    } else
         editBuf_ = QVariantList(fieldNames_.size());
     changed_.fill(false, fieldNames_.size());
 }
@@ -779,11 +781,18 @@ void Recordset::Edit() {
 }
 
 void Recordset::setValue(const QString& field, const QVariant& v) {
+    assign(fieldIndex(field), field, v);
+}
+
+void Recordset::setValue(int index, const QVariant& v) {
+    assign(index, fieldNames_.value(index, QString::number(index)), v);
+}
+
+void Recordset::assign(int i, const QString& field, const QVariant& v) {
     if (editMode_ == EditMode::None)
         fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
              QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
-    const int i = fieldIndex(field);
-    if (i < 0)
+    if (i < 0 || i >= fieldNames_.size())
         fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
              QStringLiteral("there is no field named '%1'").arg(field));
     bool ok = true;

@@ -245,6 +245,7 @@ public:
     // Sets a field of the edit buffer. Text for a DATE column is converted by the two-digit-year
     // window; a value that is not a date fails.
     void setValue(const QString& field, const QVariant& v);
+    void setValue(int index, const QVariant& v); // index as fieldIndex gives it
     virtual void Update();
     virtual void CancelUpdate();
     void Delete();
@@ -283,6 +284,7 @@ protected:
     virtual void writeRow(bool isNew) = 0; // write editBuf_ (changed_ marks the fields set)
     virtual void deleteRow() = 0;          // delete the current row; Delete has checked there is one
     [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
+    void assign(int index, const QString& field, const QVariant& v); // field names it in a failure
 
     Database* db_;
     RecordsetType type_;

@@ -199,6 +199,54 @@ int bindValue(sqlite3_stmt* st, int index, const QVariant& v) {
     }
 }
 
+void RowBinder::start(const QVariantList& values, const QVector<bool>& which) {
+    size_t need = 0;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!which[i]) continue;
+        if (values[i].typeId() == QMetaType::QString)
+            need += size_t(static_cast<const QString*>(values[i].constData())->size());
+        else if (values[i].typeId() == QMetaType::QDate)
+            need += 10;
+    }
+    // Grown only between rows: what was bound before must not move while it is bound.
+    if (buf_.size() < need) buf_.resize(need);
+    used_ = 0;
+}
+
+int RowBinder::bind(sqlite3_stmt* st, int index, const QVariant& v) {
+    if (!v.isValid() || v.isNull()) return bindValue(st, index, v);
+    if (v.typeId() == QMetaType::QString) {
+        const QString& s = *static_cast<const QString*>(v.constData());
+        if (s.isEmpty()) return bindValue(st, index, v);
+        char* const start = buf_.data() + used_;
+        char* out = start;
+        for (const QChar c : s) {
+            if (c.unicode() >= 0x80) return bindValue(st, index, v); // Qt's own UTF-8
+            *out++ = char(c.unicode());
+        }
+        used_ += size_t(out - start);
+        return sqlite3_bind_text(st, index, start, int(out - start), SQLITE_STATIC);
+    }
+    if (v.typeId() == QMetaType::QDate) {
+        const QDate d = *static_cast<const QDate*>(v.constData());
+        if (!d.isValid() || d.year() < 1 || d.year() > 9999) return bindValue(st, index, v);
+        // "YYYY-MM-DD", as bindValue writes it.
+        char* const out = buf_.data() + used_;
+        auto digits = [](char* at, int value, int count) {
+            for (int k = count - 1; k >= 0; --k, value /= 10)
+                at[k] = char('0' + value % 10);
+        };
+        digits(out, d.year(), 4);
+        out[4] = '-';
+        digits(out + 5, d.month(), 2);
+        out[7] = '-';
+        digits(out + 8, d.day(), 2);
+        used_ += 10;
+        return sqlite3_bind_text(st, index, out, 10, SQLITE_STATIC);
+    }
+    return bindValue(st, index, v);
+}
+
 QString quoteName(const QString& name) {
     QString q = name;
     q.replace(u'"', QLatin1String("\"\""));

@@ -703,7 +703,7 @@ void TableRecordset::writeRow(bool isNew) {
     mask[0] = isNew ? 'I' : 'U';
     int changedCount = 0;
     for (int i = 0; i < changed_.size(); ++i) {
-        if (changed_[i]) {
+        if (changed_.at(i)) {
             mask[i + 1] = '1';
             ++changedCount;
         }
@@ -715,7 +715,7 @@ void TableRecordset::writeRow(bool isNew) {
     if (!st) {
         QStringList cols;
         for (int i = 0; i < changed_.size(); ++i)
-            if (changed_[i]) cols << quoteName(fieldNames_[i]);
+            if (changed_.at(i)) cols << quoteName(fieldNames_[i]);
         QString sql;
         if (isNew && cols.isEmpty())
             sql = QStringLiteral("INSERT INTO ") + quotedTable_ + QStringLiteral(" DEFAULT VALUES");
@@ -730,8 +730,9 @@ void TableRecordset::writeRow(bool isNew) {
         writeStatements_.insert(mask, st);
     }
     int p = 1;
+    binder_.start(editBuf_, changed_);
     for (int i = 0; i < changed_.size(); ++i)
-        if (changed_[i]) bindValue(st, p++, editBuf_[i]);
+        if (changed_.at(i)) binder_.bind(st, p++, editBuf_.at(i));
     if (!isNew) sqlite3_bind_int64(st, p, cur_.rowid);
     const int rc = sqlite3_step(st);
     const int code = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db.handle());
@@ -742,7 +743,7 @@ void TableRecordset::writeRow(bool isNew) {
     } else {
         QStringList columns;
         for (int i = 0; i < changed_.size(); ++i)
-            if (changed_[i]) columns << quoteName(fieldNames_[i]);
+            if (changed_.at(i)) columns << quoteName(fieldNames_[i]);
         db.noteUpdate(quotedTable_, columns);
     }
     lastModified_ = isNew ? sqlite3_last_insert_rowid(db.handle()) : cur_.rowid;

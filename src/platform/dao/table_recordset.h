@@ -126,6 +126,7 @@ private:
 
     mutable detail::StatementCache statements_;
     QHash<QByteArray, sqlite3_stmt*> writeStatements_;  // by changed-field mask
+    detail::RowBinder binder_;
     mutable QHash<int, sqlite3_stmt*> levelStatements_; // by scan-step shape, for the current index
 };
 
