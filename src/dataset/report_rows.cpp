@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace dataset {
 
@@ -30,7 +31,22 @@ int compareDesc(const QVariant& a, const QVariant& b) {
 // A stored date: ISO text as the layer stores it, anything else read the way the layer reads dates.
 QVariant storedDate(const QVariant& v) {
     if (v.typeId() == QMetaType::QString && v.toString().size() == 10) {
-        const QDate d = QDate::fromString(v.toString(), Qt::ISODate);
+        const QString& s = *static_cast<const QString*>(v.constData());
+        // "YYYY-MM-DD" in ASCII digits, the form the layer stores, read without a parser.
+        auto number = [&](int from, int count) {
+            int n = 0;
+            for (int i = from; i < from + count; ++i) {
+                if (s[i] < u'0' || s[i] > u'9') return -1;
+                n = n * 10 + (s[i].unicode() - u'0');
+            }
+            return n;
+        };
+        if (s[4] == u'-' && s[7] == u'-') {
+            const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
+            if (year > 0 && month >= 0 && day >= 0)
+                if (const QDate d(year, month, day); d.isValid()) return d;
+        }
+        const QDate d = QDate::fromString(s, Qt::ISODate);
         if (d.isValid()) return d;
     }
     const QDate d = dao::toDate(v);
@@ -60,10 +76,131 @@ bool isPrintRun(RowWriter kind) {
 
 } // namespace
 
+// Fields of a recordset found by their names once rather than on every row. A name the recordset
+// does not have is named again when it is used, so that it fails there as it always did.
+class ReportRowWriter::Fields {
+public:
+    explicit Fields(QStringList names) : names_(std::move(names)), at_(names_.size(), -1) {}
+    // Finds the fields in r, unless they were found in a recordset with the same fields.
+    void find(const dao::Recordset& r) {
+        if (!found_.isEmpty() && r.fieldNames() == found_) return;
+        found_ = r.fieldNames();
+        for (qsizetype i = 0; i < names_.size(); ++i)
+            at_[size_t(i)] = r.fieldIndex(names_[i]);
+    }
+    QVariant get(const dao::Recordset& r, int i) const {
+        return at_[size_t(i)] < 0 ? r.value(names_[i]) : r.value(at_[size_t(i)]);
+    }
+    void set(dao::Recordset& r, int i, const QVariant& v) const {
+        if (at_[size_t(i)] < 0)
+            r.setValue(names_[i], v);
+        else
+            r.setValue(at_[size_t(i)], v);
+    }
+
+private:
+    QStringList names_;
+    std::vector<int> at_;
+    QStringList found_;
+};
+
+namespace {
+
+// The PRIME fields the writers read from the employer or write, by number (in the order of
+// kPrimeFields); the numbered families follow them.
+enum Prime : int {
+    fFILE,
+    fSEQUENCE,
+    fNAME1,
+    fNAME2,
+    fSTREET,
+    fCITY,
+    fZIP,
+    fZIPEXT,
+    fPHONE,
+    fUserPhone,
+    fFAX,
+    fUserFax,
+    fAREA,
+    fSIC,
+    fCOUNTY,
+    fEMPLOYEES,
+    fSALES,
+    fCOUNTYNAME,
+    fCONTACT,
+    fUserContact,
+    fUser1,
+    fUser2,
+    fUser3,
+    fST,
+    fTITLE,
+    fUserTitle,
+    fOmit,
+    fARESTPREM,
+    fARTOTPREM,
+    fARTOTLOSS,
+    fNJPPAP,
+    fNJCCPAP,
+    fNJAR,
+    fREVISED,
+    fINTERSTATE,
+    fEXPIRE,
+    fEMPDESC,
+    fSICDESC,
+    fSALESDESC,
+    fNOTES,
+    fADDRESSES,
+    fISSUE0,
+    fEFFECTIVE0 = fISSUE0 + kModSlots,
+    fEXPIRE0 = fEFFECTIVE0 + kModSlots,
+    fMOD0 = fEXPIRE0 + kModSlots
+};
+constexpr const char* kPrimeFields[] = {
+    "FILE",      "SEQUENCE",  "NAME1",     "NAME2",      "STREET",    "CITY",        "ZIP",
+    "ZIPEXT",    "PHONE",     "UserPhone", "FAX",        "UserFax",   "AREA",        "SIC",
+    "COUNTY",    "EMPLOYEES", "SALES",     "COUNTYNAME", "CONTACT",   "UserContact", "User1",
+    "User2",     "User3",     "ST",        "TITLE",      "UserTitle", "Omit",        "ARESTPREM",
+    "ARTOTPREM", "ARTOTLOSS", "NJPPAP",    "NJCCPAP",    "NJAR",      "REVISED",     "INTERSTATE",
+    "EXPIRE",    "EMPDESC",   "SICDESC",   "SALESDESC",  "NOTES",     "ADDRESSES"};
+static_assert(std::size(kPrimeFields) == fISSUE0);
+
+// CLASS: the key, then the family of each slot.
+enum Class : int {
+    cFILE,
+    cSEQUENCE,
+    cCLASS0,
+    cCLASSDESC0 = cCLASS0 + kClassSlots,
+    cCLASSLOSS0 = cCLASSDESC0 + kClassSlots
+};
+
+QStringList withSlots(QStringList names, std::initializer_list<const char*> families, int count) {
+    for (const char* family : families)
+        for (int i = 0; i < count; ++i)
+            names << QString::fromLatin1(family) + QString::number(i);
+    return names;
+}
+
+QStringList primeNames() {
+    QStringList names;
+    for (const char* name : kPrimeFields)
+        names << QString::fromLatin1(name);
+    return withSlots(names, {"ISSUE", "EFFECTIVE", "EXPIRE", "MOD"}, kModSlots);
+}
+
+QStringList classNames() {
+    return withSlots({QStringLiteral("FILE"), QStringLiteral("SEQUENCE")},
+                     {"CLASS", "CLASSDESC", "CLASSLOSS"}, kClassSlots);
+}
+
+} // namespace
+
 struct ReportRowWriter::Tables {
     std::unique_ptr<dao::Recordset> prime, cls; // report database
+    Fields employer{primeNames()}, primeOut{primeNames()}, classOut{classNames()};
     // State database, each read by its key: an employer's mods and classes, a description, a note.
     std::unique_ptr<dao::Statement> mods, classes, employees, sic, sales, notes, addresses;
+    // Descriptions by code, none when the table has no row for it: a few codes serve all employers.
+    QHash<QString, std::optional<QVariant>> described[3];
 };
 
 ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database& state,
@@ -71,7 +208,11 @@ ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet
     : kind_(kind), dataSet_(dataSet), t_(std::make_unique<Tables>()) {
     auto query = [&](const QString& sql) { return std::make_unique<dao::Statement>(state, sql); };
     t_->prime = report.OpenTable(QStringLiteral("PRIME"));
-    if (kind_ != RowWriter::ExpiryPass) t_->cls = report.OpenTable(QStringLiteral("CLASS"));
+    t_->primeOut.find(*t_->prime);
+    if (kind_ != RowWriter::ExpiryPass) {
+        t_->cls = report.OpenTable(QStringLiteral("CLASS"));
+        t_->classOut.find(*t_->cls);
+    }
     // In the order of the key's index: what a seek on it and a walk along its rows gave.
     if (kind_ != RowWriter::Labels)
         t_->mods = query(
@@ -98,17 +239,18 @@ ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet
 ReportRowWriter::~ReportRowWriter() = default;
 
 void ReportRowWriter::write(const dao::Recordset& e) {
-    const QString file = e.text(QStringLiteral("FILE"));
-    const QString sequence = e.text(QStringLiteral("SEQUENCE"));
+    Fields& in = t_->employer;
+    in.find(e);
+    const QVariant fileValue = in.get(e, fFILE), sequenceValue = in.get(e, fSEQUENCE);
+    const QString file = fileValue.toString(), sequence = sequenceValue.toString();
     t_->prime->AddNew();
     if (t_->cls) {
         t_->cls->AddNew();
-        t_->cls->setValue(QStringLiteral("FILE"), e.value(QStringLiteral("FILE")));
-        t_->cls->setValue(QStringLiteral("SEQUENCE"), e.value(QStringLiteral("SEQUENCE")));
+        t_->classOut.set(*t_->cls, cFILE, fileValue);
+        t_->classOut.set(*t_->cls, cSEQUENCE, sequenceValue);
     }
     writeBase(e);
-    if (kind_ == RowWriter::ExpiryPass)
-        t_->prime->setValue(QStringLiteral("Omit"), e.value(QStringLiteral("Omit")));
+    if (kind_ == RowWriter::ExpiryPass) t_->primeOut.set(*t_->prime, fOmit, in.get(e, fOmit));
     if (kind_ != RowWriter::Labels) writeMods(file, sequence);
     if (isPrintRun(kind_) || kind_ == RowWriter::PrintRecord) {
         writeClasses(file, sequence);
@@ -126,31 +268,28 @@ void ReportRowWriter::write(const dao::Recordset& e) {
 
 void ReportRowWriter::writeBase(const dao::Recordset& e) {
     dao::Recordset& p = *t_->prime;
-    auto copy = [&](const char* field) {
-        const QString name = QString::fromLatin1(field);
-        p.setValue(name, e.value(name));
-    };
+    const Fields &in = t_->employer, &out = t_->primeOut;
+    auto copy = [&](int field) { out.set(p, field, in.get(e, field)); };
     // The user's own telephone, fax, contact and title stand for the released ones when present.
-    auto preferred = [&](const char* field, const char* user) {
-        const QVariant own = e.value(QString::fromLatin1(user));
-        p.setValue(QString::fromLatin1(field),
-                   dataset::sortsAfter(own, QStringLiteral("!")) ? own : e.value(QString::fromLatin1(field)));
+    auto preferred = [&](int field, int user) {
+        const QVariant own = in.get(e, user);
+        out.set(p, field, dataset::sortsAfter(own, QStringLiteral("!")) ? own : in.get(e, field));
     };
-    for (const char* f : {"FILE", "SEQUENCE", "NAME1", "NAME2", "STREET", "CITY"})
+    for (int f : {fFILE, fSEQUENCE, fNAME1, fNAME2, fSTREET, fCITY})
         copy(f);
-    const QVariant zipExt = e.value(QStringLiteral("ZIPEXT"));
-    p.setValue(QStringLiteral("ZIP"),
-               dataset::sortsAfter(zipExt, QStringLiteral("!"))
-                   ? QVariant(e.text(QStringLiteral("ZIP")) + QLatin1Char('-') + zipExt.toString())
-                   : e.value(QStringLiteral("ZIP")));
-    preferred("PHONE", "UserPhone");
-    preferred("FAX", "UserFax");
-    for (const char* f : {"AREA", "SIC", "COUNTY", "EMPLOYEES", "SALES", "COUNTYNAME"})
+    const QVariant zipExt = in.get(e, fZIPEXT);
+    out.set(p, fZIP,
+            dataset::sortsAfter(zipExt, QStringLiteral("!"))
+                ? QVariant(in.get(e, fZIP).toString() + QLatin1Char('-') + zipExt.toString())
+                : in.get(e, fZIP));
+    preferred(fPHONE, fUserPhone);
+    preferred(fFAX, fUserFax);
+    for (int f : {fAREA, fSIC, fCOUNTY, fEMPLOYEES, fSALES, fCOUNTYNAME})
         copy(f);
-    preferred("CONTACT", "UserContact");
-    for (const char* f : {"User1", "User2", "User3", "ST"})
+    preferred(fCONTACT, fUserContact);
+    for (int f : {fUser1, fUser2, fUser3, fST})
         copy(f);
-    preferred("TITLE", "UserTitle");
+    preferred(fTITLE, fUserTitle);
 }
 
 void ReportRowWriter::writeMods(const QString& file, const QString& sequence) {
@@ -172,26 +311,25 @@ void ReportRowWriter::writeMods(const QString& file, const QString& sequence) {
     });
 
     dao::Recordset& p = *t_->prime;
-    const QString expire = QStringLiteral("EXPIRE");
+    const Fields& out = t_->primeOut;
     if (kind_ == RowWriter::ExpiryPass || kind_ == RowWriter::LabelsByExpiry) {
         // The expiry order puts an employer without a mod with the 11 November expiries.
         QVariant md = mods.isEmpty() ? QVariant() : monthDay(mods.first().expire);
         if (kind_ == RowWriter::ExpiryPass && !md.isValid()) md = 1111;
-        if (md.isValid()) p.setValue(expire, md);
+        if (md.isValid()) out.set(p, fEXPIRE, md);
         return;
     }
     const int n = std::min(int(mods.size()), kModSlots);
     const bool effective = kind_ == RowWriter::PrintRecord || !dataSet_.isNY();
     for (int i = 0; i < n; ++i) {
-        const QString slot = QString::number(i);
-        p.setValue(QStringLiteral("ISSUE") + slot, mods[i].issue);
-        if (effective) p.setValue(QStringLiteral("EFFECTIVE") + slot, mods[i].effective);
-        p.setValue(QStringLiteral("EXPIRE") + slot, mods[i].expire);
-        p.setValue(QStringLiteral("MOD") + slot, mods[i].mod);
+        out.set(p, fISSUE0 + i, mods[i].issue);
+        if (effective) out.set(p, fEFFECTIVE0 + i, mods[i].effective);
+        out.set(p, fEXPIRE0 + i, mods[i].expire);
+        out.set(p, fMOD0 + i, mods[i].mod);
     }
     if (isPrintRun(kind_) && n > 0) {
         const QVariant md = monthDay(mods.first().expire);
-        if (md.isValid()) p.setValue(expire, md);
+        if (md.isValid()) out.set(p, fEXPIRE, md);
     }
 }
 
@@ -200,53 +338,69 @@ void ReportRowWriter::writeClasses(const QString& file, const QString& sequence)
     dao::Recordset& c = *t_->cls;
     rs.bindText(1, file);
     rs.bindText(2, sequence);
+    const Fields& out = t_->classOut;
     for (int i = 0; rs.step(); ++i) {
-        const QString slot = QString::number(i);
-        c.setValue(QStringLiteral("CLASS") + slot, rs.column(0));
-        c.setValue(QStringLiteral("CLASSDESC") + slot, rs.column(1));
-        c.setValue(QStringLiteral("CLASSLOSS") + slot, rs.column(2));
+        out.set(c, cCLASS0 + i, rs.column(0));
+        out.set(c, cCLASSDESC0 + i, rs.column(1));
+        out.set(c, cCLASSLOSS0 + i, rs.column(2));
     }
 }
 
 void ReportRowWriter::writeDescriptions(const dao::Recordset& e) {
-    auto describe = [&](dao::Statement& table, const char* code, const char* target) {
-        const QVariant key = e.value(QString::fromLatin1(code));
+    int which = 0;
+    auto describe = [&](dao::Statement& table, int code, int target) {
+        QHash<QString, std::optional<QVariant>>& known = t_->described[which++];
+        const QVariant key = t_->employer.get(e, code);
         if (!key.isValid() || key.isNull()) return;
-        table.bind(1, key);
-        if (table.step()) {
-            t_->prime->setValue(QString::fromLatin1(target), table.column(0));
+        auto lookUp = [&]() -> std::optional<QVariant> {
+            table.bind(1, key);
+            if (!table.step()) return std::nullopt;
+            QVariant description = table.column(0);
             table.reset();
+            return description;
+        };
+        // Text codes are kept; a code of another type is looked up as it is, every time.
+        std::optional<QVariant> description;
+        if (key.typeId() != QMetaType::QString) {
+            description = lookUp();
+        } else {
+            auto found = known.constFind(key.toString());
+            if (found == known.cend()) found = known.insert(key.toString(), lookUp());
+            description = *found;
         }
+        if (description) t_->primeOut.set(*t_->prime, target, *description);
     };
-    describe(*t_->employees, "EMPLOYEES", "EMPDESC");
-    describe(*t_->sic, "SIC", "SICDESC");
-    describe(*t_->sales, "SALES", "SALESDESC");
+    describe(*t_->employees, fEMPLOYEES, fEMPDESC);
+    describe(*t_->sic, fSIC, fSICDESC);
+    describe(*t_->sales, fSALES, fSALESDESC);
 }
 
 void ReportRowWriter::writeNewJersey(const dao::Recordset& e) {
     dao::Recordset& p = *t_->prime;
-    for (const char* f : {"ARESTPREM", "ARTOTPREM", "ARTOTLOSS", "NJPPAP", "NJCCPAP"})
-        p.setValue(QString::fromLatin1(f), e.value(QString::fromLatin1(f)));
-    const QVariant njar = e.value(QStringLiteral("NJAR"));
+    const Fields &in = t_->employer, &out = t_->primeOut;
+    for (int f : {fARESTPREM, fARTOTPREM, fARTOTLOSS, fNJPPAP, fNJCCPAP})
+        out.set(p, f, in.get(e, f));
+    const QVariant njar = in.get(e, fNJAR);
     if (kind_ == RowWriter::ExpiryPass) {
-        p.setValue(QStringLiteral("NJAR"), njar);
+        out.set(p, fNJAR, njar);
         return;
     }
     const QString text = dataset::njarMonthYear(njar);
-    p.setValue(QStringLiteral("NJAR"), text.isEmpty() ? QStringLiteral(" ") : text);
+    out.set(p, fNJAR, text.isEmpty() ? QStringLiteral(" ") : text);
 }
 
 void ReportRowWriter::writeNote(const QString& file, const QString& sequence) {
     if (const QVariant note = byKey(*t_->notes, file, sequence); note.isValid())
-        t_->prime->setValue(QStringLiteral("NOTES"), note);
+        t_->primeOut.set(*t_->prime, fNOTES, note);
 }
 
 void ReportRowWriter::writeNewYork(const QString& file, const QString& sequence, const dao::Recordset& e) {
     dao::Recordset& p = *t_->prime;
+    const Fields &in = t_->employer, &out = t_->primeOut;
     if (const QVariant addresses = byKey(*t_->addresses, file, sequence); addresses.isValid())
-        p.setValue(QStringLiteral("ADDRESSES"), addresses);
-    p.setValue(QStringLiteral("REVISED"), e.value(QStringLiteral("REVISED")));
-    p.setValue(QStringLiteral("INTERSTATE"), e.value(QStringLiteral("INTERSTATE")));
+        out.set(p, fADDRESSES, addresses);
+    out.set(p, fREVISED, in.get(e, fREVISED));
+    out.set(p, fINTERSTATE, in.get(e, fINTERSTATE));
 }
 
 } // namespace dataset

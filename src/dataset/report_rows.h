@@ -44,6 +44,7 @@ public:
     void write(const dao::Recordset& employer);
 
 private:
+    class Fields;
     struct Tables;
     void writeBase(const dao::Recordset& e);
     void writeMods(const QString& file, const QString& sequence);

@@ -43,9 +43,11 @@ protected:
                     "the note");
         addEmployer({{"FILE", file},
                      {"SEQUENCE", "02"},
-                     {"NAME1", "BETA CO"},
+                     {"NAME1", "BÊTA CO"},
                      {"ZIP", "19002"},
                      {"ZIPEXT", " "},
+                     {"SIC", "3599"},
+                     {"EMPLOYEES", "Z"}, // no such code
                      {"Omit", "Y"}});
         for (int i = 20; i >= 0; --i) // older ones, oldest first
             addMod(file, "01", QDate(2023 - i, 1, 1), QDate(2024 - i, 7, 1), QDate(2025 - i, 7, 1),
@@ -170,6 +172,11 @@ TEST_F(RowWriters, FieldsByWriterAndDataSet) {
             EXPECT_EQ(r["TITLE"], "BOSS") << what;
             EXPECT_EQ(r["USER1"], "CALL MONDAY") << what;
             EXPECT_EQ(prime[1]["ZIP"], "19002") << what; // an extension of blanks is no extension
+            EXPECT_EQ(prime[1]["NAME1"], "BÊTA CO") << what;
+            // A code met before is described again; one the table lacks is described by nothing.
+            const bool describes = kind == K::Summary || kind == K::Detail || kind == K::PrintRecord;
+            EXPECT_EQ(prime[1]["SICDESC"], describes ? QVariant("Industrial machinery") : N) << what;
+            EXPECT_TRUE(prime[1]["EMPDESC"].isNull()) << what;
             // One CLASS row per employer, keyed, from every writer but the expiry pass.
             EXPECT_EQ(classes.size(), kind == K::ExpiryPass ? 0 : 2) << what;
             if (kind != K::ExpiryPass) {
