@@ -9,6 +9,7 @@
 #include "platform/ui/printer.h"
 #include "printing/print_options_frame.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -139,13 +141,23 @@ void VKPRINT::Command1_Click() {
         return;
     }
     Command2->setEnabled(false);
-    printed_ = printing::runPrint(r, search_, dataSet_, programFolder_, engine_, *this);
+    {
+        const QScopedValueRollback running(running_, true);
+        printed_ = printing::runPrint(r, search_, dataSet_, programFolder_, engine_, *this);
+    }
     Command2_Click();
 }
 
 void VKPRINT::Command2_Click() {
     hide();
     done(printed_ ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void VKPRINT::closeEvent(QCloseEvent* event) {
+    if (running_)
+        event->ignore();
+    else
+        QDialog::closeEvent(event);
 }
 
 void VKPRINT::gathering(long long total) {

@@ -61,6 +61,10 @@ public:
     // Whether the last run printed or showed its report.
     bool printed() const { return printed_; }
 
+protected:
+    // Refused while a run is going on, as Cancel is.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void gathering(long long total) override;
     void written(long long count) override;
@@ -72,6 +76,10 @@ private:
     QString programFolder_;
     printing::ReportEngine& engine_;
     bool printed_ = false;
+    // A run turns the event loop to keep every window painted, and the window system's close
+    // still comes through it: closed then, the form (and the engine it drives) would be gone
+    // under the run.
+    bool running_ = false;
     static constexpr int kPaintMs = 100;
     QElapsedTimer painted_; // since the count was last shown
 };
