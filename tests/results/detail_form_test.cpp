@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
@@ -282,13 +283,20 @@ TEST_F(DetailFixture, ExportRecordHandsTheExportFormExactlyTheCurrentRecord) {
     EXPECT_EQ(list->SFILE->Recordset()->text("NAME1"), "BAKER BROS");
 }
 
-// How many of this process's file descriptors point at path.
+// How many of this process's file descriptors point at path for reading and writing: the list's
+// background passes over an index come and go on read-only ones of their own.
 int openHandles(const QString& path) {
     const QString target = QFileInfo(path).canonicalFilePath();
     int n = 0;
     for (const QFileInfo& fd :
-         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot))
-        if (fd.symLinkTarget() == target) ++n;
+         QDir("/proc/self/fd").entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+        if (fd.symLinkTarget() != target) continue;
+        QFile info("/proc/self/fdinfo/" + fd.fileName());
+        if (!info.open(QIODevice::ReadOnly)) continue;
+        for (const QByteArray& line : info.readAll().split('\n'))
+            if (line.startsWith("flags:") && (line.mid(6).trimmed().toUInt(nullptr, 8) & O_ACCMODE) == O_RDWR)
+                ++n;
+    }
     return n;
 }
 
