@@ -781,27 +781,28 @@ void Recordset::Edit() {
 }
 
 void Recordset::setValue(const QString& field, const QVariant& v) {
-    assign(fieldIndex(field), field, v);
+    assign(fieldIndex(field), &field, v);
 }
 
 void Recordset::setValue(int index, const QVariant& v) {
-    assign(index, fieldNames_.value(index, QString::number(index)), v);
+    assign(index, nullptr, v);
 }
 
-void Recordset::assign(int i, const QString& field, const QVariant& v) {
+void Recordset::assign(int i, const QString* field, const QVariant& v) {
+    auto what = [&] {
+        return QStringLiteral("set the field ") +
+               (field ? *field : fieldNames_.value(i, QString::number(i))) + QStringLiteral(" in");
+    };
     if (editMode_ == EditMode::None)
-        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
-             QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
+        fail(what(), QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     if (i < 0 || i >= fieldNames_.size())
-        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
-             QStringLiteral("there is no field named '%1'").arg(field));
+        fail(what(), QStringLiteral("there is no field named '%1'").arg(field ? *field : QString::number(i)));
     bool ok = true;
     QVariant converted = convertForType(v, Kind(fieldKinds_[size_t(i)]), &ok);
     if (!ok) {
         const QString type =
             fieldTypes_.value(i) == u"DATE" ? QStringLiteral("date") : fieldTypes_.value(i).toLower();
-        fail(QStringLiteral("set the field ") + field + QStringLiteral(" in"),
-             QStringLiteral("type conversion error: '%1' is not a valid %2").arg(v.toString(), type));
+        fail(what(), QStringLiteral("type conversion error: '%1' is not a valid %2").arg(v.toString(), type));
     }
     editBuf_[i] = std::move(converted);
     changed_[i] = true;

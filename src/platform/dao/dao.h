@@ -284,7 +284,7 @@ protected:
     virtual void writeRow(bool isNew) = 0; // write editBuf_ (changed_ marks the fields set)
     virtual void deleteRow() = 0;          // delete the current row; Delete has checked there is one
     [[noreturn]] void fail(const QString& operation, const QString& reason = QString()) const;
-    void assign(int index, const QString& field, const QVariant& v); // field names it in a failure
+    void assign(int index, const QString* field, const QVariant& v); // field: as the caller named it
 
     Database* db_;
     RecordsetType type_;
