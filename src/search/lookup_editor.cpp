@@ -435,6 +435,11 @@ void VKLOOKUP::LoadCategoryGrid(int ColIdx) {
 }
 
 void VKLOOKUP::TDBGrid5_HeadClick(int col) {
+    {
+        // What was typed sought a key of the other column; the grid stands at its first row again.
+        const QSignalBlocker quiet(SFOR);
+        SFOR->clear();
+    }
     LoadCategoryGrid(col);
 }
 

@@ -49,6 +49,7 @@ TEST_F(LookupEditorTest, CountyGridSortedByNameWithSearchFor) {
         // A header click makes the code the key column.
         d.TDBGrid5_HeadClick(0);
         EXPECT_EQ(d.searchColumn(), "CODE");
+        EXPECT_EQ(d.SFOR->text(), "") << "nothing typed for the new key column";
         EXPECT_EQ(categoryColumn(d, 0), QStringList({"001", "002", "005", "009", "010"}));
         d.SFOR->setText("006");
         EXPECT_EQ(d.TDBGrid5->currentRow(), 3);
