@@ -2,6 +2,7 @@
 
 #include "loading/release_records.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/indexes_aside.h"
 #include "platform/dao/statement.h"
 #include "platform/files/fixed_records.h"
 #include "platform/files/folders.h"
@@ -32,34 +33,6 @@ LoadFailure failureOf(std::exception_ptr error, const QString& name, long long r
 
 } // namespace
 
-IndexesSetAside::IndexesSetAside(dao::Database& db, const QStringList& tables) : db_(db) {
-    QStringList names;
-    {
-        // origin 'c': made by CREATE INDEX (not a table's own UNIQUE or PRIMARY KEY constraint).
-        dao::Statement list(
-            db, QStringLiteral("SELECT s.name, s.sql FROM pragma_index_list(?) AS i "
-                               "JOIN sqlite_schema AS s ON s.name = i.name "
-                               "WHERE i.\"unique\" = 0 AND i.origin = 'c' AND s.sql IS NOT NULL"));
-        for (const QString& table : tables) {
-            list.bindText(1, table);
-            while (list.step()) {
-                names << list.column(0).toString();
-                definitions_ << list.column(1).toString();
-            }
-        }
-    }
-    for (const QString& name : names) {
-        QString quoted = name;
-        dao::Statement(db, QStringLiteral("DROP INDEX \"%1\"").arg(quoted.replace('"', "\"\""))).run();
-    }
-}
-
-void IndexesSetAside::restore() {
-    for (const QString& sql : definitions_)
-        dao::Statement(db_, sql).run();
-    definitions_.clear();
-}
-
 bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
                     const std::function<std::unique_ptr<RecordLoader>()>& makeLoader) {
     const bool batched = spec.batchSize > 0;
@@ -73,7 +46,7 @@ bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
     try {
         reader.emplace(path, spec.recordLength);
         dao::Transaction changes(db);
-        IndexesSetAside indexes(db, spec.emptied);
+        dao::IndexesSetAside indexes(db, spec.emptied);
         for (const QString& table : spec.emptied)
             db.execute(QStringLiteral("DELETE * FROM ") + table);
         const std::unique_ptr<RecordLoader> loader = makeLoader();

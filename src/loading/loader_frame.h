@@ -38,18 +38,4 @@ struct FrameSpec {
 bool runLoaderFrame(LoadContext& ctx, const FrameSpec& spec,
                     const std::function<std::unique_ptr<RecordLoader>()>& makeLoader);
 
-// The non-unique indexes of tables, dropped and later created again from their own definitions
-// in the database, so that every such index the schema has comes back as it was. Filling a
-// table and then building each index in one pass is several times faster than keeping the
-// indexes up to date row by row. The unique ones stay: they find repeated keys.
-class IndexesSetAside {
-public:
-    IndexesSetAside(dao::Database& db, const QStringList& tables); // drops them
-    void restore();                                                // creates them again
-
-private:
-    dao::Database& db_;
-    QStringList definitions_;
-};
-
 } // namespace loading

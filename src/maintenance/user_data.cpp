@@ -5,6 +5,7 @@
 #include "maintenance/restore_marker.h"
 #include "maintenance/restored_address.h"
 #include "platform/dao/dao.h"
+#include "platform/dao/indexes_aside.h"
 #include "platform/dao/statement.h"
 #include "platform/files/atomic_file.h"
 #include "platform/files/folders.h"
@@ -126,44 +127,6 @@ QString setAside(const QString& path) {
     }
     throw dao::DaoError(path, QStringLiteral("move aside"), QStringLiteral("every name for it is taken"));
 }
-
-// A restore of many records writes around the indexes of PRIME whose keys hold a column it
-// writes (the searches' index holds User1 to User3 and ZIP): kept up to date row by row, each
-// row's entry moving to another place in the key, they cost more than the writes themselves.
-// They are dropped and built again once, inside the restore's transaction, so that no other copy
-// ever reads PRIME without them; built whole, they are the same indexes as before.
-class IndexesSetAside {
-public:
-    IndexesSetAside(dao::Database& db, const QString& table, const QStringList& columns) : db_(db) {
-        QStringList quoted;
-        for (const QString& c : columns)
-            quoted << QLatin1Char('\'') + c.toLower() + QLatin1Char('\'');
-        dao::Statement found(
-            db,
-            QStringLiteral(
-                "SELECT m.name, m.sql FROM main.sqlite_master m WHERE m.type = 'index' AND m.tbl_name = ? "
-                "AND m.sql IS NOT NULL AND EXISTS (SELECT 1 FROM pragma_index_info(m.name) i "
-                "WHERE lower(i.name) IN (%1))")
-                .arg(quoted.join(QLatin1Char(','))));
-        found.bind(1, table);
-        QStringList names;
-        while (found.step()) {
-            names << found.column(0).toString();
-            sql_ << found.column(1).toString();
-        }
-        for (const QString& name : names)
-            dao::Statement(db, QStringLiteral("DROP INDEX main.\"%1\"").arg(name)).run();
-    }
-    void rebuild() {
-        for (const QString& sql : std::as_const(sql_))
-            dao::Statement(db_, sql).run();
-        sql_.clear();
-    }
-
-private:
-    dao::Database& db_;
-    QStringList sql_;
-};
 
 // Whether a PRIME row holds user data written into it, in SQL: a user field holding more than
 // blanks or an Omit of "Y" (of either case: such a row is looked at by takenFromSaved). prefix
@@ -454,8 +417,11 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     const bool many =
         state->scalar(QStringLiteral("SELECT COUNT(*) FROM saved.\"USER\"")).toLongLong() * kRebuildShare >=
         state->scalar(QStringLiteral("SELECT COUNT(*) FROM main.PRIME")).toLongLong();
-    std::optional<IndexesSetAside> setAsideIndexes;
-    if (many) setAsideIndexes.emplace(*state, QStringLiteral("PRIME"), fields + addressFields);
+    // Kept up to date row by row, each row's entry moving to another place in its key, the indexes
+    // holding a written column (the searches' index holds User1 to User3 and ZIP) cost more than
+    // the writes themselves; built whole again inside the transaction, they are the same indexes.
+    std::optional<dao::IndexesSetAside> setAsideIndexes;
+    if (many) setAsideIndexes.emplace(*state, QStringList{QStringLiteral("PRIME")}, fields + addressFields);
 
     // Columns: the record's rowid, FILE and SEQUENCE; the backed-up fields; the record's fields and
     // address; then whether the backup's fields differ from the record's, whether its User1 marks
@@ -527,7 +493,7 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
         if (address != now.mid(n)) write(setAddress, address, rowid);
     }
 
-    if (setAsideIndexes) setAsideIndexes->rebuild();
+    if (setAsideIndexes) setAsideIndexes->restore();
     restore.commit();
     return counts;
 }
