@@ -222,6 +222,7 @@ void QueryRecordset::open(const QString& jetSql, const QueryTerms* terms, int op
     // keep only the rowids (and keys) of rows passed over, reading their values again when they are
     // revisited.
     QString keyHead, keyQualifier; // the read of one row by key, less the key's terms
+    QStringList keyColumns;        // the table's key, when the result holds it whole
     if (!forwardOnly_) {
         QuerySource src;
         QString withRowid;
@@ -256,7 +257,6 @@ void QueryRecordset::open(const QString& jetSql, const QueryTerms* terms, int op
             keyQualifier = src.qualifier;
             nameFields();
             // Rows are known by their table's key when the result holds it.
-            QStringList keyColumns;
             for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY"))) {
                 const auto at =
                     std::find_if(originColumns_.begin(), originColumns_.end(),
@@ -325,7 +325,7 @@ void QueryRecordset::open(const QString& jetSql, const QueryTerms* terms, int op
 
     if (!keyFields_.empty()) {
         QStringList terms;
-        for (const QString& key : db.indexColumns(baseTable_, QStringLiteral("PRIMARY")))
+        for (const QString& key : std::as_const(keyColumns))
             terms << keyQualifier + u'.' + quoteName(key) + QStringLiteral(" = ?");
         keyRefetchSql_ = keyHead + terms.join(QStringLiteral(" AND "));
     }
