@@ -388,11 +388,15 @@ void QueryRecordset::prepareOnce(sqlite3_stmt*& st, const QString& sql) const {
     }
 }
 
+void QueryRecordset::appendRowKey(std::string& out, sqlite3_stmt* st, int firstColumn) const {
+    for (int f : keyFields_)
+        appendKey(out, st, firstColumn + f);
+}
+
 bool QueryRecordset::sameKey(sqlite3_stmt* st, long long n, int firstColumn) const {
     if (!keyed()) return true;
     std::string key;
-    for (int f : keyFields_)
-        appendKey(key, st, firstColumn + f);
+    appendRowKey(key, st, firstColumn);
     return keys_.compare(keyAt_[size_t(n - base_)], key.size(), key) == 0;
 }
 
@@ -492,8 +496,7 @@ bool QueryRecordset::fetchTo(long long n) {
         }
         if (keyed()) {
             keyAt_.push_back(quint32(keys_.size()));
-            for (int f : keyFields_)
-                appendKey(keys_, stmt_, firstField_ + f);
+            appendRowKey(keys_, stmt_, firstField_);
         }
         if (loaded() < keepFrom) {
             rows_.emplace_back();
@@ -718,8 +721,7 @@ void QueryRecordset::writeRow(bool isNew) {
         sqlite3_bind_int64(refetch_, 1, rowids_[at]);
         if (sqlite3_step(refetch_) == SQLITE_ROW) {
             keyAt_[at] = quint32(keys_.size());
-            for (int f : keyFields_)
-                appendKey(keys_, refetch_, f);
+            appendRowKey(keys_, refetch_, 0);
         }
         sqlite3_reset(refetch_);
     }

@@ -80,6 +80,8 @@ private:
     // Place n's row read by the key it had when the result was read: rowids_ follows it; false
     // when no row has that key now (the row is deleted).
     bool readByKey(long long n, QVariantList* row) const;
+    // The key of the row st holds (its fields from column firstColumn on), as keys_ keeps it.
+    void appendRowKey(std::string& out, sqlite3_stmt* st, int firstColumn) const;
     // True when the row st holds has place n's key (or no key is kept).
     bool sameKey(sqlite3_stmt* st, long long n, int firstColumn) const;
     bool keyed() const { return !keyFields_.empty(); }
