@@ -136,8 +136,8 @@ EntryRole entryRole(const QString& entryName) {
     role.refusal = refusalOf(file);
     if (!role.refusal.isEmpty()) return role;
     for (const QString& st : dataset::codes())
-        if (file.compare(dataset::stateDatabaseName(st), Qt::CaseInsensitive) == 0) role.stateCode = st;
-    role.settings = file.compare(dataset::indexDatabaseName(), Qt::CaseInsensitive) == 0;
+        if (isNamed(file, dataset::stateDatabaseName(st))) role.stateCode = st;
+    role.settings = isNamed(file, dataset::indexDatabaseName());
     return role;
 }
 
