@@ -32,10 +32,11 @@ QString sortedSearchSQL(const QString& searchSql, int colnum) {
 }
 
 std::optional<dao::QueryTerms> sortedSearchTerms(const dao::QueryTerms& search, int colnum) {
-    const QString order = searchOrderClause(colnum);
-    if (order.isEmpty()) return std::nullopt;
+    // The text as sortedSearchSQL gives it, so that the list's record source matches it exactly.
+    const QString text = sortedSearchSQL(search.text, colnum);
+    if (text.isEmpty()) return std::nullopt;
     dao::QueryTerms sorted = search;
-    sorted.text = search.text + order;
+    sorted.text = text;
     sorted.orderBy = searchOrderTerms(colnum);
     return sorted;
 }
