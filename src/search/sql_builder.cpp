@@ -209,7 +209,7 @@ dao::QueryTerms buildSearchTerms(const SqlParameters& lookups) {
     // A class list's employers are those of any of its ranges, each range read on its own.
     for (const bool negated : {false, true}) {
         const QStringList& ranges = negated ? parts.classExclude : parts.classInclude;
-        if (joined(ranges, " OR ").isEmpty()) continue;
+        if (ranges.isEmpty()) continue;
         dao::MembershipTerm m{QStringLiteral("FILESEQ"), negated, {}};
         for (const QString& range : ranges)
             m.subqueries << QLatin1String(kClassSubquery) + range;
