@@ -54,11 +54,7 @@ std::optional<Collation> textCollationOf(sqlite3* db, const char* table, const c
                                       nullptr) != SQLITE_OK ||
         !textAffinity(declared))
         return std::nullopt;
-    const QByteArray name = QByteArray(collation ? collation : "BINARY").toUpper();
-    if (name == "BINARY") return Collation::Binary;
-    if (name == "NOCASE") return Collation::NoCase;
-    if (name == "RTRIM") return Collation::RTrim;
-    return std::nullopt;
+    return collationNamed(QString::fromUtf8(collation ? collation : "BINARY"));
 }
 
 } // namespace

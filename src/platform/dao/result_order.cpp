@@ -13,14 +13,14 @@
 
 namespace dao::detail {
 
-namespace {
-
 std::optional<Collation> collationNamed(const QString& name) {
     if (name.compare(QLatin1String("BINARY"), Qt::CaseInsensitive) == 0) return Collation::Binary;
     if (name.compare(QLatin1String("NOCASE"), Qt::CaseInsensitive) == 0) return Collation::NoCase;
     if (name.compare(QLatin1String("RTRIM"), Qt::CaseInsensitive) == 0) return Collation::RTrim;
     return std::nullopt;
 }
+
+namespace {
 
 bool isName(const SqlToken& t) {
     return t.kind == SqlToken::Word || t.kind == SqlToken::Bracketed;

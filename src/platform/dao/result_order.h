@@ -27,6 +27,8 @@ namespace detail {
 class IndexOrders;
 
 enum class Collation { Binary, NoCase, RTrim };
+// The collation of that name (any case); nothing for one of another name.
+std::optional<Collation> collationNamed(const QString& name);
 
 struct OrderTerm {
     QString written;    // the whole term
