@@ -58,8 +58,12 @@ void replaceFile(const QString& temp, const QString& target) {
         throw dao::DaoError(target, QStringLiteral("replace"), reason);
 }
 
-QString columnList(const QStringList& fields) {
-    return fields.join(QStringLiteral(", "));
+// The fields as a select list, each qualified by prefix ("p.") when one is given.
+QString columnList(const QStringList& fields, const QString& prefix = QString()) {
+    QStringList qualified;
+    for (const QString& f : fields)
+        qualified << prefix + f;
+    return qualified.join(QStringLiteral(", "));
 }
 
 // Copies the rows a query on from gives (its columns named fields) into table of to; returns how many.
@@ -405,12 +409,6 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     const QStringList fields = restoredUserFields();
     const QStringList addressFields{QStringLiteral("STREET"), QStringLiteral("CITY"), QStringLiteral("ST"),
                                     QStringLiteral("ZIP"), QStringLiteral("ZIPEXT")};
-    const auto columns = [](const QString& table, const QStringList& names) {
-        QStringList qualified;
-        for (const QString& n : names)
-            qualified << table + QLatin1Char('.') + n;
-        return qualified.join(QStringLiteral(", "));
-    };
     const QString join = QStringLiteral(" FROM saved.\"USER\" b CROSS JOIN main.PRIME p "
                                         "ON p.FILE = b.FILE AND p.SEQUENCE = b.SEQUENCE");
     // Only rows that change are written; a restore of many records sets the indexes aside.
@@ -434,8 +432,8 @@ RestoreCounts copyBackupIntoState(const QString& mainDbPath, const QString& back
     const QString holdsUserData =
         pass == NotesPass::Pending ? userDataRule(QStringLiteral("p.")) : QStringLiteral("0");
     dao::Statement users(*state, QStringLiteral("SELECT p.rowid, b.FILE, b.SEQUENCE, ") +
-                                     columns("b", fields) + QStringLiteral(", ") +
-                                     columns("p", fields + addressFields) +
+                                     columnList(fields, QStringLiteral("b.")) + QStringLiteral(", ") +
+                                     columnList(fields + addressFields, QStringLiteral("p.")) +
                                      QStringLiteral(", %1, substr(b.User1, 1, 2) = '!&', %2")
                                          .arg(differ.join(QStringLiteral(" OR ")), holdsUserData) +
                                      join);
