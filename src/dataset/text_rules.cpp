@@ -20,13 +20,18 @@ bool sortsAfter(const QVariant& v, const QString& threshold) {
 }
 
 QString trimBlanks(const QString& text, BlankEnds ends) {
+    const QStringView kept = trimBlanks(QStringView(text), ends);
+    return kept.size() == text.size() ? text : kept.toString();
+}
+
+QStringView trimBlanks(QStringView text, BlankEnds ends) {
     qsizetype from = 0, to = text.size();
     if (ends == BlankEnds::Both)
         while (from < to && text.at(from) == QLatin1Char(' '))
             ++from;
     while (to > from && text.at(to - 1) == QLatin1Char(' '))
         --to;
-    return text.mid(from, to - from);
+    return text.sliced(from, to - from);
 }
 
 QString properCase(const QString& text) {

@@ -20,6 +20,7 @@ bool sortsAfter(const QVariant& v, const QString& threshold);
 // at the end only.
 enum class BlankEnds { Both, Trailing };
 QString trimBlanks(const QString& text, BlankEnds ends = BlankEnds::Both);
+QStringView trimBlanks(QStringView text, BlankEnds ends = BlankEnds::Both);
 
 // Lower case, then the first character and every character after a blank raised.
 QString properCase(const QString& text);

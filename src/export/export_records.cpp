@@ -29,14 +29,6 @@ QStringView textOf(const QVariant& value, QString& scratch) {
     return scratch;
 }
 
-QStringView trimmed(QStringView s) {
-    while (!s.isEmpty() && s.front() == u' ')
-        s = s.sliced(1);
-    while (!s.isEmpty() && s.back() == u' ')
-        s.chop(1);
-    return s;
-}
-
 // The key that starts every line: FILE-SEQUENCE as stored, not padded.
 QString keyOf(const SourceRow& row) {
     return text(row, Field::FILE) + QLatin1Char('-') + text(row, Field::SEQUENCE);
@@ -60,7 +52,7 @@ public:
     // A stored value as text, trimmed or not.
     void add(const QVariant& value, bool trim = false) {
         const QStringView v = textOf(value, scratch_);
-        add(trim ? trimmed(v) : v);
+        add(trim ? trimBlanks(v) : v);
     }
     // The key that starts every line: FILE-SEQUENCE as stored, not padded.
     void addKey(const SourceRow& row) {
@@ -307,13 +299,13 @@ QString delimitedLine(ExportFormat format, const SourceRow& row, const ExportFie
     DelimitedLine line(format);
     line.addKey(row);
     for (const QString* s : {&fields.NAME1, &fields.NAME2, &fields.STREET, &fields.CITY})
-        line.add(trimmed(*s));
+        line.add(trimBlanks(QStringView(*s)));
     line.add(row[Field::ST], true);
-    line.add(trimmed(fields.ZIP));
+    line.add(trimBlanks(QStringView(fields.ZIP)));
     line.add(fields.PHONE);
-    line.add(trimmed(fields.FAX));
-    line.add(trimmed(fields.TITLE));
-    line.add(trimmed(fields.CONTACT));
+    line.add(trimBlanks(QStringView(fields.FAX)));
+    line.add(trimBlanks(QStringView(fields.TITLE)));
+    line.add(trimBlanks(QStringView(fields.CONTACT)));
     for (Field f : {Field::SIC, Field::EMPLOYEES, Field::SALES, Field::User1, Field::User2, Field::User3})
         line.add(row[f]);
 
