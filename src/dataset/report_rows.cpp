@@ -32,22 +32,8 @@ int compareDesc(const QVariant& a, const QVariant& b) {
 QVariant storedDate(const QVariant& v) {
     if (v.typeId() == QMetaType::QString && v.toString().size() == 10) {
         const QString& s = *static_cast<const QString*>(v.constData());
-        // "YYYY-MM-DD" in ASCII digits, the form the layer stores, read without a parser.
-        auto number = [&](int from, int count) {
-            int n = 0;
-            for (int i = from; i < from + count; ++i) {
-                if (s[i] < u'0' || s[i] > u'9') return -1;
-                n = n * 10 + (s[i].unicode() - u'0');
-            }
-            return n;
-        };
-        if (s[4] == u'-' && s[7] == u'-') {
-            const int year = number(0, 4), month = number(5, 2), day = number(8, 2);
-            if (year > 0 && month >= 0 && day >= 0)
-                if (const QDate d(year, month, day); d.isValid()) return d;
-        }
-        const QDate d = QDate::fromString(s, Qt::ISODate);
-        if (d.isValid()) return d;
+        if (const QDate d = dao::dateFromStorage(s); d.isValid()) return d;
+        if (const QDate d = QDate::fromString(s, Qt::ISODate); d.isValid()) return d;
     }
     const QDate d = dao::toDate(v);
     return d.isValid() ? QVariant(d) : QVariant();

@@ -229,31 +229,11 @@ QString valueText(const QVariant& value) {
 }
 
 QString modDateText(const QVariant& expire) {
-    // Dates are stored as YYYY-MM-DD: rearranged without the general parser, a line holds eight.
-    if (expire.typeId() == QMetaType::QString) {
-        const QString& stored = *static_cast<const QString*>(expire.constData());
-        int parts[3] = {0, 0, 0};
-        bool digits = stored.size() == 10 && stored[4] == u'-' && stored[7] == u'-';
-        for (int i = 0, part = 0; digits && i < 10; ++i) {
-            const char16_t c = stored[i].unicode();
-            if (i == 4 || i == 7)
-                ++part;
-            else if (c >= u'0' && c <= u'9')
-                parts[part] = parts[part] * 10 + (c - u'0');
-            else
-                digits = false;
-        }
-        if (digits) {
-            if (!QDate::isValid(parts[0], parts[1], parts[2]) ||
-                (parts[1] == 1 && parts[2] == 1 && (parts[0] == 1950 || parts[0] == 2050)))
-                return QString();
-            QString text(10, u'/');
-            for (int i : {5, 6, 8, 9, 0, 1, 2, 3}) // MM/DD/YYYY from YYYY-MM-DD
-                text[i < 5 ? i + 6 : i - 5] = stored[i];
-            return text;
-        }
-    }
-    const QDate d = dao::toDate(expire);
+    // Dates are stored as YYYY-MM-DD: read without the general parser, a line holds eight.
+    QDate d = expire.typeId() == QMetaType::QString
+                  ? dao::dateFromStorage(*static_cast<const QString*>(expire.constData()))
+                  : QDate();
+    if (!d.isValid()) d = dao::toDate(expire);
     if (!d.isValid() || (d.month() == 1 && d.day() == 1 && (d.year() == 1950 || d.year() == 2050)))
         return QString();
     return valueText(d);

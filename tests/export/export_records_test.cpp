@@ -221,8 +221,14 @@ TEST(ExportValues, ANulIsWrittenAsABlankAndEveryOtherByteAsItStands) {
 
 TEST(ExportValues, ModDatesOf1950And2050AreEmpty) {
     const std::pair<QVariant, const char*> cases[] = {
-        {QDate(2004, 6, 30), "06/30/2004"}, {QDate(1950, 1, 1), ""}, {QDate(2050, 1, 1), ""},
-        {QDate(1950, 1, 2), "01/02/1950"},  {"1999-12-31", "12/31/1999"}, {QVariant(), ""},
+        {QDate(2004, 6, 30), "06/30/2004"},
+        {QDate(1950, 1, 1), ""},
+        {QDate(2050, 1, 1), ""},
+        {QDate(1950, 1, 2), "01/02/1950"},
+        {"1999-12-31", "12/31/1999"},
+        {QVariant(), ""},
+        {"2050-01-01", ""},
+        {"1999-02-30", ""},
     };
     for (const auto& [date, text] : cases)
         EXPECT_EQ(modDateText(date), text) << date.toString().toStdString();

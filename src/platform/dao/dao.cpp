@@ -143,6 +143,21 @@ QString dateToStorage(const QDate& d) {
         .arg(d.day(), 2, 10, QLatin1Char('0'));
 }
 
+QDate dateFromStorage(QStringView s) {
+    if (s.size() != 10 || s[4] != u'-' || s[7] != u'-') return QDate();
+    int parts[3] = {0, 0, 0};
+    for (int i = 0, part = 0; i < 10; ++i) {
+        const char16_t c = s[i].unicode();
+        if (i == 4 || i == 7)
+            ++part;
+        else if (c >= u'0' && c <= u'9')
+            parts[part] = parts[part] * 10 + (c - u'0');
+        else
+            return QDate();
+    }
+    return QDate(parts[0], parts[1], parts[2]);
+}
+
 int compareText(const QString& a, const QString& b) {
     const QByteArray x = a.toUtf8(), y = b.toUtf8();
     const int n = int(std::min(x.size(), y.size()));

@@ -302,6 +302,9 @@ protected:
 // date, or its year is not 1 to 9999.
 QDate toDate(const QVariant& v);
 QString dateToStorage(const QDate& d); // "YYYY-MM-DD"
+// A date as stored, "YYYY-MM-DD" in ASCII digits, read without the general parser; invalid for any
+// other text and for a day the calendar does not have.
+QDate dateFromStorage(QStringView s);
 
 // True when v holds an integer or floating-point number; a bool is not one.
 bool isNumber(const QVariant& v);
