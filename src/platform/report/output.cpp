@@ -46,16 +46,6 @@ bool isWholePdf(const QString& path) {
     return number && xref > 0 && xref < size && f.seek(xref) && f.read(4) == "xref";
 }
 
-void paintRules(QPainter& painter, const Page& page, qreal scale) {
-    QPen pen(Qt::black);
-    pen.setCapStyle(Qt::FlatCap);
-    for (const Rule& r : page.rules) {
-        pen.setWidthF(r.width * scale);
-        painter.setPen(pen);
-        painter.drawLine(QLineF(r.line.p1() * scale, r.line.p2() * scale));
-    }
-}
-
 // The font a spec stands for on a device drawn at scale device pixels to a point: its size in
 // points times scale, whatever resolution the device has.
 QFont deviceFont(const FontSpec& spec, qreal scale, const QPaintDevice& device) {
@@ -64,14 +54,21 @@ QFont deviceFont(const FontSpec& spec, qreal scale, const QPaintDevice& device) 
     return f;
 }
 
-// Draws the pages of one output job, each font made once for the job rather than at every change.
+// Draws pages (those of one output job, or one of a preview), each font made once rather than at
+// every change.
 class PageDrawer {
 public:
     PageDrawer(QPainter& painter, qreal scale) : painter_(painter), scale_(scale) {}
 
     void draw(const Page& page) {
         painter_.save();
-        paintRules(painter_, page, scale_);
+        QPen pen(Qt::black);
+        pen.setCapStyle(Qt::FlatCap);
+        for (const Rule& r : page.rules) {
+            pen.setWidthF(r.width * scale_);
+            painter_.setPen(pen);
+            painter_.drawLine(QLineF(r.line.p1() * scale_, r.line.p2() * scale_));
+        }
         painter_.setPen(Qt::black);
         current_ = nullptr;
         for (const TextRun& t : page.texts) {
@@ -252,17 +249,7 @@ void paintPage(QPainter& painter, const Page& page, qreal scale) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    paintRules(painter, page, scale);
-    painter.setPen(Qt::black);
-    FontSpec current;
-    current.size = -1;
-    for (const TextRun& t : page.texts) {
-        if (!(t.font == current)) {
-            current = t.font;
-            painter.setFont(deviceFont(t.font, scale, *painter.device()));
-        }
-        painter.drawText(t.origin * scale, t.text);
-    }
+    PageDrawer(painter, scale).draw(page);
     painter.restore();
 }
 
