@@ -7,7 +7,7 @@
 namespace results {
 
 namespace {
-constexpr Qt::Alignment kNumber = Qt::AlignRight | Qt::AlignVCenter;
+constexpr Qt::Alignment kNumber = grid::kNumberAlignment;
 } // namespace
 
 QVector<grid::ColumnSpec> allRecordsColumns() {

@@ -80,7 +80,7 @@ void VKLISTI::buildControls() {
                                      true,
                                      {},
                                      {},
-                                     Qt::AlignRight | Qt::AlignVCenter}});
+                                     grid::kNumberAlignment}});
 
     // Code and loss cost always in view; the description takes the rest and elides.
     TDBGrid7->fitColumn(0, QStringLiteral("00000"));

@@ -14,6 +14,9 @@ struct ValueItem {
     QString display{};
 };
 
+// How a column of numbers stands: right, so that the digits line up.
+inline constexpr Qt::Alignment kNumberAlignment = Qt::AlignRight | Qt::AlignVCenter;
+
 struct ColumnSpec {
     QString caption{};
     QString field{};  // the recordset field a bound column reads; unused by unbound grids
@@ -21,7 +24,7 @@ struct ColumnSpec {
     bool visible = true;
     QColor headerColor{}; // invalid: the style's default
     QVector<ValueItem> valueItems{};
-    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter; // numbers stand right
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter; // numbers: kNumberAlignment
 };
 
 // Text of value in a display format. Null gives "". Dates take "MM/DD/YY" (either case);
