@@ -294,6 +294,24 @@ TEST_F(DaoTest, SchemaHelpersReportTablesIndexesAndTypes) {
     EXPECT_THROW(db->createTable("BAD", {{"A", "WIDGET"}}), DaoError);
 }
 
+// SQLite's page buffers come from a memory region of their own: a buffer keeps its bytes when it
+// moves between that region and the C heap.
+TEST_F(DaoTest, PageBuffersKeepTheirBytesAcrossResizes) {
+    auto* p = static_cast<unsigned char*>(sqlite3_malloc(4300));
+    ASSERT_NE(p, nullptr);
+    ASSERT_GE(sqlite3_msize(p), 4300u);
+    for (int i = 0; i < 4300; ++i)
+        p[i] = static_cast<unsigned char>(i * 7);
+    for (int size : {4200, 9000, 4500, 100}) {
+        p = static_cast<unsigned char*>(sqlite3_realloc(p, size));
+        ASSERT_NE(p, nullptr);
+        ASSERT_GE(sqlite3_msize(p), static_cast<sqlite3_uint64>(size));
+        for (int i = 0; i < std::min(size, 4200); ++i)
+            ASSERT_EQ(p[i], static_cast<unsigned char>(i * 7)) << "at " << i << " after resizing to " << size;
+    }
+    sqlite3_free(p);
+}
+
 TEST_F(DaoTest, MemoKeepsDigitTextAsText) {
     makePrime();
     auto rs = db->OpenTable("PRIME");

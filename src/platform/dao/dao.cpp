@@ -2,6 +2,7 @@
 
 #include "platform/dao/index_order.h"
 #include "platform/dao/jet_sql.h"
+#include "platform/dao/page_memory.h"
 #include "platform/dao/member_set.h"
 #include "platform/dao/query_recordset.h"
 #include "platform/dao/query_terms.h"
@@ -211,6 +212,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bo
     d->readOnly_ = readOnly;
     // Never SQLITE_OPEN_CREATE: a file that vanished since the check stays missing.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    detail::usePageMemory();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = reasonFor(d->db_, rc);
@@ -235,6 +237,7 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& p
     std::unique_ptr<Database> d(new Database);
     d->path_ = path;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
+    detail::usePageMemory();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = reasonFor(d->db_, rc);
