@@ -263,6 +263,7 @@ std::unique_ptr<RowSource> expiryOrdered(const QString& searchSql, const dataset
                                          QString& error) {
     if (!dataset::replaceWorkingCopy(programFolder, &error)) return nullptr;
     report = dao::Database::open(dataset::workingCopyPath());
+    report->setScratch();
     {
         dataset::ReportRowWriter writer(dataset::RowWriter::ExpiryPass, dataSet, state, *report);
         std::unique_ptr<dao::Recordset> search =
