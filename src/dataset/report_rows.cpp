@@ -189,16 +189,19 @@ struct ReportRowWriter::Tables {
     QHash<QString, std::optional<QVariant>> described[3];
 };
 
-ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database& state,
-                                 dao::Database& report)
+ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database* state,
+                                 dao::Database* report)
     : kind_(kind), dataSet_(dataSet), t_(std::make_unique<Tables>()) {
-    auto query = [&](const QString& sql) { return std::make_unique<dao::Statement>(state, sql); };
-    t_->prime = report.OpenTable(QStringLiteral("PRIME"));
-    t_->primeOut.find(*t_->prime);
-    if (kind_ != RowWriter::ExpiryPass) {
-        t_->cls = report.OpenTable(QStringLiteral("CLASS"));
-        t_->classOut.find(*t_->cls);
+    if (report) {
+        t_->prime = report->OpenTable(QStringLiteral("PRIME"));
+        t_->primeOut.find(*t_->prime);
+        if (kind_ != RowWriter::ExpiryPass) {
+            t_->cls = report->OpenTable(QStringLiteral("CLASS"));
+            t_->classOut.find(*t_->cls);
+        }
     }
+    if (!state) return;
+    auto query = [&](const QString& sql) { return std::make_unique<dao::Statement>(*state, sql); };
     // In the order of the key's index: what a seek on it and a walk along its rows gave.
     if (kind_ != RowWriter::Labels)
         t_->mods = query(
@@ -225,18 +228,35 @@ ReportRowWriter::ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet
 ReportRowWriter::~ReportRowWriter() = default;
 
 void ReportRowWriter::write(const dao::Recordset& e) {
+    read(e, scratch_);
+    write(scratch_);
+}
+
+void ReportRowWriter::write(const ReportRow& row) {
+    dao::Recordset& p = *t_->prime;
+    p.AddNew();
+    for (const auto& [field, v] : row.prime)
+        t_->primeOut.set(p, field, v);
+    if (t_->cls) {
+        t_->cls->AddNew();
+        for (const auto& [field, v] : row.cls)
+            t_->classOut.set(*t_->cls, field, v);
+    }
+    p.Update();
+    if (t_->cls) t_->cls->Update();
+}
+
+void ReportRowWriter::read(const dao::Recordset& e, ReportRow& row) {
+    row.prime.clear();
+    row.cls.clear();
+    row_ = &row;
     Fields& in = t_->employer;
     in.find(e);
     const QVariant fileValue = in.get(e, fFILE), sequenceValue = in.get(e, fSEQUENCE);
     const QString file = fileValue.toString(), sequence = sequenceValue.toString();
-    t_->prime->AddNew();
-    if (t_->cls) {
-        t_->cls->AddNew();
-        t_->classOut.set(*t_->cls, cFILE, fileValue);
-        t_->classOut.set(*t_->cls, cSEQUENCE, sequenceValue);
-    }
+    if (kind_ != RowWriter::ExpiryPass) row.cls = {{cFILE, fileValue}, {cSEQUENCE, sequenceValue}};
     writeBase(e);
-    if (kind_ == RowWriter::ExpiryPass) t_->primeOut.set(*t_->prime, fOmit, in.get(e, fOmit));
+    if (kind_ == RowWriter::ExpiryPass) put(fOmit, in.get(e, fOmit));
     if (kind_ != RowWriter::Labels) writeMods(file, sequence);
     if (isPrintRun(kind_) || kind_ == RowWriter::PrintRecord) {
         writeClasses(file, sequence);
@@ -248,26 +268,22 @@ void ReportRowWriter::write(const dao::Recordset& e) {
         writeNote(file, sequence);
         if (dataSet_.isNY()) writeNewYork(file, sequence, e);
     }
-    t_->prime->Update();
-    if (t_->cls) t_->cls->Update();
 }
 
 void ReportRowWriter::writeBase(const dao::Recordset& e) {
-    dao::Recordset& p = *t_->prime;
-    const Fields &in = t_->employer, &out = t_->primeOut;
-    auto copy = [&](int field) { out.set(p, field, in.get(e, field)); };
+    const Fields& in = t_->employer;
+    auto copy = [&](int field) { put(field, in.get(e, field)); };
     // The user's own telephone, fax, contact and title stand for the released ones when present.
     auto preferred = [&](int field, int user) {
         const QVariant own = in.get(e, user);
-        out.set(p, field, dataset::sortsAfter(own, QStringLiteral("!")) ? own : in.get(e, field));
+        put(field, dataset::sortsAfter(own, QStringLiteral("!")) ? own : in.get(e, field));
     };
     for (int f : {fFILE, fSEQUENCE, fNAME1, fNAME2, fSTREET, fCITY})
         copy(f);
     const QVariant zipExt = in.get(e, fZIPEXT);
-    out.set(p, fZIP,
-            dataset::sortsAfter(zipExt, QStringLiteral("!"))
-                ? QVariant(in.get(e, fZIP).toString() + QLatin1Char('-') + zipExt.toString())
-                : in.get(e, fZIP));
+    put(fZIP, dataset::sortsAfter(zipExt, QStringLiteral("!"))
+                  ? QVariant(in.get(e, fZIP).toString() + QLatin1Char('-') + zipExt.toString())
+                  : in.get(e, fZIP));
     preferred(fPHONE, fUserPhone);
     preferred(fFAX, fUserFax);
     for (int f : {fAREA, fSIC, fCOUNTY, fEMPLOYEES, fSALES, fCOUNTYNAME})
@@ -296,39 +312,35 @@ void ReportRowWriter::writeMods(const QString& file, const QString& sequence) {
         return c < 0;
     });
 
-    dao::Recordset& p = *t_->prime;
-    const Fields& out = t_->primeOut;
     if (kind_ == RowWriter::ExpiryPass || kind_ == RowWriter::LabelsByExpiry) {
         // The expiry order puts an employer without a mod with the 11 November expiries.
         QVariant md = mods.isEmpty() ? QVariant() : monthDay(mods.first().expire);
         if (kind_ == RowWriter::ExpiryPass && !md.isValid()) md = 1111;
-        if (md.isValid()) out.set(p, fEXPIRE, md);
+        if (md.isValid()) put(fEXPIRE, md);
         return;
     }
     const int n = std::min(int(mods.size()), kModSlots);
     const bool effective = kind_ == RowWriter::PrintRecord || !dataSet_.isNY();
     for (int i = 0; i < n; ++i) {
-        out.set(p, fISSUE0 + i, mods[i].issue);
-        if (effective) out.set(p, fEFFECTIVE0 + i, mods[i].effective);
-        out.set(p, fEXPIRE0 + i, mods[i].expire);
-        out.set(p, fMOD0 + i, mods[i].mod);
+        put(fISSUE0 + i, mods[i].issue);
+        if (effective) put(fEFFECTIVE0 + i, mods[i].effective);
+        put(fEXPIRE0 + i, mods[i].expire);
+        put(fMOD0 + i, mods[i].mod);
     }
     if (isPrintRun(kind_) && n > 0) {
         const QVariant md = monthDay(mods.first().expire);
-        if (md.isValid()) out.set(p, fEXPIRE, md);
+        if (md.isValid()) put(fEXPIRE, md);
     }
 }
 
 void ReportRowWriter::writeClasses(const QString& file, const QString& sequence) {
     dao::Statement& rs = *t_->classes;
-    dao::Recordset& c = *t_->cls;
     rs.bindText(1, file);
     rs.bindText(2, sequence);
-    const Fields& out = t_->classOut;
     for (int i = 0; rs.step(); ++i) {
-        out.set(c, cCLASS0 + i, rs.column(0));
-        out.set(c, cCLASSDESC0 + i, rs.column(1));
-        out.set(c, cCLASSLOSS0 + i, rs.column(2));
+        row_->cls.emplace_back(cCLASS0 + i, rs.column(0));
+        row_->cls.emplace_back(cCLASSDESC0 + i, rs.column(1));
+        row_->cls.emplace_back(cCLASSLOSS0 + i, rs.column(2));
     }
 }
 
@@ -354,7 +366,7 @@ void ReportRowWriter::writeDescriptions(const dao::Recordset& e) {
             if (found == known.cend()) found = known.insert(key.toString(), lookUp());
             description = *found;
         }
-        if (description) t_->primeOut.set(*t_->prime, target, *description);
+        if (description) put(target, *description);
     };
     describe(*t_->employees, fEMPLOYEES, fEMPDESC);
     describe(*t_->sic, fSIC, fSICDESC);
@@ -362,31 +374,28 @@ void ReportRowWriter::writeDescriptions(const dao::Recordset& e) {
 }
 
 void ReportRowWriter::writeNewJersey(const dao::Recordset& e) {
-    dao::Recordset& p = *t_->prime;
-    const Fields &in = t_->employer, &out = t_->primeOut;
+    const Fields& in = t_->employer;
     for (int f : {fARESTPREM, fARTOTPREM, fARTOTLOSS, fNJPPAP, fNJCCPAP})
-        out.set(p, f, in.get(e, f));
+        put(f, in.get(e, f));
     const QVariant njar = in.get(e, fNJAR);
     if (kind_ == RowWriter::ExpiryPass) {
-        out.set(p, fNJAR, njar);
+        put(fNJAR, njar);
         return;
     }
     const QString text = dataset::njarMonthYear(njar);
-    out.set(p, fNJAR, text.isEmpty() ? QStringLiteral(" ") : text);
+    put(fNJAR, text.isEmpty() ? QStringLiteral(" ") : text);
 }
 
 void ReportRowWriter::writeNote(const QString& file, const QString& sequence) {
-    if (const QVariant note = byKey(*t_->notes, file, sequence); note.isValid())
-        t_->primeOut.set(*t_->prime, fNOTES, note);
+    if (const QVariant note = byKey(*t_->notes, file, sequence); note.isValid()) put(fNOTES, note);
 }
 
 void ReportRowWriter::writeNewYork(const QString& file, const QString& sequence, const dao::Recordset& e) {
-    dao::Recordset& p = *t_->prime;
-    const Fields &in = t_->employer, &out = t_->primeOut;
+    const Fields& in = t_->employer;
     if (const QVariant addresses = byKey(*t_->addresses, file, sequence); addresses.isValid())
-        out.set(p, fADDRESSES, addresses);
-    out.set(p, fREVISED, in.get(e, fREVISED));
-    out.set(p, fINTERSTATE, in.get(e, fINTERSTATE));
+        put(fADDRESSES, addresses);
+    put(fREVISED, in.get(e, fREVISED));
+    put(fINTERSTATE, in.get(e, fINTERSTATE));
 }
 
 } // namespace dataset

@@ -9,6 +9,8 @@
 #include <QVariant>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace dao {
 class Database;
@@ -30,22 +32,38 @@ namespace dataset {
 //   newest mod (1111 without one); no CLASS row.
 enum class RowWriter { Labels, LabelsByExpiry, Summary, Detail, PrintRecord, ExpiryPass };
 
+// One employer's report rows as read from the state database, ready to be written: the fields
+// set, by the writer's own numbers, in the order they were set.
+struct ReportRow {
+    std::vector<std::pair<int, QVariant>> prime, cls;
+};
+
 // Writes report rows for employers of one data set. Holds the state database's lookup tables and
 // the report database's PRIME and CLASS tables open while it lives.
 class ReportRowWriter {
 public:
     ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database& state,
-                    dao::Database& report);
+                    dao::Database& report)
+        : ReportRowWriter(kind, dataSet, &state, &report) {}
+    // Either database may be missing: without the report database the writer only reads rows, and
+    // without the state database it only writes rows read by another (on another thread, say).
+    ReportRowWriter(RowWriter kind, const dataset::DataSet& dataSet, dao::Database* state,
+                    dao::Database* report);
     ~ReportRowWriter();
     ReportRowWriter(const ReportRowWriter&) = delete;
     ReportRowWriter& operator=(const ReportRowWriter&) = delete;
 
     // Adds the rows of the employer whose state PRIME row employer is positioned on.
     void write(const dao::Recordset& employer);
+    // Reads the rows of that employer into row, writing nothing.
+    void read(const dao::Recordset& employer, ReportRow& row);
+    // Adds rows read before.
+    void write(const ReportRow& row);
 
 private:
     class Fields;
     struct Tables;
+    void put(int field, const QVariant& v) { row_->prime.emplace_back(field, v); }
     void writeBase(const dao::Recordset& e);
     void writeMods(const QString& file, const QString& sequence);
     void writeClasses(const QString& file, const QString& sequence);
@@ -57,6 +75,8 @@ private:
     RowWriter kind_;
     dataset::DataSet dataSet_;
     std::unique_ptr<Tables> t_;
+    ReportRow* row_ = nullptr; // the row being read
+    ReportRow scratch_;
 };
 
 } // namespace dataset

@@ -174,6 +174,17 @@ TEST_F(PrintRun, FailuresSaySoAndPrintNothing) {
          false,
          {"open VKPRTSUM.RPT", "table 1 copy", "formula SEARCHNAME=Bob's \"best\" search", "formula STATE=PA",
           "sort {PRIME.NAME1}", "print 1"}},
+        // Last: the template keeps its trigger. The employers are read well ahead of the refusal.
+        {"working copy refusing rows",
+         [&] {
+             dao::Database::open(path("REPORT.MDB"))
+                 ->execute(
+                     "CREATE TRIGGER refuse BEFORE INSERT ON PRIME BEGIN SELECT RAISE(ABORT, 'no'); END");
+             return employers(2000);
+         },
+         "The report could not be prepared, so nothing was printed.\n\n",
+         true,
+         {}},
     };
     for (const Case& c : cases) {
         engine = RecordingEngine();
