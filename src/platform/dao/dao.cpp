@@ -198,6 +198,16 @@ QString passwordFromConnect(const QString& connect) {
 // ---------------------------------------------------------------------------------------------
 // Database
 
+namespace {
+// Connections at work on two threads at once (a print run reads the employers on one and writes
+// the report on the other) allocate without waiting on each other when the library keeps no count
+// of the memory in use. Set before the library's first use; later it changes nothing.
+void beforeFirstConnection() {
+    static const int done = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    (void)done;
+}
+} // namespace
+
 std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bool readOnly,
                                          const QString& connect) {
     const QString op = QStringLiteral("open");
@@ -210,6 +220,7 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bo
     std::unique_ptr<Database> d(new Database);
     d->path_ = path;
     d->readOnly_ = readOnly;
+    beforeFirstConnection();
     // Never SQLITE_OPEN_CREATE: a file that vanished since the check stays missing.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     detail::usePageMemory();
@@ -236,6 +247,7 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& p
     if (QFileInfo::exists(path)) throw DaoError(path, op, QStringLiteral("the file already exists"));
     std::unique_ptr<Database> d(new Database);
     d->path_ = path;
+    beforeFirstConnection();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
     detail::usePageMemory();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
