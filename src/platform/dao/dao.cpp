@@ -199,12 +199,13 @@ QString passwordFromConnect(const QString& connect) {
 // Database
 
 namespace {
-// Connections at work on two threads at once (a print run reads the employers on one and writes
-// the report on the other) allocate without waiting on each other when the library keeps no count
-// of the memory in use. Set before the library's first use; later it changes nothing.
+// The library's memory, set before its first use (later this changes nothing). Connections at work
+// on two threads at once (a print run reads the employers on one and writes the report on the
+// other) allocate without waiting on each other when the library keeps no count of memory in use.
 void beforeFirstConnection() {
     static const int done = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
     (void)done;
+    detail::usePageMemory();
 }
 } // namespace
 
@@ -223,7 +224,6 @@ std::unique_ptr<Database> Database::open(const QString& path, bool exclusive, bo
     beforeFirstConnection();
     // Never SQLITE_OPEN_CREATE: a file that vanished since the check stays missing.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    detail::usePageMemory();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = reasonFor(d->db_, rc);
@@ -249,7 +249,6 @@ std::unique_ptr<Database> Database::create(const QString& path, const QString& p
     d->path_ = path;
     beforeFirstConnection();
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
-    detail::usePageMemory();
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &d->db_, flags, nullptr);
     if (rc != SQLITE_OK) {
         const QString reason = reasonFor(d->db_, rc);
