@@ -330,6 +330,7 @@ TEST(Dates, TwoDigitYearWindowAndFormats) {
     EXPECT_EQ(dao::toDate("3/7/05"), QDate(2005, 3, 7));
     EXPECT_EQ(dao::toDate("03/07/1905"), QDate(1905, 3, 7));
     EXPECT_EQ(dao::toDate("1999-03-15"), QDate(1999, 3, 15));
+    EXPECT_FALSE(dao::toDate("1999-02-30").isValid());
     EXPECT_EQ(dao::toDate(QDate(2001, 2, 3)), QDate(2001, 2, 3));
     EXPECT_FALSE(dao::toDate("02/30/99").isValid());
     EXPECT_FALSE(dao::toDate("13/01/99").isValid());

@@ -122,6 +122,10 @@ QDate toDate(const QVariant& v) {
     if (v.typeId() == QMetaType::QDateTime) return v.toDateTime().date();
     if (isNumber(v)) return dateFromDayNumber(v.toDouble());
     if (v.typeId() != QMetaType::QString && v.typeId() != QMetaType::QByteArray) return QDate();
+    // Most often a date as stored: read without the patterns below.
+    if (v.typeId() == QMetaType::QString)
+        if (const QDate d = dateFromStorage(*static_cast<const QString*>(v.constData())); d.isValid())
+            return d;
     const QString s = v.toString().trimmed();
     static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T].*)?$"));
     static const QRegularExpression us(QStringLiteral("^(\\d{1,2})/(\\d{1,2})/(\\d{2}|\\d{4})$"));

@@ -245,7 +245,10 @@ std::shared_ptr<const Document> Report::read() const {
 
 bool isEmptyValue(const QVariant& v) {
     if (!v.isValid() || v.isNull()) return true;
-    return v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty();
+    if (v.typeId() != QMetaType::QString) return false;
+    // Blank: what trimming would leave empty, told without making the trimmed text.
+    const QString& s = *static_cast<const QString*>(v.constData());
+    return std::all_of(s.begin(), s.end(), [](QChar c) { return c.isSpace(); });
 }
 
 QString formatValue(const QVariant& value, const QString& format) {
