@@ -6,10 +6,11 @@
 // of the processor times, which a busy machine sways less. The shell reads the rows as the export
 // does (the search's rowids first, then sorted), so the ratio is the cost of the export's own work.
 //
-//   bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R]
+//   bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R] [--only TEXT]
 //
 // --employers 1000000 (a search may hold a tenth of the data set), --state PM, --records 100000,
-// --runs 3 (median). The data set is built once by velk-setup, velk-gen and velk-load and kept.
+// --runs 3 (median); --only runs the exports whose name holds TEXT. The data set is built once by velk-setup,
+// velk-gen and velk-load and kept.
 #include "dataset/data_set.h"
 #include "dataset/report_database.h"
 #include "export/export_run.h"
@@ -41,21 +42,25 @@ struct Options {
     bench::DataOptions data;
     int records = 100000;
     int runs = 3;
+    QString only;
 };
 
 Options parse(const QStringList& args) {
     Options o;
     bool employersGiven = args.contains(QStringLiteral("--employers"));
-    o.data = bench::parseOptions(args, "bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R]",
-                                 [&](const QString& a, const std::function<QString()>& value) {
-                                     if (a == QLatin1String("--records"))
-                                         o.records = std::max(1, value().toInt());
-                                     else if (a == QLatin1String("--runs"))
-                                         o.runs = std::max(1, value().toInt());
-                                     else
-                                         return false;
-                                     return true;
-                                 });
+    o.data = bench::parseOptions(
+        args, "bench_export [--employers N] [--state ST] [--dir DIR] [--records K] [--runs R] [--only TEXT]",
+        [&](const QString& a, const std::function<QString()>& value) {
+            if (a == QLatin1String("--records"))
+                o.records = std::max(1, value().toInt());
+            else if (a == QLatin1String("--runs"))
+                o.runs = std::max(1, value().toInt());
+            else if (a == QLatin1String("--only"))
+                o.only = value();
+            else
+                return false;
+            return true;
+        });
     if (!employersGiven) o.data.employers = 1000000;
     return o;
 }
@@ -223,6 +228,7 @@ int main(int argc, char** argv) {
     std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     const bool shellThere = bench::shellAvailable();
     for (const Case& c : cases) {
+        if (!QLatin1String(c.name).contains(o.only, Qt::CaseInsensitive)) continue;
         Timed program, shell;
         std::vector<double> programTimes, programCpu, shellTimes, shellCpu;
         bench::resetPeak();

@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -40,6 +41,11 @@ public:
 
     void line(const QString& text) {
         appendLine(buffer_, text);
+        if (buffer_.size() >= kFlushBytes) flush();
+    }
+    // A line made by appendLine before.
+    void encodedLine(QByteArrayView bytes) {
+        buffer_.append(bytes);
         if (buffer_.size() >= kFlushBytes) flush();
     }
     void commit() {
@@ -70,8 +76,8 @@ public:
         for (int i = 0; i < fieldsRead(newJersey); ++i)
             index_[size_t(i)] = rows_.columnIndex(fieldName(Field(i)));
     }
-    // The rows of PRIME whose rowids keysSql gives, in that order: the rows are put in order by
-    // their keys alone, then read one by one, only the fields the export writes.
+    // The rows of PRIME whose rowids keysSql gives, for lines in that order: the rows are put in
+    // order by their keys alone, then read by rowid, only the fields the export writes.
     static std::unique_ptr<RowSource> byRowid(dao::Database& db, const QString& keysSql, bool newJersey) {
         QStringList fields;
         {
@@ -88,14 +94,24 @@ public:
             source->rowids_->push_back(keys.column(0).toLongLong());
         return source;
     }
+    // True when the rows come a chunk at a time out of the export's order (see chunk()).
+    bool reordered() const { return rowids_.has_value(); }
+    // The chunk the last row came from (counted from 1), its size, and the row's place in the
+    // export's order within it. A chunk's rows are read in stored order, where a row and its
+    // mods and classes lie beside those just read, not all over the file as in the name order.
+    size_t chunk() const { return chunk_; }
+    size_t chunkSize() const { return readOrder_.size(); }
+    size_t position() const { return position_; }
+
     bool next(SourceRow& row) {
         if (!rowids_) {
             if (!rows_.step()) return false;
         } else {
             do {
-                if (at_ == rowids_->size()) return false;
+                if (at_ == readOrder_.size() && !nextChunk()) return false;
+                position_ = readOrder_[at_++];
                 rows_.reset();
-                rows_.bind(1, (*rowids_)[at_++]);
+                rows_.bind(1, (*rowids_)[chunkStart_ + position_]);
             } while (!rows_.step());
         }
         for (size_t i = 0; i < index_.size(); ++i) {
@@ -109,6 +125,22 @@ public:
     }
 
 private:
+    // Lines of a chunk wait in memory for their turn: a few MB.
+    static constexpr size_t kChunk = 8192;
+
+    bool nextChunk() {
+        chunkStart_ += readOrder_.size();
+        if (chunkStart_ >= rowids_->size()) return false;
+        readOrder_.resize(std::min(kChunk, rowids_->size() - chunkStart_));
+        std::iota(readOrder_.begin(), readOrder_.end(), size_t(0));
+        const qint64* ids = rowids_->data() + chunkStart_;
+        std::sort(readOrder_.begin(), readOrder_.end(),
+                  [ids](size_t a, size_t b) { return ids[a] < ids[b]; });
+        at_ = 0;
+        ++chunk_;
+        return true;
+    }
+
     // Text is decoded into the string the field held in the row before, which no one else holds
     // by then: the fields of a row take no memory of their own.
     void decode(QVariant& value, QByteArrayView utf8) {
@@ -122,7 +154,8 @@ private:
     QStringDecoder utf8_{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
     std::array<int, kFieldCount> index_{};
     std::optional<std::vector<qint64>> rowids_;
-    size_t at_ = 0;
+    std::vector<size_t> readOrder_; // the chunk's places in the export's order, by rowid
+    size_t chunkStart_ = 0, chunk_ = 0, at_ = 0, position_ = 0;
 };
 
 // SQLite's order of two stored values: Null, then numbers, then text (by code unit: the same as
@@ -236,15 +269,33 @@ long long writeRows(RowSource& rows, dao::Database& state, const ExportOptions& 
     SourceRow row;
     Employer employer;
     long long count = 0;
+    // Lines of a chunk read out of the export's order, in that order; null for rows left out.
+    std::vector<QByteArray> waiting;
+    size_t chunk = 0;
+    const auto writeWaiting = [&] {
+        for (const QByteArray& line : waiting)
+            if (!line.isNull()) out.encodedLine(line);
+        waiting.clear();
+    };
     while (rows.next(row)) {
+        if (rows.reordered() && rows.chunk() != chunk) {
+            writeWaiting();
+            waiting.resize(rows.chunkSize());
+            chunk = rows.chunk();
+        }
         if (isLeftOut(row)) continue;
         progress.counted(++count);
         const ExportFields fields = prepareExportRow(row, byExpiry, options.lowerCase);
         employers.read(row, employer);
-        out.line(options.format == ExportFormat::FixedLength
-                     ? fixedLine(row, fields, employer, newJersey)
-                     : delimitedLine(options.format, row, fields, employer, newJersey));
+        const QString line = options.format == ExportFormat::FixedLength
+                                 ? fixedLine(row, fields, employer, newJersey)
+                                 : delimitedLine(options.format, row, fields, employer, newJersey);
+        if (rows.reordered())
+            appendLine(waiting[rows.position()], line);
+        else
+            out.line(line);
     }
+    writeWaiting();
     return count;
 }
 
