@@ -108,6 +108,25 @@ TEST_F(ExportRun, NameOrderIsTheNameIndexsOrderOfTheSearchsRows) {
     EXPECT_EQ(specified, expected);
 }
 
+// Rows are read a few thousand at a time out of the name order: the lines keep it across the
+// chunks, rows left out leave no gap.
+TEST_F(ExportRun, NameOrderHoldsOverThousandsOfRows) {
+    makeDataSet("PA");
+    db->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 82100) "
+                "INSERT INTO PRIME (STATE, FILE, SEQUENCE, NAME1, NameSort, FILESEQ, Omit) "
+                "SELECT 'PA', printf('%d', 1000000 + i), '01', printf('N%06d', (i * 7919) % 17011), "
+                "printf('N%06d', (i * 7919) % 17011), printf('%d01', 1000000 + i), "
+                "CASE WHEN i % 7 = 0 THEN 'Y' ELSE ' ' END FROM n");
+    const QString search = "SELECT * FROM PRIME WHERE FILE <= '1008210' ORDER BY FILE";
+    ASSERT_EQ(run(search, options(ExportFormat::LimitedFields), target()).end, ExportEnd::Completed);
+    QStringList specified;
+    for (auto rs = db->OpenRecordset(reorderedSearch(search, SortOrder::Name)); !rs->atEOF(); rs->MoveNext())
+        if (rs->value("Omit").toString() != "Y")
+            specified << rs->value("FILE").toString() + "-" + rs->value("SEQUENCE").toString();
+    ASSERT_GT(specified.size(), 7000);
+    EXPECT_EQ(keysOf(target()), specified);
+}
+
 TEST_F(ExportRun, ASearchValueHoldingOrderByStillExports) {
     makeSearchData();
     addEmployer("1000004", "01", "SORT ORDER BY NAME");
