@@ -6,18 +6,14 @@
 #include "platform/dao/dao.h"
 #include "platform/dao/statement.h"
 #include "platform/report/definition.h"
+#include "platform/threads/ahead.h"
 #include "platform/ui/cursor.h"
 #include "platform/ui/msgbox.h"
 #include "printing/report_engine.h"
 
 #include <QWidget>
 
-#include <condition_variable>
-#include <deque>
-#include <exception>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -65,105 +61,33 @@ std::unique_ptr<dao::Database> openState(const dataset::DataSet& dataSet, const 
 }
 
 // The search's employers that are to be printed, read with their mods, classes and descriptions
-// on a thread of its own, with a connection of its own to the state database, a few batches ahead
-// of the writer of the working copy.
-class EmployersAhead {
-public:
-    EmployersAhead(dataset::RowWriter kind, const dataset::DataSet& dataSet, const QString& programFolder,
-                   const QString& sql)
-        : thread_([=, this] { run(kind, dataSet, programFolder, sql); }) {}
-    // Stops the reading and waits for its thread.
-    ~EmployersAhead() {
-        {
-            std::lock_guard lock(mutex_);
-            stop_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-    EmployersAhead(const EmployersAhead&) = delete;
-    EmployersAhead& operator=(const EmployersAhead&) = delete;
+// with a connection of its own to the state database, and handed over kRowsAtOnce at a time.
+using EmployersAhead = threads::Ahead<std::vector<dataset::ReportRow>>;
+constexpr size_t kRowsAtOnce = 64;
+// Batches read and not yet written: enough to keep the writer busy, few enough to hold little.
+constexpr size_t kBatchesAhead = 8;
 
-    // The next rows; none after the last. Throws what the reading threw.
-    std::vector<dataset::ReportRow> take() {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return !read_.empty() || done_; });
-        if (read_.empty()) {
-            if (failure_) std::rethrow_exception(failure_);
-            return {};
-        }
-        std::vector<dataset::ReportRow> rows = std::move(read_.front());
-        read_.pop_front();
-        changed_.notify_all();
-        return rows;
+void readEmployers(EmployersAhead::Feed& feed, dataset::RowWriter kind, const dataset::DataSet& dataSet,
+                   const QString& programFolder, const QString& sql) {
+    std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
+    dataset::ReportRowWriter reader(kind, dataSet, state.get(), nullptr);
+    std::unique_ptr<dao::Recordset> list =
+        state->OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
+    std::vector<dataset::ReportRow> rows;
+    size_t n = 0;
+    for (; !list->atEOF(); list->MoveNext()) {
+        // Only employers not marked to be left out: a blank (or empty) Omit; Null too is left out.
+        const QVariant omit = list->value(QStringLiteral("Omit"));
+        if (omit.isNull() || !dataset::isEmptyText(omit.toString())) continue;
+        if (n == rows.size()) rows.emplace_back();
+        reader.read(*list, rows[n++]);
+        if (n < kRowsAtOnce) continue;
+        if (!feed.put(rows)) return;
+        n = 0;
     }
-    // Rows taken and written, to be read into again: what they hold is let go on the thread that
-    // made it, and their room is not made again for every employer.
-    void giveBack(std::vector<dataset::ReportRow> rows) {
-        std::lock_guard lock(mutex_);
-        spare_.push_back(std::move(rows));
-    }
-
-private:
-    // Rows handed over at a time, and batches read and not yet taken: enough to keep the writer
-    // busy, few enough to hold little.
-    static constexpr size_t kRows = 64, kAhead = 8;
-
-    void run(dataset::RowWriter kind, const dataset::DataSet& dataSet, const QString& programFolder,
-             const QString& sql) {
-        try {
-            std::unique_ptr<dao::Database> state = openState(dataSet, programFolder);
-            dataset::ReportRowWriter reader(kind, dataSet, state.get(), nullptr);
-            std::unique_ptr<dao::Recordset> list =
-                state->OpenRecordset(sql, dao::RecordsetType::Snapshot, dao::ForwardOnly);
-            std::vector<dataset::ReportRow> rows;
-            size_t n = 0;
-            for (; !list->atEOF(); list->MoveNext()) {
-                // Only employers not marked to be left out: a blank (or empty) Omit; Null too is left out.
-                const QVariant omit = list->value(QStringLiteral("Omit"));
-                if (omit.isNull() || !dataset::isEmptyText(omit.toString())) continue;
-                if (n == rows.size()) rows.emplace_back();
-                reader.read(*list, rows[n++]);
-                if (n < kRows) continue;
-                if (!hand(rows)) return;
-                n = 0;
-            }
-            rows.resize(n);
-            if (n > 0 && !hand(rows)) return;
-        } catch (...) {
-            std::lock_guard lock(mutex_);
-            failure_ = std::current_exception();
-        }
-        std::lock_guard lock(mutex_);
-        done_ = true;
-        changed_.notify_all();
-    }
-
-    // Hands rows to the writer once it has room for them, and gives rows to read into in their
-    // place; false when the writer wants no more.
-    bool hand(std::vector<dataset::ReportRow>& rows) {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, [this] { return stop_ || read_.size() < kAhead; });
-        if (stop_) return false;
-        read_.push_back(std::move(rows));
-        rows.clear();
-        if (!spare_.empty()) {
-            rows = std::move(spare_.back());
-            spare_.pop_back();
-        }
-        changed_.notify_all();
-        return true;
-    }
-
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::deque<std::vector<dataset::ReportRow>> read_;
-    std::vector<std::vector<dataset::ReportRow>> spare_;
-    bool done_ = false;
-    bool stop_ = false;
-    std::exception_ptr failure_;
-    std::thread thread_;
-};
+    rows.resize(n);
+    if (n > 0) feed.put(rows);
+}
 
 // Enables a widget again when the scope ends, however it ends.
 class Disabled {
@@ -265,12 +189,15 @@ bool runPrint(const PrintRequest& request, const SearchToPrint& search, const da
         std::unique_ptr<dao::Database> reportDb = dao::Database::open(copy);
         reportDb->setScratch();
         dataset::ReportRowWriter writer(writerFor(request), dataSet, nullptr, reportDb.get());
-        EmployersAhead employers(writerFor(request), dataSet, programFolder, search.sql);
+        // Read on a thread of their own while the rows read before are written.
+        EmployersAhead employers(kBatchesAhead, [&, kind = writerFor(request)](EmployersAhead::Feed& feed) {
+            readEmployers(feed, kind, dataSet, programFolder, search.sql);
+        });
         progress.gathering(search.count);
         // Batches of kPrintBatch employers; a failure rolls the open batch back.
         int batch = 0;
         std::optional<dao::Transaction> transaction(std::in_place, *reportDb);
-        for (std::vector<dataset::ReportRow> rows; !(rows = employers.take()).empty();) {
+        for (std::vector<dataset::ReportRow> rows; employers.take(rows) == EmployersAhead::Taken::Item;) {
             for (const dataset::ReportRow& row : rows) {
                 ++written;
                 if (++batch == kPrintBatch) {
