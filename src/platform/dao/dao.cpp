@@ -207,9 +207,12 @@ namespace {
 // on two threads at once (a print run reads the employers on one and writes the report on the
 // other) allocate without waiting on each other when the library keeps no count of memory in use.
 void beforeFirstConnection() {
-    static const int done = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+    static const bool done = [] {
+        sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+        detail::usePageMemory();
+        return true;
+    }();
     (void)done;
-    detail::usePageMemory();
 }
 } // namespace
 

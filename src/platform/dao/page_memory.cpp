@@ -107,26 +107,23 @@ bool underMemoryChecker() {
 } // namespace
 
 void usePageMemory() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // A memory checker must see SQLite's buffers as the C heap's.
-        if (underMemoryChecker()) return;
-        void* base = mmap(nullptr, kReserve + kHugePage, PROT_READ | PROT_WRITE,
-                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-        if (base == MAP_FAILED) return;
-        const auto aligned = (reinterpret_cast<std::uintptr_t>(base) + kHugePage - 1) & ~(kHugePage - 1);
-        char* begin = reinterpret_cast<char*>(aligned);
-        // Without huge pages (or with them refused) the region still serves, in 4 KB pages.
-        (void)madvise(begin, kReserve, MADV_HUGEPAGE);
-        region.begin = region.next = begin;
-        region.end = begin + kReserve;
-        static const sqlite3_mem_methods methods{take, give, resize, sizeOf, roundUp, start, stop, nullptr};
-        if (sqlite3_config(SQLITE_CONFIG_MALLOC, &methods) != SQLITE_OK) {
-            // SQLite already runs on the C heap: nothing was taken from the region.
-            region.begin = region.next = region.end = nullptr;
-            munmap(base, kReserve + kHugePage);
-        }
-    });
+    // A memory checker must see SQLite's buffers as the C heap's.
+    if (underMemoryChecker()) return;
+    void* base = mmap(nullptr, kReserve + kHugePage, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (base == MAP_FAILED) return;
+    const auto aligned = (reinterpret_cast<std::uintptr_t>(base) + kHugePage - 1) & ~(kHugePage - 1);
+    char* begin = reinterpret_cast<char*>(aligned);
+    // Without huge pages (or with them refused) the region still serves, in 4 KB pages.
+    (void)madvise(begin, kReserve, MADV_HUGEPAGE);
+    region.begin = region.next = begin;
+    region.end = begin + kReserve;
+    static const sqlite3_mem_methods methods{take, give, resize, sizeOf, roundUp, start, stop, nullptr};
+    if (sqlite3_config(SQLITE_CONFIG_MALLOC, &methods) != SQLITE_OK) {
+        // SQLite already runs on the C heap: nothing was taken from the region.
+        region.begin = region.next = region.end = nullptr;
+        munmap(base, kReserve + kHugePage);
+    }
 }
 
 } // namespace dao::detail

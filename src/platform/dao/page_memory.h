@@ -8,8 +8,9 @@
 
 namespace dao::detail {
 
-// Hands SQLite the allocator, once, before its first connection; a no-op when SQLite is already
-// in use, under a memory checker, or when the region cannot be reserved (the C heap serves then).
+// Hands SQLite the allocator; called once, before its first connection. A no-op when SQLite is
+// already in use, under a memory checker, or when the region cannot be reserved (the C heap serves
+// then).
 void usePageMemory();
 
 } // namespace dao::detail
